@@ -1,0 +1,126 @@
+#include "core/frag_graph.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/numbers.h"
+
+namespace morvek {
+
+namespace {
+const std::string kNoLabel;
+}
+
+FragGraph::FragGraph() = default;
+
+void FragGraph::SetRowCount(int rows) {
+    rows_ = std::max(0, rows);
+    head_ = 0;
+    cells_.assign(std::size_t(rows_) * std::size_t(columns_), 0.0);
+    labels_.assign(std::size_t(rows_), std::string());
+    current_row_ = std::min(current_row_, rows_);
+    ++revision;
+}
+
+void FragGraph::SetColumnCount(int columns) {
+    columns = std::max(0, columns);
+    if (columns == columns_) return;
+    std::vector<double> cells(std::size_t(rows_) * std::size_t(columns), 0.0);
+    int keep = std::min(columns, columns_);
+    for (int r = 1; r <= rows_; ++r)
+        for (int c = 0; c < keep; ++c)
+            cells[std::size_t(r - 1) * std::size_t(columns) + std::size_t(c)] =
+                cells_[std::size_t(Physical(r)) * std::size_t(columns_) + std::size_t(c)];
+    // The new grid is laid out from row 1, so the ring starts again at 0; labels follow.
+    std::vector<std::string> labels{std::size_t(rows_), std::string()};
+    for (int r = 1; r <= rows_; ++r) labels[std::size_t(r - 1)] = labels_[std::size_t(Physical(r))];
+    labels_ = std::move(labels);
+    cells_ = std::move(cells);
+    head_ = 0;
+    columns_ = columns;
+    legend_.resize(std::size_t(columns_));
+    ++revision;
+}
+
+void FragGraph::SetCurrentRow(int row) {
+    if (row >= 1 && row <= rows_) current_row_ = row;
+}
+
+double FragGraph::Cell(int row, int column) const {
+    if (row < 1 || row > rows_ || column < 1 || column > columns_) return 0;
+    return cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)];
+}
+
+void FragGraph::SetCell(int row, int column, double value) {
+    if (row < 1 || row > rows_ || column < 1 || column > columns_) return;
+    cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)] = value;
+    ++revision;
+}
+
+const std::string& FragGraph::RowLabel(int row) const {
+    if (row < 1 || row > rows_) return kNoLabel;
+    return labels_[std::size_t(Physical(row))];
+}
+
+void FragGraph::SetRowLabel(int row, std::string label) {
+    if (row < 1 || row > rows_) return;
+    labels_[std::size_t(Physical(row))] = std::move(label);
+    ++revision;
+}
+
+void FragGraph::SetLegendText(int column, std::string text) {
+    if (column < 1 || column > columns_) return;
+    legend_[std::size_t(column - 1)] = std::move(text);
+}
+
+void FragGraph::ScrollUp() {
+    if (rows_ < 2 || columns_ == 0) return;
+    // Row r takes row r + 1 for r = 1 .. rows - 1; the last row keeps its cells. Rotating the
+    // ring moves the old first row to the end: give it the last row's cells and label.
+    const double* last = RowData(rows_);
+    std::vector<double> keep(last, last + columns_);
+    std::string last_label = labels_[std::size_t(Physical(rows_))];
+    head_ = (head_ + 1) % rows_;
+    std::copy(keep.begin(), keep.end(), RowData(rows_));
+    labels_[std::size_t(Physical(rows_))] = std::move(last_label);
+    ++revision;
+}
+
+void SetupGraph(FragGraph& graph) {
+    for (int r = 1; r <= graph.RowCount(); ++r) {
+        graph.SetCurrentRow(r);
+        graph.SetRowLabel(r, "");
+    }
+    for (int c = 1; c <= graph.ColumnCount(); ++c) graph.SetLegendText(c, IntegerText(c));
+    graph.auto_scale = true;
+    ++graph.revision;
+}
+
+void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table) {
+    if (row != 0) graph.SetCurrentRow(row);
+    if (row == 0) {
+        if (graph.CurrentRow() >= graph.RowCount()) {
+            graph.ScrollUp();
+            graph.SetCurrentRow(graph.RowCount());
+        } else {
+            graph.SetCurrentRow(graph.CurrentRow() + 1);
+        }
+    }
+    if (graph.RowCount() == 0) return;
+    const int fed = std::min(graph.ColumnCount(), kPlayerSlots);
+    for (int s = 0; s < fed; ++s) {
+        double sample = RoundHalfEven(FragsValue(table.slot[s][kFrags]));
+        if (!std::isfinite(sample)) sample = 0;
+        graph.SetCell(graph.CurrentRow(), s + 1, sample);
+        graph.SetRowLabel(graph.CurrentRow(), "");
+    }
+}
+
+void ClearGraph(FragGraph& graph) {
+    int rows = graph.RowCount();
+    graph.SetRowCount(0);
+    graph.SetRowCount(rows);
+    SetupGraph(graph);
+}
+
+}  // namespace morvek

@@ -1,0 +1,73 @@
+// The frag graph as data: a grid of rows (one per poll) by columns (one per player slot), with a
+// current row and column, row labels, legend texts and the legend switch. The window draws it;
+// the poll tick and the log player write it through SetupGraph and AddGraphSample.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/player_table.h"
+
+namespace morvek {
+
+class FragGraph {
+  public:
+    FragGraph();
+
+    // Rows and columns are numbered from 1. Changing the row count discards every cell.
+    int RowCount() const { return rows_; }
+    void SetRowCount(int rows);
+    // Changing the series count keeps the cells of the columns that remain.
+    int ColumnCount() const { return columns_; }
+    void SetColumnCount(int columns);
+
+    int CurrentRow() const { return current_row_; }
+    void SetCurrentRow(int row);
+
+    // Cell value (0 when never written). Out-of-range cells read 0 and ignore writes.
+    double Cell(int row, int column) const;
+    void SetCell(int row, int column, double value);
+
+    const std::string& RowLabel(int row) const;
+    void SetRowLabel(int row, std::string label);
+
+    const std::vector<std::string>& LegendTexts() const { return legend_; }
+    void SetLegendText(int column, std::string text);
+
+    // Drops the first row, moves every other row up by one and leaves the last row holding what
+    // it held. Constant cost in the number of rows (the grid is a ring).
+    void ScrollUp();
+
+    bool show_legend = true;
+    bool auto_scale = true;
+    // The graph frame of the main window is shown; samples are taken only while it is.
+    bool visible = true;
+    // Bumped by every change, so a view redraws only when something changed.
+    std::uint64_t revision = 0;
+
+  private:
+    int Physical(int row) const { return (head_ + row - 1) % rows_; }
+    double* RowData(int row) { return &cells_[std::size_t(Physical(row)) * std::size_t(columns_)]; }
+
+    int rows_ = 0;
+    int columns_ = 0;
+    int current_row_ = 0;
+    int head_ = 0;
+    std::vector<double> cells_;
+    std::vector<std::string> labels_;
+    std::vector<std::string> legend_;
+};
+
+// Labels every row "", ends on the last row, sets the legend texts "1", "2", ... and puts the
+// value axis into automatic scaling.
+void SetupGraph(FragGraph& graph);
+
+// Row 0 appends the newest sample (scrolling when the grid is full); a positive row writes the
+// sample into that row. Series c plots slot c - 1; series beyond the 64 slots are not fed.
+void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table);
+
+// Discards every sample and keeps the row count (row count to 0 and back), then SetupGraph.
+void ClearGraph(FragGraph& graph);
+
+}  // namespace morvek

@@ -1,0 +1,35 @@
+// What the monitor's logic asks of whoever shows the picture (the main window, the headless
+// printer or a test). Every call happens after the model has been changed; the front-end redraws
+// from the model. Every hook does nothing by default.
+#pragma once
+
+#include "core/monitor.h"
+
+namespace morvek {
+
+class MonitorHooks {
+  public:
+    virtual ~MonitorHooks() = default;
+    // Redraw the five player rows from the view.
+    virtual void ShowPlayers() {}
+    // The menu's enabled flags (monitor.menu) were recomputed.
+    virtual void UpdateMenuState() {}
+    // A lamp changed in the middle of a handler: repaint it at once.
+    virtual void RepaintNet() {}
+    // Snapshot, status, indicators or log-player controls may have changed.
+    virtual void RefreshPanel() {}
+    // The hourglass pointer on or off.
+    virtual void SetBusy(bool) {}
+    // The poll tick reached the point where a record may be written (always called).
+    virtual void RecordPoint() {}
+    // Append one log record (called while Connected and recording).
+    virtual void WriteLogRecord() {}
+    // Let pending window events run.
+    virtual void ProcessEvents() {}
+};
+
+// Empties the frag graph (keeping its row count), empties the player table and view, redraws the
+// player rows.
+void ClearMatchData(Monitor& monitor, MonitorHooks& hooks);
+
+}  // namespace morvek

@@ -1,0 +1,136 @@
+// The monitor's picture as plain data: server type, snapshot, player table and view, the
+// connection state, the two lamps, the recording / playback / publishing indicators, the shared
+// options, the frag graph and the rules list. Widgets and the headless printer follow this model;
+// nothing reads state back from a widget.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/frag_graph.h"
+#include "core/player_table.h"
+#include "core/rules.h"
+
+namespace morvek {
+
+// The server panel's fields, as text.
+struct ServerSnapshot {
+    std::string name;         // txtSvrName
+    std::string version;      // txtSvrVersion
+    std::string map;          // txtSvrMap
+    std::string address;      // txtSvrIP
+    std::string port;         // txtSvrPort
+    std::string ping;         // txtPing
+    std::string players;      // txtSvrPlayers
+    std::string max_players;  // txtSvrMaxPlayers
+    std::string type_name;    // txtType
+};
+
+enum class ConnectionState { Disconnected, TryingToConnect, Connected };
+
+// The traffic lamp: dark green at rest, red while a tick sends, bright green while a datagram is
+// handled.
+enum class NetLamp { Idle, Sending, Receiving };
+
+struct Rgb {
+    int r, g, b;
+    // R + 256 G + 65536 B, as colours are compared.
+    int Packed() const { return r + 256 * g + 65536 * b; }
+    bool operator==(const Rgb&) const = default;
+};
+
+Rgb StatusColour(ConnectionState state);
+const char* StatusText(ConnectionState state);
+Rgb NetColour(NetLamp lamp);
+
+// The server type's name for the panel ("Quake I", "QuakeWd", "Hexen II", "Quake II"); empty for
+// an unknown type.
+const char* ServerTypeName(ServerType type);
+// Player panel headings 4 and 5: "Net Address"/"Port" or "Skin"/"Ping"; false for an unknown type.
+bool ColumnHeadings(ServerType type, std::string& address_heading, std::string& port_heading);
+
+// Options shared by the subsystems (the settings that are not held by a timer, the socket or
+// the graph).
+struct Options {
+    std::uint8_t player_sorting = 0;
+    std::int16_t keep_disconnected = 1;  // ManteinDisconnectedPlayerInfo
+    std::int16_t disconnect_on_map_change = 0;
+    std::int16_t serie_max_player = 1;
+    std::int16_t serie_fixed = 16;
+    std::string html_output;
+    std::string html_template = "standard.htm";
+};
+
+// Enabled flags of the state-dependent menu items.
+struct MenuState {
+    bool connect = true;
+    bool disconnect = false;
+    bool rules = false;
+    bool setup = true;
+    bool open = true;
+    bool record = true;
+    bool stop_record = false;
+    bool operator==(const MenuState&) const = default;
+};
+
+MenuState ComputeMenuState(ConnectionState state, bool recording);
+
+// The log player's six buttons ("|<" "<<" "<" ">" ">>" ">|"), its frame and its position label,
+// whose caption is the 1-based number of the record last loaded.
+struct LogPlayerControls {
+    std::array<bool, 6> buttons{};
+    bool frame = false;
+    bool label = false;
+    std::string position = "1";
+};
+
+struct Monitor {
+    ServerType server_type = 0;
+    ServerSnapshot snapshot;
+    std::string address_heading = "Net Address";  // Label3(4)
+    std::string port_heading = "Port";            // Label3(5)
+    PlayerTable table;
+    PlayerView view;
+
+    ConnectionState state = ConnectionState::Disconnected;
+    // lblStatus: follows the state, except that a server panel reset writes "Disconnected"
+    // without touching the lamp.
+    std::string status_text = "Disconnected";
+    NetLamp net = NetLamp::Idle;
+    bool recording = false;   // pctSave visible
+    bool log_open = false;    // pctOpen visible
+    bool web_active = false;  // pctWeb visible
+    std::string log_path;     // LogPath
+
+    Options options;
+    FragGraph graph;
+    RulesList rules;
+    MenuState menu;
+    LogPlayerControls player;
+
+    // Tick count of the last status request, for the ping; 0 when none is pending.
+    std::uint64_t ping_sent_at = 0;
+};
+
+// Shows a connection state: the lamp and the label.
+void ShowState(Monitor& monitor, ConnectionState state);
+
+// Empties the server panel (the ping keeps its text), writes "Disconnected" into the status label
+// (the lamp does not change) and applies the captions of the current server type.
+void ResetServerPanel(Monitor& monitor);
+
+// Sets the type name and the two column headings for a server type; an unknown type changes
+// neither.
+void ApplyTypeCaptions(Monitor& monitor, ServerType type);
+
+// Disables the log player's buttons, frame and label and sets the position to "0".
+void ResetLogPlayer(Monitor& monitor);
+// Enables the six buttons, the frame and the label.
+void EnableLogPlayer(Monitor& monitor);
+
+// Writes the maximum-players field. When the text changes, a non-zero value with
+// serie_max_player 1 sets the graph's series count and runs SetupGraph.
+void SetMaxPlayers(Monitor& monitor, std::string text);
+
+}  // namespace morvek

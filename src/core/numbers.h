@@ -1,0 +1,42 @@
+// Number rules shared by every subsystem: reading a number at the start of a text,
+// whole-number conversions with halves to even, and the decimal forms the program writes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvek {
+
+// Reads the number at the start of a text and never fails. Blanks, tabs and line feeds are
+// skipped wherever they stand ("26 000" reads 26000); then an optional sign, digits, an optional
+// "." with more digits and an optional exponent (E or D, optional sign, digits). "&H" and "&O"
+// read a hexadecimal or octal integer. Reading stops at the first character that cannot continue
+// the number; a text without a number gives 0. A value too large for a double gives +/-infinity.
+double LeadingNumber(std::string_view text);
+
+// Nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+double RoundHalfEven(double value);
+
+// Whole-number conversions with halves to even. A value outside the field's range (or not a
+// number at all) is a failure, never a clamp or a wrap.
+std::optional<std::uint8_t> ToUInt8(double value);
+std::optional<std::int16_t> ToInt16(double value);
+std::optional<std::int32_t> ToInt32(double value);
+
+// Frags read as a number: a value above 4244897000 is a negative count stored in a log's
+// unsigned form and reads as value - 4244897281 (4244897280 is -1).
+double FragsValue(std::string_view frags);
+
+// Plain decimal text of a whole number: "-3", "0", "4244897280".
+std::string IntegerText(long long value);
+
+// Decimal text with up to 15 significant digits, no trailing zeros, no exponent for ordinary
+// magnitudes and "." as the separator: 1.5, 2.5, 0.25, 12, -3.
+std::string DecimalText(double value);
+
+// An interval held in milliseconds written as seconds in the shortest decimal form (2500 -> 2.5).
+std::string SecondsText(std::int64_t milliseconds);
+
+}  // namespace morvek

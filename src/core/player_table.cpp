@@ -1,0 +1,142 @@
+#include "core/player_table.h"
+
+#include "core/numbers.h"
+#include "core/text.h"
+
+namespace morvek {
+
+int LastSlot(ServerType type) {
+    return (type == 0 || type == 2) ? 15 : 63;
+}
+
+void ClearPlayerTable(PlayerTable& table, PlayerView& view) {
+    for (auto& slot : table.slot)
+        for (auto& field : slot) field.clear();
+    for (auto& row : view.rows)
+        for (auto& field : row) field.clear();
+}
+
+void AgePresence(PlayerTable& table) {
+    for (int s = 0; s < kPlayerSlots; ++s) {
+        table.countdown[s] = static_cast<std::int16_t>(table.countdown[s] - 1);
+        if (table.countdown[s] < 0) {
+            table.slot[s][kPresent].clear();
+            table.countdown[s] = 3;
+        }
+    }
+}
+
+int FindSlot(const PlayerTable& table, ServerType type, std::string_view name) {
+    const int last = LastSlot(type);
+    for (int s = 0; s <= last; ++s)
+        if (table.slot[s][kName] == name) return s;
+    for (int s = 0; s <= last; ++s)
+        if (table.slot[s][kName].empty()) return s;
+    for (int s = 0; s <= last; ++s)
+        if (IsEmptyMark(table.slot[s][kPresent])) return s;
+    return 0;
+}
+
+void StartIncoming(PlayerTable& table) {
+    for (auto& field : table.incoming) field.clear();
+    table.incoming[kPresent] = "1";
+    table.incoming_countdown = 3;
+}
+
+int CommitIncoming(PlayerTable& table, ServerType type) {
+    int slot = FindSlot(table, type, table.incoming[kName]);
+    table.slot[slot] = table.incoming;
+    table.countdown[slot] = table.incoming_countdown;
+    return slot;
+}
+
+int CountPresent(const PlayerTable& table) {
+    int count = 0;
+    for (const auto& slot : table.slot)
+        if (!slot[kPresent].empty()) ++count;
+    return count;
+}
+
+namespace {
+
+bool IsCandidate(const PlayerRecord& slot, std::int16_t keep_absent) {
+    return !IsEmptyMark(slot[kPresent]) || keep_absent != 0;
+}
+
+void CopyRow(const PlayerRecord& slot, PlayerRecord& row, int id) {
+    for (int f = 0; f < kOrderMark; ++f) row[f] = slot[f];
+    row[kId] = IntegerText(id);
+}
+
+void ClearRow(PlayerRecord& row) {
+    for (auto& field : row) field.clear();
+}
+
+bool IsPlaced(const PlayerRecord& slot) {
+    return LeadingNumber(slot[kOrderMark]) != 0;
+}
+
+}  // namespace
+
+void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
+                     std::int16_t keep_absent) {
+    if (sorting == kSortById) {
+        int row = 0;
+        for (int s = 0; s < kPlayerSlots; ++s) {
+            if (!IsCandidate(table.slot[s], keep_absent)) continue;
+            CopyRow(table.slot[s], view.rows[row], row + 1);
+            ++row;
+        }
+        for (; row < kPlayerSlots; ++row) ClearRow(view.rows[row]);
+        return;
+    }
+    if (sorting != kSortByName && sorting != kSortByFrags) return;
+
+    for (auto& slot : table.slot) slot[kOrderMark].clear();
+    // Upper-cased names are computed once per rebuild rather than once per comparison.
+    std::array<std::string, kPlayerSlots> keys;
+    std::array<double, kPlayerSlots> frags{};
+    for (int s = 0; s < kPlayerSlots; ++s) {
+        if (sorting == kSortByName)
+            keys[s] = UpperCase1252(table.slot[s][kName]);
+        else
+            frags[s] = FragsValue(table.slot[s][kFrags]);
+    }
+    static const std::string kNameStart(3, '\xFF');
+
+    for (int n = 0; n < kPlayerSlots; ++n) {
+        int picked = -1;
+        if (sorting == kSortByName) {
+            const std::string* best = &kNameStart;
+            for (int s = 0; s < kPlayerSlots; ++s) {
+                const auto& slot = table.slot[s];
+                if (!IsCandidate(slot, keep_absent) || IsPlaced(slot)) continue;
+                const std::string& name = slot[kName];
+                if (name.empty() || IsBlank(name) || name == "\xFF") continue;
+                if (CompareBytes(keys[s], *best) < 0) {
+                    best = &keys[s];
+                    picked = s;
+                }
+            }
+        } else {
+            double best = -1000;
+            for (int s = 0; s < kPlayerSlots; ++s) {
+                const auto& slot = table.slot[s];
+                if (!IsCandidate(slot, keep_absent) || IsPlaced(slot)) continue;
+                if (slot[kName].empty()) continue;
+                if (frags[s] > best) {
+                    best = frags[s];
+                    picked = s;
+                }
+            }
+        }
+        if (picked < 0) {
+            ClearRow(view.rows[n]);
+            continue;
+        }
+        CopyRow(table.slot[picked], view.rows[n], picked + 1);
+        table.slot[picked][kOrderMark] = IntegerText(picked + 1);
+    }
+}
+
+}  // namespace morvek

@@ -1,0 +1,86 @@
+// The one in-memory picture of the monitored server's players: 64 slots of nine text fields with
+// a presence countdown, the record a decoder fills before committing it, and the display-ordered
+// copy (the view) that the player panel, the HTML page and the printed report list.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace morvek {
+
+// 0 Quake I, 1 QuakeWorld, 2 Hexen II, 3 Quake II. Other values can come from the command line;
+// no protocol sends requests for them.
+using ServerType = std::uint8_t;
+
+// Field indexes of a player record. A view row uses the same indexes, with field 8 as its Id.
+enum PlayerField : int {
+    kPresent = 0,
+    kName = 1,
+    kShirt = 2,
+    kPants = 3,
+    kAddress = 4,  // NetQuake: network address; QuakeWorld: skin; Quake II: unused
+    kTime = 5,     // minutes as decimal text
+    kFrags = 6,    // read as a number only through FragsValue
+    kPort = 7,     // NetQuake: UDP port; QuakeWorld and Quake II: ping
+    kOrderMark = 8,
+    kId = 8,  // in a view row
+};
+
+constexpr int kPlayerFields = 9;
+constexpr int kPlayerSlots = 64;
+
+// Nine text fields holding the bytes exactly as decoded.
+using PlayerRecord = std::array<std::string, kPlayerFields>;
+
+struct PlayerTable {
+    std::array<PlayerRecord, kPlayerSlots> slot{};
+    std::array<std::int16_t, kPlayerSlots> countdown{};
+    PlayerRecord incoming{};
+    std::int16_t incoming_countdown = 0;
+};
+
+// 64 rows; fields 0 to 7 copy a slot, field 8 is the Id shown in the ID column.
+struct PlayerView {
+    std::array<PlayerRecord, kPlayerSlots> rows{};
+};
+
+// "" or a single blank: the slot's presence mark is empty.
+inline bool IsEmptyMark(std::string_view text) {
+    return text.empty() || text == " ";
+}
+
+// Last slot in use for a server type: 15 for NetQuake (0 and 2), 63 otherwise.
+int LastSlot(ServerType type);
+
+// Empties every field of slots 0 to 63 and of the 64 view rows. Countdowns and the incoming
+// record are left as they are.
+void ClearPlayerTable(PlayerTable& table, PlayerView& view);
+
+// Once per poll tick: every slot counts down; a slot falling below 0 loses its presence mark and
+// starts again at 3. A player not carried by any reply is absent on the fourth tick.
+void AgePresence(PlayerTable& table);
+
+// Slot for a decoded player: the slot holding this name, else the first never-used slot, else the
+// first absent slot, else slot 0 (searching slots 0 to LastSlot(type)).
+int FindSlot(const PlayerTable& table, ServerType type, std::string_view name);
+
+// Starts a new incoming record: all fields empty, Present "1", countdown 3.
+void StartIncoming(PlayerTable& table);
+
+// Copies the incoming record and its countdown into the slot FindSlot gives; returns that slot.
+int CommitIncoming(PlayerTable& table, ServerType type);
+
+// Player ordering modes.
+enum PlayerSorting : std::uint8_t { kSortById = 0, kSortByName = 1, kSortByFrags = 2 };
+
+// Rebuilds the view from the table. `keep_absent` non-zero lets absent slots take part. Any other
+// sorting value leaves the view unchanged.
+void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
+                     std::int16_t keep_absent);
+
+// Number of slots 0 to 63 whose Present field is not empty.
+int CountPresent(const PlayerTable& table);
+
+}  // namespace morvek

@@ -1,0 +1,46 @@
+// The server's rules as the rules window lists them: text lines "name, blanks to a width, TAB,
+// value", and the window's caption.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvek {
+
+inline constexpr const char* kRulesWorking = "Rules - Working...";
+inline constexpr const char* kRulesDone = "Rules - Done";
+inline constexpr const char* kRulesQuake2 = "Morvek - Rules";
+
+// Width of the name column: 19 for NetQuake rules, 20 for QuakeWorld and Quake II keys.
+inline constexpr int kNetQuakeRuleWidth = 19;
+inline constexpr int kStatusRuleWidth = 20;
+
+struct RulesList {
+    std::vector<std::string> lines;
+    std::string caption = kRulesWorking;
+    // The window is on screen; NetQuake rule replies are acted upon only then.
+    bool shown = false;
+    std::uint64_t revision = 0;
+
+    void Clear() {
+        lines.clear();
+        ++revision;
+    }
+    // The window is closed: its list goes with it, and a later load starts "Rules - Working...".
+    void Unload() {
+        lines.clear();
+        caption = kRulesWorking;
+        shown = false;
+        ++revision;
+    }
+};
+
+// The line for one rule: the name, blanks up to `width` (none when the name is that long or
+// longer), one TAB, the value.
+std::string RuleLine(std::string_view name, std::string_view value, int width);
+
+void AddRuleLine(RulesList& rules, std::string_view name, std::string_view value, int width);
+
+}  // namespace morvek

@@ -1,0 +1,33 @@
+// Text rules. Names and values are bytes of the Windows-1252 code page, exactly as the server
+// sent them; conversion to QString happens once, at the edge (widgets, JSON, file names).
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace morvek {
+
+// Upper-cases the letters of Windows-1252 (a-z, the accented letters, š œ ž ÿ).
+std::string UpperCase1252(std::string_view text);
+
+// Compares as sequences of unsigned character codes: <0, 0 or >0.
+int CompareBytes(std::string_view a, std::string_view b);
+
+// Case-insensitive equality over Windows-1252.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Windows-1252 bytes to QString and back (characters outside the code page become "?").
+QString FromCp1252(std::string_view bytes);
+std::string ToCp1252(const QString& text);
+
+// Windows-1252 bytes to UTF-8.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// A JSON string literal (quotes included) of Windows-1252 bytes.
+std::string JsonString(std::string_view bytes);
+
+// True when the text is empty or made of blanks (0x20) only.
+bool IsBlank(std::string_view text);
+
+}  // namespace morvek

@@ -1,0 +1,25 @@
+#include "platform/dialogs.h"
+
+namespace morvek::platform {
+
+MessageResult ScriptedDialogs::Message(const std::string& text, const std::string& title,
+                                       MessageIcon icon, MessageButtons buttons) {
+    messages.push_back({text, title, icon, buttons});
+    if (on_message) on_message(messages.back());
+    if (!answers.empty()) {
+        MessageResult answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    return buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
+}
+
+std::optional<std::string> ScriptedDialogs::OpenFile(const OpenFileRequest& request) {
+    file_requests.push_back(request);
+    if (files.empty()) return std::nullopt;
+    auto file = files.front();
+    files.erase(files.begin());
+    return file;
+}
+
+}  // namespace morvek::platform

@@ -1,0 +1,58 @@
+// Where the program asks or tells the user something: message boxes, the open-file dialog and the
+// print dialog. The window wires dialogs that show real boxes; the headless front-end and the
+// tests wire ones that answer by themselves.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvek::platform {
+
+enum class MessageIcon { None, Critical, Question, Exclamation, Information };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageResult { Ok, Yes, No };
+
+// The open-file dialog's options. The filter is written as "Description|pattern|Description|..."
+// exactly as the program states it.
+struct OpenFileRequest {
+    std::string title;
+    std::string filter;
+    std::string default_extension;  // ".mv"
+    bool must_exist = false;        // otherwise a new file name may be typed in
+};
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // `text` holds lines joined by a carriage return (character 13).
+    virtual MessageResult Message(const std::string& text, const std::string& title,
+                                  MessageIcon icon, MessageButtons buttons) = 0;
+    // The chosen file (its full name) or nothing when the user cancels.
+    virtual std::optional<std::string> OpenFile(const OpenFileRequest& request) = 0;
+};
+
+// Answers every question with its default button and records what was asked; used by the
+// headless front-end (which also prints each message) and by the tests.
+class ScriptedDialogs : public Dialogs {
+  public:
+    struct Shown {
+        std::string text, title;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    MessageResult Message(const std::string& text, const std::string& title, MessageIcon icon,
+                          MessageButtons buttons) override;
+    std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
+
+    std::vector<Shown> messages;
+    std::vector<OpenFileRequest> file_requests;
+    // Scripted answers, taken in order; when they run out: Ok / Yes for messages, cancel for files.
+    std::vector<MessageResult> answers;
+    std::vector<std::optional<std::string>> files;
+    // Called after each message is recorded (the headless front-end prints it there).
+    std::function<void(const Shown&)> on_message;
+};
+
+}  // namespace morvek::platform

@@ -1,0 +1,111 @@
+#include "platform/udp_socket.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+
+namespace morvek::platform {
+
+QHostAddress ResolveHost(const std::string& host) {
+    QString name = QString::fromStdString(host).trimmed();
+    if (name.isEmpty()) return {};
+    QHostAddress literal;
+    if (literal.setAddress(name)) return literal;
+    QHostInfo info = QHostInfo::fromName(name);
+    if (info.error() != QHostInfo::NoError) return {};
+    QHostAddress first;
+    for (const QHostAddress& a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) return a;
+        if (first.isNull()) first = a;
+    }
+    return first;
+}
+
+UdpSocket::UdpSocket(QObject* parent) : QObject(parent) {
+    connect(&socket_, &QUdpSocket::readyRead, this, &UdpSocket::ReadPending);
+    connect(&socket_, &QUdpSocket::errorOccurred, this, &UdpSocket::SocketError);
+}
+
+void UdpSocket::Bind() {
+    socket_.abort();
+    state_ = kError;
+    if (remote_port_ < 1 || remote_port_ > 65535) return;
+    QHostAddress address = ResolveHost(remote_host_);
+    if (address.isNull()) return;
+    QHostAddress local = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QHostAddress(QHostAddress::AnyIPv6)
+                             : QHostAddress(QHostAddress::AnyIPv4);
+    if (!socket_.bind(local, quint16(local_port_))) return;
+    // A connected UDP socket receives only from its peer and reports the peer's "port
+    // unreachable" as an error.
+    socket_.connectToHost(address, quint16(remote_port_));
+    if (socket_.state() != QAbstractSocket::ConnectedState) {
+        socket_.abort();
+        return;
+    }
+    peer_ = address;
+    peer_port_ = quint16(remote_port_);
+    state_ = kOpen;
+}
+
+bool UdpSocket::SendData(const std::string& bytes) {
+    if (state_ != kOpen) {
+        Bind();
+        if (state_ != kOpen) return false;
+    }
+    qint64 sent = socket_.write(bytes.data(), qint64(bytes.size()));
+    return sent == qint64(bytes.size());
+}
+
+void UdpSocket::Close() {
+    socket_.abort();
+    state_ = kClosed;
+}
+
+void UdpSocket::ReadPending() {
+    while (state_ == kOpen && socket_.hasPendingDatagrams()) {
+        QNetworkDatagram datagram = socket_.receiveDatagram();
+        if (!datagram.isValid()) break;
+        // The kernel already filters a connected socket; check again so nothing else can write
+        // into the picture.
+        QHostAddress sender = datagram.senderAddress();
+        if (!sender.isNull() && (!sender.isEqual(peer_, QHostAddress::TolerantConversion) ||
+                                 datagram.senderPort() != peer_port_))
+            continue;
+        QByteArray data = datagram.data();
+        current_.assign(data.constData(), std::size_t(data.size()));
+        QHostAddress shown = peer_;
+        bool ok = false;
+        quint32 v4 = shown.toIPv4Address(&ok);
+        remote_host_ip_ = (ok ? QHostAddress(v4) : shown).toString().toStdString();
+        emit DataArrival(int(data.size()));
+    }
+}
+
+namespace {
+int ErrorNumber(QAbstractSocket::SocketError error) {
+    switch (error) {
+        case QAbstractSocket::ConnectionRefusedError:
+            return 10061;
+        case QAbstractSocket::HostNotFoundError:
+            return 11001;
+        case QAbstractSocket::NetworkError:
+            return 10050;
+        case QAbstractSocket::AddressInUseError:
+            return 10048;
+        case QAbstractSocket::SocketAccessError:
+            return 10013;
+        case QAbstractSocket::DatagramTooLargeError:
+            return 10040;
+        default:
+            return 10000 + int(error);
+    }
+}
+}  // namespace
+
+void UdpSocket::SocketError(QAbstractSocket::SocketError error) {
+    if (state_ != kOpen) return;
+    state_ = kError;
+    emit Error(ErrorNumber(error), socket_.errorString());
+}
+
+}  // namespace morvek::platform

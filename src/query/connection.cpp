@@ -1,0 +1,304 @@
+#include "query/connection.h"
+
+#include "core/numbers.h"
+#include "platform/clock.h"
+
+namespace morvek {
+
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+Connection::Connection(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks,
+                       QObject* parent)
+    : QObject(parent), monitor_(monitor), dialogs_(dialogs), hooks_(hooks) {
+    connect(&check_, &platform::Timer::Tick, this, &Connection::timCheck_Timer);
+    connect(&timeout_, &platform::Timer::Tick, this, &Connection::timTimeout_Timer);
+    connect(&socket_, &platform::UdpSocket::DataArrival, this, &Connection::Winsock_DataArrival);
+    connect(&socket_, &platform::UdpSocket::Error, this, &Connection::Winsock_Error);
+}
+
+void Connection::SetNet(NetLamp lamp, bool repaint) {
+    monitor_.net = lamp;
+    if (repaint) hooks_.RepaintNet();
+}
+
+void Connection::UpdateMenuState() {
+    monitor_.menu = ComputeMenuState(monitor_.state, monitor_.recording);
+    hooks_.UpdateMenuState();
+}
+
+void Connection::mnuStopRecord_Click() {
+    monitor_.recording = false;
+    monitor_.log_path.clear();
+    UpdateMenuState();
+}
+
+void Connection::mnuConnect_Click() {
+    if (ConnectToServer()) {
+        check_.SetEnabled(true);
+        timCheck_Timer();
+    }
+}
+
+bool Connection::ConnectToServer() {
+    ShowState(monitor_, ConnectionState::TryingToConnect);
+    hooks_.RefreshPanel();
+
+    ClearMatchData(monitor_, hooks_);
+    ResetServerPanel(monitor_);
+    hooks_.ShowPlayers();
+    ResetLogPlayer(monitor_);
+
+    monitor_.log_open = false;
+    monitor_.player.frame = false;
+
+    ShowState(monitor_, ConnectionState::TryingToConnect);
+    hooks_.RefreshPanel();
+
+    timeout_.SetEnabled(false);
+    timeout_.SetEnabled(true);
+
+    socket_.SetLocalPort(0);
+    hooks_.ProcessEvents();
+    socket_.Bind();
+    hooks_.ProcessEvents();
+    // Binding is synchronous here; the state is already settled, but keep to the contract of
+    // waiting for a settled state, with a bound on the wait.
+    for (int i = 0; i < 1000; ++i) {
+        int state = socket_.State();
+        if (state == platform::UdpSocket::kOpen || state == platform::UdpSocket::kError ||
+            state == platform::UdpSocket::kClosed)
+            break;
+        hooks_.ProcessEvents();
+    }
+    timeout_.SetEnabled(false);
+    if (socket_.State() != platform::UdpSocket::kError) {
+        UpdateMenuState();
+        return true;
+    }
+    ShowState(monitor_, ConnectionState::Disconnected);
+    socket_.Close();
+    check_.SetEnabled(false);
+    UpdateMenuState();
+    hooks_.RefreshPanel();
+    return false;
+}
+
+void Connection::mnuDisconnect_Click() {
+    ShowState(monitor_, ConnectionState::Disconnected);
+    check_.SetEnabled(false);
+    timeout_.SetEnabled(false);
+    mnuStopRecord_Click();
+    socket_.Close();
+    hooks_.RefreshPanel();
+}
+
+void Connection::timCheck_Timer() {
+    hooks_.SetBusy(true);
+    AgePresence(monitor_.table);
+    BuildPlayerView(monitor_.table, monitor_.view, monitor_.options.player_sorting,
+                    monitor_.options.keep_disconnected);
+    if (!timeout_.Enabled()) timeout_.SetEnabled(true);
+    SetNet(NetLamp::Sending, true);
+    if (monitor_.server_type == 0 || monitor_.server_type == 2)
+        SendNetQuakeRequests();
+    else if (monitor_.server_type == 1 || monitor_.server_type == 3)
+        SendStatusRequest();
+    hooks_.RecordPoint();
+    if (monitor_.state == ConnectionState::Connected && monitor_.recording) hooks_.WriteLogRecord();
+    SetNet(NetLamp::Idle, false);
+    hooks_.ShowPlayers();
+    if (monitor_.graph.visible) AddGraphSample(monitor_.graph, 0, monitor_.table);
+    hooks_.RefreshPanel();
+    hooks_.SetBusy(false);
+}
+
+void Connection::SendNetQuakeRequests() {
+    socket_.SendData(netquake::ServerInfoRequest(monitor_.server_type));
+    monitor_.ping_sent_at = platform::TickCount();
+    for (int i = 0; i < 16; ++i) socket_.SendData(netquake::PlayerInfoRequest(std::uint8_t(i)));
+}
+
+void Connection::SendStatusRequest() {
+    socket_.SendData(status::StatusRequest());
+    monitor_.ping_sent_at = platform::TickCount();
+}
+
+void Connection::timTimeout_Timer() {
+    // Both timers stop before the message, so no second timeout can stack behind the first while
+    // it is open.
+    timeout_.SetEnabled(false);
+    check_.SetEnabled(false);
+    dialogs_.Message(kTimeoutText, kTimeoutTitle, MessageIcon::Critical, MessageButtons::Ok);
+    socket_.Close();
+    ShowState(monitor_, ConnectionState::Disconnected);
+    timeout_.SetEnabled(false);
+    check_.SetEnabled(false);
+    mnuStopRecord_Click();
+    UpdateMenuState();
+    hooks_.RefreshPanel();
+}
+
+void Connection::Winsock_Error(int number, const QString& description) {
+    ShowState(monitor_, ConnectionState::Disconnected);
+    socket_.Close();
+    UpdateMenuState();
+    mnuStopRecord_Click();
+    timeout_.SetEnabled(false);
+    hooks_.RefreshPanel();
+    std::string text = "Error " + IntegerText(static_cast<std::int16_t>(number)) + " (" +
+                       description.toStdString() + ")";
+    dialogs_.Message(text, kAppTitle, MessageIcon::None, MessageButtons::Ok);
+}
+
+void Connection::DisconnectOnMapChange() {
+    socket_.Close();
+    ShowState(monitor_, ConnectionState::Disconnected);
+    timeout_.SetEnabled(false);
+    check_.SetEnabled(false);
+    mnuStopRecord_Click();
+    UpdateMenuState();
+    SetNet(NetLamp::Idle, false);
+    hooks_.RefreshPanel();
+    dialogs_.Message(kMapChangedText, kAppTitle, MessageIcon::Information, MessageButtons::Ok);
+}
+
+void Connection::Winsock_DataArrival(int /*bytes_total*/) {
+    ++datagrams_;
+    timeout_.SetEnabled(false);
+    SetNet(NetLamp::Receiving, true);
+    ShowState(monitor_, ConnectionState::Connected);
+    UpdateMenuState();
+    HandleDatagram(socket_.GetData());
+}
+
+void Connection::HandleDatagram(std::string_view datagram) {
+    if (monitor_.ping_sent_at != 0) {
+        monitor_.snapshot.ping =
+            IntegerText(static_cast<long long>(platform::TickCount() - monitor_.ping_sent_at));
+        monitor_.ping_sent_at = 0;
+    }
+    bool reset_lamp = true;
+    switch (monitor_.server_type) {
+        case 0:
+        case 2:
+            reset_lamp = ApplyNetQuake(netquake::Decode(datagram, monitor_.server_type));
+            break;
+        case 1:
+            ApplyStatus(status::DecodeQuakeWorld(datagram), false);
+            break;
+        case 3:
+            ApplyStatus(status::DecodeQuakeII(datagram), true);
+            break;
+        default:
+            break;
+    }
+    if (reset_lamp) SetNet(NetLamp::Idle, false);
+    hooks_.RefreshPanel();
+}
+
+void Connection::AnnounceMap(const std::string& map) {
+    if (!monitor_.snapshot.map.empty() && map != monitor_.snapshot.map &&
+        monitor_.options.disconnect_on_map_change == 1)
+        DisconnectOnMapChange();
+    monitor_.snapshot.map = map;
+}
+
+bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
+    auto& snap = monitor_.snapshot;
+    if (const auto* info = std::get_if<netquake::ServerInfo>(&reply)) {
+        snap.address = info->address;
+        snap.port = info->port;
+        snap.name = info->name;
+        AnnounceMap(info->map);
+        snap.players = info->players;
+        SetMaxPlayers(monitor_, info->max_players);
+        snap.version = monitor_.server_type == 0 ? info->version : std::string();
+    } else if (const auto* player = std::get_if<netquake::PlayerInfo>(&reply)) {
+        auto& table = monitor_.table;
+        StartIncoming(table);
+        table.incoming[kName] = player->name;
+        table.incoming[kShirt] = player->shirt;
+        table.incoming[kPants] = player->pants;
+        table.incoming[kFrags] = player->frags;
+        table.incoming[kTime] = player->time;
+        table.incoming[kAddress] = player->address;
+        table.incoming[kPort] = player->port;
+        CommitIncoming(table, monitor_.server_type);
+        hooks_.ShowPlayers();
+    } else if (const auto* rule = std::get_if<netquake::RuleInfo>(&reply)) {
+        if (!monitor_.rules.shown) return false;
+        AddRuleLine(monitor_.rules, rule->name, rule->value, kNetQuakeRuleWidth);
+        socket_.SendData(netquake::NextRuleRequest(rule->name));
+    } else if (std::holds_alternative<netquake::RulesDone>(reply)) {
+        if (!monitor_.rules.shown) return false;
+        monitor_.rules.caption = kRulesDone;
+        ++monitor_.rules.revision;
+    } else if (const auto* unknown = std::get_if<netquake::UnknownCode>(&reply)) {
+        dialogs_.Message(IntegerText(unknown->code), kAppTitle, MessageIcon::None,
+                         MessageButtons::Ok);
+    }
+    return true;
+}
+
+void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
+    if (!reply.valid) return;
+    auto& snap = monitor_.snapshot;
+    monitor_.rules.Clear();
+    for (const auto& setting : reply.settings) {
+        switch (setting.kind) {
+            case status::Setting::kHostname:
+                snap.name = setting.value;
+                break;
+            case status::Setting::kVersion:
+                snap.version = setting.value;
+                break;
+            case status::Setting::kMap:
+                AnnounceMap(setting.value);
+                break;
+            case status::Setting::kMaxClients:
+                SetMaxPlayers(monitor_, setting.value);
+                break;
+            case status::Setting::kRule:
+                AddRuleLine(monitor_.rules, setting.key, setting.value, kStatusRuleWidth);
+                break;
+        }
+    }
+    if (quake2) {
+        monitor_.rules.caption = kRulesQuake2;
+        ++monitor_.rules.revision;
+    }
+    snap.address = socket_.RemoteHostIP();
+    snap.port = IntegerText(socket_.RemotePort());
+    // Counted before this reply's players are committed: the count reports the earlier replies.
+    snap.players = IntegerText(CountPresent(monitor_.table));
+    auto& table = monitor_.table;
+    for (const auto& player : reply.players) {
+        StartIncoming(table);
+        table.incoming[kFrags] = player.frags;
+        table.incoming[kTime] = player.time;
+        table.incoming[kPort] = player.port;
+        table.incoming[kName] = player.name;
+        table.incoming[kAddress] = player.address;
+        table.incoming[kShirt] = player.shirt;
+        table.incoming[kPants] = player.pants;
+        CommitIncoming(table, monitor_.server_type);
+    }
+    hooks_.ShowPlayers();
+}
+
+void Connection::ShowRules() {
+    if (monitor_.server_type == 0 || monitor_.server_type == 2) {
+        monitor_.rules.Clear();
+        timeout_.SetEnabled(true);
+        monitor_.rules.shown = true;
+        socket_.SendData(netquake::FirstRuleRequest());
+    }
+    monitor_.rules.shown = true;
+}
+
+void Connection::CloseRules() {
+    monitor_.rules.Unload();
+}
+
+}  // namespace morvek

@@ -1,0 +1,83 @@
+// Connection and polling: owns the socket and the poll and timeout timers, sends the requests of
+// the server type on every poll tick, turns every arriving datagram into the Connected state
+// before its decoder runs, applies decoded replies to the picture, and brings the monitor back to
+// Disconnected on a user disconnect, a timeout, a socket error or a map change.
+#pragma once
+
+#include <QObject>
+#include <string_view>
+
+#include "core/hooks.h"
+#include "core/monitor.h"
+#include "platform/dialogs.h"
+#include "platform/timer.h"
+#include "platform/udp_socket.h"
+#include "query/netquake.h"
+#include "query/status.h"
+
+namespace morvek {
+
+inline constexpr const char* kAppTitle = "Morvek";
+inline constexpr const char* kTimeoutTitle = "Brelan+";
+inline constexpr const char* kTimeoutText =
+    "Timeout time elapsed. Please reconfigure Server Address and port or increase Timeout.";
+inline constexpr const char* kMapChangedText = "Map changed: disconnecting.";
+
+class Connection : public QObject {
+    Q_OBJECT
+  public:
+    Connection(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks,
+               QObject* parent = nullptr);
+
+    platform::UdpSocket& Winsock() { return socket_; }
+    platform::Timer& timCheck() { return check_; }
+    platform::Timer& timTimeout() { return timeout_; }
+
+    // The "&Connect" command: connect and, when that succeeds, start polling with one tick at once.
+    void mnuConnect_Click();
+    bool ConnectToServer();
+    // The "&Disconnect" command.
+    void mnuDisconnect_Click();
+    // The "&Stop recording" command, also run whenever a connection ends.
+    void mnuStopRecord_Click();
+    // Recomputes the menu's enabled flags from the state and the recording flag.
+    void UpdateMenuState();
+
+    void timCheck_Timer();
+    void timTimeout_Timer();
+    void Winsock_DataArrival(int bytes_total);
+    void Winsock_Error(int number, const QString& description);
+    void DisconnectOnMapChange();
+
+    // The rules command: for NetQuake servers empties the list, starts the timeout and asks for
+    // the first rule; the list is then shown (the window sets rules.shown) for every type.
+    void ShowRules();
+    // The rules window is closed: its list goes, and a NetQuake listing stops.
+    void CloseRules();
+
+    // Steps 5 to 8 of the handling of a datagram (read, ping, decode, lamp); public so the
+    // decoders can be driven with bytes in tests.
+    void HandleDatagram(std::string_view datagram);
+
+    // How many datagrams arrived since the program started.
+    std::uint64_t DatagramsReceived() const { return datagrams_; }
+
+  private:
+    void SendNetQuakeRequests();
+    void SendStatusRequest();
+    // Returns false when a NetQuake rule reply was ignored (the lamp stays bright green).
+    bool ApplyNetQuake(const netquake::Reply& reply);
+    void ApplyStatus(const status::StatusReply& reply, bool quake2);
+    void AnnounceMap(const std::string& map);
+    void SetNet(NetLamp lamp, bool repaint);
+
+    Monitor& monitor_;
+    platform::Dialogs& dialogs_;
+    MonitorHooks& hooks_;
+    platform::UdpSocket socket_;
+    platform::Timer check_{5000};
+    platform::Timer timeout_{30000};
+    std::uint64_t datagrams_ = 0;
+};
+
+}  // namespace morvek

@@ -1,0 +1,72 @@
+// NetQuake control protocol (Quake I and Hexen II).
+//
+// Every control datagram, both ways:
+//   offset 0  80             control flag
+//   offset 1  00
+//   offset 2  2 bytes        total length, header included, big-endian
+//   offset 4  1 byte         command or reply code
+//   offset 5  ...            body: strings end with 00; longs are 4-byte little-endian signed
+//
+// Requests: 02 server information (game name, 00, protocol version: "QUAKE" 03, "HEXENII" 05),
+// 03 player information (player number), 04 rule information (the previous rule's name; an empty
+// name asks for the first rule).
+// Replies: 83 server information (address "host:port", server name, map, current players byte,
+// maximum players byte, protocol version byte), 84 player information (number byte, name, colours
+// long, frags long, connection seconds long, address "host:port"), 85 rule information (name,
+// value; a reply with no body ends the list).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/player_table.h"
+
+namespace morvek::netquake {
+
+std::string ServerInfoRequest(ServerType type);  // types 0 and 2
+std::string PlayerInfoRequest(std::uint8_t player);
+std::string FirstRuleRequest();
+// The request for the rule after `name`; names longer than 250 bytes are cut to fit the length
+// byte.
+std::string NextRuleRequest(std::string_view name);
+
+struct ServerInfo {
+    std::string address;  // text before the first ":" of the address string
+    std::string port;     // text after it
+    std::string name;
+    std::string map;
+    std::string players;      // decimal text of the byte
+    std::string max_players;  // decimal text of the byte
+    std::string version;      // Quake I: decimal text of the version byte; Hexen II: empty
+};
+
+// The decoded player: fields Name, Shirt, Pants, Frags, Time, Address, Port filled; Present and
+// the countdown are the committer's.
+struct PlayerInfo {
+    std::string name, shirt, pants, frags, time, address, port;
+};
+
+struct RuleInfo {
+    std::string name;
+    std::string value;
+};
+
+struct RulesDone {};
+
+struct UnknownCode {
+    int code;
+};
+
+// A reply too short for its fields, with a string missing its terminator or an address
+// without ":": skipped.
+struct Malformed {};
+
+using Reply = std::variant<Malformed, ServerInfo, PlayerInfo, RuleInfo, RulesDone, UnknownCode>;
+
+// Never throws and never reads past the end of the datagram.
+Reply Decode(std::string_view datagram, ServerType type);
+
+}  // namespace morvek::netquake

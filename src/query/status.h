@@ -1,0 +1,50 @@
+// QuakeWorld and Quake II status protocol.
+//
+// Request (both games, 11 bytes): FF FF FF FF "status" 20.
+//
+// QuakeWorld reply: FF FF FF FF, a reply type character, then the settings line
+//   \key\value\key\value...\n
+// and one line per player:
+//   userid frags minutes ping "name" "skin" topcolour bottomcolour\n
+//
+// Quake II reply: FF FF FF FF and the reply type text up to a newline, the settings line as
+// above, and one line per player:
+//   frags ping "name"\n
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/player_table.h"
+
+namespace morvek::status {
+
+std::string StatusRequest();
+
+// One server setting acted upon, in the order the keys come.
+struct Setting {
+    enum Kind { kHostname, kVersion, kMap, kMaxClients, kRule };
+    Kind kind;
+    std::string key;
+    std::string value;
+};
+
+// A decoded player: Frags, Port (ping) and Name for both games; Time, Address (skin), Shirt and
+// Pants for QuakeWorld only (empty for Quake II).
+struct Player {
+    std::string frags, time, port, name, address, shirt, pants;
+};
+
+struct StatusReply {
+    bool valid = false;  // false when the first byte is not FF: nothing is decoded
+    std::vector<Setting> settings;
+    std::vector<Player> players;
+};
+
+// Decode the whole datagram (not only its first 1000 bytes). Malformed text never makes the
+// decoder fail, loop forever or read past the end.
+StatusReply DecodeQuakeWorld(std::string_view datagram);
+StatusReply DecodeQuakeII(std::string_view datagram);
+
+}  // namespace morvek::status
