@@ -1,0 +1,86 @@
+#include "web/publisher.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "core/text.h"
+#include "platform/paths.h"
+#include "web/html_renderer.h"
+
+namespace morvek::web {
+namespace {
+
+constexpr const char* kTemplateNotFound = "Template file not found";
+constexpr const char* kTitle = "Morvek";
+
+}  // namespace
+
+bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
+                 const QDateTime& now) {
+    if (output_path.isEmpty()) return false;
+    QFile source(template_path);
+    if (!source.open(QIODevice::ReadOnly)) return false;
+    const QByteArray template_bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) return false;
+    source.close();
+
+    const std::optional<std::string> page = RenderPage(
+        std::string_view(template_bytes.constData(), template_bytes.size()), monitor, now);
+    if (!page) return false;
+
+    QSaveFile output(output_path);
+    if (!output.open(QIODevice::WriteOnly)) return false;
+    const qint64 size = static_cast<qint64>(page->size());
+    if (output.write(page->data(), size) != size) {
+        output.cancelWriting();
+        return false;
+    }
+    return output.commit();
+}
+
+HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms,
+                             QObject* parent)
+    : QObject(parent), timHtml(interval_ms), monitor_(monitor), dialogs_(dialogs), now_([] {
+          return QDateTime::currentDateTime();
+      }) {
+    connect(&timHtml, &platform::Timer::Tick, this, &HtmlPublisher::timHtml_Timer);
+}
+
+QString HtmlPublisher::TemplatePath() const {
+    const QString name = FromCp1252(monitor_.options.html_template);
+    if (name.contains(QLatin1Char('/'))) return name;
+    const QString folder =
+        template_folder_.isEmpty() ? platform::TemplateFolder(false) : template_folder_;
+    return QDir(folder).filePath(name);
+}
+
+void HtmlPublisher::timHtml_Timer() {
+    timHtml.SetEnabled(false);
+    last_tick_wrote_ = false;
+
+    const QString template_path = TemplatePath();
+    if (!QFileInfo(template_path).isFile()) {
+        dialogs_.Message(kTemplateNotFound, kTitle, platform::MessageIcon::Critical,
+                         platform::MessageButtons::Ok);
+        monitor_.web_active = false;
+        timHtml.SetInterval(0);
+        return;
+    }
+
+    last_tick_wrote_ = WritePage(template_path);
+    timHtml.SetEnabled(true);
+}
+
+bool HtmlPublisher::WritePage(const QString& template_path) {
+    try {
+        return PublishPage(template_path, FromCp1252(monitor_.options.html_output), monitor_,
+                           now_());
+    } catch (...) {
+        // Nothing from a template or a page may end the program; the next tick tries again.
+        return false;
+    }
+}
+
+}  // namespace morvek::web

@@ -1,0 +1,57 @@
+// Publishes the monitored match as an HTML page: on each tick of timHtml the template is rendered
+// and the output file replaced whole.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "core/monitor.h"
+#include "platform/dialogs.h"
+#include "platform/timer.h"
+
+namespace morvek::web {
+
+class HtmlPublisher : public QObject {
+    Q_OBJECT
+  public:
+    // The timer starts stopped with the given period (the HTMLRefresh setting, in ms).
+    HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms = 0,
+                  QObject* parent = nullptr);
+
+    // The HTML timer: the dialog sets its period and starts or stops it.
+    platform::Timer timHtml;
+
+    // One page: stop the timer, render the template into the output file, start the timer again.
+    // A missing template stops publishing after a message; every other failure is silent.
+    void timHtml_Timer();
+
+    // The template's full path: the template folder then the HTMLTemplate name; a name holding a
+    // "/" is a path of its own.
+    QString TemplatePath() const;
+
+    // Where templates are looked up; empty (the default) means the program's template folder.
+    void SetTemplateFolder(const QString& folder) { template_folder_ = folder; }
+    // The clock giving the page's time (tests fix it).
+    void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+
+    // Whether the last tick wrote a page.
+    bool LastTickWrote() const { return last_tick_wrote_; }
+
+  private:
+    bool WritePage(const QString& template_path);
+
+    Monitor& monitor_;
+    platform::Dialogs& dialogs_;
+    QString template_folder_;
+    std::function<QDateTime()> now_;
+    bool last_tick_wrote_ = false;
+};
+
+// Reads a template, renders it and replaces the output file whole (a temporary file beside it,
+// renamed over it). False, with the output untouched, when anything fails.
+bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
+                 const QDateTime& now);
+
+}  // namespace morvek::web
