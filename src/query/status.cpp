@@ -1,16 +1,208 @@
 #include "query/status.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace morvek::status {
 
 std::string StatusRequest() {
     return std::string("\xFF\xFF\xFF\xFFstatus ", 11);
 }
 
-StatusReply DecodeQuakeWorld(std::string_view) {
-    return {};
+namespace {
+
+// Blanks appended after the datagram. The player steps look for the blank that ends a token and
+// drop a fixed number of characters after a delimiter; on a line that runs into the end of the
+// datagram they consume at most eleven of these blanks before the last step takes the whole rest,
+// so any padding of twelve or more gives the same result as an endless run of blanks.
+constexpr std::size_t kPadding = 64;
+
+// The unread rest of a reply: the datagram followed by blanks, read from the front. Every step
+// either finds its delimiter and drops the text it read, or changes nothing.
+class Rest {
+  public:
+    explicit Rest(std::string_view datagram) : end_(datagram.size()) {
+        text_.reserve(datagram.size() + kPadding);
+        text_.append(datagram);
+        text_.append(kPadding, ' ');
+    }
+
+    char First() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
+
+    // True when nothing but blanks is left (or nothing at all).
+    bool Blank() const {
+        for (std::size_t i = pos_; i < text_.size(); ++i)
+            if (text_[i] != ' ') return false;
+        return true;
+    }
+
+    bool Contains(char delimiter) const { return text_.find(delimiter, pos_) != std::string::npos; }
+
+    std::size_t Position() const { return pos_; }
+
+    void Drop(std::size_t count) { pos_ = std::min(text_.size(), pos_ + count); }
+
+    // The text before the next `delimiter`; drops it, the delimiter and `extra` more characters.
+    // Nothing when the delimiter does not occur in the rest (the rest is then left unchanged).
+    std::optional<std::string_view> TakeBefore(char delimiter, std::size_t extra = 0) {
+        std::size_t at = text_.find(delimiter, pos_);
+        if (at == std::string::npos) return std::nullopt;
+        std::string_view token(text_.data() + pos_, at - pos_);
+        pos_ = at;
+        Drop(1 + extra);
+        return token;
+    }
+
+    // Everything that is left, blanks included; the rest is then empty.
+    std::string_view TakeAll() {
+        std::string_view all(text_.data() + pos_, text_.size() - pos_);
+        pos_ = text_.size();
+        return all;
+    }
+
+    // What is left of the datagram itself (without the blanks after it); the rest is then empty.
+    std::string_view TakeToEndOfData() {
+        std::string_view data;
+        if (pos_ < end_) data = std::string_view(text_.data() + pos_, end_ - pos_);
+        pos_ = text_.size();
+        return data;
+    }
+
+  private:
+    std::string text_;
+    std::size_t end_;
+    std::size_t pos_ = 0;
+};
+
+// The numeric value of a token, as decimal text: its leading number (an optional sign followed by
+// digits), or 0 when the token does not start with one. The digits are kept as they are, so no
+// value is ever clamped: "+007" gives "7", "-0" gives "0", "12abc" gives "12".
+std::string NumberText(std::string_view token) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
+        negative = token[i] == '-';
+        ++i;
+    }
+    std::size_t first = i;
+    while (i < token.size() && token[i] >= '0' && token[i] <= '9') ++i;
+    if (i == first) return "0";
+    while (first + 1 < i && token[first] == '0') ++first;
+    std::string_view digits = token.substr(first, i - first);
+    if (digits == "0") return "0";
+    std::string text;
+    text.reserve(digits.size() + 1);
+    if (negative) text += '-';
+    text.append(digits);
+    return text;
 }
-StatusReply DecodeQuakeII(std::string_view) {
-    return {};
+
+// The settings line: "\" key "\" value ... up to a newline. The rest starts after the "\" that
+// opens the line. `kind_of` names what a key does, or nothing for a key that is ignored.
+template <typename KindOf>
+void DecodeSettings(Rest& rest, std::vector<Setting>& settings, KindOf kind_of) {
+    // Every pass drops at least the "\" after the key, so the loop ends.
+    while (auto key = rest.TakeBefore('\\')) {
+        std::string_view value;
+        if (auto before_backslash = rest.TakeBefore('\\'))
+            value = *before_backslash;
+        else if (auto before_newline = rest.TakeBefore('\n'))
+            value = *before_newline;
+        else
+            value = rest.TakeToEndOfData();  // the line runs to the end of the datagram
+        if (std::optional<Setting::Kind> kind = kind_of(*key))
+            settings.push_back(Setting{*kind, std::string(*key), std::string(value)});
+    }
+}
+
+std::optional<Setting::Kind> QuakeWorldKey(std::string_view key) {
+    if (key == "hostname") return Setting::kHostname;
+    if (key == "*version") return Setting::kVersion;
+    if (key == "map") return Setting::kMap;
+    if (key == "maxclients") return Setting::kMaxClients;
+    static constexpr std::string_view kRules[] = {"fraglimit", "timelimit",     "teamplay",
+                                                  "samelevel", "maxspectators", "deathmatch",
+                                                  "spawn",     "*progs"};
+    for (std::string_view rule : kRules)
+        if (key == rule) return Setting::kRule;
+    return std::nullopt;
+}
+
+std::optional<Setting::Kind> QuakeIIKey(std::string_view key) {
+    if (key == "hostname") return Setting::kHostname;
+    if (key == "version") return Setting::kVersion;
+    if (key == "map" || key == "mapname") return Setting::kMap;
+    if (key == "maxclients") return Setting::kMaxClients;
+    return Setting::kRule;
+}
+
+}  // namespace
+
+StatusReply DecodeQuakeWorld(std::string_view datagram) {
+    StatusReply reply;
+    Rest rest(datagram);
+    if (static_cast<unsigned char>(rest.First()) != 0xFF) return reply;
+    reply.valid = true;
+    // Four FF bytes, the reply type character and the "\" that opens the settings line.
+    rest.Drop(6);
+    DecodeSettings(rest, reply.settings, QuakeWorldKey);
+
+    // Player lines: userid frags minutes ping "name" "skin" top bottom. A step whose blank or
+    // quote is missing is skipped and the next one reads the unchanged rest.
+    while (!rest.Blank()) {
+        Player player;
+        rest.TakeBefore(' ');  // the user id is not kept
+        if (auto frags = rest.TakeBefore(' ')) player.frags = NumberText(*frags);
+        if (auto time = rest.TakeBefore(' ')) player.time = NumberText(*time);
+        // The ping, then its blank and the quote that opens the name.
+        if (auto ping = rest.TakeBefore(' ', 1)) player.port = std::string(*ping);
+        // The name, then its closing quote, the blank and the quote that opens the skin.
+        auto name = rest.TakeBefore('"', 3);
+        if (name) player.name = std::string(*name);
+        // The skin, then its closing quote and the blank.
+        if (auto skin = rest.TakeBefore('"', 2)) player.address = std::string(*skin);
+        if (auto top = rest.TakeBefore(' ')) player.shirt = NumberText(*top);
+        // The bottom colour ends the line; without a newline it is the whole rest. Either way
+        // this step drops at least one character of a rest that is not blank, so the loop ends.
+        if (auto bottom = rest.TakeBefore('\n'))
+            player.pants = NumberText(*bottom);
+        else
+            player.pants = NumberText(rest.TakeAll());
+        // No quote was left in the datagram: the line was cut short before its name. Committing
+        // it would put a nameless player into a free slot.
+        if (name) reply.players.push_back(std::move(player));
+    }
+    return reply;
+}
+
+StatusReply DecodeQuakeII(std::string_view datagram) {
+    StatusReply reply;
+    Rest rest(datagram);
+    if (static_cast<unsigned char>(rest.First()) != 0xFF) return reply;
+    reply.valid = true;
+    // Four FF bytes and two characters of the reply type, then the rest of the first line, its
+    // newline and the "\" that opens the settings line.
+    rest.Drop(6);
+    rest.TakeBefore('\n', 1);
+    DecodeSettings(rest, reply.settings, QuakeIIKey);
+
+    // Player lines: frags ping "name".
+    while (!rest.Blank()) {
+        std::size_t before = rest.Position();
+        Player player;
+        if (auto frags = rest.TakeBefore(' ')) player.frags = NumberText(*frags);
+        // The ping, then its blank and the quote that opens the name.
+        if (auto ping = rest.TakeBefore(' ', 1)) player.port = std::string(*ping);
+        // The name, then its closing quote and the newline.
+        auto name = rest.TakeBefore('"', 1);
+        if (name) player.name = std::string(*name);
+        if (name) reply.players.push_back(std::move(player));
+        // A rest that is not blank still holds the datagram's own text, so the blanks appended
+        // after it are all ahead and the frags step above has dropped at least one character.
+        // Kept as a guard all the same: a pass that reads nothing ends the decoding.
+        if (rest.Position() == before) break;
+    }
+    return reply;
 }
 
 }  // namespace morvek::status
