@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a bounded time.
+#   scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-45}"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEK_FUZZ=ON \
+      -DCMAKE_CXX_COMPILER=clang++ -DMORVEK_WERROR=OFF >/dev/null
+cmake --build build-fuzz -j "$(nproc)"
+mkdir -p fuzz-corpus
+for target in build-fuzz/fuzz/fuzz_*; do
+    [[ -x "$target" ]] || continue
+    name=$(basename "$target")
+    mkdir -p "fuzz-corpus/$name"
+    echo "-- $name for ${seconds}s"
+    ASAN_OPTIONS=detect_leaks=1 "$target" -max_total_time="$seconds" -max_len=4096 \
+        -print_final_stats=0 "fuzz-corpus/$name" 2>&1 | tail -n 3
+    [[ ${PIPESTATUS[0]} -eq 0 ]] || { echo "fuzz target $name failed"; exit 1; }
+done

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The whole test suite from scratch: installs what is missing, builds with warnings as errors and
+# runs every test, builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every test there, then runs each fuzz target for a bounded time.
+#   FUZZ_SECONDS   seconds per fuzz target (default 45)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh --test
+jobs=$(nproc)
+
+echo "== Build (warnings as errors)"
+rm -rf build-test
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEK_WERROR=ON
+cmake --build build-test -j "$jobs"
+echo "== Tests"
+ctest --test-dir build-test -j "$jobs" --output-on-failure
+
+echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
+rm -rf build-asan
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVEK_SANITIZE=ON -DMORVEK_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+echo "== Tests under the sanitizers"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
+echo "== Fuzzing"
+scripts/fuzz.sh "${FUZZ_SECONDS:-45}"
+
+echo "== Tests again (the line CI reads)"
+ctest --test-dir build-test -j "$jobs" --output-on-failure
