@@ -1,1 +1,61 @@
-int main() { return 0; }
+// morvek-sim: a simulated Quake-family server on 127.0.0.1 for trying Morvek without a game
+// server. Prints the port it listens on.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "sim/sim_server.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Simulated Quake-family server on 127.0.0.1");
+    parser.addHelpOption();
+    QCommandLineOption type(
+        {"t", "type"}, "Server type: 0 Quake I, 1 QuakeWorld, 2 Hexen II, 3 Quake II.", "n", "0");
+    QCommandLineOption port({"p", "port"}, "UDP port (0: any free port).", "port", "0");
+    QCommandLineOption players(
+        "players", "Number of players (at most 6 named demo players, more are numbered).", "k",
+        "6");
+    QCommandLineOption delay("delay", "Reply delay in milliseconds.", "ms", "0");
+    QCommandLineOption stop("stop-after",
+                            "Stop answering this many seconds after the first request.", "s", "-1");
+    QCommandLineOption garbage("garbage", "Answer every request with random bytes.");
+    QCommandLineOption map_change("map-change-after", "Change the map after this many polls.",
+                                  "polls", "0");
+    QCommandLineOption next_map("next-map", "The map to change to.", "name", "e1m2");
+    QCommandLineOption still("still", "Keep frags, times and pings still.");
+    parser.addOptions({type, port, players, delay, stop, garbage, map_change, next_map, still});
+    parser.process(app);
+
+    auto server_type = static_cast<morvek::ServerType>(parser.value(type).toUInt());
+    morvek::sim::SimState state = morvek::sim::DemoState(server_type);
+    int count = parser.value(players).toInt();
+    if (count < 0) count = 0;
+    if (count > 64) count = 64;
+    while (static_cast<int>(state.players.size()) < count) {
+        morvek::sim::SimPlayer p;
+        p.name = "Player" + std::to_string(state.players.size() + 1);
+        p.user_id = static_cast<int>(state.players.size()) + 1;
+        state.players.push_back(p);
+    }
+    state.players.resize(std::size_t(count));
+
+    morvek::sim::SimOptions options;
+    options.port = static_cast<quint16>(parser.value(port).toUInt());
+    options.delay_ms = parser.value(delay).toInt();
+    options.stop_after_s = parser.value(stop).toDouble();
+    options.garbage = parser.isSet(garbage);
+    options.map_change_after = parser.value(map_change).toInt();
+    options.next_map = parser.value(next_map).toStdString();
+    options.move = !parser.isSet(still);
+
+    morvek::sim::SimServer server(state, options);
+    if (!server.Start()) {
+        std::fprintf(stderr, "cannot bind 127.0.0.1:%u\n", unsigned(options.port));
+        return 1;
+    }
+    std::printf("port %u\n", unsigned(server.Port()));
+    std::fflush(stdout);
+    return app.exec();
+}

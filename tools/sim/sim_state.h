@@ -13,8 +13,8 @@ namespace morvek::sim {
 
 struct SimPlayer {
     std::string name;
-    int shirt = 0;   // top colour 0..15
-    int pants = 0;   // bottom colour 0..15
+    int shirt = 0;  // top colour 0..15
+    int pants = 0;  // bottom colour 0..15
     int frags = 0;
     int seconds = 0;  // connection time
     int ping = 50;    // milliseconds (QuakeWorld, Quake II)
