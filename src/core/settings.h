@@ -1,0 +1,101 @@
+// The settings store: string values under the key "Software\Varnoth\Morvek", read once when the
+// main window loads and written once when it closes. The values live in the timers, the socket,
+// the graph and the shared options in between; SettingsValues carries them to and from the store.
+//
+// The storage itself sits behind SettingsBackend (an INI file or the Windows registry, see
+// platform/settings_backend.h; an in-memory one in the tests).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvek {
+
+// The key every setting lives under.
+inline constexpr char kSettingsKeyPath[] = "Software\\Varnoth\\Morvek";
+
+// Where string values are kept. Value names are matched without regard to case: a value written
+// as "TimeOutInterval" is the one read as "TimeoutInterval", and overwriting it keeps the spelling
+// it was first stored under. Values are bytes, returned exactly as stored.
+class SettingsBackend {
+  public:
+    virtual ~SettingsBackend() = default;
+    // Creates the key, or opens it if it exists, for reading and writing. False when the store
+    // cannot be created or opened (no right to write there, a broken location...).
+    virtual bool OpenKey(const std::string& key_path) = 0;
+    // The value stored under `name`, or nothing when there is no such value.
+    virtual std::optional<std::string> Read(const std::string& key_path,
+                                            const std::string& name) = 0;
+    // Stores `value` under `name`, replacing an earlier value; false when it could not be stored.
+    virtual bool Write(const std::string& key_path, const std::string& name,
+                       const std::string& value) = 0;
+};
+
+// Shows a message box: the text (lines joined by a carriage return) and its title, no icon, one
+// OK button. The store calls it once when the key cannot be created or opened.
+using SettingsFailure = std::function<void(const std::string& text, const std::string& title)>;
+
+// The message of a store that cannot be created or opened, and its title.
+inline constexpr char kSettingsFailureText[] = "Cannot Read Reg!\rMorvek";
+inline constexpr char kSettingsFailureTitle[] = "Morvek";
+
+// Every setting in its live form, with the defaults of a clean machine.
+struct SettingsValues {
+    std::uint8_t player_sorting = 0;             // PlayerSorting: 0 ID, 1 name, 2 frags
+    std::int16_t graph_rows = 20;                // GraphRows
+    std::int16_t keep_disconnected = 1;          // ManteinDisconnectedPlayerInfo
+    std::int16_t disconnect_on_map_change = 0;   // DisconnectOnMapChange
+    std::int32_t check_interval_ms = 5000;       // CheckInterval (stored in seconds)
+    std::int32_t timeout_interval_ms = 30000;    // TimeoutInterval (stored in seconds)
+    std::string server_name = "localhost";       // ServerName
+    std::int32_t server_port = 26000;            // ServerPort
+    std::uint8_t server_type = 0;                // ServerType
+    std::int16_t serie_max_player = 1;           // SerieMaxPlayer
+    std::int16_t serie_fixed = 16;               // SerieFixed
+    bool show_legend = true;                     // ShowLegend ("-1")
+    std::string html_output;                     // HTMLOutput
+    std::string html_template = "standard.htm";  // HTMLTemplate
+    std::int32_t html_refresh_ms = 0;            // HTMLRefresh (stored in seconds)
+
+    bool operator==(const SettingsValues&) const = default;
+};
+
+// Reads one value. Opens (creating on first use) the key; when that fails, shows the failure
+// message through `on_failure` and returns nothing, and the caller ends the program at once.
+// A missing value gives `default_text`; a value stored with zero bytes gives the empty text.
+std::optional<std::string> ReadRegValue(SettingsBackend& backend, const std::string& key_path,
+                                        const std::string& name, const std::string& default_text,
+                                        const SettingsFailure& on_failure);
+
+// Writes one value. An empty value is never stored (an earlier one stays as it was) and counts as
+// done. Opens (creating) the key; when that fails, shows the failure message and returns false.
+// A value the store then refuses is dropped silently, as the registry call's result is not looked
+// at; the other settings are still written.
+bool WriteRegValue(SettingsBackend& backend, const std::string& key_path, const std::string& name,
+                   std::string_view value, const SettingsFailure& on_failure);
+
+// Reads every setting in table order and converts it: numbers with LeadingNumber and halves to
+// even to the field's width, seconds times 1000 to milliseconds, the boolean from True/False (any
+// case) or a number. A value that does not fit its field, or a boolean that is neither a word nor
+// a number, takes that setting's default. Nothing when the key cannot be created or opened (the
+// message has been shown; the caller ends the program without saving).
+std::optional<SettingsValues> LoadSettings(SettingsBackend& backend,
+                                           const SettingsFailure& on_failure);
+
+// Writes every setting in table order: integers in plain decimal, intervals as seconds with "."
+// ("2.5"), the boolean as True or False, the timeout under the name "TimeOutInterval". ServerName
+// is written from `remote_host_address`, the numeric address of the last peer the socket heard
+// from (values.server_name, the name the user typed, is not stored); while there is none, nothing
+// is written for it. Empty values are skipped. False when the key cannot be created or opened (the
+// message has been shown and nothing was written).
+bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
+                  const std::string& remote_host_address, const SettingsFailure& on_failure);
+
+// The boolean setting's reading: "True"/"False" in any case (blanks around are ignored) or a
+// number, 0 being false; nothing for any other text.
+std::optional<bool> SettingsBoolean(std::string_view text);
+
+}  // namespace morvek

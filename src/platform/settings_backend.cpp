@@ -1,0 +1,296 @@
+#include "platform/settings_backend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <string_view>
+
+#include "core/text.h"
+
+#ifdef Q_OS_WIN
+#include <QSettings>
+#endif
+
+namespace morvek::platform {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// "[name]" -> name; nothing for a line that is not a section header.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trimmed(line);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+    return Trimmed(line.substr(1, line.size() - 2));
+}
+
+struct Entry {
+    std::string_view name;
+    std::string_view value;  // as written in the file, blanks around it removed
+};
+
+// "Name=value" -> its parts; nothing for comments, blank lines and garbage.
+std::optional<Entry> ParseEntry(std::string_view line) {
+    const std::string_view trimmed = Trimmed(line);
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') return std::nullopt;
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const std::string_view name = Trimmed(trimmed.substr(0, equals));
+    if (name.empty()) return std::nullopt;
+    return Entry{name, Trimmed(trimmed.substr(equals + 1))};
+}
+
+// The first section named `key_path` (names compared without regard to case): the index of its
+// header line and the index one past its last line.
+struct Section {
+    std::size_t header;
+    std::size_t end;
+};
+
+std::optional<Section> FindSection(const std::vector<std::string>& lines,
+                                   const std::string& key_path) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto name = SectionName(lines[i]);
+        if (!name || !EqualsNoCase(*name, key_path)) continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && !SectionName(lines[end])) ++end;
+        return Section{i, end};
+    }
+    return std::nullopt;
+}
+
+// The line of the first value of the section named `name` (without regard to case).
+std::optional<std::size_t> FindEntry(const std::vector<std::string>& lines, const Section& section,
+                                     const std::string& name) {
+    for (std::size_t i = section.header + 1; i < section.end; ++i) {
+        auto entry = ParseEntry(lines[i]);
+        if (entry && EqualsNoCase(entry->name, name)) return i;
+    }
+    return std::nullopt;
+}
+
+// Names that cannot be written as one "Name=value" line.
+bool IsWritableName(const std::string& name) {
+    if (name.empty() || Trimmed(name).size() != name.size()) return false;
+    if (name.front() == ';' || name.front() == '#' || name.front() == '[') return false;
+    for (char c : name)
+        if (c == '=' || c == '\n' || c == '\r' || c == '\0') return false;
+    return true;
+}
+
+bool IsWritableKeyPath(const std::string& key_path) {
+    if (key_path.empty() || Trimmed(key_path).size() != key_path.size()) return false;
+    for (char c : key_path)
+        if (c == ']' || c == '\n' || c == '\r' || c == '\0') return false;
+    return true;
+}
+
+#ifdef Q_OS_WIN
+QString RegistryPath(const std::string& key_path) {
+    return QStringLiteral("HKEY_LOCAL_MACHINE\\") + QString::fromLatin1(key_path);
+}
+#endif
+
+}  // namespace
+
+std::string EscapeIniValue(const std::string& value) {
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(value[i]);
+        const bool at_edge = i == 0 || i + 1 == value.size();
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (c < 0x20 || c >= 0x7F || (at_edge && c == ' ')) {
+            text += "\\x";
+            text += kHexDigits[c >> 4];
+            text += kHexDigits[c & 15];
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
+std::string UnescapeIniValue(std::string_view text) {
+    std::string value;
+    value.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            if (text[i + 1] == '\\') {
+                value += '\\';
+                ++i;
+                continue;
+            }
+            if ((text[i + 1] == 'x' || text[i + 1] == 'X') && i + 3 < text.size() &&
+                HexValue(text[i + 2]) >= 0 && HexValue(text[i + 3]) >= 0) {
+                value += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+                i += 3;
+                continue;
+            }
+        }
+        value += text[i];
+    }
+    return value;
+}
+
+QtSettingsBackend::QtSettingsBackend() {
+#ifdef Q_OS_WIN
+    registry_ = true;
+#else
+    file_ = DefaultFile();
+#endif
+}
+
+QtSettingsBackend::QtSettingsBackend(const QString& file) : file_(file) {}
+
+QString QtSettingsBackend::DefaultFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Varnoth/Morvek.conf");
+}
+
+QString QtSettingsBackend::Location() const {
+#ifdef Q_OS_WIN
+    if (registry_) return RegistryPath(kSettingsKeyPath);
+#endif
+    return file_;
+}
+
+std::optional<std::vector<std::string>> QtSettingsBackend::LoadLines() const {
+    std::vector<std::string> lines;
+    QFile file(file_);
+    if (!file.exists()) return lines;
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    std::string_view rest(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+bool QtSettingsBackend::SaveLines(const std::vector<std::string>& lines) const {
+    QByteArray bytes;
+    for (const std::string& line : lines) {
+        bytes.append(line.data(), static_cast<qsizetype>(line.size()));
+        bytes.append('\n');
+    }
+    // No direct-write fallback: the file is replaced whole or not at all.
+    QSaveFile file(file_);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+bool QtSettingsBackend::OpenKey(const std::string& key_path) {
+#ifdef Q_OS_WIN
+    if (registry_) {
+        QSettings settings(RegistryPath(key_path), QSettings::NativeFormat);
+        return settings.status() == QSettings::NoError && settings.isWritable();
+    }
+#endif
+    if (file_.isEmpty() || !IsWritableKeyPath(key_path)) return false;
+    const QFileInfo info(file_);
+    if (!QDir().mkpath(info.absolutePath())) return false;
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir() || !folder.isWritable()) return false;
+    if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable())) return false;
+    auto lines = LoadLines();
+    if (!lines) return false;
+    if (info.exists() && FindSection(*lines, key_path)) return true;
+    // Create the key: its section at the end of the file.
+    if (!lines->empty() && !Trimmed(lines->back()).empty()) lines->emplace_back();
+    lines->push_back("[" + key_path + "]");
+    return SaveLines(*lines);
+}
+
+std::optional<std::string> QtSettingsBackend::Read(const std::string& key_path,
+                                                   const std::string& name) {
+#ifdef Q_OS_WIN
+    if (registry_) {
+        // Registry names are matched without regard to case by the registry itself.
+        QSettings settings(RegistryPath(key_path), QSettings::NativeFormat);
+        const QString key = FromCp1252(name);
+        if (!settings.contains(key)) return std::nullopt;
+        return ToCp1252(settings.value(key).toString());
+    }
+#endif
+    auto lines = LoadLines();
+    if (!lines) return std::nullopt;
+    auto section = FindSection(*lines, key_path);
+    if (!section) return std::nullopt;
+    auto line = FindEntry(*lines, *section, name);
+    if (!line) return std::nullopt;
+    return UnescapeIniValue(ParseEntry((*lines)[*line])->value);
+}
+
+bool QtSettingsBackend::Write(const std::string& key_path, const std::string& name,
+                              const std::string& value) {
+    if (!IsWritableName(name)) return false;
+#ifdef Q_OS_WIN
+    if (registry_) {
+        QSettings settings(RegistryPath(key_path), QSettings::NativeFormat);
+        settings.setValue(FromCp1252(name), FromCp1252(value));
+        settings.sync();
+        return settings.status() == QSettings::NoError;
+    }
+#endif
+    if (!IsWritableKeyPath(key_path)) return false;
+    auto lines = LoadLines();
+    if (!lines) return false;
+    auto section = FindSection(*lines, key_path);
+    if (!section) {
+        if (!lines->empty() && !Trimmed(lines->back()).empty()) lines->emplace_back();
+        lines->push_back("[" + key_path + "]");
+        section = Section{lines->size() - 1, lines->size()};
+    }
+    if (auto line = FindEntry(*lines, *section, name)) {
+        // Keep the spelling the value was first stored under, as the registry does.
+        const std::string stored_name(ParseEntry((*lines)[*line])->name);
+        (*lines)[*line] = stored_name + "=" + EscapeIniValue(value);
+    } else {
+        // After the section's last non-blank line.
+        std::size_t at = section->end;
+        while (at > section->header + 1 && Trimmed((*lines)[at - 1]).empty()) --at;
+        lines->insert(lines->begin() + static_cast<std::ptrdiff_t>(at),
+                      name + "=" + EscapeIniValue(value));
+    }
+    return SaveLines(*lines);
+}
+
+SettingsFailure SettingsFailureDialog(Dialogs& dialogs) {
+    return [&dialogs](const std::string& text, const std::string& title) {
+        dialogs.Message(text, title, MessageIcon::None, MessageButtons::Ok);
+    };
+}
+
+}  // namespace morvek::platform

@@ -1,0 +1,66 @@
+// Where the settings are kept. On Windows: the registry, under HKEY_LOCAL_MACHINE. Elsewhere (and
+// anywhere a file is named, as with --settings FILE): an INI file whose section is the key path,
+// by default "Varnoth/Morvek.conf" in the user's configuration folder:
+//
+//   [Software\Varnoth\Morvek]
+//   PlayerSorting=0
+//   CheckInterval=2.5
+//   HTMLOutput=C:\\web\\status.htm
+//
+// Each value is one line, Name=text. A value is bytes and reads back byte for byte: in the file a
+// backslash is written "\\", and control characters, bytes from 0x7F up and blanks at either end
+// of a value are written "\xHH", so the file stays plain ASCII. A hand-edited file may hold raw
+// 8-bit text, blanks around the "=", comment lines (";" or "#"), other sections and lines that
+// are none of these: they are skipped on reading and kept as they are on writing. A backslash that
+// starts neither "\\" nor "\xHH" stands for itself.
+//
+// Every write replaces the whole file atomically (QSaveFile: a temporary file in the same folder,
+// flushed, then renamed over the old one), so a crash or a full disk mid-write leaves the previous
+// file whole. Because of that the folder must be writable, and so must the file if it exists:
+// otherwise the key cannot be opened.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "platform/dialogs.h"
+
+namespace morvek::platform {
+
+class QtSettingsBackend : public SettingsBackend {
+  public:
+    // The platform's store: the registry on Windows, DefaultFile() elsewhere.
+    QtSettingsBackend();
+    // An INI file at this path (created with its folder when the key is first opened).
+    explicit QtSettingsBackend(const QString& file);
+
+    // The user's store on platforms without a registry:
+    // <generic configuration folder>/Varnoth/Morvek.conf.
+    static QString DefaultFile();
+    // The file in use, or the registry path ("HKEY_LOCAL_MACHINE\...") on Windows.
+    QString Location() const;
+
+    bool OpenKey(const std::string& key_path) override;
+    std::optional<std::string> Read(const std::string& key_path, const std::string& name) override;
+    bool Write(const std::string& key_path, const std::string& name,
+               const std::string& value) override;
+
+  private:
+    std::optional<std::vector<std::string>> LoadLines() const;
+    bool SaveLines(const std::vector<std::string>& lines) const;
+
+    QString file_;
+    bool registry_ = false;
+};
+
+// Escaping of one value in the INI file, and its reverse (which also accepts hand-written text).
+std::string EscapeIniValue(const std::string& value);
+std::string UnescapeIniValue(std::string_view text);
+
+// The failure message of the store shown through the program's dialogs (no icon, one OK button).
+SettingsFailure SettingsFailureDialog(Dialogs& dialogs);
+
+}  // namespace morvek::platform
