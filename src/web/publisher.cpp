@@ -53,7 +53,11 @@ QString HtmlPublisher::TemplatePath() const {
     if (name.contains(QLatin1Char('/'))) return name;
     const QString folder =
         template_folder_.isEmpty() ? platform::TemplateFolder(false) : template_folder_;
-    return QDir(folder).filePath(name);
+    const QString path = QDir(folder).filePath(name);
+    if (QFileInfo::exists(path)) return path;
+    // Template names were chosen on file systems that ignore letter case.
+    const QString found = platform::FindNoCase(folder, name, false);
+    return found.isEmpty() ? path : found;
 }
 
 void HtmlPublisher::timHtml_Timer() {

@@ -27,8 +27,9 @@ class HtmlPublisher : public QObject {
     // A missing template stops publishing after a message; every other failure is silent.
     void timHtml_Timer();
 
-    // The template's full path: the template folder then the HTMLTemplate name; a name holding a
-    // "/" is a path of its own.
+    // The template's full path: the template folder then the HTMLTemplate name (matched without
+    // regard to letter case when the exact name is missing); a name holding a "/" is a path of its
+    // own.
     QString TemplatePath() const;
 
     // Where templates are looked up; empty (the default) means the program's template folder.
