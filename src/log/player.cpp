@@ -1,0 +1,216 @@
+#include "log/player.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/numbers.h"
+#include "log/log_format.h"
+#include "log/recorder.h"
+
+namespace morvek {
+
+using logfile::kEntrySize;
+using logfile::kHeaderSize;
+using logfile::kRecordSize;
+using logfile::kSampleSize;
+using logfile::RecordOffset;
+
+namespace {
+
+QString FileName(const std::string& path) {
+    return QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
+}
+
+// Reads up to `size` bytes at `offset`; fewer (or none) where the file ends. Never seeks past the
+// end of the file.
+std::string ReadAt(QFile& file, std::int64_t offset, std::int64_t size) {
+    if (offset < 0 || size <= 0 || offset >= file.size()) return {};
+    if (!file.seek(offset)) return {};
+    QByteArray data = file.read(std::min<std::int64_t>(size, file.size() - offset));
+    return std::string(data.constData(), std::size_t(data.size()));
+}
+
+// Record `position` is the 1-based caption minus one.
+std::int64_t CaptionPosition(const std::string& caption) {
+    double value = RoundHalfEven(LeadingNumber(caption));
+    if (!std::isfinite(value) || value < -1e15 || value > 1e15) return -1;
+    return static_cast<std::int64_t>(value) - 1;
+}
+
+void SetButtons(Monitor& monitor, int first, bool enabled) {
+    for (int i = first; i < first + 3; ++i) monitor.player.buttons[std::size_t(i)] = enabled;
+}
+
+// Fills graph rows 1 .. RowCount from the records starting at f, labelling row m "A". Each row
+// takes the record's frags through the table's Frags fields, as a live poll does.
+void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t p) {
+    FragGraph& graph = monitor.graph;
+    if (count <= 0) {
+        // Nothing to plot: keep the row count (cutting it to 0 would leave live polling with no
+        // rows) and show an empty graph.
+        ClearGraph(graph);
+        return;
+    }
+    std::int64_t rows = graph.RowCount();
+    std::int64_t f = count < p + rows ? count - rows : p;
+    if (f < 0) {
+        graph.SetRowCount(static_cast<int>(count));
+        f = 0;
+    }
+    std::int64_t m = p - f + 1;
+    rows = graph.RowCount();
+    std::string block = ReadAt(file, RecordOffset(f), rows * kRecordSize);
+    for (int r = 1; r <= rows; ++r) {
+        std::string_view record;
+        std::size_t start = std::size_t(r - 1) * std::size_t(kRecordSize);
+        if (start < block.size()) record = std::string_view(block).substr(start, kRecordSize);
+        for (int s = 0; s < kPlayerSlots; ++s) {
+            std::size_t at = std::size_t(kSampleSize + kEntrySize * s + 22);
+            logfile::PackedNumber frags{};
+            for (std::size_t i = 0; i < 4; ++i)
+                frags[i] = at + i < record.size() ? static_cast<std::uint8_t>(record[at + i]) : 0;
+            monitor.table.slot[std::size_t(s)][kFrags] = IntegerText(logfile::UnpackNumber(frags));
+        }
+        AddGraphSample(graph, r, monitor.table);
+        graph.SetRowLabel(r, r == m ? "A" : "");
+    }
+}
+
+}  // namespace
+
+std::int64_t LogRecordCount(const std::string& path) {
+    if (path.empty()) return 0;
+    QFileInfo info(FileName(path));
+    if (!info.isFile()) return 0;
+    return logfile::RecordCount(info.size());
+}
+
+void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) {
+    platform::OpenFileRequest request;
+    request.title = "Select a Log file to open";
+    request.filter = kLogFilter;
+    request.default_extension = kLogExtension;
+    request.must_exist = true;
+    std::optional<std::string> chosen = dialogs.OpenFile(request);
+    if (!chosen || chosen->empty()) {
+        monitor.log_path.clear();
+        return;
+    }
+
+    monitor.log_path = *chosen;
+    monitor.log_open = true;
+    monitor.recording = false;
+
+    QFile file(FileName(monitor.log_path));
+    if (file.open(QIODevice::ReadOnly)) {
+        logfile::LogHeader header = logfile::DecodeHeader(ReadAt(file, 0, kHeaderSize));
+        monitor.snapshot.address = header.server_address;
+        monitor.snapshot.name = header.server_name;
+        monitor.snapshot.port = header.server_port;
+        ApplyTypeCaptions(monitor, header.server_type);
+        file.close();
+    }
+
+    cmdPlayer_Click(monitor, hooks, 0);
+    monitor.menu = ComputeMenuState(monitor.state, monitor.recording);
+    hooks.UpdateMenuState();
+    EnableLogPlayer(monitor);
+    if (LogRecordCount(monitor.log_path) == 0) monitor.player.buttons.fill(false);
+    hooks.RefreshPanel();
+}
+
+void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
+    const std::int64_t count = LogRecordCount(monitor.log_path);
+    std::int64_t p = CaptionPosition(monitor.player.position);
+    const std::int64_t rows = monitor.graph.RowCount();
+
+    switch (index) {
+        case 0:
+            p = 0;
+            break;
+        case 1:
+            p -= rows;
+            break;
+        case 2:
+            p -= 1;
+            break;
+        case 3:
+            p += 1;
+            break;
+        case 4:
+            p += rows;
+            break;
+        case 5:
+            p = count;
+            break;
+        default:
+            break;
+    }
+
+    if (p > 0) {
+        SetButtons(monitor, 0, true);
+    } else {
+        p = 0;
+        SetButtons(monitor, 0, false);
+    }
+    if (p < count - 1) {
+        SetButtons(monitor, 3, true);
+    } else {
+        p = count - 1;
+        SetButtons(monitor, 3, false);
+    }
+    monitor.player.position = IntegerText(p + 1);
+    hooks.RefreshPanel();
+
+    hooks.SetBusy(true);
+    hooks.ProcessEvents();
+    // A click handled while events ran has moved the caption and loaded its record; load what the
+    // caption shows now. A connect or a recording started meanwhile has closed the log.
+    if (monitor.log_open && !monitor.log_path.empty()) {
+        std::int64_t now = CaptionPosition(monitor.player.position);
+        auto position = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(now, 0, std::numeric_limits<std::int32_t>::max()));
+        LoadLogPosition(monitor, hooks, position);
+    }
+    hooks.SetBusy(false);
+    hooks.RefreshPanel();
+}
+
+void LoadLogPosition(Monitor& monitor, MonitorHooks& hooks, std::int32_t& position) {
+    QFile file(FileName(monitor.log_path));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const std::int64_t count = logfile::RecordCount(file.size());
+
+    // Never before the first record nor past the last one; a log without a complete record
+    // shows record 0 read as blanks and zeros.
+    std::int64_t p = position;
+    p = std::min<std::int64_t>(p, std::max<std::int64_t>(count - 1, 0));
+    p = std::max<std::int64_t>(p, 0);
+    position = static_cast<std::int32_t>(p);
+
+    logfile::LogSample first = logfile::DecodeSample(ReadAt(file, kHeaderSize, kSampleSize));
+    if (monitor.graph.visible && monitor.options.serie_max_player == 1)
+        monitor.graph.SetColumnCount(first.max_players);
+
+    logfile::LogRecord record = logfile::DecodeRecord(ReadAt(file, RecordOffset(p), kRecordSize));
+    // The panel is written before the graph rows: a changed maximum can reset the graph (the
+    // max-players rule), which would otherwise wipe the rows and the "A" mark just drawn.
+    monitor.snapshot.map = record.sample.map;
+    SetMaxPlayers(monitor, IntegerText(record.sample.max_players));
+    monitor.snapshot.players = IntegerText(record.sample.current_players);
+
+    if (monitor.graph.visible) RefillGraph(monitor, file, count, p);
+
+    for (int s = 0; s < kPlayerSlots; ++s)
+        logfile::EntryToSlot(record.entries[std::size_t(s)], monitor.table.slot[std::size_t(s)]);
+    file.close();
+
+    BuildPlayerView(monitor.table, monitor.view, monitor.options.player_sorting,
+                    monitor.options.keep_disconnected);
+    hooks.ShowPlayers();
+}
+
+}  // namespace morvek

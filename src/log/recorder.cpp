@@ -1,0 +1,120 @@
+#include "log/recorder.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace morvek {
+
+const char* const kLogFilter = "Morvek files (*.mv)|*.mv|All files (*.*)|*.*";
+const char* const kLogExtension = ".mv";
+const char* const kLogExistsWarning =
+    "Warning: the log file already exists (cannot append informations to existings log files). "
+    "Do you want delete the old log?";
+
+namespace {
+
+QString FileName(const std::string& path) {
+    return QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
+}
+
+// Writes all of `bytes` (the file is unbuffered, so nothing is left to be written at close);
+// false on any shortfall.
+bool WriteAll(QFile& file, const std::string& bytes) {
+    qint64 written = file.write(bytes.data(), qint64(bytes.size()));
+    if (written != qint64(bytes.size())) return false;
+    return file.flush() && file.error() == QFileDevice::NoError;
+}
+
+}  // namespace
+
+void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) {
+    platform::OpenFileRequest request;
+    request.title = "Select a Log file to record";
+    request.filter = kLogFilter;
+    request.default_extension = kLogExtension;
+    request.must_exist = false;
+    std::optional<std::string> chosen = dialogs.OpenFile(request);
+    if (!chosen || chosen->empty()) return;
+
+    QString name = FileName(*chosen);
+    if (QFileInfo::exists(name)) {
+        auto answer =
+            dialogs.Message(kLogExistsWarning, "Morvek", platform::MessageIcon::Exclamation,
+                            platform::MessageButtons::YesNo);
+        if (answer != platform::MessageResult::Yes) return;
+        // A log that cannot be deleted is not appended to: recording does not start.
+        if (!QFile::remove(name) && QFileInfo::exists(name)) return;
+    }
+
+    monitor.log_path = *chosen;
+    monitor.log_open = false;
+    monitor.recording = true;
+    ResetLogPlayer(monitor);
+    ClearMatchData(monitor, hooks);
+    monitor.menu = ComputeMenuState(monitor.state, monitor.recording);
+    hooks.UpdateMenuState();
+    hooks.RefreshPanel();
+}
+
+logfile::LogHeader HeaderFromMonitor(const Monitor& monitor) {
+    logfile::LogHeader h;
+    h.server_name = logfile::FixedText(monitor.snapshot.name, logfile::kTextWidth);
+    h.server_address = logfile::FixedText(monitor.snapshot.address, logfile::kTextWidth);
+    h.server_port = logfile::FixedText(monitor.snapshot.port, logfile::kTextWidth);
+    h.server_type = monitor.server_type;
+    return h;
+}
+
+logfile::LogRecord RecordFromMonitor(const Monitor& monitor, int hour, int minute) {
+    logfile::LogRecord r;
+    r.sample.map = logfile::FixedText(monitor.snapshot.map, logfile::kTextWidth);
+    r.sample.max_players = logfile::ByteField(monitor.snapshot.max_players);
+    r.sample.current_players = logfile::ByteField(monitor.snapshot.players);
+    r.sample.hour = static_cast<std::uint8_t>(hour);
+    r.sample.minute = static_cast<std::uint8_t>(minute);
+    for (int s = 0; s < kPlayerSlots; ++s)
+        r.entries[std::size_t(s)] = logfile::EntryFromSlot(monitor.table.slot[std::size_t(s)]);
+    return r;
+}
+
+bool AppendLogRecord(const std::string& path, const logfile::LogHeader& header,
+                     const logfile::LogRecord& record) {
+    if (path.empty()) return false;
+    QString name = FileName(path);
+
+    if (!QFileInfo::exists(name)) {
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return false;
+        bool ok = WriteAll(file, logfile::EncodeHeader(header));
+        file.close();
+        if (!ok || file.error() != QFileDevice::NoError) {
+            // A short header would shift every record after it.
+            QFile::remove(name);
+            return false;
+        }
+    }
+
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) return false;
+    qint64 before = file.size();
+    bool ok = WriteAll(file, logfile::EncodeRecord(record));
+    if (!ok) {
+        // Cut a partial record off so the next one lands at its offset (a device such as a full
+        // disk's file cannot be resized; nothing more can be done then).
+        file.unsetError();
+        if (!file.isSequential()) file.resize(before);
+    }
+    file.close();
+    return ok;
+}
+
+void WriteLogRecord(Monitor& monitor) {
+    if (monitor.log_path.empty()) return;
+    QTime now = QTime::currentTime();
+    AppendLogRecord(monitor.log_path, HeaderFromMonitor(monitor),
+                    RecordFromMonitor(monitor, now.hour(), now.minute()));
+}
+
+}  // namespace morvek
