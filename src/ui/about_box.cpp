@@ -1,0 +1,143 @@
+#include "ui/about_box.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "platform/paths.h"
+
+namespace morvek {
+
+QString VersionText() {
+    return QStringLiteral("Version %1.%2.%3")
+        .arg(MORVEK_VERSION_MAJOR)
+        .arg(MORVEK_VERSION_MINOR)
+        .arg(MORVEK_VERSION_PATCH);
+}
+
+QPixmap ProgramIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(120, 30, 20));
+    p.setPen(QPen(QColor(60, 10, 5), size / 16.0));
+    p.drawRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);
+    // A rising frag line over a grid.
+    p.setPen(QPen(QColor(255, 200, 80), size / 12.0));
+    const QPointF line[] = {{size * 0.15, size * 0.8},
+                            {size * 0.4, size * 0.55},
+                            {size * 0.6, size * 0.65},
+                            {size * 0.85, size * 0.2}};
+    p.drawPolyline(line, 4);
+    return pixmap;
+}
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    imgLogo = new QLabel(frame);
+    imgLogo->setPixmap(ProgramIcon(64));
+    QFont arial(QStringLiteral("Arial"));
+    lblProductName = new QLabel(frame);
+    QFont big = arial;
+    big.setPixelSize(28);
+    big.setBold(true);
+    lblProductName->setFont(big);
+    lblVersion = new QLabel(frame);
+    lblVersion->setFont(arial);
+    lblCopyright = new QLabel(QStringLiteral("A monitor for Quake-family game servers"), frame);
+    lblCopyright->setFont(arial);
+    auto* text = new QVBoxLayout;
+    text->addWidget(lblProductName);
+    text->addWidget(lblVersion);
+    text->addWidget(lblCopyright);
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(imgLogo);
+    row->addLayout(text);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+    Form_Load();
+}
+
+void frmSplash::Form_Load() {
+    lblVersion->setText(VersionText());
+    lblProductName->setText(QStringLiteral("Morvek"));
+}
+
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+    picIcon = new QLabel(this);
+    picIcon->setPixmap(ProgramIcon(32));
+    lblTitle = new QLabel(this);
+    QFont title = font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.4);
+    lblTitle->setFont(title);
+    lblVersion = new QLabel(this);
+    lblDescription = new QLabel(QString::fromLatin1(kDescription), this);
+    lblDescription->setWordWrap(true);
+    lblCopy = new QLabel(QStringLiteral("Free software for monitoring game servers"), this);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setDefault(true);
+    cmdOK->setAutoDefault(true);
+    auto* text = new QVBoxLayout;
+    text->addWidget(lblTitle);
+    text->addWidget(lblVersion);
+    text->addWidget(lblDescription);
+    text->addWidget(lblCopy);
+    auto* top = new QHBoxLayout;
+    top->addWidget(picIcon, 0, Qt::AlignTop);
+    top->addLayout(text, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(cmdOK, 0, Qt::AlignRight);
+    setFixedWidth(380);
+    // OK is the default button and Escape (the cancel button) rejects the dialog.
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
+    Form_Load();
+}
+
+void frmAbout::Form_Load() {
+    setWindowTitle(QStringLiteral("About Morvek"));
+    lblVersion->setText(VersionText());
+    lblTitle->setText(QStringLiteral("Morvek"));
+}
+
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Morvek Help"));
+    browser = new QTextBrowser(this);
+    browser->setOpenExternalLinks(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    resize(560, 600);
+}
+
+bool HelpWindow::Load(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = file.read(4 * 1024 * 1024);
+    const QString text = QString::fromUtf8(bytes);
+    if (text.contains(QLatin1String("<html"), Qt::CaseInsensitive))
+        browser->setHtml(text);
+    else
+        browser->setPlainText(text);
+    return true;
+}
+
+QString FindHelpFile(const QString& folder) {
+    return platform::FindNoCase(folder, QString::fromLatin1(kHelpFileName), false);
+}
+
+std::string MissingHelpText(const QString& path) {
+    return "Cannot find the help file " + QDir::toNativeSeparators(path).toStdString() + ".";
+}
+
+}  // namespace morvek

@@ -1,0 +1,78 @@
+// The splash window, the about box and the help window.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTextBrowser;
+
+namespace morvek {
+namespace platform {
+class Dialogs;
+}
+
+inline constexpr const char* kDescription =
+    "Morvek is a utility to help people in managing Quake's DeathMathes. Morvek offers realtime "
+    "datas and graphics, log recording, offline data browsing and printing.";
+
+// "Version 2.2.0", from the version the build defines.
+QString VersionText();
+
+// The program's icon, drawn once.
+QPixmap ProgramIcon(int size);
+
+class frmSplash : public QWidget {
+    Q_OBJECT
+  public:
+    explicit frmSplash(QWidget* parent = nullptr);
+    void Form_Load();
+
+    QLabel* imgLogo = nullptr;
+    QLabel* lblProductName = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblCopyright = nullptr;
+
+  protected:
+    // Key presses and clicks do nothing.
+    void keyPressEvent(QKeyEvent*) override {}
+    void mousePressEvent(QMouseEvent*) override {}
+};
+
+class frmAbout : public QDialog {
+    Q_OBJECT
+  public:
+    explicit frmAbout(QWidget* parent = nullptr);
+    void Form_Load();
+    void cmdOk_Click() { accept(); }
+
+    QLabel* picIcon = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblDescription = nullptr;
+    QLabel* lblCopy = nullptr;
+    QPushButton* cmdOK = nullptr;
+};
+
+// The help window: the help document shown in a text browser.
+class HelpWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+    // Loads the file; false when it cannot be read.
+    bool Load(const QString& path);
+    QTextBrowser* browser = nullptr;
+};
+
+// The help file's expected name beside the program.
+inline constexpr const char* kHelpFileName = "Morvek.HLP";
+
+// Finds the help file in `folder` without regard to letter case; empty when there is none.
+QString FindHelpFile(const QString& folder);
+
+// The message naming a missing help file.
+std::string MissingHelpText(const QString& path);
+
+}  // namespace morvek

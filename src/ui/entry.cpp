@@ -1,0 +1,91 @@
+#include "ui/entry.h"
+
+#include <QApplication>
+#include <memory>
+
+#include "core/command_line.h"
+#include "platform/paths.h"
+#include "platform/quit_signals.h"
+#include "platform/settings_backend.h"
+#include "query/connection.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
+
+namespace morvek {
+
+std::string ArgumentText(int argc, char** argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+    }
+    return text;
+}
+
+void ApplyStartup(frmMain& window, const std::string& command_line, bool create_template_folder) {
+    Monitor& monitor = window.monitor();
+    // 10. A fixed number of series.
+    if (monitor.options.serie_max_player == 0) {
+        monitor.graph.SetColumnCount(monitor.options.serie_fixed);
+        SetupGraph(monitor.graph);
+        window.RefreshPanel();
+    }
+    // 11. The command line.
+    if (!command_line.empty()) {
+        CommandLine parsed = ParseCommandLine(command_line);
+        if (parsed.type) monitor.server_type = *parsed.type;
+        if (parsed.host) window.connection().Winsock().SetRemoteHost(*parsed.host);
+        if (parsed.valid) {
+            window.connection().Winsock().SetRemotePort(*parsed.port);
+            window.mnuConnect_Click();
+        } else {
+            window.dialogs().Message(kCommandLineSyntax, kAppTitle, platform::MessageIcon::Critical,
+                                     platform::MessageButtons::Ok);
+        }
+    }
+    // 12. The template folder; failures are silent.
+    if (create_template_folder) platform::TemplateFolder(true);
+}
+
+int RunWindow(int argc, char** argv, const WindowOptions& options) {
+    std::unique_ptr<QApplication> own_app;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        own_app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Morvek"));
+
+    // 1. to 3. The splash, on top, painted.
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    splash->raise();
+    QCoreApplication::processEvents();
+
+    std::unique_ptr<platform::QtSettingsBackend> store;
+    SettingsBackend* settings = options.settings;
+    if (!settings) {
+        store = options.settings_path.empty() ? std::make_unique<platform::QtSettingsBackend>()
+                                              : std::make_unique<platform::QtSettingsBackend>(
+                                                    QString::fromStdString(options.settings_path));
+        settings = store.get();
+    }
+
+    // 4. The main window and its load step.
+    frmMain window(nullptr, settings);
+    if (!window.Form_Load()) return 1;
+    // 5. to 9.
+    QCoreApplication::processEvents();
+    window.Form_Resize();
+    window.show();
+    QCoreApplication::processEvents();
+    splash->close();
+    splash.reset();
+
+    // SIGTERM and SIGINT close the window as "&Exit" does.
+    platform::OnQuitSignal([&window] { window.close(); });
+
+    const std::string command_line =
+        options.command_line ? *options.command_line : ArgumentText(argc, argv);
+    ApplyStartup(window, command_line, true);
+    return QApplication::exec();
+}
+
+}  // namespace morvek

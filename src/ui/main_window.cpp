@@ -1,0 +1,557 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWindowStateChangeEvent>
+
+#include "core/text.h"
+#include "log/player.h"
+#include "log/recorder.h"
+#include "platform/paths.h"
+#include "platform/settings_backend.h"
+#include "print/painter.h"
+#include "query/connection.h"
+#include "ui/about_box.h"
+#include "ui/graph_view.h"
+#include "ui/player_panel.h"
+#include "ui/qt_dialogs.h"
+#include "ui/rules_window.h"
+#include "ui/setup_dialog.h"
+#include "ui/twips.h"
+#include "ui/web_dialog.h"
+#include "web/publisher.h"
+
+namespace morvek {
+
+namespace {
+
+QColor ToQColor(const Rgb& c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+void SetField(QLineEdit* field, const std::string& bytes) {
+    const QString text = FromCp1252(bytes);
+    if (field->text() != text) {
+        field->setText(text);
+        field->setCursorPosition(0);
+    }
+}
+
+// The small pictures of the status frame: an open log, a log being recorded, web publishing.
+QPixmap IndicatorPixmap(int kind) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (kind == 0) {  // open log: a folder
+        p.setPen(QColor(120, 90, 0));
+        p.setBrush(QColor(240, 200, 60));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+    } else if (kind == 1) {  // recording: a red dot
+        p.setPen(QColor(120, 0, 0));
+        p.setBrush(QColor(230, 20, 20));
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+    } else {  // web: a globe
+        p.setPen(QPen(QColor(0, 60, 140), 1.2));
+        p.setBrush(QColor(120, 180, 255));
+        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+        p.drawEllipse(QRectF(5, 1.5, 6, 13));
+    }
+    return pixmap;
+}
+
+}  // namespace
+
+frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), settings_(settings) {
+    if (!dialogs_) {
+        own_dialogs_ = std::make_unique<QtDialogs>(this);
+        dialogs_ = own_dialogs_.get();
+    }
+    connection_ = std::make_unique<Connection>(monitor_, *dialogs_, *this);
+    publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
+    setWindowTitle(QStringLiteral("Morvek"));
+    setWindowIcon(QIcon(ProgramIcon(32)));
+    // The rows are 13 pixels high: a font that fits them.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+    BuildControls();
+    BuildMenu();
+    help_folder_ = platform::ProgramFolder();
+    // The design size, as outer twips; the layout rule adjusts it to the frame.
+    resize(TwipsToPixels(6375), TwipsToPixels(kHeightWithGraph));
+}
+
+frmMain::~frmMain() {
+    if (rules_window_) delete rules_window_.data();
+    if (help_window_) delete help_window_.data();
+}
+
+frmRoule* frmMain::RulesWindow() const {
+    return rules_window_.data();
+}
+
+HelpWindow* frmMain::Help() const {
+    return help_window_.data();
+}
+
+platform::Timer& frmMain::timHtml() {
+    return publisher_->timHtml;
+}
+
+void frmMain::BuildControls() {
+    frServer = new QGroupBox(QStringLiteral("Server Info:"), this);
+    frInsideServer = new QWidget(frServer);
+    PlaceTwips(frInsideServer, layout_.frInsideServer);
+    struct Field {
+        const char* caption;
+        QLineEdit** field;
+        double left, top, width;
+    };
+    const std::array<Field, 9> fields{{{"Name:", &txtSvrName, 960, 0, 1395},
+                                       {"Current map:", &txtSvrMap, 3600, 0, 1395},
+                                       {"V:", &txtSvrVersion, 5340, 0, 795},
+                                       {"Net address:", &txtSvrIP, 960, 300, 1395},
+                                       {"Max players:", &txtSvrMaxPlayers, 3600, 300, 1395},
+                                       {"P:", &txtPing, 5340, 300, 795},
+                                       {"Port:", &txtSvrPort, 960, 600, 1395},
+                                       {"Current players:", &txtSvrPlayers, 3600, 600, 1395},
+                                       {"T:", &txtType, 5340, 600, 795}}};
+    // Each caption sits right-aligned in the room left of its field.
+    const std::array<double, 3> caption_left{0, 2400, 4980};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const Field& f = fields[i];
+        auto* field = new QLineEdit(frInsideServer);
+        field->setReadOnly(true);
+        field->setFocusPolicy(Qt::ClickFocus);
+        PlaceTwips(field, f.left, f.top, f.width, 285);
+        *f.field = field;
+        auto* caption = new QLabel(QString::fromLatin1(f.caption), frInsideServer);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        const double left = caption_left[i % 3];
+        PlaceTwips(caption, left, f.top, f.left - left - 60, 285);
+        Label2[i] = caption;
+    }
+
+    frPlayer = new QGroupBox(QStringLiteral("Player Info:"), this);
+    frInsidePlayer = new PlayerPanel(frPlayer);
+    connect(frInsidePlayer, &PlayerPanel::Scrolled, this, &frmMain::ShowPlayers);
+
+    frGraph = new QGroupBox(QStringLiteral("Graph:"), this);
+    chtGrafico = new GraphView(frGraph);
+
+    lblCopy = new QLabel(QString::fromLatin1(kCreditText), this);
+    cmdMenu = new QPushButton(QStringLiteral("        Graph"), this);
+    cmdMenu->setIcon(QIcon(ProgramIcon(32)));
+    cmdMenu->setIconSize(QSize(18, 18));
+    connect(cmdMenu, &QPushButton::clicked, this, &frmMain::cmdMenu_Click);
+    pctNet = new ColourBox(this);
+
+    frStatus = new QGroupBox(QStringLiteral("Status:"), this);
+    pctOpen = new QLabel(frStatus);
+    pctOpen->setPixmap(IndicatorPixmap(0));
+    PlaceTwips(pctOpen, 60, 240, 240, 240);
+    pctSave = new QLabel(frStatus);
+    pctSave->setPixmap(IndicatorPixmap(1));
+    PlaceTwips(pctSave, 60, 225, 240, 240);
+    pctWeb = new QLabel(frStatus);
+    pctWeb->setPixmap(IndicatorPixmap(2));
+    PlaceTwips(pctWeb, 360, 240, 240, 240);
+    pctOpen->hide();
+    pctSave->hide();
+    pctWeb->hide();
+    frInsideStatus = new QWidget(frStatus);
+    pctStatus = new ColourBox(frInsideStatus);
+    PlaceTwips(pctStatus, 0, 0, 375, 195);
+    lblStatus = new QLabel(frInsideStatus);
+    PlaceTwips(lblStatus, 420, 0, 1395, 195);
+
+    frPlay = new QGroupBox(QStringLiteral("Log Player:"), this);
+    const std::array<const char*, 6> captions{"|<", "<<", "<", ">", ">>", ">|"};
+    const std::array<double, 6> lefts{60, 315, 570, 1170, 1425, 1680};
+    for (std::size_t i = 0; i < cmdPlayer.size(); ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(captions[i]), frPlay);
+        PlaceTwips(button, lefts[i], 225, 255, 285);
+        button->installEventFilter(this);
+        const int index = int(i);
+        connect(button, &QPushButton::clicked, this, [this, index] { cmdPlayer_Click(index); });
+        cmdPlayer[i] = button;
+    }
+    lblPosizione = new QLabel(frPlay);
+    lblPosizione->setAlignment(Qt::AlignCenter);
+    PlaceTwips(lblPosizione, 825, 240, 345, 255);
+}
+
+void frmMain::BuildMenu() {
+    mnu = new QMenu(this);
+    auto item = [this](QMenu* menu, const char* caption, void (frmMain::*handler)()) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    mnuAbout = item(mnu, "&About", &frmMain::mnuAbout_Click);
+    mnuHelp = item(mnu, "&Help", &frmMain::mnuHelp_Click);
+    mnu->addSeparator();
+    mnuConnect = item(mnu, "&Connect", &frmMain::mnuConnect_Click);
+    mnuDisconnect = item(mnu, "&Disconnect", &frmMain::mnuDisconnect_Click);
+    mnuRule = item(mnu, "&See Rules", &frmMain::mnuRule_Click);
+    mnuSetup = item(mnu, "Set&up...", &frmMain::mnuSetup_Click);
+    mnu->addSeparator();
+    mnuWeb = item(mnu, "&Web publishing", &frmMain::mnuWeb_Click);
+    mnuPrint = item(mnu, "&Print...", &frmMain::mnuPrint_Click);
+    mnuLog = mnu->addMenu(QStringLiteral("&Log"));
+    mnuLogItem = mnuLog->menuAction();
+    mnuSave = item(mnuLog, "&Record...", &frmMain::mnuSave_Click);
+    mnuStopRecord = item(mnuLog, "&Stop recording", &frmMain::mnuStopRecord_Click);
+    mnuOpen = item(mnuLog, "&Open...", &frmMain::mnuOpen_Click);
+    mnu->addSeparator();
+    mnuExit = item(mnu, "&Exit", &frmMain::mnuExit_Click);
+}
+
+bool frmMain::Form_Load() {
+    // 1. The colour palette is a constant table (PlayerPalette). 2. The help file is looked for
+    // beside the program when asked for.
+    // 3. The settings.
+    if (settings_) {
+        auto values = LoadSettings(*settings_, platform::SettingsFailureDialog(*dialogs_));
+        if (!values) return false;
+        ApplySettings(*values);
+    } else {
+        ApplySettings(SettingsValues{});
+    }
+    // 4. to 7.
+    ResetServerPanel(monitor_);
+    SetupGraph(monitor_.graph);
+    ShowPlayers();
+    connection_->UpdateMenuState();
+    RefreshAll();
+    return true;
+}
+
+void frmMain::ApplySettings(const SettingsValues& v) {
+    monitor_.options.player_sorting = v.player_sorting;
+    monitor_.graph.SetRowCount(v.graph_rows);
+    monitor_.options.keep_disconnected = v.keep_disconnected;
+    monitor_.options.disconnect_on_map_change = v.disconnect_on_map_change;
+    connection_->timCheck().SetInterval(v.check_interval_ms);
+    connection_->timTimeout().SetInterval(v.timeout_interval_ms);
+    connection_->Winsock().SetRemoteHost(v.server_name);
+    connection_->Winsock().SetRemotePort(v.server_port);
+    monitor_.server_type = v.server_type;
+    monitor_.options.serie_max_player = v.serie_max_player;
+    monitor_.options.serie_fixed = v.serie_fixed;
+    monitor_.graph.show_legend = v.show_legend;
+    monitor_.options.html_output = v.html_output;
+    monitor_.options.html_template = v.html_template;
+    publisher_->timHtml.SetInterval(v.html_refresh_ms);
+}
+
+SettingsValues frmMain::CurrentSettings() const {
+    SettingsValues v;
+    v.player_sorting = monitor_.options.player_sorting;
+    v.graph_rows = std::int16_t(std::clamp(monitor_.graph.RowCount(), 0, 32767));
+    v.keep_disconnected = monitor_.options.keep_disconnected;
+    v.disconnect_on_map_change = monitor_.options.disconnect_on_map_change;
+    v.check_interval_ms = std::int32_t(connection_->timCheck().Interval());
+    v.timeout_interval_ms = std::int32_t(connection_->timTimeout().Interval());
+    v.server_name = connection_->Winsock().RemoteHost();
+    v.server_port = connection_->Winsock().RemotePort();
+    v.server_type = monitor_.server_type;
+    v.serie_max_player = monitor_.options.serie_max_player;
+    v.serie_fixed = monitor_.options.serie_fixed;
+    v.show_legend = monitor_.graph.show_legend;
+    v.html_output = monitor_.options.html_output;
+    v.html_template = monitor_.options.html_template;
+    v.html_refresh_ms = std::int32_t(publisher_->timHtml.Interval());
+    return v;
+}
+
+void frmMain::SaveSettingsOnce() {
+    if (saved_) return;
+    saved_ = true;
+    if (!settings_) return;
+    SaveSettings(*settings_, CurrentSettings(), connection_->Winsock().RemoteHostIP(),
+                 platform::SettingsFailureDialog(*dialogs_));
+}
+
+// ---- layout ----
+
+QSize frmMain::FrameExtra() const {
+    if (!isWindow() || !isVisible()) return QSize(0, 0);
+    const QRect outer = frameGeometry();
+    return QSize(std::max(0, outer.width() - width()), std::max(0, outer.height() - height()));
+}
+
+void frmMain::UpdateMinimumSize() {
+    const QSize extra = FrameExtra();
+    setMinimumSize(std::max(1, TwipsToPixels(layout_.rouler_h_x2) - extra.width()),
+                   std::max(1, TwipsToPixels(layout_.rouler_v_y2) - extra.height()));
+}
+
+void frmMain::Form_Resize() {
+    if (isMinimized() || in_layout_) return;
+    in_layout_ = true;
+    UpdateMinimumSize();
+    const QSize extra = FrameExtra();
+    double w = (width() + extra.width()) * kTwipsPerPixel;
+    double h = (height() + extra.height()) * kTwipsPerPixel;
+    const double asked_w = w, asked_h = h;
+    ApplyLayoutRule(layout_, w, h);
+    outer_w_ = w;
+    outer_h_ = h;
+    if (w != asked_w || h != asked_h)
+        resize(TwipsToPixels(w) - extra.width(), TwipsToPixels(h) - extra.height());
+    PlaceControls();
+    in_layout_ = false;
+}
+
+void frmMain::PlaceControls() {
+    PlaceTwips(frServer, layout_.frServer);
+    PlaceTwips(frInsideServer, layout_.frInsideServer);
+    PlaceTwips(frPlayer, layout_.frPlayer);
+    PlaceTwips(frInsidePlayer, layout_.frInsidePlayer);
+    PlaceTwips(frGraph, layout_.frGraph);
+    PlaceTwips(chtGrafico, layout_.chtGrafico);
+    PlaceTwips(lblCopy, layout_.lblCopy);
+    PlaceTwips(cmdMenu, layout_.cmdMenu);
+    PlaceTwips(pctNet, layout_.pctNet);
+    PlaceTwips(frStatus, layout_.frStatus);
+    PlaceTwips(frInsideStatus, layout_.frInsideStatus);
+    PlaceTwips(frPlay, layout_.frPlay);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Restoring a minimized window runs the rule again.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) Form_Resize();
+}
+
+void frmMain::SetGraphVisible(bool visible) {
+    layout_.graph_visible = visible;
+    monitor_.graph.visible = visible;
+    frGraph->setVisible(visible);
+    layout_.rouler_v_y2 = visible ? kMinHeightWithGraph : kMinHeightWithoutGraph;
+    UpdateMinimumSize();
+    if (!isMaximized()) {
+        const QSize extra = FrameExtra();
+        const double h = visible ? kHeightWithGraph : kHeightWithoutGraph;
+        resize(width(), TwipsToPixels(h) - extra.height());
+    }
+    Form_Resize();
+}
+
+// ---- drawing from the picture ----
+
+void frmMain::ShowPlayers() {
+    frInsidePlayer->ShowPlayers(monitor_);
+}
+
+void frmMain::UpdateMenuState() {
+    const MenuState& m = monitor_.menu;
+    mnuConnect->setEnabled(m.connect);
+    mnuDisconnect->setEnabled(m.disconnect);
+    mnuRule->setEnabled(m.rules);
+    mnuSetup->setEnabled(m.setup);
+    mnuOpen->setEnabled(m.open);
+    mnuSave->setEnabled(m.record);
+    mnuStopRecord->setEnabled(m.stop_record);
+}
+
+void frmMain::RepaintNet() {
+    pctNet->SetColour(ToQColor(NetColour(monitor_.net)));
+    pctNet->repaint();
+}
+
+void frmMain::RefreshPanel() {
+    const ServerSnapshot& s = monitor_.snapshot;
+    SetField(txtSvrName, s.name);
+    SetField(txtSvrMap, s.map);
+    SetField(txtSvrVersion, s.version);
+    SetField(txtSvrIP, s.address);
+    SetField(txtSvrMaxPlayers, s.max_players);
+    SetField(txtPing, s.ping);
+    SetField(txtSvrPort, s.port);
+    SetField(txtSvrPlayers, s.players);
+    SetField(txtType, s.type_name);
+    frInsidePlayer->SetHeadings(monitor_.address_heading, monitor_.port_heading);
+
+    pctStatus->SetColour(ToQColor(StatusColour(monitor_.state)));
+    lblStatus->setText(QString::fromStdString(monitor_.status_text));
+    pctNet->SetColour(ToQColor(NetColour(monitor_.net)));
+    pctSave->setVisible(monitor_.recording);
+    pctOpen->setVisible(monitor_.log_open);
+    pctWeb->setVisible(monitor_.web_active);
+
+    frPlay->setEnabled(monitor_.player.frame);
+    for (std::size_t i = 0; i < cmdPlayer.size(); ++i)
+        cmdPlayer[i]->setEnabled(monitor_.player.buttons[i]);
+    lblPosizione->setEnabled(monitor_.player.label);
+    lblPosizione->setText(QString::fromStdString(monitor_.player.position));
+
+    if (layout_.graph_visible) chtGrafico->Refresh(monitor_.graph);
+    if (rules_window_) rules_window_->Refresh();
+}
+
+void frmMain::RefreshAll() {
+    RefreshPanel();
+    ShowPlayers();
+    UpdateMenuState();
+    chtGrafico->Refresh(monitor_.graph, true);
+}
+
+void frmMain::SetBusy(bool busy) {
+    if (busy) {
+        if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busy_ > 0) {
+        if (--busy_ == 0) QApplication::restoreOverrideCursor();
+    }
+}
+
+void frmMain::WriteLogRecord() {
+    morvek::WriteLogRecord(monitor_);
+}
+
+void frmMain::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+// ---- commands ----
+
+void frmMain::cmdMenu_Click() {
+    const QPoint corner(cmdMenu->x() + cmdMenu->width(), cmdMenu->y());
+    mnu->popup(mapToGlobal(corner));
+}
+
+void frmMain::mnuAbout_Click() {
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMain::mnuHelp_Click() {
+    const QString found = FindHelpFile(help_folder_);
+    if (found.isEmpty()) {
+        dialogs_->Message(MissingHelpText(QDir(help_folder_).filePath(kHelpFileName)), kAppTitle,
+                          platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+        return;
+    }
+    if (!help_window_) help_window_ = new HelpWindow(this);
+    if (!help_window_->Load(found)) {
+        dialogs_->Message(MissingHelpText(found), kAppTitle, platform::MessageIcon::Exclamation,
+                          platform::MessageButtons::Ok);
+        return;
+    }
+    help_window_->show();
+    help_window_->raise();
+}
+
+void frmMain::mnuConnect_Click() {
+    connection_->mnuConnect_Click();
+}
+
+void frmMain::mnuDisconnect_Click() {
+    connection_->mnuDisconnect_Click();
+}
+
+void frmMain::mnuRule_Click() {
+    connection_->ShowRules();
+    if (rules_window_) return;  // already on screen
+    auto* window = new frmRoule(
+        monitor_.rules, [this] { connection_->CloseRules(); }, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    rules_window_ = window;
+    // Polling and the rule exchange go on in the dialog's event loop.
+    window->exec();
+}
+
+void frmMain::mnuSetup_Click() {
+    frmSetup setup(*this, this);
+    setup.exec();
+}
+
+void frmMain::mnuWeb_Click() {
+    frmWeb dialog(*this, this);
+    dialog.exec();
+    RefreshPanel();
+}
+
+void frmMain::mnuPrint_Click() {
+    print::PrintReport(
+        monitor_,
+        [this](QPrinter& printer) -> std::optional<int> {
+            QPrintDialog dialog(&printer, this);
+            if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+            return printer.copyCount();
+        },
+        [this](bool busy) { SetBusy(busy); });
+}
+
+void frmMain::mnuSave_Click() {
+    StartRecording(monitor_, *dialogs_, *this);
+    RefreshPanel();
+}
+
+void frmMain::mnuStopRecord_Click() {
+    connection_->mnuStopRecord_Click();
+    RefreshPanel();
+}
+
+void frmMain::mnuOpen_Click() {
+    OpenLog(monitor_, *dialogs_, *this);
+    RefreshPanel();
+}
+
+void frmMain::mnuExit_Click() {
+    close();
+}
+
+void frmMain::cmdPlayer_Click(int index) {
+    morvek::cmdPlayer_Click(monitor_, *this, index);
+    RefreshPanel();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Releasing a mouse button over a player button hands the focus back to the menu button.
+    if (event->type() == QEvent::MouseButtonRelease) {
+        for (QPushButton* button : cmdPlayer)
+            if (watched == button) {
+                cmdMenu->setFocus();
+                break;
+            }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Form_Unload: the settings first, then the menu and the rules window. The timers and the
+    // socket stop too, so nothing fires while the program winds down.
+    SaveSettingsOnce();
+    mnu->close();
+    if (rules_window_) rules_window_->reject();
+    if (help_window_) help_window_->close();
+    connection_->timCheck().SetEnabled(false);
+    connection_->timTimeout().SetEnabled(false);
+    publisher_->timHtml.SetEnabled(false);
+    connection_->Winsock().Close();
+    event->accept();
+}
+
+}  // namespace morvek

@@ -1,0 +1,193 @@
+#include "ui/player_panel.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <cmath>
+
+#include "core/numbers.h"
+#include "core/text.h"
+#include "ui/twips.h"
+
+namespace morvek {
+
+const std::array<Rgb, 14>& PlayerPalette() {
+    static const std::array<Rgb, 14> palette{{{192, 192, 192},
+                                              {128, 64, 0},
+                                              {128, 0, 128},
+                                              {0, 128, 0},
+                                              {255, 0, 0},
+                                              {255, 192, 128},
+                                              {255, 128, 128},
+                                              {192, 64, 0},
+                                              {255, 0, 255},
+                                              {128, 0, 128},
+                                              {255, 224, 192},
+                                              {0, 128, 128},
+                                              {255, 255, 0},
+                                              {0, 0, 255}}};
+    return palette;
+}
+
+std::optional<QColor> ColourForNumber(std::string_view text) {
+    const double value = LeadingNumber(text);
+    if (value == 32) return std::nullopt;
+    const double number = RoundHalfEven(value);
+    // Numbers without a palette entry (14 and 15 from NetQuake servers, anything else) show
+    // the neutral button face rather than reading past the palette.
+    if (!(number >= 0 && number <= 13)) return QColor();
+    const Rgb& c = PlayerPalette()[std::size_t(number)];
+    return QColor(c.r, c.g, c.b);
+}
+
+std::optional<QColor> PresenceColour(std::string_view text) {
+    if (IsEmptyMark(text)) return QColor(255, 0, 0);
+    if (text == "1") return QColor(0, 255, 0);
+    return std::nullopt;
+}
+
+std::string TimeText(std::string_view time) {
+    if (time.empty()) return {};
+    return DecimalText(LeadingNumber(time));
+}
+
+std::string FragsText(std::string_view frags) {
+    const double value = FragsValue(frags);
+    if (value != LeadingNumber(frags)) return DecimalText(value);
+    return std::string(frags);
+}
+
+ColourBox::ColourBox(QWidget* parent) : QWidget(parent) {}
+
+void ColourBox::SetColour(const QColor& colour) {
+    if (colour == colour_) return;
+    colour_ = colour;
+    update();
+}
+
+QColor ColourBox::Shown() const {
+    return colour_.isValid() ? colour_ : palette().color(QPalette::Button);
+}
+
+void ColourBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Shown());
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+namespace {
+
+struct Column {
+    int heading;
+    double left, width;
+};
+// Heading index, left and width of each row column, in the order the row is built.
+constexpr Column kStatusCol{0, 60, 195};
+constexpr Column kIdCol{8, 300, 255};
+constexpr Column kNameCol{1, 600, 1635};
+constexpr Column kShirtCol{2, 2280, 195};
+constexpr Column kPantsCol{3, 2520, 195};
+constexpr Column kAddressCol{4, 2760, 1275};
+constexpr Column kPortCol{5, 4080, 675};
+constexpr Column kTimeCol{6, 4740, 495};
+constexpr Column kFragsCol{7, 5280, 495};
+
+constexpr double kRowHeight = 195;
+double RowTop(int r) {
+    return 300 + 240.0 * r;
+}
+
+QLabel* RowLabel(QWidget* parent, const Column& col, int r) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    PlaceTwips(label, col.left, RowTop(r), col.width, kRowHeight);
+    return label;
+}
+
+ColourBox* RowBox(QWidget* parent, const Column& col, int r) {
+    auto* box = new ColourBox(parent);
+    PlaceTwips(box, col.left, RowTop(r), col.width, kRowHeight);
+    return box;
+}
+
+void SetLabel(QLabel* label, std::string_view bytes) {
+    const QString text = FromCp1252(bytes);
+    if (label->text() != text) label->setText(text);
+}
+
+}  // namespace
+
+PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
+    const std::array<const char*, 9> headings{"S",    "Name", "Sh",    "P", "Net Address",
+                                              "Port", "Time", "Frags", "#"};
+    const std::array<Column, 9> columns{kStatusCol,  kIdCol,   kNameCol, kShirtCol, kPantsCol,
+                                        kAddressCol, kPortCol, kTimeCol, kFragsCol};
+    for (const Column& col : columns) {
+        auto* heading = new QLabel(QString::fromLatin1(headings[std::size_t(col.heading)]), this);
+        // Headings over the narrow boxes need more room than the boxes themselves.
+        const double width = col.width < 400 ? 240 : col.width;
+        PlaceTwips(heading, col.left, 0, width, 225);
+        Label3[std::size_t(col.heading)] = heading;
+    }
+    lnPlayer = new QFrame(this);
+    lnPlayer->setFrameShape(QFrame::HLine);
+    lnPlayer->setFrameShadow(QFrame::Plain);
+    lnPlayer->setLineWidth(2);
+    PlaceTwips(lnPlayer, 0, 225, 6000, 30);
+
+    for (int r = 0; r < kRows; ++r) {
+        const auto i = std::size_t(r);
+        plStatus[i] = RowBox(this, kStatusCol, r);
+        plStatus[i]->SetColour(QColor(255, 0, 0));
+        plID[i] = RowLabel(this, kIdCol, r);
+        plNome[i] = RowLabel(this, kNameCol, r);
+        plShirt[i] = RowBox(this, kShirtCol, r);
+        plPants[i] = RowBox(this, kPantsCol, r);
+        plIPAddress[i] = RowLabel(this, kAddressCol, r);
+        plPort[i] = RowLabel(this, kPortCol, r);
+        plTime[i] = RowLabel(this, kTimeCol, r);
+        plFrags[i] = RowLabel(this, kFragsCol, r);
+        plFrags[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        plTime[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    Label3[7]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label3[6]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    VScroll = new QScrollBar(Qt::Vertical, this);
+    VScroll->setRange(0, kPlayerSlots - kRows);
+    VScroll->setSingleStep(1);
+    VScroll->setPageStep(kRows);
+    PlaceTwips(VScroll, 5760, 255, 255, 1260);
+    connect(VScroll, &QScrollBar::valueChanged, this, &PlayerPanel::VScroll_Change);
+}
+
+void PlayerPanel::VScroll_Change() {
+    emit Scrolled();
+}
+
+void PlayerPanel::SetHeadings(const std::string& address, const std::string& port) {
+    Label3[4]->setText(QString::fromStdString(address));
+    Label3[5]->setText(QString::fromStdString(port));
+}
+
+void PlayerPanel::ShowPlayers(const Monitor& monitor) {
+    for (int r = 0; r < kRows; ++r) {
+        const auto i = std::size_t(r);
+        // The scroll range ends at 59, so d stays within the 64 view rows.
+        const int d = std::clamp(r + VScroll->value(), 0, kPlayerSlots - 1);
+        const PlayerRecord& row = monitor.view.rows[std::size_t(d)];
+        SetLabel(plID[i], row[kId]);
+        if (auto colour = PresenceColour(row[kPresent])) plStatus[i]->SetColour(*colour);
+        SetLabel(plNome[i], row[kName]);
+        if (auto colour = ColourForNumber(row[kShirt])) plShirt[i]->SetColour(*colour);
+        if (auto colour = ColourForNumber(row[kPants])) plPants[i]->SetColour(*colour);
+        SetLabel(plIPAddress[i], row[kAddress]);
+        SetLabel(plPort[i], row[kPort]);
+        SetLabel(plTime[i], TimeText(row[kTime]));
+        SetLabel(plFrags[i], FragsText(row[kFrags]));
+    }
+}
+
+}  // namespace morvek

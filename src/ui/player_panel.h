@@ -1,0 +1,83 @@
+// The player panel: five rows of the display-ordered view with a scroll bar over the 64 rows,
+// presence and colour boxes, and the column headings that follow the server type.
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "core/monitor.h"
+
+class QLabel;
+class QScrollBar;
+class QFrame;
+
+namespace morvek {
+
+// The 14 colours of the colour numbers 0 to 13.
+const std::array<Rgb, 14>& PlayerPalette();
+
+// The colour a colour-number text paints: nothing when the box keeps its colour (the number 32),
+// the palette colour for 0 to 13, and an invalid QColor (the neutral button face) for any other
+// number.
+std::optional<QColor> ColourForNumber(std::string_view text);
+
+// The presence box: red for "" or " ", green for "1", nothing (unchanged) for any other text.
+std::optional<QColor> PresenceColour(std::string_view text);
+
+// What the time and frags columns show for a view row's texts.
+std::string TimeText(std::string_view time);
+std::string FragsText(std::string_view frags);
+
+// A small filled box. An invalid colour paints the button face.
+class ColourBox : public QWidget {
+  public:
+    explicit ColourBox(QWidget* parent = nullptr);
+    void SetColour(const QColor& colour);
+    // The colour shown (the button face when none was set).
+    QColor Shown() const;
+    bool IsButtonFace() const { return !colour_.isValid(); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+
+  private:
+    QColor colour_;
+};
+
+class PlayerPanel : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kRows = 5;
+    // The panel is frInsidePlayer: 6015 x 1515 twips.
+    explicit PlayerPanel(QWidget* parent = nullptr);
+
+    // Redraws the five rows from the view, starting at the scroll value.
+    void ShowPlayers(const Monitor& monitor);
+    // Headings 4 and 5.
+    void SetHeadings(const std::string& address, const std::string& port);
+
+    QScrollBar* VScroll = nullptr;
+    std::array<QLabel*, 9> Label3{};
+    std::array<ColourBox*, kRows> plStatus{};
+    std::array<QLabel*, kRows> plID{};
+    std::array<QLabel*, kRows> plNome{};
+    std::array<ColourBox*, kRows> plShirt{};
+    std::array<ColourBox*, kRows> plPants{};
+    std::array<QLabel*, kRows> plIPAddress{};
+    std::array<QLabel*, kRows> plPort{};
+    std::array<QLabel*, kRows> plTime{};
+    std::array<QLabel*, kRows> plFrags{};
+    QFrame* lnPlayer = nullptr;
+
+  signals:
+    // The scroll value changed: the owner redraws from its model.
+    void Scrolled();
+
+  private:
+    void VScroll_Change();
+};
+
+}  // namespace morvek

@@ -1,0 +1,33 @@
+// Message boxes and the open-file dialog shown for real, with Qt Widgets.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "platform/dialogs.h"
+
+class QWidget;
+
+namespace morvek {
+
+// "Desc|*.mv|All files|*.*" as the name filters of a file dialog: "Desc (*.mv)", "All files (*)".
+QStringList FileDialogFilters(const std::string& filter);
+
+// Lines joined by carriage returns, as a message box shows them.
+QString MessageBoxText(const std::string& text);
+
+class QtDialogs : public platform::Dialogs {
+  public:
+    explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    platform::MessageResult Message(const std::string& text, const std::string& title,
+                                    platform::MessageIcon icon,
+                                    platform::MessageButtons buttons) override;
+    std::optional<std::string> OpenFile(const platform::OpenFileRequest& request) override;
+
+  private:
+    QWidget* parent_;
+};
+
+}  // namespace morvek

@@ -1,0 +1,40 @@
+// The rules window frmRoule: the server's rules as lines, a "&Close" button and a caption that
+// follows the listing. It draws the model's rules list; polling and the rule exchange go on while
+// it is shown modally.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+
+#include "core/rules.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace morvek {
+
+class frmRoule : public QDialog {
+    Q_OBJECT
+  public:
+    // `on_close` runs once when the window closes (by "&Close", the close button or Escape).
+    frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent = nullptr);
+
+    // Redraws the list and caption when the list changed.
+    void Refresh(bool force = false);
+    void cmdClose_Click();
+
+    QListWidget* lstRoules = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+  protected:
+    void done(int result) override;
+
+  private:
+    const RulesList& rules_;
+    std::function<void()> on_close_;
+    std::uint64_t revision_ = ~std::uint64_t(0);
+    bool closed_ = false;
+};
+
+}  // namespace morvek
