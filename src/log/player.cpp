@@ -162,6 +162,8 @@ void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
         p = count - 1;
         SetButtons(monitor, 3, false);
     }
+    // Brought back to the first record (a log of one record or none): nothing lies before it.
+    if (p <= 0) SetButtons(monitor, 0, false);
     monitor.player.position = IntegerText(p + 1);
     hooks.RefreshPanel();
 
