@@ -156,6 +156,7 @@ class TestReport : public QObject {
     void pdf_sixty_four_players_take_two_pages();
     void print_report_through_dialog();
     void cancel_prints_nothing();
+    void failing_printer_still_restores_pointer();
     void line_heights_on_the_printer();
 };
 
@@ -543,6 +544,27 @@ void TestReport::cancel_prints_nothing() {
     QCOMPARE(events, QStringList({"dialog"}));  // no hourglass
     QVERIFY(!QFile::exists(pdf));
     QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestReport::failing_printer_still_restores_pointer() {
+    QTemporaryDir dir;
+    // A PDF in a folder that does not exist: the printer cannot start the document.
+    const QString pdf = dir.filePath("missing/folder/report.pdf");
+    QStringList events;
+    for (int i = 0; i < 2; ++i)
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    const bool ok = PrintReport(
+        PdfServer(),
+        [&](QPrinter& printer) -> std::optional<int> {
+            ConfigurePdfPrinter(printer, pdf);
+            return 1;
+        },
+        [&](bool busy) { events << (busy ? "busy" : "idle"); });
+    QVERIFY(!ok);
+    QCOMPARE(events, QStringList({"busy", "idle"}));
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(!PrintReportToPdf(PdfServer(), pdf));
+    QVERIFY(!PrintReportToPdf(PdfServer(), QString()));
 }
 
 void TestReport::line_heights_on_the_printer() {
