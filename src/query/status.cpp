@@ -13,7 +13,7 @@ namespace {
 
 // Blanks appended after the datagram. The player steps look for the blank that ends a token and
 // drop a fixed number of characters after a delimiter; on a line that runs into the end of the
-// datagram they consume at most eleven of these blanks before the last step takes the whole rest,
+// datagram they consume at most nine of these blanks before the last step takes the whole rest,
 // so any padding of twelve or more gives the same result as an endless run of blanks.
 constexpr std::size_t kPadding = 64;
 
@@ -157,10 +157,10 @@ StatusReply DecodeQuakeWorld(std::string_view datagram) {
         // The ping, then its blank and the quote that opens the name.
         if (auto ping = rest.TakeBefore(' ', 1)) player.port = std::string(*ping);
         // The name, then its closing quote, the blank and the quote that opens the skin.
-        auto name = rest.TakeBefore('"', 3);
+        auto name = rest.TakeBefore('"', 2);
         if (name) player.name = std::string(*name);
         // The skin, then its closing quote and the blank.
-        if (auto skin = rest.TakeBefore('"', 2)) player.address = std::string(*skin);
+        if (auto skin = rest.TakeBefore('"', 1)) player.address = std::string(*skin);
         if (auto top = rest.TakeBefore(' ')) player.shirt = NumberText(*top);
         // The bottom colour ends the line; without a newline it is the whole rest. Either way
         // this step drops at least one character of a rest that is not blank, so the loop ends.
