@@ -1,7 +1,6 @@
 #include "platform/udp_socket.h"
 
 #include <QHostInfo>
-#include <QNetworkDatagram>
 
 namespace morvek::platform {
 
@@ -62,22 +61,29 @@ void UdpSocket::Close() {
 }
 
 void UdpSocket::ReadPending() {
-    while (state_ == kOpen && socket_.hasPendingDatagrams()) {
-        QNetworkDatagram datagram = socket_.receiveDatagram();
-        if (!datagram.isValid()) break;
+    // Read until the socket has nothing more, without peeking first: a peek would swallow the
+    // "port unreachable" that a connected socket reports on its next read.
+    QByteArray buffer(65536, Qt::Uninitialized);
+    while (state_ == kOpen) {
+        QHostAddress sender;
+        quint16 sender_port = 0;
+        qint64 n = socket_.readDatagram(buffer.data(), buffer.size(), &sender, &sender_port);
+        if (n < 0) {
+            // Nothing more to read, or an error that errorOccurred has already reported.
+            if (socket_.error() == QAbstractSocket::ConnectionRefusedError)
+                SocketError(QAbstractSocket::ConnectionRefusedError);
+            break;
+        }
         // The kernel already filters a connected socket; check again so nothing else can write
         // into the picture.
-        QHostAddress sender = datagram.senderAddress();
-        if (!sender.isNull() && (!sender.isEqual(peer_, QHostAddress::TolerantConversion) ||
-                                 datagram.senderPort() != peer_port_))
+        if (!sender.isNull() &&
+            (!sender.isEqual(peer_, QHostAddress::TolerantConversion) || sender_port != peer_port_))
             continue;
-        QByteArray data = datagram.data();
-        current_.assign(data.constData(), std::size_t(data.size()));
-        QHostAddress shown = peer_;
+        current_.assign(buffer.constData(), std::size_t(n));
         bool ok = false;
-        quint32 v4 = shown.toIPv4Address(&ok);
-        remote_host_ip_ = (ok ? QHostAddress(v4) : shown).toString().toStdString();
-        emit DataArrival(int(data.size()));
+        quint32 v4 = peer_.toIPv4Address(&ok);
+        remote_host_ip_ = (ok ? QHostAddress(v4) : peer_).toString().toStdString();
+        emit DataArrival(int(n));
     }
 }
 
@@ -103,7 +109,8 @@ int ErrorNumber(QAbstractSocket::SocketError error) {
 }  // namespace
 
 void UdpSocket::SocketError(QAbstractSocket::SocketError error) {
-    if (state_ != kOpen) return;
+    // "Would block" is no error: it only says there was nothing to read.
+    if (state_ != kOpen || error == QAbstractSocket::TemporaryError) return;
     state_ = kError;
     emit Error(ErrorNumber(error), socket_.errorString());
 }
