@@ -19,8 +19,10 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// A carriage return counts as a blank: a stray one (a line that ended in CR CR LF) must not
+// become part of a name or value, or each rewrite of the file would change what it reads.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -104,6 +106,12 @@ bool IsWritableKeyPath(const std::string& key_path) {
     return true;
 }
 
+// A new section at the end of the text, a blank line before it.
+void AddSection(std::vector<std::string>& lines, const std::string& key_path) {
+    if (!lines.empty() && !Trimmed(lines.back()).empty()) lines.emplace_back();
+    lines.push_back("[" + key_path + "]");
+}
+
 #ifdef Q_OS_WIN
 QString RegistryPath(const std::string& key_path) {
     return QStringLiteral("HKEY_LOCAL_MACHINE\\") + QString::fromLatin1(key_path);
@@ -153,6 +161,63 @@ std::string UnescapeIniValue(std::string_view text) {
     return value;
 }
 
+std::vector<std::string> SplitIniLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        std::string_view line = bytes.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        bytes.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+std::string JoinIniLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
+
+bool HasIniSection(const std::vector<std::string>& lines, const std::string& key_path) {
+    return FindSection(lines, key_path).has_value();
+}
+
+std::optional<std::string> IniValue(const std::vector<std::string>& lines,
+                                    const std::string& key_path, const std::string& name) {
+    auto section = FindSection(lines, key_path);
+    if (!section) return std::nullopt;
+    auto line = FindEntry(lines, *section, name);
+    if (!line) return std::nullopt;
+    return UnescapeIniValue(ParseEntry(lines[*line])->value);
+}
+
+bool SetIniValue(std::vector<std::string>& lines, const std::string& key_path,
+                 const std::string& name, const std::string& value) {
+    if (!IsWritableName(name) || !IsWritableKeyPath(key_path)) return false;
+    auto section = FindSection(lines, key_path);
+    if (!section) {
+        AddSection(lines, key_path);
+        section = Section{lines.size() - 1, lines.size()};
+    }
+    if (auto line = FindEntry(lines, *section, name)) {
+        // Keep the spelling the value was first stored under, as the registry does.
+        const std::string stored_name(ParseEntry(lines[*line])->name);
+        lines[*line] = stored_name + "=" + EscapeIniValue(value);
+    } else {
+        // After the section's last non-blank line.
+        std::size_t at = section->end;
+        while (at > section->header + 1 && Trimmed(lines[at - 1]).empty()) --at;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                     name + "=" + EscapeIniValue(value));
+    }
+    return true;
+}
+
 QtSettingsBackend::QtSettingsBackend() {
 #ifdef Q_OS_WIN
     registry_ = true;
@@ -176,30 +241,18 @@ QString QtSettingsBackend::Location() const {
 }
 
 std::optional<std::vector<std::string>> QtSettingsBackend::LoadLines() const {
-    std::vector<std::string> lines;
     QFile file(file_);
-    if (!file.exists()) return lines;
+    if (!file.exists()) return std::vector<std::string>{};
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) return std::nullopt;
-    std::string_view rest(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
-    return lines;
+    return SplitIniLines(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 bool QtSettingsBackend::SaveLines(const std::vector<std::string>& lines) const {
-    QByteArray bytes;
-    for (const std::string& line : lines) {
-        bytes.append(line.data(), static_cast<qsizetype>(line.size()));
-        bytes.append('\n');
-    }
+    const std::string text = JoinIniLines(lines);
+    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     // No direct-write fallback: the file is replaced whole or not at all.
     QSaveFile file(file_);
     if (!file.open(QIODevice::WriteOnly)) return false;
@@ -226,10 +279,9 @@ bool QtSettingsBackend::OpenKey(const std::string& key_path) {
     if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable())) return false;
     auto lines = LoadLines();
     if (!lines) return false;
-    if (info.exists() && FindSection(*lines, key_path)) return true;
+    if (info.exists() && HasIniSection(*lines, key_path)) return true;
     // Create the key: its section at the end of the file.
-    if (!lines->empty() && !Trimmed(lines->back()).empty()) lines->emplace_back();
-    lines->push_back("[" + key_path + "]");
+    AddSection(*lines, key_path);
     return SaveLines(*lines);
 }
 
@@ -246,16 +298,12 @@ std::optional<std::string> QtSettingsBackend::Read(const std::string& key_path,
 #endif
     auto lines = LoadLines();
     if (!lines) return std::nullopt;
-    auto section = FindSection(*lines, key_path);
-    if (!section) return std::nullopt;
-    auto line = FindEntry(*lines, *section, name);
-    if (!line) return std::nullopt;
-    return UnescapeIniValue(ParseEntry((*lines)[*line])->value);
+    return IniValue(*lines, key_path, name);
 }
 
 bool QtSettingsBackend::Write(const std::string& key_path, const std::string& name,
                               const std::string& value) {
-    if (!IsWritableName(name)) return false;
+    if (!IsWritableName(name) || !IsWritableKeyPath(key_path)) return false;
 #ifdef Q_OS_WIN
     if (registry_) {
         QSettings settings(RegistryPath(key_path), QSettings::NativeFormat);
@@ -264,26 +312,9 @@ bool QtSettingsBackend::Write(const std::string& key_path, const std::string& na
         return settings.status() == QSettings::NoError;
     }
 #endif
-    if (!IsWritableKeyPath(key_path)) return false;
     auto lines = LoadLines();
     if (!lines) return false;
-    auto section = FindSection(*lines, key_path);
-    if (!section) {
-        if (!lines->empty() && !Trimmed(lines->back()).empty()) lines->emplace_back();
-        lines->push_back("[" + key_path + "]");
-        section = Section{lines->size() - 1, lines->size()};
-    }
-    if (auto line = FindEntry(*lines, *section, name)) {
-        // Keep the spelling the value was first stored under, as the registry does.
-        const std::string stored_name(ParseEntry((*lines)[*line])->name);
-        (*lines)[*line] = stored_name + "=" + EscapeIniValue(value);
-    } else {
-        // After the section's last non-blank line.
-        std::size_t at = section->end;
-        while (at > section->header + 1 && Trimmed((*lines)[at - 1]).empty()) --at;
-        lines->insert(lines->begin() + static_cast<std::ptrdiff_t>(at),
-                      name + "=" + EscapeIniValue(value));
-    }
+    if (!SetIniValue(*lines, key_path, name, value)) return false;
     return SaveLines(*lines);
 }
 

@@ -23,6 +23,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/settings.h"
@@ -59,6 +60,20 @@ class QtSettingsBackend : public SettingsBackend {
 // Escaping of one value in the INI file, and its reverse (which also accepts hand-written text).
 std::string EscapeIniValue(const std::string& value);
 std::string UnescapeIniValue(std::string_view text);
+
+// The INI text as lines (LF or CR LF ends; the last line may lack one) and back (LF ends).
+std::vector<std::string> SplitIniLines(std::string_view bytes);
+std::string JoinIniLines(const std::vector<std::string>& lines);
+// Whether the text holds a section named `key_path` (names compared without regard to case).
+bool HasIniSection(const std::vector<std::string>& lines, const std::string& key_path);
+// The value `name` of the first section `key_path`, both matched without regard to case.
+std::optional<std::string> IniValue(const std::vector<std::string>& lines,
+                                    const std::string& key_path, const std::string& name);
+// Sets that value in place (keeping the name's stored spelling) or adds it at the end of the
+// section, adding the section at the end of the text when there is none. False for a name or key
+// path that cannot be written as one line; the lines are then unchanged.
+bool SetIniValue(std::vector<std::string>& lines, const std::string& key_path,
+                 const std::string& name, const std::string& value);
 
 // The failure message of the store shown through the program's dialogs (no icon, one OK button).
 SettingsFailure SettingsFailureDialog(Dialogs& dialogs);

@@ -417,6 +417,7 @@ class TestSettings : public QObject {
         text += "  ServerPort \t=  27500  \r\n";
         text += "ServerPort=4\r\n";  // a second one: the first wins
         text += "GraphRows\r\n";
+        text += "HTMLTemplate=dark.htm\r\r\n";  // a stray carriage return is a blank
         text += "HTMLOutput=C:\\web\\x\\xfiles\\out.htm\r\n";
         text += "[Software\\Varnoth\\Morvek]\r\n";  // a second section of the same key is ignored
         text += "ServerType=1";                     // no final line end
@@ -428,6 +429,7 @@ class TestSettings : public QObject {
         QCOMPARE(loaded->server_port, 27500);
         QCOMPARE(loaded->server_type, std::uint8_t(0));
         QCOMPARE(loaded->graph_rows, std::int16_t(20));
+        QCOMPARE(loaded->html_template, std::string("dark.htm"));
         // A backslash that is no escape stands for itself.
         QCOMPARE(loaded->html_output, std::string("C:\\web\\x\\xfiles\\out.htm"));
 
