@@ -1,0 +1,473 @@
+#include "ui/setup_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/numbers.h"
+#include "core/text.h"
+#include "platform/dialogs.h"
+#include "query/connection.h"
+#include "ui/main_window_api.h"
+
+namespace morvek {
+
+namespace {
+
+// The usual port of each server type, put into the port box when a type is chosen.
+constexpr std::array<const char*, 4> kTypePorts = {"26000", "27000", "26900", "27910"};
+
+double NumberOf(const QLineEdit* box) {
+    return LeadingNumber(ToCp1252(box->text()));
+}
+double NumberOf(const QLabel* label) {
+    return LeadingNumber(ToCp1252(label->text()));
+}
+
+// The graph's row count from its box: a whole number of rows, at least 1.
+std::optional<std::int16_t> RowsFromText(const QLineEdit* box) {
+    auto rows = ToInt16(NumberOf(box));
+    if (!rows || *rows <= 0) return std::nullopt;
+    return rows;
+}
+
+// The fixed number of series: a 16-bit count, 0 allowed.
+std::optional<std::int16_t> SeriesFromText(const QLineEdit* box) {
+    auto series = ToInt16(NumberOf(box));
+    if (!series || *series < 0) return std::nullopt;
+    return series;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> PortFromText(const QString& text) {
+    QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 5) return std::nullopt;
+    for (QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+    int port = digits.toInt();
+    if (port < 1 || port > 65535) return std::nullopt;
+    return port;
+}
+
+std::optional<std::int32_t> IntervalFromText(const QString& text) {
+    double seconds = LeadingNumber(ToCp1252(text));
+    if (!(seconds > 0)) return std::nullopt;
+    auto milliseconds = ToInt32(seconds * 1000.0);
+    if (!milliseconds || *milliseconds <= 0) return std::nullopt;
+    return milliseconds;
+}
+
+frmSetup::frmSetup(MainWindowApi& api, QWidget* parent) : QDialog(parent), api_(api) {
+    BuildControls();
+    Form_Load();
+}
+
+void frmSetup::BuildControls() {
+    setWindowTitle(QStringLiteral("Setup"));
+    setModal(true);
+
+    auto* outer = new QVBoxLayout(this);
+    TabStrip = new QTabWidget(this);
+    outer->addWidget(TabStrip);
+
+    auto label = [](const char* text, QWidget* parent) {
+        return new QLabel(QString::fromLatin1(text), parent);
+    };
+    auto hidden_index = [](QWidget* parent, const char* name) {
+        auto* index = new QLabel(QStringLiteral("0"), parent);
+        index->setObjectName(QString::fromLatin1(name));
+        index->hide();
+        return index;
+    };
+
+    // Page "Connection".
+    auto* connection_page = new QWidget;
+    auto* connection_layout = new QVBoxLayout(connection_page);
+    frConnection = new QGroupBox(QStringLiteral("Connection:"), connection_page);
+    connection_layout->addWidget(frConnection);
+    auto* grid = new QGridLayout(frConnection);
+
+    static constexpr std::array<const char*, 4> kTypeNames = {"Quake I", "QuakeWorld", "Hexen II",
+                                                              "Quake II"};
+    lblConnection[0] = label("Server type:", frConnection);
+    grid->addWidget(lblConnection[0], 0, 0);
+    auto* types = new QHBoxLayout;
+    type_group_ = new QButtonGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        optType[i] = new QRadioButton(QString::fromLatin1(kTypeNames[i]), frConnection);
+        type_group_->addButton(optType[i], i);
+        types->addWidget(optType[i]);
+        connect(optType[i], &QRadioButton::clicked, this, [this, i] { optType_Click(i); });
+    }
+    grid->addLayout(types, 0, 1, 1, 2);
+    lblType = hidden_index(frConnection, "lblType");
+
+    txtServerName = new QLineEdit(frConnection);
+    txtServerPort = new QLineEdit(frConnection);
+    txtRefresh = new QLineEdit(frConnection);
+    txtTimeOut = new QLineEdit(frConnection);
+    txtServerName->setObjectName(QStringLiteral("txtServerName"));
+    txtServerPort->setObjectName(QStringLiteral("txtServerPort"));
+    txtRefresh->setObjectName(QStringLiteral("txtRefresh"));
+    txtTimeOut->setObjectName(QStringLiteral("txtTimeOut"));
+    lblConnection[1] = label("Server name (or IP Address):", frConnection);
+    lblConnection[2] = label("Server port:", frConnection);
+    lblConnection[3] = label("Refresh frequency:", frConnection);
+    lblConnection[4] = label("Timeout interval:", frConnection);
+    lblConnection[5] = label("s", frConnection);
+    lblConnection[6] = label("s", frConnection);
+    grid->addWidget(lblConnection[1], 1, 0);
+    grid->addWidget(txtServerName, 1, 1, 1, 2);
+    grid->addWidget(lblConnection[2], 2, 0);
+    grid->addWidget(txtServerPort, 2, 1);
+    grid->addWidget(lblConnection[3], 3, 0);
+    grid->addWidget(txtRefresh, 3, 1);
+    grid->addWidget(lblConnection[5], 3, 2);
+    grid->addWidget(lblConnection[4], 4, 0);
+    grid->addWidget(txtTimeOut, 4, 1);
+    grid->addWidget(lblConnection[6], 4, 2);
+    TabStrip->addTab(connection_page, QStringLiteral("Connection"));
+
+    // Page "Application".
+    auto* application_page = new QWidget;
+    auto* application_layout = new QVBoxLayout(application_page);
+    frApplication = new QGroupBox(QStringLiteral("Application:"), application_page);
+    application_layout->addWidget(frApplication);
+    grid = new QGridLayout(frApplication);
+    chkDisconnect = new QCheckBox(frApplication);
+    chkMantein = new QCheckBox(frApplication);
+    auto* disconnect_label = label("Disconnect on level change:", frApplication);
+    auto* mantein_label = label("Mantein disconnected player info:", frApplication);
+    disconnect_label->setBuddy(chkDisconnect);
+    mantein_label->setBuddy(chkMantein);
+    grid->addWidget(disconnect_label, 0, 0);
+    grid->addWidget(chkDisconnect, 0, 1);
+    grid->addWidget(mantein_label, 1, 0);
+    grid->addWidget(chkMantein, 1, 1);
+    grid->addWidget(label("Player sorting:", frApplication), 2, 0);
+    static constexpr std::array<const char*, 3> kSortingNames = {"ID", "Name", "Frags"};
+    auto* sortings = new QHBoxLayout;
+    sorting_group_ = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        optSorting[i] = new QRadioButton(QString::fromLatin1(kSortingNames[i]), frApplication);
+        sorting_group_->addButton(optSorting[i], i);
+        sortings->addWidget(optSorting[i]);
+        connect(optSorting[i], &QRadioButton::clicked, this, [this, i] { optSorting_Click(i); });
+    }
+    optSorting[0]->setChecked(true);
+    grid->addLayout(sortings, 2, 1);
+    lblSorting = hidden_index(frApplication, "lblSorting");
+    TabStrip->addTab(application_page, QStringLiteral("Application"));
+
+    // Page "Graph".
+    auto* graph_page = new QWidget;
+    auto* graph_layout = new QVBoxLayout(graph_page);
+    frGraphOptions = new QGroupBox(QStringLiteral("Graph options:"), graph_page);
+    graph_layout->addWidget(frGraphOptions);
+    grid = new QGridLayout(frGraphOptions);
+    chkShowGraph = new QCheckBox(frGraphOptions);
+    chkLegend = new QCheckBox(frGraphOptions);
+    auto* show_label = label("Show graph:", frGraphOptions);
+    auto* legend_label = label("Show legend:", frGraphOptions);
+    show_label->setBuddy(chkShowGraph);
+    legend_label->setBuddy(chkLegend);
+    grid->addWidget(show_label, 0, 0);
+    grid->addWidget(chkShowGraph, 0, 1);
+    grid->addWidget(legend_label, 1, 0);
+    grid->addWidget(chkLegend, 1, 1);
+    grid->addWidget(label("Graph Series:", frGraphOptions), 2, 0);
+    serie_group_ = new QButtonGroup(this);
+    optSerie[0] = new QRadioButton(QStringLiteral("Server's max players"), frGraphOptions);
+    optSerie[1] = new QRadioButton(QStringLiteral("Fixed:"), frGraphOptions);
+    txtSerie = new QLineEdit(frGraphOptions);
+    txtSerie->setObjectName(QStringLiteral("txtSerie"));
+    for (int i = 0; i < 2; ++i) {
+        serie_group_->addButton(optSerie[i], i);
+        connect(optSerie[i], &QRadioButton::clicked, this, [this, i] { optSerie_Click(i); });
+    }
+    optSerie[0]->setChecked(true);
+    auto* fixed = new QHBoxLayout;
+    fixed->addWidget(optSerie[1]);
+    fixed->addWidget(txtSerie);
+    grid->addWidget(optSerie[0], 2, 1);
+    grid->addLayout(fixed, 3, 1);
+    lblSerie = hidden_index(frGraphOptions, "lblSerie");
+    txtColumns = new QLineEdit(frGraphOptions);
+    txtColumns->setObjectName(QStringLiteral("txtColumns"));
+    grid->addWidget(label("Max graph data per serie:", frGraphOptions), 4, 0);
+    grid->addWidget(txtColumns, 4, 1);
+    TabStrip->addTab(graph_page, QStringLiteral("Graph"));
+
+    connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
+
+    // Buttons: "&Ok" is taken by Enter, "&Cancel" by Esc.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdOk->setDefault(true);
+    cmdOk->setAutoDefault(true);
+    cmdCancel->setAutoDefault(false);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    outer->addLayout(buttons);
+    connect(cmdOk, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
+
+    for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtColumns})
+        box->installEventFilter(this);
+    connect(txtTimeOut, &QLineEdit::textChanged, this, [this] { txtTimeOut_Change(); });
+}
+
+bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        // Only the focus moving inside the dialog counts as leaving a box; the window losing
+        // the activation (another program, a message box) does not.
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == txtServerName)
+                txtServerName_LostFocus();
+            else if (watched == txtServerPort)
+                txtServerPort_LostFocus();
+            else if (watched == txtRefresh)
+                txtRefresh_LostFocus();
+            else if (watched == txtColumns)
+                txtColumns_LostFocus();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmSetup::Select(QButtonGroup* group, QRadioButton* option) {
+    if (option) {
+        option->setChecked(true);
+        return;
+    }
+    // No option: an exclusive group cannot be cleared directly.
+    group->setExclusive(false);
+    for (QAbstractButton* button : group->buttons()) button->setChecked(false);
+    group->setExclusive(true);
+}
+
+void frmSetup::Form_Load() {
+    Monitor& monitor = api_.monitor();
+    Connection& connection = api_.connection();
+
+    // 1. While Connected the server, port and intervals can be looked at but not changed.
+    if (monitor.state == ConnectionState::Connected) {
+        frConnection->setEnabled(false);
+        for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtTimeOut})
+            box->setEnabled(false);
+        for (QLabel* caption : lblConnection) caption->setEnabled(false);
+        for (QRadioButton* option : optType) option->setEnabled(false);
+    }
+
+    // 2. The server type; a type without an option selects none and stays as it is.
+    lblType->setText(QString::number(monitor.server_type));
+    if (monitor.server_type < optType.size()) {
+        Select(type_group_, optType[monitor.server_type]);
+        optType_Click(monitor.server_type);
+    } else {
+        Select(type_group_, nullptr);
+    }
+
+    // 3-4. Server name (the last peer's address when no name is set) and port.
+    const auto& socket = connection.Winsock();
+    txtServerName->setText(
+        FromCp1252(socket.RemoteHost().empty() ? socket.RemoteHostIP() : socket.RemoteHost()));
+    txtServerPort->setText(QString::number(socket.RemotePort()));
+
+    // 5. Intervals in seconds.
+    txtRefresh->setText(QString::fromStdString(SecondsText(connection.timCheck().Interval())));
+    txtTimeOut->setText(QString::fromStdString(SecondsText(connection.timTimeout().Interval())));
+
+    // 6-7.
+    chkDisconnect->setChecked(monitor.options.disconnect_on_map_change != 0);
+    chkMantein->setChecked(monitor.options.keep_disconnected != 0);
+    txtColumns->setText(QString::number(monitor.graph.RowCount()));
+
+    // 8. Sorting.
+    lblSorting->setText(QString::number(monitor.options.player_sorting));
+    if (monitor.options.player_sorting < optSorting.size()) {
+        Select(sorting_group_, optSorting[monitor.options.player_sorting]);
+        optSorting_Click(monitor.options.player_sorting);
+    } else {
+        Select(sorting_group_, nullptr);
+    }
+
+    // 9-12. Graph.
+    chkShowGraph->setChecked(api_.GraphVisible());
+    chkLegend->setChecked(monitor.graph.show_legend);
+    txtSerie->setText(QString::number(monitor.options.serie_fixed));
+    if (monitor.options.serie_max_player == 0) {
+        Select(serie_group_, optSerie[1]);
+        optSerie_Click(1);
+    }
+
+    // 13.
+    TabStrip->setCurrentIndex(0);
+    TabStrip_Click();
+}
+
+void frmSetup::optType_Click(int index) {
+    lblType->setText(QString::number(index));
+    if (index >= 0 && index < int(kTypePorts.size()))
+        txtServerPort->setText(QString::fromLatin1(kTypePorts[std::size_t(index)]));
+}
+
+void frmSetup::optSorting_Click(int index) {
+    lblSorting->setText(QString::number(index));
+}
+
+void frmSetup::optSerie_Click(int index) {
+    lblSerie->setText(QString::number(index));
+}
+
+void frmSetup::TabStrip_Click() {
+    QWidget* page = TabStrip->currentWidget();
+    if (page) page->raise();
+}
+
+void frmSetup::Refuse(QLineEdit* box, const char* message, const char* default_text) {
+    QScopedValueRollback<bool> guard(validating_, true);
+    api_.dialogs().Message(message, kAppTitle, platform::MessageIcon::Critical,
+                           platform::MessageButtons::Ok);
+    box->setText(QString::fromLatin1(default_text));
+}
+
+void frmSetup::txtServerName_LostFocus() {
+    if (validating_) return;
+    if (txtServerName->text().isEmpty()) Refuse(txtServerName, kInvalidServerName, "localhost");
+}
+
+void frmSetup::txtServerPort_LostFocus() {
+    if (validating_) return;
+    if (!PortFromText(txtServerPort->text())) Refuse(txtServerPort, kInvalidServerPort, "26000");
+}
+
+void frmSetup::txtRefresh_LostFocus() {
+    if (validating_) return;
+    if (!IntervalFromText(txtRefresh->text())) Refuse(txtRefresh, kInvalidRefresh, "5");
+}
+
+void frmSetup::txtTimeOut_Change() {
+    if (validating_) return;
+    if (!IntervalFromText(txtTimeOut->text())) Refuse(txtTimeOut, kInvalidTimeout, "30");
+}
+
+void frmSetup::txtColumns_LostFocus() {
+    if (validating_) return;
+    if (!RowsFromText(txtColumns)) Refuse(txtColumns, kInvalidGraphLength, "20");
+}
+
+bool frmSetup::CheckBeforeApply() {
+    // Enter takes "&Ok" without leaving the box being edited, so the boxes are checked again.
+    if (frConnection->isEnabled()) {
+        if (txtServerName->text().isEmpty()) {
+            Refuse(txtServerName, kInvalidServerName, "localhost");
+            return false;
+        }
+        if (!PortFromText(txtServerPort->text())) {
+            Refuse(txtServerPort, kInvalidServerPort, "26000");
+            return false;
+        }
+        if (!IntervalFromText(txtRefresh->text())) {
+            Refuse(txtRefresh, kInvalidRefresh, "5");
+            return false;
+        }
+        if (!IntervalFromText(txtTimeOut->text())) {
+            Refuse(txtTimeOut, kInvalidTimeout, "30");
+            return false;
+        }
+    }
+    if (!RowsFromText(txtColumns)) {
+        Refuse(txtColumns, kInvalidGraphLength, "20");
+        return false;
+    }
+    if (!SeriesFromText(txtSerie)) {
+        Refuse(txtSerie, kInvalidGraphSeries, "16");
+        return false;
+    }
+    return true;
+}
+
+void frmSetup::cmdOk_Click() {
+    if (validating_) return;
+    if (!CheckBeforeApply()) return;
+
+    Monitor& monitor = api_.monitor();
+    Connection& connection = api_.connection();
+
+    // 1. Connection values, only when they could be edited (the dialog opened Disconnected).
+    if (frConnection->isEnabled()) {
+        connection.Winsock().SetRemoteHost(ToCp1252(txtServerName->text()));
+        connection.Winsock().SetRemotePort(*PortFromText(txtServerPort->text()));
+        connection.timCheck().SetInterval(*IntervalFromText(txtRefresh->text()));
+        connection.timTimeout().SetInterval(*IntervalFromText(txtTimeOut->text()));
+    }
+
+    // 2. Switches.
+    monitor.options.disconnect_on_map_change = chkDisconnect->isChecked() ? 1 : 0;
+    monitor.options.keep_disconnected = chkMantein->isChecked() ? 1 : 0;
+
+    // 3. Row count; the same count keeps the samples already drawn.
+    std::int16_t rows = *RowsFromText(txtColumns);
+    if (rows != monitor.graph.RowCount()) monitor.graph.SetRowCount(rows);
+
+    // 4. Sorting and type, from the hidden index labels.
+    if (auto sorting = ToUInt8(NumberOf(lblSorting))) monitor.options.player_sorting = *sorting;
+    if (auto type = ToUInt8(NumberOf(lblType))) monitor.server_type = *type;
+
+    // 5. The graph frame, RoulerV and the window height.
+    if (chkShowGraph->isChecked()) {
+        api_.SetGraphVisible(true);
+        SetupGraph(monitor.graph);
+    } else {
+        api_.SetGraphVisible(false);
+    }
+
+    // 6. Legend.
+    if (monitor.graph.show_legend != chkLegend->isChecked()) {
+        monitor.graph.show_legend = chkLegend->isChecked();
+        ++monitor.graph.revision;
+    }
+
+    // 7. Layout.
+    api_.Form_Resize();
+
+    // 8. The captions of the chosen type, unless a log is being replayed.
+    if (!monitor.log_open) ResetServerPanel(monitor);
+
+    // 9-10. Series.
+    std::int16_t series = *SeriesFromText(txtSerie);
+    if (NumberOf(lblSerie) != 0) {
+        monitor.options.serie_max_player = 0;
+        monitor.graph.SetColumnCount(series);
+        SetupGraph(monitor.graph);
+    } else {
+        monitor.options.serie_max_player = 1;
+    }
+    monitor.options.serie_fixed = series;
+
+    // 11.
+    api_.RefreshAll();
+    accept();
+}
+
+void frmSetup::cmdCancel_Click() {
+    reject();
+}
+
+}  // namespace morvek

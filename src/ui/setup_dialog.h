@@ -1,0 +1,112 @@
+// The "Setup" dialog: server type, name, port and intervals, the application switches and the
+// graph options. It is filled from the live objects when it is created and, on "&Ok", writes
+// straight back into them (socket, timers, graph, main window, shared options); nothing is stored
+// in the settings here.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace morvek {
+
+class MainWindowApi;
+
+// Messages of the validators.
+inline constexpr const char* kInvalidServerName = "Invalid server name";
+inline constexpr const char* kInvalidServerPort = "Invalid server port";
+inline constexpr const char* kInvalidRefresh = "Invalid refresh interval";
+inline constexpr const char* kInvalidTimeout = "Invalid timeout interval";
+inline constexpr const char* kInvalidGraphLength = "Invalid graph length";
+inline constexpr const char* kInvalidGraphSeries = "Invalid number of graph series";
+
+// A port text holding a whole number from 1 to 65535 (blanks around it allowed); nothing
+// otherwise.
+std::optional<std::int32_t> PortFromText(const QString& text);
+// An interval box in seconds as milliseconds: its leading number times 1000, halves to even;
+// nothing when that is not above 0 or does not fit 32 bits.
+std::optional<std::int32_t> IntervalFromText(const QString& text);
+
+class frmSetup : public QDialog {
+    Q_OBJECT
+  public:
+    // Builds the controls and runs Form_Load.
+    explicit frmSetup(MainWindowApi& api, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void optType_Click(int index);
+    void optSorting_Click(int index);
+    void optSerie_Click(int index);
+    void TabStrip_Click();
+
+    void txtServerName_LostFocus();
+    void txtServerPort_LostFocus();
+    void txtRefresh_LostFocus();
+    void txtTimeOut_Change();
+    void txtColumns_LostFocus();
+
+    void cmdOk_Click();
+    void cmdCancel_Click();
+
+    // The controls, public so the window's tests can drive them like a user.
+    QTabWidget* TabStrip = nullptr;
+
+    QGroupBox* frConnection = nullptr;
+    std::array<QRadioButton*, 4> optType{};
+    QLabel* lblType = nullptr;
+    QLineEdit* txtServerName = nullptr;
+    QLineEdit* txtServerPort = nullptr;
+    QLineEdit* txtRefresh = nullptr;
+    QLineEdit* txtTimeOut = nullptr;
+    std::array<QLabel*, 7> lblConnection{};  // five field labels, then the two "s" units
+
+    QGroupBox* frApplication = nullptr;
+    QCheckBox* chkDisconnect = nullptr;
+    QCheckBox* chkMantein = nullptr;
+    std::array<QRadioButton*, 3> optSorting{};
+    QLabel* lblSorting = nullptr;
+
+    QGroupBox* frGraphOptions = nullptr;
+    QCheckBox* chkShowGraph = nullptr;
+    QCheckBox* chkLegend = nullptr;
+    std::array<QRadioButton*, 2> optSerie{};
+    QLineEdit* txtSerie = nullptr;
+    QLabel* lblSerie = nullptr;
+    QLineEdit* txtColumns = nullptr;
+
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    // Shows a validator's message (stop icon, "Morvek") and puts the default text back.
+    void Refuse(QLineEdit* box, const char* message, const char* default_text);
+    // The checks of the boxes, run again by "&Ok" before anything is applied; false after a
+    // refusal.
+    bool CheckBeforeApply();
+    static void Select(QButtonGroup* group, QRadioButton* option);
+
+    MainWindowApi& api_;
+    QButtonGroup* type_group_ = nullptr;
+    QButtonGroup* sorting_group_ = nullptr;
+    QButtonGroup* serie_group_ = nullptr;
+    // A message box shown by a validator moves the focus and edits the box; no validator runs
+    // inside another.
+    bool validating_ = false;
+};
+
+}  // namespace morvek
