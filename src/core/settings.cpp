@@ -1,6 +1,8 @@
 #include "core/settings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/numbers.h"
 #include "core/text.h"
@@ -170,6 +172,36 @@ bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
         if (!WriteRegValue(backend, kSettingsKeyPath, name, text, on_failure)) return false;
     }
     return true;
+}
+
+void ApplySettings(const SettingsValues& values, Monitor& monitor) {
+    Options& options = monitor.options;
+    options.player_sorting = values.player_sorting;
+    options.keep_disconnected = values.keep_disconnected;
+    options.disconnect_on_map_change = values.disconnect_on_map_change;
+    options.serie_max_player = values.serie_max_player;
+    options.serie_fixed = values.serie_fixed;
+    options.html_output = values.html_output;
+    options.html_template = values.html_template;
+    monitor.server_type = values.server_type;
+    monitor.graph.SetRowCount(values.graph_rows);
+    monitor.graph.show_legend = values.show_legend;
+}
+
+void GatherSettings(const Monitor& monitor, SettingsValues& values) {
+    const Options& options = monitor.options;
+    values.player_sorting = options.player_sorting;
+    values.keep_disconnected = options.keep_disconnected;
+    values.disconnect_on_map_change = options.disconnect_on_map_change;
+    values.serie_max_player = options.serie_max_player;
+    values.serie_fixed = options.serie_fixed;
+    values.html_output = options.html_output;
+    values.html_template = options.html_template;
+    values.server_type = monitor.server_type;
+    values.graph_rows = static_cast<std::int16_t>(
+        std::clamp<int>(monitor.graph.RowCount(), std::numeric_limits<std::int16_t>::min(),
+                        std::numeric_limits<std::int16_t>::max()));
+    values.show_legend = monitor.graph.show_legend;
 }
 
 }  // namespace morvek

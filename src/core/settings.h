@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/monitor.h"
+
 namespace morvek {
 
 // The key every setting lives under.
@@ -93,6 +95,12 @@ std::optional<SettingsValues> LoadSettings(SettingsBackend& backend,
 // message has been shown and nothing was written).
 bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
                   const std::string& remote_host_address, const SettingsFailure& on_failure);
+
+// The settings the monitor model holds itself: the shared options, the server type, the graph's
+// row count and its legend switch. (The intervals live in the connection's timers and the HTML
+// timer, the server name and port in the socket: the front-end applies and gathers those.)
+void ApplySettings(const SettingsValues& values, Monitor& monitor);
+void GatherSettings(const Monitor& monitor, SettingsValues& values);
 
 // The boolean setting's reading: "True"/"False" in any case (blanks around are ignored) or a
 // number, 0 being false; nothing for any other text.

@@ -513,6 +513,29 @@ class TestSettings : public QObject {
         QVERIFY(!QtSettingsBackend(dir_.filePath("x.conf")).Location().isEmpty());
     }
 
+    void monitorTakesAndGivesItsSettings() {
+        Monitor monitor;
+        const SettingsValues changed = Changed();
+        ApplySettings(changed, monitor);
+        QCOMPARE(monitor.options.player_sorting, std::uint8_t(2));
+        QCOMPARE(monitor.options.keep_disconnected, std::int16_t(0));
+        QCOMPARE(monitor.options.html_template, std::string("dark.htm"));
+        QCOMPARE(monitor.server_type, std::uint8_t(3));
+        QCOMPARE(monitor.graph.RowCount(), 45);
+        QCOMPARE(monitor.graph.show_legend, false);
+        // Gathered back, only what the connection and the timers hold keeps its old value.
+        SettingsValues gathered;
+        GatherSettings(monitor, gathered);
+        SettingsValues expected = changed;
+        expected.check_interval_ms = gathered.check_interval_ms;
+        expected.timeout_interval_ms = gathered.timeout_interval_ms;
+        expected.html_refresh_ms = gathered.html_refresh_ms;
+        expected.server_name = gathered.server_name;
+        expected.server_port = gathered.server_port;
+        QVERIFY(gathered == expected);
+        QCOMPARE(gathered.check_interval_ms, 5000);
+    }
+
     void escaping() {
         QCOMPARE(platform::EscapeIniValue("a\\b"), std::string("a\\\\b"));
         QCOMPARE(platform::EscapeIniValue(" a b "), std::string("\\x20a b\\x20"));
