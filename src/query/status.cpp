@@ -14,7 +14,7 @@ namespace {
 // Blanks appended after the datagram. The player steps look for the blank that ends a token and
 // drop a fixed number of characters after a delimiter; on a line that runs into the end of the
 // datagram they consume at most nine of these blanks before the last step takes the whole rest,
-// so any padding of twelve or more gives the same result as an endless run of blanks.
+// so any padding of ten or more gives the same result as an endless run of blanks.
 constexpr std::size_t kPadding = 64;
 
 // The unread rest of a reply: the datagram followed by blanks, read from the front. Every step
@@ -35,8 +35,6 @@ class Rest {
             if (text_[i] != ' ') return false;
         return true;
     }
-
-    bool Contains(char delimiter) const { return text_.find(delimiter, pos_) != std::string::npos; }
 
     std::size_t Position() const { return pos_; }
 

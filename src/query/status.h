@@ -42,8 +42,10 @@ struct StatusReply {
     std::vector<Player> players;
 };
 
-// Decode the whole datagram (not only its first 1000 bytes). Malformed text never makes the
-// decoder fail, loop forever or read past the end.
+// Decode the whole datagram (not only its first 1000 bytes), read as if blanks followed it.
+// Malformed text never makes the decoder fail, loop forever or read past the end: a player step
+// whose blank or quote is missing is skipped, and a player line whose name cannot be read (no
+// double quote left in the datagram) is not returned.
 StatusReply DecodeQuakeWorld(std::string_view datagram);
 StatusReply DecodeQuakeII(std::string_view datagram);
 
