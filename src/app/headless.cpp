@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -10,13 +11,21 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
+
 #include "app/picture_printer.h"
 #include "core/command_line.h"
 #include "core/numbers.h"
+#include "core/text.h"
+#include "log/recorder.h"
 #include "platform/dialogs.h"
 #include "platform/quit_signals.h"
+#include "platform/settings_backend.h"
+#include "print/painter.h"
 #include "query/connection.h"
+#include "query/live_settings.h"
 #include "sim/sim_server.h"
+#include "web/publisher.h"
 
 namespace morvek {
 
@@ -27,12 +36,19 @@ struct HeadlessOptions {
     long long polls = -1;  // -1: until stopped
     std::optional<double> check_s, timeout_s;
     std::optional<int> demo_type;
+    std::optional<std::string> settings_file;
+    std::optional<std::string> record_file;
+    std::optional<std::string> html_template, html_output;
+    std::optional<double> html_refresh_s;
+    std::optional<std::string> pdf_file;
     std::vector<std::string> positional;
 };
 
 const char* kUsage =
     "usage: morvek --headless [--json] [--polls N] [--check SECONDS] [--timeout SECONDS]\n"
-    "                         [--demo [TYPE]] [<n> <address> <port>]\n";
+    "                         [--demo [TYPE]] [--settings FILE] [--record FILE.mv]\n"
+    "                         [--html-template NAME --html-output FILE --html-refresh SECONDS]\n"
+    "                         [--print-pdf FILE] [<n> <address> <port>]\n";
 
 // false on an unknown option or a missing value.
 bool ParseOptions(int argc, char** argv, HeadlessOptions& o) {
@@ -56,6 +72,24 @@ bool ParseOptions(int argc, char** argv, HeadlessOptions& o) {
         } else if (a == "--timeout") {
             if (!value(v)) return false;
             o.timeout_s = LeadingNumber(v);
+        } else if (a == "--settings") {
+            if (!value(v)) return false;
+            o.settings_file = v;
+        } else if (a == "--record") {
+            if (!value(v)) return false;
+            o.record_file = v;
+        } else if (a == "--html-template") {
+            if (!value(v)) return false;
+            o.html_template = v;
+        } else if (a == "--html-output") {
+            if (!value(v)) return false;
+            o.html_output = v;
+        } else if (a == "--html-refresh") {
+            if (!value(v)) return false;
+            o.html_refresh_s = LeadingNumber(v);
+        } else if (a == "--print-pdf") {
+            if (!value(v)) return false;
+            o.pdf_file = v;
         } else if (a == "--demo") {
             o.demo_type = 0;
             if (i + 1 < argc && std::string(argv[i + 1]).size() == 1 && argv[i + 1][0] >= '0' &&
@@ -94,6 +128,7 @@ class HeadlessHooks : public MonitorHooks {
         if (on_refresh) on_refresh();
     }
     void ProcessEvents() override { QCoreApplication::processEvents(); }
+    void WriteLogRecord() override { morvek::WriteLogRecord(monitor_); }
 
     std::function<void()> on_last_tick;
     std::function<void()> on_refresh;
@@ -112,7 +147,16 @@ int RunHeadless(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    QCoreApplication app(argc, argv);
+    // The report is painted with real fonts, which needs the GUI application (without a display:
+    // the offscreen platform).
+    std::unique_ptr<QCoreApplication> application;
+    if (options.pdf_file) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
 
     Monitor monitor;
     platform::ScriptedDialogs dialogs;
@@ -127,6 +171,24 @@ int RunHeadless(int argc, char** argv) {
     };
     HeadlessHooks hooks(monitor, options);
     Connection connection(monitor, dialogs, hooks);
+    web::HtmlPublisher publisher(monitor, dialogs);
+
+    // The stored settings, as the window would start with them; the command line wins for this
+    // run, and nothing is written back.
+    {
+        platform::QtSettingsBackend store(options.settings_file
+                                              ? QString::fromStdString(*options.settings_file)
+                                              : platform::QtSettingsBackend::DefaultFile());
+        auto values = LoadSettings(store, platform::SettingsFailureDialog(dialogs));
+        if (!values) return 1;
+        ApplySettings(*values, monitor, connection, nullptr);
+        ResetServerPanel(monitor);
+        SetupGraph(monitor.graph);
+        if (monitor.options.serie_max_player == 0) {
+            monitor.graph.SetColumnCount(monitor.options.serie_fixed);
+            SetupGraph(monitor.graph);
+        }
+    }
 
     if (options.check_s)
         connection.timCheck().SetInterval(ToInt32(*options.check_s * 1000).value_or(5000));
@@ -162,6 +224,24 @@ int RunHeadless(int argc, char** argv) {
     }
     ApplyTypeCaptions(monitor, monitor.server_type);
 
+    if (options.record_file) {
+        // As "&Record..." answered Yes: an existing log is replaced.
+        QFile::remove(QString::fromStdString(*options.record_file));
+        monitor.log_path = *options.record_file;
+        monitor.recording = true;
+    }
+    if (options.html_template)
+        monitor.options.html_template = ToCp1252(QString::fromStdString(*options.html_template));
+    if (options.html_output)
+        monitor.options.html_output = ToCp1252(QString::fromStdString(*options.html_output));
+    if (options.html_output || options.html_template || options.html_refresh_s) {
+        double seconds = options.html_refresh_s.value_or(5);
+        publisher.timHtml.SetInterval(
+            ToInt32(std::clamp(seconds, 0.0, 86400.0) * 1000).value_or(0));
+        publisher.timHtml.SetEnabled(true);
+        monitor.web_active = true;
+    }
+
     bool quitting = false;
     auto quit = [&] {
         if (quitting) return;
@@ -182,6 +262,9 @@ int RunHeadless(int argc, char** argv) {
 
     QTimer::singleShot(0, &app, [&] { connection.mnuConnect_Click(); });
     app.exec();
+    if (options.pdf_file &&
+        !print::PrintReportToPdf(monitor, QString::fromStdString(*options.pdf_file)))
+        std::fprintf(stderr, "morvek: cannot write %s\n", options.pdf_file->c_str());
     return connection.DatagramsReceived() > 0 ? 0 : 1;
 }
 
