@@ -298,23 +298,29 @@ QSize frmMain::FrameExtra() const {
 
 void frmMain::UpdateMinimumSize() {
     const QSize extra = FrameExtra();
-    setMinimumSize(std::max(1, TwipsToPixels(layout_.rouler_h_x2) - extra.width()),
-                   std::max(1, TwipsToPixels(layout_.rouler_v_y2) - extra.height()));
+    setMinimumSize(std::max(1, TwipsToPixelsCeil(layout_.rouler_h_x2) - extra.width()),
+                   std::max(1, TwipsToPixelsCeil(layout_.rouler_v_y2) - extra.height()));
 }
 
 void frmMain::Form_Resize() {
     if (isMinimized() || in_layout_) return;
     in_layout_ = true;
     UpdateMinimumSize();
-    const QSize extra = FrameExtra();
-    double w = (width() + extra.width()) * kTwipsPerPixel;
-    double h = (height() + extra.height()) * kTwipsPerPixel;
-    const double asked_w = w, asked_h = h;
-    ApplyLayoutRule(layout_, w, h);
-    outer_w_ = w;
-    outer_h_ = h;
-    if (w != asked_w || h != asked_h)
-        resize(TwipsToPixels(w) - extra.width(), TwipsToPixels(h) - extra.height());
+    // Raising the size to the minimum resizes the window, which runs the rule once more (here
+    // directly, as the resize event arrives while the rule is still running).
+    for (int pass = 0; pass < 2; ++pass) {
+        const QSize extra = FrameExtra();
+        double w = (width() + extra.width()) * kTwipsPerPixel;
+        double h = (height() + extra.height()) * kTwipsPerPixel;
+        const double asked_w = w, asked_h = h;
+        ApplyLayoutRule(layout_, w, h);
+        outer_w_ = w;
+        outer_h_ = h;
+        if (w == asked_w && h == asked_h) break;
+        const QSize before = size();
+        resize(TwipsToPixelsCeil(w) - extra.width(), TwipsToPixelsCeil(h) - extra.height());
+        if (size() == before) break;
+    }
     PlaceControls();
     in_layout_ = false;
 }
@@ -339,6 +345,12 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The frame is known once the window is on screen: the minimum follows it.
+    Form_Resize();
+}
+
 void frmMain::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // Restoring a minimized window runs the rule again.
@@ -354,7 +366,7 @@ void frmMain::SetGraphVisible(bool visible) {
     if (!isMaximized()) {
         const QSize extra = FrameExtra();
         const double h = visible ? kHeightWithGraph : kHeightWithoutGraph;
-        resize(width(), TwipsToPixels(h) - extra.height());
+        resize(width(), TwipsToPixelsCeil(h) - extra.height());
     }
     Form_Resize();
 }

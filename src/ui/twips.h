@@ -14,6 +14,11 @@ inline int TwipsToPixels(double twips) {
     return int(std::lround(twips / kTwipsPerPixel));
 }
 
+// Whole pixels covering at least the given twips.
+inline int TwipsToPixelsCeil(double twips) {
+    return int(std::ceil(twips / kTwipsPerPixel - 1e-9));
+}
+
 inline QRect PixelRect(const TwipsRect& r) {
     const int left = TwipsToPixels(r.left), top = TwipsToPixels(r.top);
     return QRect(left, top, TwipsToPixels(r.left + r.width) - left,
