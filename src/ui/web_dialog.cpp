@@ -54,6 +54,8 @@ void frmWeb::BuildControls() {
     txtOutputFile->setObjectName(QStringLiteral("txtOutputFile"));
     cmdScegli = new QPushButton(QStringLiteral("..."), this);
     cmdScegli->setAutoDefault(false);
+    cmdScegli->setMaximumWidth(cmdScegli->fontMetrics().horizontalAdvance(QStringLiteral("....")) +
+                               24);
     grid->addWidget(Label1[0], 0, 0);
     grid->addWidget(txtOutputFile, 0, 1, 1, 3);
     grid->addWidget(cmdScegli, 0, 4);
