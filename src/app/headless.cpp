@@ -246,6 +246,7 @@ int RunHeadless(int argc, char** argv) {
     auto quit = [&] {
         if (quitting) return;
         quitting = true;
+        connection.timCheck().SetEnabled(false);
         // Let the replies to the last requests arrive before the picture is final.
         QTimer::singleShot(300, &app, [&] { app.quit(); });
     };
