@@ -82,37 +82,44 @@ void GraphView::Refresh(const FragGraph& graph, bool force) {
     // lowest and highest sample.
     const int group = rows <= kMaxBuckets ? 1 : (rows + kMaxBuckets - 1) / kMaxBuckets;
     double low = 0, high = 0;
-    for (int c = 0; c < count; ++c) {
-        QList<QPointF>& pts = points_[std::size_t(c)];
-        pts.clear();
-        for (int first = 1; first <= rows; first += group) {
-            const int last = std::min(rows, first + group - 1);
-            if (group == 1) {
-                const double v = graph.Cell(first, c + 1);
-                pts.append(QPointF(first, v));
-                low = std::min(low, v);
-                high = std::max(high, v);
-                continue;
-            }
-            double lo = graph.Cell(first, c + 1), hi = lo;
-            int lo_row = first, hi_row = first;
-            for (int r = first + 1; r <= last; ++r) {
-                const double v = graph.Cell(r, c + 1);
-                if (v < lo) lo = v, lo_row = r;
-                if (v > hi) hi = v, hi_row = r;
-            }
-            if (lo_row <= hi_row) {
-                pts.append(QPointF(lo_row, lo));
-                if (hi_row != lo_row) pts.append(QPointF(hi_row, hi));
-            } else {
-                pts.append(QPointF(hi_row, hi));
-                pts.append(QPointF(lo_row, lo));
-            }
-            low = std::min(low, lo);
-            high = std::max(high, hi);
+    // Rows are read in storage order (row by row), each column keeping the lowest and highest
+    // sample of the group it is in.
+    struct Extremes {
+        double lo, hi;
+        int lo_row, hi_row;
+    };
+    std::vector<Extremes> ext(std::size_t(count), Extremes{0, 0, 0, 0});
+    for (int c = 0; c < count; ++c) points_[std::size_t(c)].clear();
+    for (int first = 1; first <= rows; first += group) {
+        const int last = std::min(rows, first + group - 1);
+        for (int c = 0; c < count; ++c) {
+            const double v = graph.Cell(first, c + 1);
+            ext[std::size_t(c)] = {v, v, first, first};
         }
-        series_[std::size_t(c)]->replace(pts);
+        for (int r = first + 1; r <= last; ++r)
+            for (int c = 0; c < count; ++c) {
+                const double v = graph.Cell(r, c + 1);
+                Extremes& e = ext[std::size_t(c)];
+                if (v < e.lo) e.lo = v, e.lo_row = r;
+                if (v > e.hi) e.hi = v, e.hi_row = r;
+            }
+        for (int c = 0; c < count; ++c) {
+            const Extremes& e = ext[std::size_t(c)];
+            QList<QPointF>& pts = points_[std::size_t(c)];
+            if (e.lo_row == e.hi_row) {
+                pts.append(QPointF(e.lo_row, e.lo));
+            } else if (e.lo_row < e.hi_row) {
+                pts.append(QPointF(e.lo_row, e.lo));
+                pts.append(QPointF(e.hi_row, e.hi));
+            } else {
+                pts.append(QPointF(e.hi_row, e.hi));
+                pts.append(QPointF(e.lo_row, e.lo));
+            }
+            low = std::min(low, e.lo);
+            high = std::max(high, e.hi);
+        }
     }
+    for (int c = 0; c < count; ++c) series_[std::size_t(c)]->replace(points_[std::size_t(c)]);
 
     // The row axis spans the rows; the value axis follows the data (automatic scale).
     if (rows <= 1)

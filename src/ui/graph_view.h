@@ -22,7 +22,7 @@ class GraphView : public QChartView {
   public:
     // Lines drawn per series at most: more rows than this are drawn as the lowest and highest
     // sample of each group of rows.
-    static constexpr int kMaxBuckets = 400;
+    static constexpr int kMaxBuckets = 100;
 
     explicit GraphView(QWidget* parent = nullptr);
 

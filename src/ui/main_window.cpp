@@ -85,8 +85,9 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
     publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
     setWindowTitle(QStringLiteral("Morvek"));
     setWindowIcon(QIcon(ProgramIcon(32)));
-    // The rows are 13 pixels high: a font that fits them.
+    // The rows are 13 pixels high and the captions narrow: a compact sans-serif face.
     QFont small = font();
+    small.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), small.family()});
     small.setPixelSize(11);
     setFont(small);
     BuildControls();
@@ -132,7 +133,7 @@ void frmMain::BuildControls() {
                                        {"Current players:", &txtSvrPlayers, 3600, 600, 1395},
                                        {"T:", &txtType, 5340, 600, 795}}};
     // Each caption sits right-aligned in the room left of its field.
-    const std::array<double, 3> caption_left{0, 2400, 4980};
+    const std::array<double, 3> caption_left{0, 2370, 4980};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const Field& f = fields[i];
         auto* field = new QLineEdit(frInsideServer);
@@ -142,8 +143,11 @@ void frmMain::BuildControls() {
         *f.field = field;
         auto* caption = new QLabel(QString::fromLatin1(f.caption), frInsideServer);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QFont caption_font = font();
+        caption_font.setPixelSize(10);
+        caption->setFont(caption_font);
         const double left = caption_left[i % 3];
-        PlaceTwips(caption, left, f.top, f.left - left - 60, 285);
+        PlaceTwips(caption, left, f.top, f.left - left - 45, 285);
         Label2[i] = caption;
     }
 

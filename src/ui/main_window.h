@@ -35,7 +35,7 @@ class QtDialogs;
 class frmRoule;
 
 // The one-line credit of the bottom strip.
-inline constexpr const char* kCreditText = "(C) The Morvek developers";
+inline constexpr const char* kCreditText = "(C) Morvek team";
 
 class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     Q_OBJECT

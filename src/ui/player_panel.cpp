@@ -149,11 +149,7 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
         plPort[i] = RowLabel(this, kPortCol, r);
         plTime[i] = RowLabel(this, kTimeCol, r);
         plFrags[i] = RowLabel(this, kFragsCol, r);
-        plFrags[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        plTime[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    Label3[7]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label3[6]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     VScroll = new QScrollBar(Qt::Vertical, this);
     VScroll->setRange(0, kPlayerSlots - kRows);
