@@ -22,6 +22,7 @@
 #include "platform/settings_backend.h"
 #include "print/painter.h"
 #include "query/connection.h"
+#include "query/live_settings.h"
 #include "ui/about_box.h"
 #include "ui/graph_view.h"
 #include "ui/player_panel.h"
@@ -247,41 +248,11 @@ bool frmMain::Form_Load() {
 }
 
 void frmMain::ApplySettings(const SettingsValues& v) {
-    monitor_.options.player_sorting = v.player_sorting;
-    monitor_.graph.SetRowCount(v.graph_rows);
-    monitor_.options.keep_disconnected = v.keep_disconnected;
-    monitor_.options.disconnect_on_map_change = v.disconnect_on_map_change;
-    connection_->timCheck().SetInterval(v.check_interval_ms);
-    connection_->timTimeout().SetInterval(v.timeout_interval_ms);
-    connection_->Winsock().SetRemoteHost(v.server_name);
-    connection_->Winsock().SetRemotePort(v.server_port);
-    monitor_.server_type = v.server_type;
-    monitor_.options.serie_max_player = v.serie_max_player;
-    monitor_.options.serie_fixed = v.serie_fixed;
-    monitor_.graph.show_legend = v.show_legend;
-    monitor_.options.html_output = v.html_output;
-    monitor_.options.html_template = v.html_template;
-    publisher_->timHtml.SetInterval(v.html_refresh_ms);
+    morvek::ApplySettings(v, monitor_, *connection_, &publisher_->timHtml);
 }
 
 SettingsValues frmMain::CurrentSettings() const {
-    SettingsValues v;
-    v.player_sorting = monitor_.options.player_sorting;
-    v.graph_rows = std::int16_t(std::clamp(monitor_.graph.RowCount(), 0, 32767));
-    v.keep_disconnected = monitor_.options.keep_disconnected;
-    v.disconnect_on_map_change = monitor_.options.disconnect_on_map_change;
-    v.check_interval_ms = std::int32_t(connection_->timCheck().Interval());
-    v.timeout_interval_ms = std::int32_t(connection_->timTimeout().Interval());
-    v.server_name = connection_->Winsock().RemoteHost();
-    v.server_port = connection_->Winsock().RemotePort();
-    v.server_type = monitor_.server_type;
-    v.serie_max_player = monitor_.options.serie_max_player;
-    v.serie_fixed = monitor_.options.serie_fixed;
-    v.show_legend = monitor_.graph.show_legend;
-    v.html_output = monitor_.options.html_output;
-    v.html_template = monitor_.options.html_template;
-    v.html_refresh_ms = std::int32_t(publisher_->timHtml.Interval());
-    return v;
+    return morvek::CurrentSettings(monitor_, *connection_, &publisher_->timHtml);
 }
 
 void frmMain::SaveSettingsOnce() {
