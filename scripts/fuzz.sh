@@ -6,10 +6,11 @@ cd "$(dirname "$0")/.."
 seconds="${1:-45}"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEK_FUZZ=ON \
       -DCMAKE_CXX_COMPILER=clang++ -DMORVEK_WERROR=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
+# Only the fuzz targets (and the libraries they link), not the program and its tests.
+cmake --build build-fuzz -j "$(nproc)" --target $(cd fuzz && ls fuzz_*.cpp | sed "s/\.cpp$//")
 mkdir -p fuzz-corpus
 for target in build-fuzz/fuzz/fuzz_*; do
-    [[ -x "$target" ]] || continue
+    [[ -f "$target" && -x "$target" ]] || continue
     name=$(basename "$target")
     mkdir -p "fuzz-corpus/$name"
     echo "-- $name for ${seconds}s"
