@@ -2,11 +2,30 @@
 // the 16 player replies, commit them, rebuild the view.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "core/hooks.h"
 #include "platform/dialogs.h"
 #include "query/connection.h"
 #include "sim/netquake_replies.h"
 #include "sim/sim_state.h"
+
+// Every allocation of the process is counted, so the benchmark can report allocations per poll.
+static std::atomic<long long> g_allocations{0};
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -30,6 +49,7 @@ void PollNetQuake(benchmark::State& st) {
     morvek::platform::ScriptedDialogs dialogs;
     morvek::MonitorHooks hooks;
     morvek::Connection connection(monitor, dialogs, hooks);
+    const long long before = g_allocations.load();
     for (auto _ : st) {
         morvek::AgePresence(monitor.table);
         morvek::BuildPlayerView(monitor.table, monitor.view, monitor.options.player_sorting,
@@ -37,6 +57,8 @@ void PollNetQuake(benchmark::State& st) {
         for (const auto& reply : replies) connection.HandleDatagram(reply);
         benchmark::DoNotOptimize(monitor.table.slot[15][morvek::kFrags].data());
     }
+    st.counters["allocs_per_poll"] = benchmark::Counter(double(g_allocations.load() - before),
+                                                        benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(PollNetQuake)->Arg(0)->Arg(1)->Arg(2)->ArgName("sorting");
 
