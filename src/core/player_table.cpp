@@ -72,10 +72,6 @@ void ClearRow(PlayerRecord& row) {
     for (auto& field : row) field.clear();
 }
 
-bool IsPlaced(const PlayerRecord& slot) {
-    return LeadingNumber(slot[kOrderMark]) != 0;
-}
-
 }  // namespace
 
 void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
@@ -93,6 +89,9 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
     if (sorting != kSortByName && sorting != kSortByFrags) return;
 
     for (auto& slot : table.slot) slot[kOrderMark].clear();
+    // A slot is placed once its OrderMark holds its number; every mark was just emptied, so a
+    // flag per slot says the same without reading the text back.
+    std::array<bool, kPlayerSlots> placed{};
     // Upper-cased names are computed once per rebuild rather than once per comparison.
     std::array<std::string, kPlayerSlots> keys;
     std::array<double, kPlayerSlots> frags{};
@@ -110,7 +109,7 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
             const std::string* best = &kNameStart;
             for (int s = 0; s < kPlayerSlots; ++s) {
                 const auto& slot = table.slot[s];
-                if (!IsCandidate(slot, keep_absent) || IsPlaced(slot)) continue;
+                if (!IsCandidate(slot, keep_absent) || placed[s]) continue;
                 const std::string& name = slot[kName];
                 if (name.empty() || IsBlank(name) || name == "\xFF") continue;
                 if (CompareBytes(keys[s], *best) < 0) {
@@ -122,7 +121,7 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
             double best = -1000;
             for (int s = 0; s < kPlayerSlots; ++s) {
                 const auto& slot = table.slot[s];
-                if (!IsCandidate(slot, keep_absent) || IsPlaced(slot)) continue;
+                if (!IsCandidate(slot, keep_absent) || placed[s]) continue;
                 if (slot[kName].empty()) continue;
                 if (frags[s] > best) {
                     best = frags[s];
@@ -136,6 +135,7 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
         }
         CopyRow(table.slot[picked], view.rows[n], picked + 1);
         table.slot[picked][kOrderMark] = IntegerText(picked + 1);
+        placed[picked] = true;
     }
 }
 
