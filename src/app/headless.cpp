@@ -213,14 +213,10 @@ int RunHeadless(int argc, char** argv) {
         }
     }
     if (!command_line.empty()) {
-        CommandLine parsed = ParseCommandLine(command_line);
-        if (parsed.type) monitor.server_type = *parsed.type;
-        if (parsed.host) connection.Winsock().SetRemoteHost(*parsed.host);
-        if (!parsed.valid) {
+        if (!ApplyCommandLine(command_line, monitor, connection)) {
             std::fprintf(stderr, "%s: %s\n", kAppTitle, OneLine(kCommandLineSyntax).c_str());
             return 2;
         }
-        connection.Winsock().SetRemotePort(*parsed.port);
     }
     ApplyTypeCaptions(monitor, monitor.server_type);
 

@@ -1,5 +1,6 @@
 #include "query/live_settings.h"
 
+#include "core/command_line.h"
 #include "query/connection.h"
 
 namespace morvek {
@@ -12,6 +13,14 @@ void ApplySettings(const SettingsValues& v, Monitor& monitor, Connection& connec
     connection.Winsock().SetRemoteHost(v.server_name);
     connection.Winsock().SetRemotePort(v.server_port);
     if (html_timer) html_timer->SetInterval(v.html_refresh_ms);
+}
+
+bool ApplyCommandLine(std::string_view text, Monitor& monitor, Connection& connection) {
+    CommandLine parsed = ParseCommandLine(text);
+    if (parsed.type) monitor.server_type = *parsed.type;
+    if (parsed.host) connection.Winsock().SetRemoteHost(*parsed.host);
+    if (parsed.valid) connection.Winsock().SetRemotePort(*parsed.port);
+    return parsed.valid;
 }
 
 SettingsValues CurrentSettings(const Monitor& monitor, Connection& connection,

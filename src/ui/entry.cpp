@@ -8,6 +8,7 @@
 #include "platform/quit_signals.h"
 #include "platform/settings_backend.h"
 #include "query/connection.h"
+#include "query/live_settings.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
 
@@ -32,11 +33,7 @@ void ApplyStartup(frmMain& window, const std::string& command_line, bool create_
     }
     // 11. The command line.
     if (!command_line.empty()) {
-        CommandLine parsed = ParseCommandLine(command_line);
-        if (parsed.type) monitor.server_type = *parsed.type;
-        if (parsed.host) window.connection().Winsock().SetRemoteHost(*parsed.host);
-        if (parsed.valid) {
-            window.connection().Winsock().SetRemotePort(*parsed.port);
+        if (ApplyCommandLine(command_line, monitor, window.connection())) {
             window.mnuConnect_Click();
         } else {
             window.dialogs().Message(kCommandLineSyntax, kAppTitle, platform::MessageIcon::Critical,
