@@ -176,9 +176,9 @@ int RunHeadless(int argc, char** argv) {
     // The stored settings, as the window would start with them; the command line wins for this
     // run, and nothing is written back.
     {
-        platform::QtSettingsBackend store(options.settings_file
-                                              ? QString::fromStdString(*options.settings_file)
-                                              : platform::QtSettingsBackend::DefaultFile());
+        platform::IniSettingsBackend store(options.settings_file
+                                               ? QString::fromStdString(*options.settings_file)
+                                               : platform::IniSettingsBackend::DefaultFile());
         auto values = LoadSettings(store, platform::SettingsFailureDialog(dialogs));
         if (!values) return 1;
         ApplySettings(*values, monitor, connection, nullptr);

@@ -218,7 +218,7 @@ bool SetIniValue(std::vector<std::string>& lines, const std::string& key_path,
     return true;
 }
 
-QtSettingsBackend::QtSettingsBackend() {
+IniSettingsBackend::IniSettingsBackend() {
 #ifdef Q_OS_WIN
     registry_ = true;
 #else
@@ -226,21 +226,21 @@ QtSettingsBackend::QtSettingsBackend() {
 #endif
 }
 
-QtSettingsBackend::QtSettingsBackend(const QString& file) : file_(file) {}
+IniSettingsBackend::IniSettingsBackend(const QString& file) : file_(file) {}
 
-QString QtSettingsBackend::DefaultFile() {
+QString IniSettingsBackend::DefaultFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Varnoth/Morvek.conf");
 }
 
-QString QtSettingsBackend::Location() const {
+QString IniSettingsBackend::Location() const {
 #ifdef Q_OS_WIN
     if (registry_) return RegistryPath(kSettingsKeyPath);
 #endif
     return file_;
 }
 
-std::optional<std::vector<std::string>> QtSettingsBackend::LoadLines() const {
+std::optional<std::vector<std::string>> IniSettingsBackend::LoadLines() const {
     QFile file(file_);
     if (!file.exists()) return std::vector<std::string>{};
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
@@ -250,7 +250,7 @@ std::optional<std::vector<std::string>> QtSettingsBackend::LoadLines() const {
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-bool QtSettingsBackend::SaveLines(const std::vector<std::string>& lines) const {
+bool IniSettingsBackend::SaveLines(const std::vector<std::string>& lines) const {
     const std::string text = JoinIniLines(lines);
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     // No direct-write fallback: the file is replaced whole or not at all.
@@ -264,7 +264,7 @@ bool QtSettingsBackend::SaveLines(const std::vector<std::string>& lines) const {
     return file.commit();
 }
 
-bool QtSettingsBackend::OpenKey(const std::string& key_path) {
+bool IniSettingsBackend::OpenKey(const std::string& key_path) {
 #ifdef Q_OS_WIN
     if (registry_) {
         QSettings settings(RegistryPath(key_path), QSettings::NativeFormat);
@@ -285,8 +285,8 @@ bool QtSettingsBackend::OpenKey(const std::string& key_path) {
     return SaveLines(*lines);
 }
 
-std::optional<std::string> QtSettingsBackend::Read(const std::string& key_path,
-                                                   const std::string& name) {
+std::optional<std::string> IniSettingsBackend::Read(const std::string& key_path,
+                                                    const std::string& name) {
 #ifdef Q_OS_WIN
     if (registry_) {
         // Registry names are matched without regard to case by the registry itself.
@@ -301,8 +301,8 @@ std::optional<std::string> QtSettingsBackend::Read(const std::string& key_path,
     return IniValue(*lines, key_path, name);
 }
 
-bool QtSettingsBackend::Write(const std::string& key_path, const std::string& name,
-                              const std::string& value) {
+bool IniSettingsBackend::Write(const std::string& key_path, const std::string& name,
+                               const std::string& value) {
     if (!IsWritableName(name) || !IsWritableKeyPath(key_path)) return false;
 #ifdef Q_OS_WIN
     if (registry_) {

@@ -31,12 +31,12 @@
 
 namespace morvek::platform {
 
-class QtSettingsBackend : public SettingsBackend {
+class IniSettingsBackend : public SettingsBackend {
   public:
     // The platform's store: the registry on Windows, DefaultFile() elsewhere.
-    QtSettingsBackend();
+    IniSettingsBackend();
     // An INI file at this path (created with its folder when the key is first opened).
-    explicit QtSettingsBackend(const QString& file);
+    explicit IniSettingsBackend(const QString& file);
 
     // The user's store on platforms without a registry:
     // <generic configuration folder>/Varnoth/Morvek.conf.

@@ -63,11 +63,11 @@ void UdpSocket::Close() {
 void UdpSocket::ReadPending() {
     // Read until the socket has nothing more, without peeking first: a peek would swallow the
     // "port unreachable" that a connected socket reports on its next read.
-    QByteArray buffer(65536, Qt::Uninitialized);
+    if (buffer_.isEmpty()) buffer_.resize(kMaxDatagram);
     while (state_ == kOpen) {
         QHostAddress sender;
         quint16 sender_port = 0;
-        qint64 n = socket_.readDatagram(buffer.data(), buffer.size(), &sender, &sender_port);
+        qint64 n = socket_.readDatagram(buffer_.data(), buffer_.size(), &sender, &sender_port);
         if (n < 0) {
             // Nothing more to read, or an error that errorOccurred has already reported.
             if (socket_.error() == QAbstractSocket::ConnectionRefusedError)
@@ -79,7 +79,7 @@ void UdpSocket::ReadPending() {
         if (!sender.isNull() &&
             (!sender.isEqual(peer_, QHostAddress::TolerantConversion) || sender_port != peer_port_))
             continue;
-        current_.assign(buffer.constData(), std::size_t(n));
+        current_.assign(buffer_.constData(), std::size_t(n));
         bool ok = false;
         quint32 v4 = peer_.toIPv4Address(&ok);
         remote_host_ip_ = (ok ? QHostAddress(v4) : peer_).toString().toStdString();

@@ -60,6 +60,10 @@ class UdpSocket : public QObject {
     QHostAddress peer_;
     quint16 peer_port_ = 0;
     std::string current_;
+    // Every datagram is read into this one buffer (the largest a UDP datagram can be), allocated
+    // on the first read and kept.
+    static constexpr int kMaxDatagram = 65536;
+    QByteArray buffer_;
 };
 
 // Resolves a host name or dotted address, preferring IPv4; a null address when it cannot.

@@ -56,11 +56,11 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     splash->raise();
     QCoreApplication::processEvents();
 
-    std::unique_ptr<platform::QtSettingsBackend> store;
+    std::unique_ptr<platform::IniSettingsBackend> store;
     SettingsBackend* settings = options.settings;
     if (!settings) {
-        store = options.settings_path.empty() ? std::make_unique<platform::QtSettingsBackend>()
-                                              : std::make_unique<platform::QtSettingsBackend>(
+        store = options.settings_path.empty() ? std::make_unique<platform::IniSettingsBackend>()
+                                              : std::make_unique<platform::IniSettingsBackend>(
                                                     QString::fromStdString(options.settings_path));
         settings = store.get();
     }

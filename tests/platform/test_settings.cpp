@@ -13,7 +13,7 @@
 #include "platform/settings_backend.h"
 
 using namespace morvek;
-using morvek::platform::QtSettingsBackend;
+using morvek::platform::IniSettingsBackend;
 using morvek::platform::ScriptedDialogs;
 
 namespace {
@@ -111,7 +111,7 @@ class TestSettings : public QObject {
     void firstRunGivesDefaultsAndCreatesTheKey() {
         const QString path = StorePath("clean/Varnoth");
         QVERIFY(!QFileInfo::exists(path));
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         auto values = LoadSettings(backend, Failure());
         QVERIFY(values);
         QCOMPARE(values->check_interval_ms, 5000);
@@ -137,10 +137,10 @@ class TestSettings : public QObject {
 
     void everyValueRoundTrips() {
         const QString path = StorePath("round");
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         const SettingsValues changed = Changed();
         QVERIFY(SaveSettings(backend, changed, "192.0.2.7", Failure()));
-        QtSettingsBackend next_run(path);
+        IniSettingsBackend next_run(path);
         auto loaded = LoadSettings(next_run, Failure());
         QVERIFY(loaded);
         SettingsValues expected = changed;
@@ -166,7 +166,7 @@ class TestSettings : public QObject {
     }
 
     void intervalsAreWrittenInSeconds() {
-        QtSettingsBackend backend(StorePath("seconds"));
+        IniSettingsBackend backend(StorePath("seconds"));
         SettingsValues values;
         values.check_interval_ms = 2500;
         values.timeout_interval_ms = 70000;  // above the 16-bit range of the old timers
@@ -186,7 +186,7 @@ class TestSettings : public QObject {
 
     void defaultsWithoutConnectionStoreAllButServerNameAndOutput() {
         const QString path = StorePath("noconnection");
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         auto values = LoadSettings(backend, Failure());
         QVERIFY(values);
         QVERIFY(SaveSettings(backend, *values, "", Failure()));
@@ -222,7 +222,7 @@ class TestSettings : public QObject {
     }
 
     void emptyValueLeavesTheEarlierOne() {
-        QtSettingsBackend backend(StorePath("empty"));
+        IniSettingsBackend backend(StorePath("empty"));
         SettingsValues values;
         values.html_output = "out.htm";
         QVERIFY(SaveSettings(backend, values, "192.0.2.1", Failure()));
@@ -241,7 +241,7 @@ class TestSettings : public QObject {
         WriteFile(
             path,
             "[software\\varnoth\\MORVEK]\ncheckinterval=7\nTIMEOUTINTERVAL=12\nserverPORT=1\n");
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         auto loaded = LoadSettings(backend, Failure());
         QVERIFY(loaded);
         QCOMPARE(loaded->check_interval_ms, 7000);
@@ -310,7 +310,7 @@ class TestSettings : public QObject {
         const QString path = StorePath("convert");
         // Another value ahead of and behind the one under test still reads.
         WriteFile(path, "[Software\\Varnoth\\Morvek]\nSerieFixed=9\n" + line + "\nHTMLRefresh=3\n");
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         auto loaded = LoadSettings(backend, Failure());
         QVERIFY(loaded);
         QVERIFY(dialogs_.messages.empty());
@@ -327,7 +327,7 @@ class TestSettings : public QObject {
     void zeroLengthValueReadsAsEmptyText() {
         const QString path = StorePath("zero");
         WriteFile(path, "[Software\\Varnoth\\Morvek]\nServerName=\nHTMLTemplate=\n");
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         auto loaded = LoadSettings(backend, Failure());
         QVERIFY(loaded);
         QCOMPARE(loaded->server_name, std::string());
@@ -341,7 +341,7 @@ class TestSettings : public QObject {
     }
 
     void longValuesAreKept() {
-        QtSettingsBackend backend(StorePath("long"));
+        IniSettingsBackend backend(StorePath("long"));
         SettingsValues values;
         values.html_output = "/" + std::string(600, 'a') + "/status.htm";
         QVERIFY(SaveSettings(backend, values, "", Failure()));
@@ -353,7 +353,7 @@ class TestSettings : public QObject {
         const QString blocker = dir_.filePath("blocker");
         WriteFile(blocker, "not a folder");
         const QString path = blocker + "/Varnoth/Morvek.conf";
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
 
         QVERIFY(!LoadSettings(backend, Failure()));
         QCOMPARE(dialogs_.messages.size(), std::size_t(1));
@@ -390,7 +390,7 @@ class TestSettings : public QObject {
             QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             QSKIP("running with rights that ignore file permissions");
         }
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         QVERIFY(!LoadSettings(backend, Failure()));
         QVERIFY(!SaveSettings(backend, SettingsValues{}, "", Failure()));
         QCOMPARE(dialogs_.messages.size(), std::size_t(2));
@@ -423,7 +423,7 @@ class TestSettings : public QObject {
         text += "ServerType=1";                     // no final line end
         WriteFile(path, text);
 
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         auto loaded = LoadSettings(backend, Failure());
         QVERIFY(loaded);
         QCOMPARE(loaded->server_port, 27500);
@@ -450,7 +450,7 @@ class TestSettings : public QObject {
 
     void bytesRoundTrip() {
         const QString path = StorePath("bytes");
-        QtSettingsBackend backend(path);
+        IniSettingsBackend backend(path);
         QVERIFY(backend.OpenKey(kSettingsKeyPath));
         std::string every_byte;
         for (int c = 0; c < 256; ++c) every_byte += static_cast<char>(c);
@@ -485,7 +485,7 @@ class TestSettings : public QObject {
     }
 
     void namesThatCannotBeALine() {
-        QtSettingsBackend backend(StorePath("names"));
+        IniSettingsBackend backend(StorePath("names"));
         QVERIFY(backend.OpenKey(kSettingsKeyPath));
         QVERIFY(!backend.Write(kSettingsKeyPath, "A=B", "1"));
         QVERIFY(!backend.Write(kSettingsKeyPath, "A\nB", "1"));
@@ -497,7 +497,7 @@ class TestSettings : public QObject {
 
     void writesLeaveNoTemporaryFiles() {
         const QString folder = dir_.filePath("atomic");
-        QtSettingsBackend backend(folder + "/Morvek.conf");
+        IniSettingsBackend backend(folder + "/Morvek.conf");
         for (int i = 0; i < 3; ++i) QVERIFY(SaveSettings(backend, Changed(), "1.2.3.4", Failure()));
         const QStringList entries = QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries |
                                                            QDir::Hidden | QDir::System);
@@ -506,11 +506,11 @@ class TestSettings : public QObject {
 
     void defaultLocationIsTheUsersConfigurationFolder() {
         QStandardPaths::setTestModeEnabled(true);
-        const QString file = QtSettingsBackend::DefaultFile();
+        const QString file = IniSettingsBackend::DefaultFile();
         QStandardPaths::setTestModeEnabled(false);
         QVERIFY(file.endsWith("/Varnoth/Morvek.conf"));
         QVERIFY(file.startsWith(QDir::homePath()));
-        QVERIFY(!QtSettingsBackend(dir_.filePath("x.conf")).Location().isEmpty());
+        QVERIFY(!IniSettingsBackend(dir_.filePath("x.conf")).Location().isEmpty());
     }
 
     void monitorTakesAndGivesItsSettings() {
