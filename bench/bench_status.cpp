@@ -31,13 +31,15 @@ std::string FullServerReply(ServerType type) {
         p.pants = (n * 5) % 16;
         state.players.push_back(p);
     }
-    return type == 3 ? sim::BuildQuakeIIStatus(state) : sim::BuildQuakeWorldStatus(state);
+    return type == ServerType::QuakeII ? sim::BuildQuakeIIStatus(state)
+                                       : sim::BuildQuakeWorldStatus(state);
 }
 
 void Decode(benchmark::State& bench, ServerType type) {
     const std::string reply = FullServerReply(type);
     for (auto _ : bench) {
-        auto decoded = type == 3 ? status::DecodeQuakeII(reply) : status::DecodeQuakeWorld(reply);
+        auto decoded = type == ServerType::QuakeII ? status::DecodeQuakeII(reply)
+                                                   : status::DecodeQuakeWorld(reply);
         benchmark::DoNotOptimize(decoded);
     }
     bench.SetBytesProcessed(static_cast<std::int64_t>(bench.iterations() * reply.size()));
@@ -62,16 +64,16 @@ void DecodeCommitView(benchmark::State& bench, ServerType type) {
 }
 
 void BM_DecodeQuakeWorld32(benchmark::State& bench) {
-    Decode(bench, 1);
+    Decode(bench, ServerType::QuakeWorld);
 }
 void BM_DecodeQuakeII32(benchmark::State& bench) {
-    Decode(bench, 3);
+    Decode(bench, ServerType::QuakeII);
 }
 void BM_QuakeWorldReply32_CommitAndView(benchmark::State& bench) {
-    DecodeCommitView(bench, 1);
+    DecodeCommitView(bench, ServerType::QuakeWorld);
 }
 void BM_QuakeIIReply32_CommitAndView(benchmark::State& bench) {
-    DecodeCommitView(bench, 3);
+    DecodeCommitView(bench, ServerType::QuakeII);
 }
 
 BENCHMARK(BM_DecodeQuakeWorld32);

@@ -35,7 +35,7 @@ void BM_PollTick(benchmark::State& state) {
     window.Form_Load();
     window.show();
     Monitor& m = window.monitor();
-    m.server_type = 99;  // no protocol: the tick sends nothing
+    m.server_type = ServerType(99);  // no protocol: the tick sends nothing
     m.graph.SetRowCount(int(state.range(0)));
     m.graph.SetColumnCount(64);
     SetupGraph(m.graph);

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dialogs.messages.clear();
     monitor.options.disconnect_on_map_change = size % 2;
     monitor.rules.shown = size % 3 == 0;
-    for (morvek::ServerType type : {0, 2}) {
+    for (morvek::ServerType type : {morvek::ServerType::QuakeI, morvek::ServerType::HexenII}) {
         (void)morvek::netquake::Decode(bytes, type);
         monitor.server_type = type;
         connection.HandleDatagram(bytes);

@@ -16,7 +16,7 @@ CommandLine ParseCommandLine(std::string_view text) {
     // A digit gives its value, any other character 0; the range 0 to 3 is not tested.
     auto type = ToUInt8(LeadingNumber(text.substr(0, 1)));
     if (!type) return result;
-    result.type = *type;
+    result.type = ServerType(*type);
 
     std::string_view rest = text.substr(2);
     space = rest.find(' ');

@@ -40,35 +40,6 @@ Rgb NetColour(NetLamp lamp) {
     return {0, 128, 0};
 }
 
-const char* ServerTypeName(ServerType type) {
-    switch (type) {
-        case 0:
-            return "Quake I";
-        case 1:
-            return "QuakeWd";
-        case 2:
-            return "Hexen II";
-        case 3:
-            return "Quake II";
-        default:
-            return "";
-    }
-}
-
-bool ColumnHeadings(ServerType type, std::string& address_heading, std::string& port_heading) {
-    if (type == 0 || type == 2) {
-        address_heading = "Net Address";
-        port_heading = "Port";
-        return true;
-    }
-    if (type == 1 || type == 3) {
-        address_heading = "Skin";
-        port_heading = "Ping";
-        return true;
-    }
-    return false;
-}
-
 MenuState ComputeMenuState(ConnectionState state, bool recording) {
     MenuState m;
     m.connect = state == ConnectionState::Disconnected;
@@ -87,9 +58,11 @@ void ShowState(Monitor& monitor, ConnectionState state) {
 }
 
 void ApplyTypeCaptions(Monitor& monitor, ServerType type) {
-    if (type > 3) return;
-    monitor.snapshot.type_name = ServerTypeName(type);
-    ColumnHeadings(type, monitor.address_heading, monitor.port_heading);
+    const ServerTypeInfo* info = FindServerType(type);
+    if (!info) return;
+    monitor.snapshot.type_name = info->panel_name;
+    monitor.address_heading = info->address_heading;
+    monitor.port_heading = info->port_heading;
 }
 
 void ResetServerPanel(Monitor& monitor) {

@@ -44,12 +44,6 @@ Rgb StatusColour(ConnectionState state);
 const char* StatusText(ConnectionState state);
 Rgb NetColour(NetLamp lamp);
 
-// The server type's name for the panel ("Quake I", "QuakeWd", "Hexen II", "Quake II"); empty for
-// an unknown type.
-const char* ServerTypeName(ServerType type);
-// Player panel headings 4 and 5: "Net Address"/"Port" or "Skin"/"Ping"; false for an unknown type.
-bool ColumnHeadings(ServerType type, std::string& address_heading, std::string& port_heading);
-
 // Options shared by the subsystems (the settings that are not held by a timer, the socket or
 // the graph).
 struct Options {
@@ -86,7 +80,7 @@ struct LogPlayerControls {
 };
 
 struct Monitor {
-    ServerType server_type = 0;
+    ServerType server_type = ServerType::QuakeI;
     ServerSnapshot snapshot;
     std::string address_heading = "Net Address";  // Label3(4)
     std::string port_heading = "Port";            // Label3(5)

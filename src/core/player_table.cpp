@@ -6,7 +6,7 @@
 namespace morvek {
 
 int LastSlot(ServerType type) {
-    return (type == 0 || type == 2) ? 15 : 63;
+    return IsNetQuake(type) ? 15 : 63;
 }
 
 void ClearPlayerTable(PlayerTable& table, PlayerView& view) {

@@ -8,11 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace morvek {
+#include "core/server_type.h"
 
-// 0 Quake I, 1 QuakeWorld, 2 Hexen II, 3 Quake II. Other values can come from the command line;
-// no protocol sends requests for them.
-using ServerType = std::uint8_t;
+namespace morvek {
 
 // Field indexes of a player record. A view row uses the same indexes, with field 8 as its Id.
 enum PlayerField : int {

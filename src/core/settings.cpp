@@ -136,7 +136,10 @@ std::optional<SettingsValues> LoadSettings(SettingsBackend& backend,
     read.Number("TimeoutInterval", "30", values.timeout_interval_ms, ToInt32, 1000.0);
     if (auto text = read.Text("ServerName", "localhost")) values.server_name = *text;
     read.Number("ServerPort", "26000", values.server_port, ToInt32);
-    read.Number("ServerType", "0", values.server_type, ToUInt8);
+    read.Number("ServerType", "0", values.server_type, [](double value) {
+        auto code = ToUInt8(value);
+        return code ? std::optional<ServerType>(ServerType(*code)) : std::nullopt;
+    });
     read.Number("SerieMaxPlayer", "1", values.serie_max_player, ToInt16);
     read.Number("SerieFixed", "16", values.serie_fixed, ToInt16);
     if (auto text = read.Text("ShowLegend", "-1")) {
@@ -160,7 +163,7 @@ bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
         {"TimeOutInterval", SecondsText(values.timeout_interval_ms)},
         {"ServerName", remote_host_address},
         {"ServerPort", IntegerText(values.server_port)},
-        {"ServerType", IntegerText(values.server_type)},
+        {"ServerType", IntegerText(TypeCode(values.server_type))},
         {"SerieMaxPlayer", IntegerText(values.serie_max_player)},
         {"SerieFixed", IntegerText(values.serie_fixed)},
         {"ShowLegend", values.show_legend ? "True" : "False"},

@@ -46,21 +46,21 @@ inline constexpr char kSettingsFailureTitle[] = "Morvek";
 
 // Every setting in its live form, with the defaults of a clean machine.
 struct SettingsValues {
-    std::uint8_t player_sorting = 0;             // PlayerSorting: 0 ID, 1 name, 2 frags
-    std::int16_t graph_rows = 20;                // GraphRows
-    std::int16_t keep_disconnected = 1;          // ManteinDisconnectedPlayerInfo
-    std::int16_t disconnect_on_map_change = 0;   // DisconnectOnMapChange
-    std::int32_t check_interval_ms = 5000;       // CheckInterval (stored in seconds)
-    std::int32_t timeout_interval_ms = 30000;    // TimeoutInterval (stored in seconds)
-    std::string server_name = "localhost";       // ServerName
-    std::int32_t server_port = 26000;            // ServerPort
-    std::uint8_t server_type = 0;                // ServerType
-    std::int16_t serie_max_player = 1;           // SerieMaxPlayer
-    std::int16_t serie_fixed = 16;               // SerieFixed
-    bool show_legend = true;                     // ShowLegend ("-1")
-    std::string html_output;                     // HTMLOutput
-    std::string html_template = "standard.htm";  // HTMLTemplate
-    std::int32_t html_refresh_ms = 0;            // HTMLRefresh (stored in seconds)
+    std::uint8_t player_sorting = 0;              // PlayerSorting: 0 ID, 1 name, 2 frags
+    std::int16_t graph_rows = 20;                 // GraphRows
+    std::int16_t keep_disconnected = 1;           // ManteinDisconnectedPlayerInfo
+    std::int16_t disconnect_on_map_change = 0;    // DisconnectOnMapChange
+    std::int32_t check_interval_ms = 5000;        // CheckInterval (stored in seconds)
+    std::int32_t timeout_interval_ms = 30000;     // TimeoutInterval (stored in seconds)
+    std::string server_name = "localhost";        // ServerName
+    std::int32_t server_port = 26000;             // ServerPort
+    ServerType server_type = ServerType::QuakeI;  // ServerType
+    std::int16_t serie_max_player = 1;            // SerieMaxPlayer
+    std::int16_t serie_fixed = 16;                // SerieFixed
+    bool show_legend = true;                      // ShowLegend ("-1")
+    std::string html_output;                      // HTMLOutput
+    std::string html_template = "standard.htm";   // HTMLTemplate
+    std::int32_t html_refresh_ms = 0;             // HTMLRefresh (stored in seconds)
 
     bool operator==(const SettingsValues&) const = default;
 };

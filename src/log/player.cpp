@@ -110,7 +110,7 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) 
         monitor.snapshot.address = header.server_address;
         monitor.snapshot.name = header.server_name;
         monitor.snapshot.port = header.server_port;
-        ApplyTypeCaptions(monitor, header.server_type);
+        ApplyTypeCaptions(monitor, ServerType(header.server_type));
         file.close();
     }
 

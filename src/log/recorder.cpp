@@ -62,7 +62,7 @@ logfile::LogHeader HeaderFromMonitor(const Monitor& monitor) {
     h.server_name = logfile::FixedText(monitor.snapshot.name, logfile::kTextWidth);
     h.server_address = logfile::FixedText(monitor.snapshot.address, logfile::kTextWidth);
     h.server_port = logfile::FixedText(monitor.snapshot.port, logfile::kTextWidth);
-    h.server_type = monitor.server_type;
+    h.server_type = TypeCode(monitor.server_type);
     return h;
 }
 

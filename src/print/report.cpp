@@ -85,12 +85,14 @@ class Page {
 
 // The player list's headings at y = h and the rule under them; returns the first row's y.
 int Headings(Page& page, int w, int h, ServerType type) {
-    const bool skin_and_ping = type == 1 || type == 3;
+    // An unknown type prints the NetQuake headings.
+    const ServerTypeInfo* known = FindServerType(type);
+    const ServerTypeInfo& info = known ? *known : kServerTypes[0];
     page.Text(kColPresent, h, "S", kBold);
     page.Text(kColId, h, "ID", kBold);
     page.Text(kColName, h, "Name", kBold);
-    page.Text(kColAddress, h, skin_and_ping ? "Skin" : "NetAddress", kBold);
-    page.Text(kColPort, h, skin_and_ping ? "Ping" : "Port", kBold);
+    page.Text(kColAddress, h, info.report_address, kBold);
+    page.Text(kColPort, h, info.report_port, kBold);
     page.Text(kColTime, h, "Time", kBold);
     page.Text(kColFrags, h, "Frags", kBold);
     page.Line(kColPresent, h + 250, w, h + 250);

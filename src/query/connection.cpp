@@ -100,9 +100,9 @@ void Connection::timCheck_Timer() {
                     monitor_.options.keep_disconnected);
     if (!timeout_.Enabled()) timeout_.SetEnabled(true);
     SetNet(NetLamp::Sending, true);
-    if (monitor_.server_type == 0 || monitor_.server_type == 2)
+    if (IsNetQuake(monitor_.server_type))
         SendNetQuakeRequests();
-    else if (monitor_.server_type == 1 || monitor_.server_type == 3)
+    else if (IsStatusProtocol(monitor_.server_type))
         SendStatusRequest();
     hooks_.RecordPoint();
     if (monitor_.state == ConnectionState::Connected && monitor_.recording) hooks_.WriteLogRecord();
@@ -179,18 +179,17 @@ void Connection::HandleDatagram(std::string_view datagram) {
         monitor_.ping_sent_at = 0;
     }
     bool reset_lamp = true;
-    switch (monitor_.server_type) {
-        case 0:
-        case 2:
+    switch (ProtocolOf(monitor_.server_type)) {
+        case Protocol::NetQuake:
             reset_lamp = ApplyNetQuake(netquake::Decode(datagram, monitor_.server_type));
             break;
-        case 1:
+        case Protocol::QuakeWorld:
             ApplyStatus(status::DecodeQuakeWorld(datagram), false);
             break;
-        case 3:
+        case Protocol::QuakeII:
             ApplyStatus(status::DecodeQuakeII(datagram), true);
             break;
-        default:
+        case Protocol::None:
             break;
     }
     if (reset_lamp) SetNet(NetLamp::Idle, false);
@@ -213,7 +212,7 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         AnnounceMap(info->map);
         snap.players = info->players;
         SetMaxPlayers(monitor_, info->max_players);
-        snap.version = monitor_.server_type == 0 ? info->version : std::string();
+        snap.version = monitor_.server_type == ServerType::QuakeI ? info->version : std::string();
     } else if (const auto* player = std::get_if<netquake::PlayerInfo>(&reply)) {
         auto& table = monitor_.table;
         StartIncoming(table);
@@ -288,7 +287,7 @@ void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
 }
 
 void Connection::ShowRules() {
-    if (monitor_.server_type == 0 || monitor_.server_type == 2) {
+    if (IsNetQuake(monitor_.server_type)) {
         monitor_.rules.Clear();
         timeout_.SetEnabled(true);
         monitor_.rules.shown = true;

@@ -80,7 +80,7 @@ Reply DecodeServerInfo(std::string_view body, ServerType type) {
     info.port = address.substr(colon + 1);
     info.players = IntegerText(players);
     info.max_players = IntegerText(max_players);
-    if (type == 0) info.version = IntegerText(version);
+    if (type == ServerType::QuakeI) info.version = IntegerText(version);
     return info;
 }
 
@@ -122,7 +122,8 @@ Reply DecodeRuleInfo(std::string_view body) {
 }  // namespace
 
 std::string ServerInfoRequest(ServerType type) {
-    if (type == 2) return Control(kServerInfo, std::string_view("HEXENII\0\x05", 9));
+    if (type == ServerType::HexenII)
+        return Control(kServerInfo, std::string_view("HEXENII\0\x05", 9));
     return Control(kServerInfo, std::string_view("QUAKE\0\x03", 7));
 }
 

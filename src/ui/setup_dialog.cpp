@@ -25,9 +25,6 @@ namespace morvek {
 
 namespace {
 
-// The usual port of each server type, put into the port box when a type is chosen.
-constexpr std::array<const char*, 4> kTypePorts = {"26000", "27000", "26900", "27910"};
-
 double NumberOf(const QLineEdit* box) {
     return LeadingNumber(ToCp1252(box->text()));
 }
@@ -99,14 +96,13 @@ void frmSetup::BuildControls() {
     connection_layout->addWidget(frConnection);
     auto* grid = new QGridLayout(frConnection);
 
-    static constexpr std::array<const char*, 4> kTypeNames = {"Quake I", "QuakeWorld", "Hexen II",
-                                                              "Quake II"};
     lblConnection[0] = label("Server type:", frConnection);
     grid->addWidget(lblConnection[0], 0, 0);
     auto* types = new QHBoxLayout;
     type_group_ = new QButtonGroup(this);
-    for (int i = 0; i < 4; ++i) {
-        optType[i] = new QRadioButton(QString::fromLatin1(kTypeNames[i]), frConnection);
+    for (int i = 0; i < int(optType.size()); ++i) {
+        optType[i] =
+            new QRadioButton(QString::fromLatin1(kServerTypes[i].setup_label), frConnection);
         type_group_->addButton(optType[i], i);
         types->addWidget(optType[i]);
         connect(optType[i], &QRadioButton::clicked, this, [this, i] { optType_Click(i); });
@@ -275,10 +271,11 @@ void frmSetup::Form_Load() {
     }
 
     // 2. The server type; a type without an option selects none and stays as it is.
-    lblType->setText(QString::number(monitor.server_type));
-    if (monitor.server_type < optType.size()) {
-        Select(type_group_, optType[monitor.server_type]);
-        optType_Click(monitor.server_type);
+    const int type = TypeCode(monitor.server_type);
+    lblType->setText(QString::number(type));
+    if (FindServerType(monitor.server_type)) {
+        Select(type_group_, optType[type]);
+        optType_Click(type);
     } else {
         Select(type_group_, nullptr);
     }
@@ -323,8 +320,9 @@ void frmSetup::Form_Load() {
 
 void frmSetup::optType_Click(int index) {
     lblType->setText(QString::number(index));
-    if (index >= 0 && index < int(kTypePorts.size()))
-        txtServerPort->setText(QString::fromLatin1(kTypePorts[std::size_t(index)]));
+    if (index < 0 || index > 255) return;
+    if (const ServerTypeInfo* info = FindServerType(ServerType(index)))
+        txtServerPort->setText(QString::fromLatin1(info->default_port));
 }
 
 void frmSetup::optSorting_Click(int index) {
@@ -428,7 +426,7 @@ void frmSetup::cmdOk_Click() {
 
     // 4. Sorting and type, from the hidden index labels.
     if (auto sorting = ToUInt8(NumberOf(lblSorting))) monitor.options.player_sorting = *sorting;
-    if (auto type = ToUInt8(NumberOf(lblType))) monitor.server_type = *type;
+    if (auto type = ToUInt8(NumberOf(lblType))) monitor.server_type = ServerType(*type);
 
     // 5. The graph frame, RoulerV and the window height.
     if (chkShowGraph->isChecked()) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/server_type.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -63,7 +65,7 @@ class frmSetup : public QDialog {
     QTabWidget* TabStrip = nullptr;
 
     QGroupBox* frConnection = nullptr;
-    std::array<QRadioButton*, 4> optType{};
+    std::array<QRadioButton*, kServerTypes.size()> optType{};
     QLabel* lblType = nullptr;
     QLineEdit* txtServerName = nullptr;
     QLineEdit* txtServerPort = nullptr;

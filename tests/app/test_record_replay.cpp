@@ -39,9 +39,9 @@ class TestRecordReplay : public QObject {
         Connection connection(monitor, dialogs, hooks);
         sim::SimOptions options;
         options.move = false;
-        sim::SimServer server(sim::DemoState(1), options);
+        sim::SimServer server(sim::DemoState(ServerType(1)), options);
         QVERIFY(server.Start());
-        monitor.server_type = 1;
+        monitor.server_type = ServerType(1);
         connection.Winsock().SetRemoteHost("127.0.0.1");
         connection.Winsock().SetRemotePort(server.Port());
         connection.timCheck().SetInterval(30);

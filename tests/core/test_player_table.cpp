@@ -7,12 +7,11 @@
 using namespace morvek;
 
 namespace {
-void Commit(PlayerTable& table, ServerType type, const std::string& name,
-            const std::string& frags = "0") {
+void Commit(PlayerTable& table, int type, const std::string& name, const std::string& frags = "0") {
     StartIncoming(table);
     table.incoming[kName] = name;
     table.incoming[kFrags] = frags;
-    CommitIncoming(table, type);
+    CommitIncoming(table, ServerType(type));
 }
 std::vector<std::string> Ids(const PlayerView& view) {
     std::vector<std::string> ids;

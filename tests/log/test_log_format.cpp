@@ -39,7 +39,7 @@ class CountingHooks : public MonitorHooks {
 
 Monitor ConnectedMonitor() {
     Monitor m;
-    m.server_type = 1;
+    m.server_type = ServerType(1);
     m.state = ConnectionState::Connected;
     m.snapshot.name = "Big Server Name Longer";
     m.snapshot.address = "10.0.0.1";
@@ -209,7 +209,7 @@ class TestLogFormat : public QObject {
         m.log_path = dir.filePath("h.mv").toStdString();
         WriteLogRecord(m);
         m.snapshot.name = "Renamed";
-        m.server_type = 3;
+        m.server_type = ServerType(3);
         WriteLogRecord(m);
         QByteArray all = ReadFile(QString::fromStdString(m.log_path));
         QCOMPARE(all.size(), 46 + 2 * 1683);

@@ -35,10 +35,10 @@ class RecordingHooks : public MonitorHooks {
 };
 
 // Record n (0-based) shows map "m<n+1>", slot 0 with frags n + 1 and slot 5 with frags -(n + 1).
-std::string MakeLog(const QTemporaryDir& dir, const QString& file, int records, ServerType type = 1,
+std::string MakeLog(const QTemporaryDir& dir, const QString& file, int records, int type = 1,
                     int max_players = 8) {
     Monitor m;
-    m.server_type = type;
+    m.server_type = ServerType(type);
     m.snapshot.name = "Test Server";
     m.snapshot.address = "127.0.0.1";
     m.snapshot.port = "26000";
@@ -91,7 +91,7 @@ class TestLogPlayer : public QObject {
         QTemporaryDir dir;
         std::string path = MakeLog(dir, "a.mv", 3, 3);
         Monitor m = PlayerMonitor();
-        m.server_type = 0;
+        m.server_type = ServerType(0);
         m.recording = true;
         m.snapshot.version = "1.09";
         m.snapshot.ping = "40";
@@ -317,7 +317,7 @@ class TestLogPlayer : public QObject {
         QTemporaryDir dir;
         QString name = dir.filePath("map.mv");
         Monitor src;
-        src.server_type = 3;
+        src.server_type = ServerType(3);
         src.snapshot.max_players = "4";
         src.table.slot[0] = {"1", "abc", "4", "13", "male/grunt", "", "4244897280", "50", ""};
         src.table.slot[1] = {"1", "ABCDEFGHIJKLMNOPQRST", "255", "0", "", "90", "-3", "", ""};

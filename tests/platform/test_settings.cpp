@@ -82,7 +82,7 @@ SettingsValues Changed() {
     v.timeout_interval_ms = 45000;
     v.server_name = "quake.example.net";
     v.server_port = 27500;
-    v.server_type = 3;
+    v.server_type = ServerType(3);
     v.serie_max_player = 0;
     v.serie_fixed = 8;
     v.show_legend = false;
@@ -118,7 +118,7 @@ class TestSettings : public QObject {
         QCOMPARE(values->timeout_interval_ms, 30000);
         QCOMPARE(values->server_name, std::string("localhost"));
         QCOMPARE(values->server_port, 26000);
-        QCOMPARE(values->server_type, std::uint8_t(0));
+        QCOMPARE(values->server_type, ServerType::QuakeI);
         QCOMPARE(values->player_sorting, std::uint8_t(0));
         QCOMPARE(values->graph_rows, std::int16_t(20));
         QCOMPARE(values->keep_disconnected, std::int16_t(1));
@@ -316,11 +316,13 @@ class TestSettings : public QObject {
         QVERIFY(dialogs_.messages.empty());
         QCOMPARE(loaded->serie_fixed, std::int16_t(9));
         QCOMPARE(loaded->html_refresh_ms, 3000);
-        const std::map<QString, qlonglong> got = {
-            {"type", loaded->server_type},          {"sorting", loaded->player_sorting},
-            {"rows", loaded->graph_rows},           {"port", loaded->server_port},
-            {"check", loaded->check_interval_ms},   {"timeout", loaded->timeout_interval_ms},
-            {"legend", loaded->show_legend ? 1 : 0}};
+        const std::map<QString, qlonglong> got = {{"type", TypeCode(loaded->server_type)},
+                                                  {"sorting", loaded->player_sorting},
+                                                  {"rows", loaded->graph_rows},
+                                                  {"port", loaded->server_port},
+                                                  {"check", loaded->check_interval_ms},
+                                                  {"timeout", loaded->timeout_interval_ms},
+                                                  {"legend", loaded->show_legend ? 1 : 0}};
         QCOMPARE(got.at(field), expected);
     }
 
@@ -427,7 +429,7 @@ class TestSettings : public QObject {
         auto loaded = LoadSettings(backend, Failure());
         QVERIFY(loaded);
         QCOMPARE(loaded->server_port, 27500);
-        QCOMPARE(loaded->server_type, std::uint8_t(0));
+        QCOMPARE(loaded->server_type, ServerType::QuakeI);
         QCOMPARE(loaded->graph_rows, std::int16_t(20));
         QCOMPARE(loaded->html_template, std::string("dark.htm"));
         // A backslash that is no escape stands for itself.
@@ -520,7 +522,7 @@ class TestSettings : public QObject {
         QCOMPARE(monitor.options.player_sorting, std::uint8_t(2));
         QCOMPARE(monitor.options.keep_disconnected, std::int16_t(0));
         QCOMPARE(monitor.options.html_template, std::string("dark.htm"));
-        QCOMPARE(monitor.server_type, std::uint8_t(3));
+        QCOMPARE(monitor.server_type, ServerType::QuakeII);
         QCOMPARE(monitor.graph.RowCount(), 45);
         QCOMPARE(monitor.graph.show_legend, false);
         // Gathered back, only what the connection and the timers hold keeps its old value.

@@ -47,9 +47,9 @@ constexpr int kHeadingRule = kH + 250;               // 4660
 constexpr int kFirstRow = kHeadingRule + 150;        // 4810
 constexpr int kRowStep = kNormalHeight + 25;
 
-Monitor SampleServer(ServerType type) {
+Monitor SampleServer(int type) {
     Monitor m;
-    m.server_type = type;
+    m.server_type = ServerType(type);
     m.snapshot.name = "Frag Palace";
     m.snapshot.address = "10.0.0.7";
     m.snapshot.port = "26000";
@@ -271,8 +271,7 @@ void TestReport::headings_per_server_type() {
     QFETCH(int, type);
     QFETCH(QString, address);
     QFETCH(QString, port);
-    const auto ops =
-        LayoutReport(SampleServer(static_cast<ServerType>(type)), kPageWidth, 0, FixedHeights);
+    const auto ops = LayoutReport(SampleServer(type), kPageWidth, 0, FixedHeights);
     QCOMPARE(TextsAt(ops, kH), QStringList({"500=S", "1000=ID", "2000=Name", "4000=" + address,
                                             "6500=" + port, "7800=Time", "8800=Frags"}));
     for (const PageOp& op : ops)

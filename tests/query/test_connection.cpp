@@ -13,7 +13,8 @@ using namespace morvek;
 namespace {
 
 struct Fixture {
-    explicit Fixture(ServerType type, sim::SimOptions options = {}) {
+    explicit Fixture(int code, sim::SimOptions options = {}) {
+        const ServerType type{std::uint8_t(code)};
         options.move = false;
         server = std::make_unique<sim::SimServer>(sim::DemoState(type), options);
         QVERIFY(server->Start());

@@ -53,10 +53,11 @@ class TestNetQuake : public QObject {
     Q_OBJECT
   private slots:
     void request_bytes() {
-        QCOMPARE(netquake::ServerInfoRequest(0),
+        QCOMPARE(netquake::ServerInfoRequest(ServerType::QuakeI),
                  Bytes({0x80, 0x00, 0x00, 0x0C, 0x02, 'Q', 'U', 'A', 'K', 'E', 0x00, 0x03}));
-        QCOMPARE(netquake::ServerInfoRequest(2), Bytes({0x80, 0x00, 0x00, 0x0E, 0x02, 'H', 'E', 'X',
-                                                        'E', 'N', 'I', 'I', 0x00, 0x05}));
+        QCOMPARE(
+            netquake::ServerInfoRequest(ServerType::HexenII),
+            Bytes({0x80, 0x00, 0x00, 0x0E, 0x02, 'H', 'E', 'X', 'E', 'N', 'I', 'I', 0x00, 0x05}));
         QCOMPARE(netquake::PlayerInfoRequest(15), Bytes({0x80, 0x00, 0x00, 0x06, 0x03, 0x0F}));
         QCOMPARE(netquake::FirstRuleRequest(), Bytes({0x80, 0x00, 0x00, 0x06, 0x04, 0x00}));
         QCOMPARE(netquake::NextRuleRequest("fraglimit"),
@@ -68,7 +69,7 @@ class TestNetQuake : public QObject {
         auto reply = netquake::Decode(
             PlayerReply("Ranger", Bytes({0x5B, 0x07, 0, 0}), Bytes({0xFF, 0xFF, 0xFF, 0xFF}),
                         Bytes({0x5A, 0, 0, 0}), "192.0.2.1:26001"),
-            0);
+            ServerType::QuakeI);
         auto* p = std::get_if<netquake::PlayerInfo>(&reply);
         QVERIFY(p);
         QCOMPARE(p->name, std::string("Ranger"));
@@ -81,7 +82,7 @@ class TestNetQuake : public QObject {
 
         auto other = netquake::Decode(PlayerReply("x", Bytes({0, 0, 0, 0}), Bytes({0, 1, 0, 0}),
                                                   Bytes({0x3C, 0, 0, 0}), "loopback"),
-                                      2);
+                                      ServerType::HexenII);
         auto* q = std::get_if<netquake::PlayerInfo>(&other);
         QVERIFY(q);
         QCOMPARE(q->frags, std::string("256"));
@@ -92,7 +93,7 @@ class TestNetQuake : public QObject {
 
     void server_reply_fields_and_hexen_version() {
         std::string bytes = ServerReply("10.0.0.1:26000", "Dead Zone", "e1m1", 3, 16, 3);
-        auto quake = netquake::Decode(bytes, 0);
+        auto quake = netquake::Decode(bytes, ServerType::QuakeI);
         auto* s = std::get_if<netquake::ServerInfo>(&quake);
         QVERIFY(s);
         QCOMPARE(s->address, std::string("10.0.0.1"));
@@ -102,7 +103,7 @@ class TestNetQuake : public QObject {
         QCOMPARE(s->players, std::string("3"));
         QCOMPARE(s->max_players, std::string("16"));
         QCOMPARE(s->version, std::string("3"));
-        auto hexen = netquake::Decode(bytes, 2);
+        auto hexen = netquake::Decode(bytes, ServerType::HexenII);
         QCOMPARE(std::get<netquake::ServerInfo>(hexen).version, std::string());
     }
 
@@ -110,17 +111,18 @@ class TestNetQuake : public QObject {
         auto rule = netquake::Decode(sim::ControlDatagram(0x85, std::string("timelimit\0"
                                                                             "20\0",
                                                                             13)),
-                                     0);
+                                     ServerType::QuakeI);
         QCOMPARE(std::get<netquake::RuleInfo>(rule).value, std::string("20"));
         // The name's terminator is the datagram's last byte: an empty value.
-        auto no_value = netquake::Decode(sim::ControlDatagram(0x85, std::string("noexit\0", 7)), 0);
+        auto no_value = netquake::Decode(sim::ControlDatagram(0x85, std::string("noexit\0", 7)),
+                                         ServerType::QuakeI);
         QCOMPARE(std::get<netquake::RuleInfo>(no_value).value, std::string());
         QVERIFY(std::holds_alternative<netquake::RulesDone>(
-            netquake::Decode(sim::ControlDatagram(0x85, ""), 0)));
-        QCOMPARE(
-            std::get<netquake::UnknownCode>(netquake::Decode(sim::ControlDatagram(0x01, "x"), 0))
-                .code,
-            1);
+            netquake::Decode(sim::ControlDatagram(0x85, ""), ServerType::QuakeI)));
+        QCOMPARE(std::get<netquake::UnknownCode>(
+                     netquake::Decode(sim::ControlDatagram(0x01, "x"), ServerType::QuakeI))
+                     .code,
+                 1);
     }
 
     void malformed_replies_are_skipped() {
@@ -128,15 +130,15 @@ class TestNetQuake : public QObject {
                                              Bytes({3, 0, 0, 0}), "1.2.3.4:5");
         // Every truncation of a valid reply is skipped, never read past its end.
         for (std::size_t n = 0; n < full.size(); ++n) {
-            auto reply = netquake::Decode(std::string_view(full).substr(0, n), 0);
+            auto reply = netquake::Decode(std::string_view(full).substr(0, n), ServerType::QuakeI);
             QVERIFY2(std::holds_alternative<netquake::Malformed>(reply),
                      qPrintable(QString::number(n)));
         }
         QVERIFY(std::holds_alternative<netquake::Malformed>(
-            netquake::Decode(ServerReply("no-colon", "n", "m", 1, 2, 3), 0)));
+            netquake::Decode(ServerReply("no-colon", "n", "m", 1, 2, 3), ServerType::QuakeI)));
         std::string server = ServerReply("1.2.3.4:5", "n", "m", 1, 2, 3);
-        QVERIFY(std::holds_alternative<netquake::Malformed>(
-            netquake::Decode(std::string_view(server).substr(0, server.size() - 1), 0)));
+        QVERIFY(std::holds_alternative<netquake::Malformed>(netquake::Decode(
+            std::string_view(server).substr(0, server.size() - 1), ServerType::QuakeI)));
     }
 
     void applying_replies_to_the_picture() {

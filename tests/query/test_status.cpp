@@ -34,8 +34,8 @@ class CountingHooks : public MonitorHooks {
 
 // A monitor and a connection that decodes datagrams handed to it directly.
 struct Bench {
-    explicit Bench(ServerType type) : connection(monitor, dialogs, hooks) {
-        monitor.server_type = type;
+    explicit Bench(int type) : connection(monitor, dialogs, hooks) {
+        monitor.server_type = ServerType(type);
         connection.Winsock().SetRemotePort(27500);
     }
     void Feed(const std::string& datagram) { connection.HandleDatagram(datagram); }
@@ -309,7 +309,7 @@ void TestStatus::quake2_fields_left_empty() {
 
     // The next connection of the run is to a Quake II server: the picture is cleared as a
     // connect does, but the incoming record still holds the QuakeWorld player.
-    bench.monitor.server_type = 3;
+    bench.monitor.server_type = ServerType(3);
     ClearMatchData(bench.monitor, bench.hooks);
     QCOMPARE(bench.monitor.table.incoming[kAddress], std::string("base"));
     bench.Feed(kQ2 + "\\mapname\\q2dm1\n-3 120 \"Grunt\"\n");
@@ -325,7 +325,7 @@ void TestStatus::quake2_fields_left_empty() {
     // Without a clear, the Quake II player overwrites the QuakeWorld fields of the same name.
     Bench kept(1);
     kept.Feed(kQw + "\\map\\dm6\n" + QwLine(7, 12, 34, 56, "Grunt", "base", 4, 13));
-    kept.monitor.server_type = 3;
+    kept.monitor.server_type = ServerType(3);
     kept.Feed(kQ2 + "\\mapname\\q2dm1\n5 60 \"Grunt\"\n");
     QCOMPARE(kept.Slot(0)[kFrags], std::string("5"));
     QCOMPARE(kept.Slot(0)[kShirt], std::string());
@@ -334,7 +334,7 @@ void TestStatus::quake2_fields_left_empty() {
 }
 
 void TestStatus::current_players_lag() {
-    for (ServerType type : {ServerType(1), ServerType(3)}) {
+    for (int type : {1, 3}) {
         Bench bench(type);
         const std::string reply =
             type == 1 ? kQw + "\\map\\dm6\n" + QwLine(1, 0, 0, 10, "First", "base", 0, 0)
@@ -429,7 +429,7 @@ void TestStatus::malformed_step_is_skipped() {
 }
 
 void TestStatus::reply_over_1000_bytes_all_players_decoded() {
-    for (ServerType type : {ServerType(1), ServerType(3)}) {
+    for (int type : {1, 3}) {
         std::string reply = type == 1 ? kQw + "\\hostname\\Full house\\map\\dm6\\maxclients\\32\n"
                                       : kQ2 + "\\hostname\\Full house\\mapname\\q2dm1\n";
         for (int i = 0; i < 32; ++i) {
@@ -456,7 +456,7 @@ void TestStatus::reply_over_1000_bytes_all_players_decoded() {
 }
 
 void TestStatus::first_byte_not_ff_changes_nothing() {
-    for (ServerType type : {ServerType(1), ServerType(3)}) {
+    for (int type : {1, 3}) {
         for (const std::string& datagram :
              {std::string("\xFE\xFF\xFF\xFFn\\hostname\\X\n1 1 1 1 \"A\" \"b\" 1 1\n"),
               std::string(" \xFF\xFF\xFF\xFFn\\hostname\\X\n"), std::string()}) {
@@ -571,7 +571,7 @@ void TestStatus::simulator_replies_round_trip() {
     QCOMPARE(qw.players[1].frags, std::string("300"));
     QCOMPARE(qw.players[1].address, std::string("female"));
 
-    state.type = 3;
+    state.type = ServerType::QuakeII;
     state.version = "3.20 x86";
     auto q2 = status::DecodeQuakeII(sim::BuildQuakeIIStatus(state));
     QVERIFY(q2.valid);
@@ -589,15 +589,15 @@ void TestStatus::simulator_replies_round_trip() {
 }
 
 void TestStatus::simulator_over_udp() {
-    for (ServerType type : {ServerType(1), ServerType(3)}) {
+    for (int type : {1, 3}) {
         sim::SimOptions options;
         options.move = false;
-        sim::SimState state = sim::DemoState(type);
+        sim::SimState state = sim::DemoState(ServerType(type));
         sim::SimServer server(state, options);
         QVERIFY(server.Start());
 
         Monitor monitor;
-        monitor.server_type = type;
+        monitor.server_type = ServerType(type);
         platform::ScriptedDialogs dialogs;
         CountingHooks hooks;
         Connection connection(monitor, dialogs, hooks);

@@ -226,7 +226,7 @@ class TestMainWindow : public QObject {
             QCOMPARE(window->txtPing->text(), QStringLiteral("42"));  // the ping keeps its text
         }
         // An unknown type changes neither the type name nor the headings.
-        m.server_type = 7;
+        m.server_type = ServerType(7);
         ResetServerPanel(m);
         window->RefreshPanel();
         QCOMPARE(window->txtType->text(), QStringLiteral("Quake II"));

@@ -108,7 +108,7 @@ class TestRulesAndStartup : public QObject {
         RuleServer server;
         auto window = Loaded();
         Monitor& m = window->monitor();
-        m.server_type = 0;
+        m.server_type = ServerType(0);
         Connection& c = window->connection();
         c.Winsock().SetRemoteHost("127.0.0.1");
         c.Winsock().SetRemotePort(server.socket.localPort());
@@ -200,7 +200,7 @@ class TestRulesAndStartup : public QObject {
             const CommandLine parsed = ParseCommandLine(c.text);
             QVERIFY2(parsed.valid == c.valid, c.text);
             QVERIFY2(parsed.type.has_value() == c.type.has_value(), c.text);
-            if (c.type) QVERIFY2(*parsed.type == *c.type, c.text);
+            if (c.type) QVERIFY2(TypeCode(*parsed.type) == *c.type, c.text);
             QVERIFY2(parsed.host == c.host, c.text);
             QVERIFY2(parsed.port.has_value() == c.port.has_value(), c.text);
             if (c.port) QVERIFY2(*parsed.port == *c.port, c.text);
@@ -210,7 +210,7 @@ class TestRulesAndStartup : public QObject {
     void startup_with_a_bad_command_line() {
         auto window = Loaded();
         Monitor& m = window->monitor();
-        m.server_type = 1;
+        m.server_type = ServerType(1);
         ApplyStartup(*window, "0 myhost 0", false);
         QCOMPARE(dialogs_.messages.size(), std::size_t(1));
         const auto& shown = dialogs_.messages[0];
@@ -228,7 +228,7 @@ class TestRulesAndStartup : public QObject {
         QVERIFY(!window->connection().timCheck().Enabled());
 
         dialogs_.messages.clear();
-        m.server_type = 1;
+        m.server_type = ServerType(1);
         ApplyStartup(*window, "12 host 26000", false);
         QCOMPARE(dialogs_.messages.size(), std::size_t(1));
         QCOMPARE(int(m.server_type), 1);  // unchanged

@@ -121,7 +121,7 @@ void TestSetupDialog::controlsAndCaptions() {
 void TestSetupDialog::loadWhileDisconnected() {
     auto& m = window_->monitor_;
     auto& c = window_->connection_;
-    m.server_type = 1;
+    m.server_type = morvek::ServerType(1);
     c.Winsock().SetRemoteHost("quake.example.org");
     c.Winsock().SetRemotePort(27500);
     c.timCheck().SetInterval(2500);
@@ -252,7 +252,7 @@ void TestSetupDialog::typeOptionsPutUsualPorts() {
 }
 
 void TestSetupDialog::serverTypeWithoutOptionStays() {
-    window_->monitor_.server_type = 7;
+    window_->monitor_.server_type = morvek::ServerType(7);
     {
         frmSetup dialog(*window_);
         for (QRadioButton* option : dialog.optType) QVERIFY(!option->isChecked());

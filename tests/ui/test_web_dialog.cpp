@@ -294,7 +294,7 @@ void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
     QUdpSocket server;
     QVERIFY(server.bind(QHostAddress::LocalHost, 0));
     auto& connection = window_->connection_;
-    window_->monitor_.server_type = 1;
+    window_->monitor_.server_type = morvek::ServerType(1);
     connection.Winsock().SetRemoteHost("127.0.0.1");
     connection.Winsock().SetRemotePort(server.localPort());
 

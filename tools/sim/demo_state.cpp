@@ -2,13 +2,30 @@
 
 namespace morvek::sim {
 
+namespace {
+
+const char* DemoMap(ServerType type) {
+    switch (type) {
+        case ServerType::QuakeWorld:
+            return "dm6";
+        case ServerType::HexenII:
+            return "demo1";
+        case ServerType::QuakeII:
+            return "q2dm1";
+        default:
+            return "e1m1";
+    }
+}
+
+}  // namespace
+
 SimState DemoState(ServerType type) {
     SimState state;
     state.type = type;
-    const bool netquake = type == 0 || type == 2;
+    const bool netquake = IsNetQuake(type);
     state.hostname = netquake ? "Morvek demo server" : "Morvek demo arena";
-    state.map = type == 2 ? "demo1" : (type == 3 ? "q2dm1" : (type == 1 ? "dm6" : "e1m1"));
-    state.version = type == 3 ? "3.20 x86 Linux" : "2.40";
+    state.map = DemoMap(type);
+    state.version = type == ServerType::QuakeII ? "3.20 x86 Linux" : "2.40";
     state.max_players = netquake ? 16 : 24;
     struct Seed {
         const char* name;
@@ -36,7 +53,7 @@ SimState DemoState(ServerType type) {
     }
     state.rules = {{"deathmatch", "1"}, {"fraglimit", "30"}, {"timelimit", "20"},
                    {"teamplay", "0"},   {"samelevel", "0"},  {"maxspectators", "2"}};
-    if (type == 3) state.rules.push_back({"dmflags", "16"});
+    if (type == ServerType::QuakeII) state.rules.push_back({"dmflags", "16"});
     return state;
 }
 

@@ -32,7 +32,7 @@ std::string NetQuakeServerInfoReply(const SimState& state) {
     PutString(body, state.map);
     body += char(state.players.size());
     body += char(state.max_players);
-    body += char(state.type == 2 ? 5 : 3);
+    body += char(state.type == ServerType::HexenII ? 5 : 3);
     return ControlDatagram(0x83, body);
 }
 

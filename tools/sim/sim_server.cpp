@@ -18,7 +18,7 @@ SimServer::SimServer(SimState state, SimOptions options, QObject* parent)
 
 bool SimServer::Start() {
     if (!socket_.bind(QHostAddress::LocalHost, options_.port)) return false;
-    if (state_.type == 0 || state_.type == 2)
+    if (IsNetQuake(state_.type))
         state_.announced_address = "127.0.0.1:" + std::to_string(socket_.localPort());
     return true;
 }
@@ -73,7 +73,7 @@ void SimServer::Answer(const QByteArray& request, const QHostAddress& to, quint1
         return;
     }
     std::string_view r(request.constData(), std::size_t(request.size()));
-    if (state_.type == 0 || state_.type == 2) {
+    if (IsNetQuake(state_.type)) {
         if (r.size() < 5 || static_cast<unsigned char>(r[0]) != 0x80) return;
         switch (static_cast<unsigned char>(r[4])) {
             case 0x02:
@@ -100,8 +100,9 @@ void SimServer::Answer(const QByteArray& request, const QHostAddress& to, quint1
     }
     if (r.size() >= 10 && r.substr(0, 4) == "\xFF\xFF\xFF\xFF" && r.substr(4, 6) == "status") {
         Poll();
-        Send(state_.type == 3 ? BuildQuakeIIStatus(state_) : BuildQuakeWorldStatus(state_), to,
-             port);
+        Send(state_.type == ServerType::QuakeII ? BuildQuakeIIStatus(state_)
+                                                : BuildQuakeWorldStatus(state_),
+             to, port);
     }
 }
 

@@ -24,7 +24,7 @@ struct SimPlayer {
 };
 
 struct SimState {
-    ServerType type = 0;
+    ServerType type = ServerType::QuakeI;
     std::string hostname = "Morvek demo server";
     std::string map = "e1m1";
     std::string version = "2.40";  // QuakeWorld "*version", Quake II "version"
