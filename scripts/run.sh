@@ -5,11 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target morvek morvek-sim
+cmake --build build --target morvek morvek-headless morvek-sim
 if [[ $# -gt 0 ]]; then
     exec build/morvek "$@"
 elif [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
     exec build/morvek --demo
 else
-    exec build/morvek --headless --demo --polls 5 --check 1
+    exec build/morvek-headless --demo --polls 5 --check 1
 fi

@@ -1,6 +1,8 @@
 #include "app/headless.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
@@ -11,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include <QFile>
-
-#include "app/picture_printer.h"
+#include "app/options.h"
 #include "core/command_line.h"
 #include "core/numbers.h"
+#include "core/picture.h"
 #include "core/text.h"
+#include "log/dump.h"
 #include "log/recorder.h"
 #include "platform/dialogs.h"
 #include "platform/quit_signals.h"
@@ -41,67 +43,57 @@ struct HeadlessOptions {
     std::optional<std::string> html_template, html_output;
     std::optional<double> html_refresh_s;
     std::optional<std::string> pdf_file;
-    std::vector<std::string> positional;
+    std::optional<std::string> dump_log;
+    std::string command_line;
 };
 
-const char* kUsage =
-    "usage: morvek --headless [--json] [--polls N] [--check SECONDS] [--timeout SECONDS]\n"
-    "                         [--demo [TYPE]] [--settings FILE] [--record FILE.mv]\n"
-    "                         [--html-template NAME --html-output FILE --html-refresh SECONDS]\n"
-    "                         [--print-pdf FILE] [<n> <address> <port>]\n";
+void AddHeadlessOptions(QCommandLineParser& parser) {
+    app::AddCommonOptions(parser);
+    QCommandLineOption headless("headless", "Accepted for the window program's sake; no effect.");
+    headless.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({
+        headless,
+        {"json", "One JSON object per poll tick (and one per message) instead of the table."},
+        {"polls", "Stop after N poll ticks.", "N"},
+        {"check", "Poll interval in seconds for this run (fractions allowed).", "SECONDS"},
+        {"timeout", "Timeout interval in seconds for this run (fractions allowed).", "SECONDS"},
+        {"record", "Record a match log while connected (an existing file is replaced).", "FILE.mv"},
+        {"html-template",
+         "Template of the published page: a name in the template folder, or a "
+         "path when it holds \"/\".",
+         "NAME"},
+        {"html-output", "The published page.", "FILE"},
+        {"html-refresh", "Publish the page every SECONDS (default 5).", "SECONDS"},
+        {"print-pdf", "At the end, write the printed report to a PDF file.", "FILE"},
+        {"dump-log", "Print a match log as JSON lines, and stop.", "FILE.mv"},
+    });
+}
 
-// false on an unknown option or a missing value.
-bool ParseOptions(int argc, char** argv, HeadlessOptions& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--headless") continue;
-        if (a == "--json")
-            o.json = true;
-        else if (a == "--polls") {
-            if (!value(v)) return false;
-            o.polls = static_cast<long long>(LeadingNumber(v));
-        } else if (a == "--check") {
-            if (!value(v)) return false;
-            o.check_s = LeadingNumber(v);
-        } else if (a == "--timeout") {
-            if (!value(v)) return false;
-            o.timeout_s = LeadingNumber(v);
-        } else if (a == "--settings") {
-            if (!value(v)) return false;
-            o.settings_file = v;
-        } else if (a == "--record") {
-            if (!value(v)) return false;
-            o.record_file = v;
-        } else if (a == "--html-template") {
-            if (!value(v)) return false;
-            o.html_template = v;
-        } else if (a == "--html-output") {
-            if (!value(v)) return false;
-            o.html_output = v;
-        } else if (a == "--html-refresh") {
-            if (!value(v)) return false;
-            o.html_refresh_s = LeadingNumber(v);
-        } else if (a == "--print-pdf") {
-            if (!value(v)) return false;
-            o.pdf_file = v;
-        } else if (a == "--demo") {
-            o.demo_type = 0;
-            if (i + 1 < argc && std::string(argv[i + 1]).size() == 1 && argv[i + 1][0] >= '0' &&
-                argv[i + 1][0] <= '3' && (i + 2 >= argc || argv[i + 2][0] == '-'))
-                o.demo_type = argv[++i][0] - '0';
-        } else if (a.rfind("--", 0) == 0) {
-            return false;
-        } else {
-            o.positional.push_back(a);
-        }
-    }
-    return true;
+// Reads the parsed options; the numbers are read with the leading-number rule.
+HeadlessOptions ReadOptions(const QCommandLineParser& parser) {
+    HeadlessOptions o;
+    const auto text = [&](const char* name) -> std::optional<std::string> {
+        if (!parser.isSet(name)) return std::nullopt;
+        return parser.value(name).toLocal8Bit().toStdString();
+    };
+    const auto number = [&](const char* name) -> std::optional<double> {
+        if (auto v = text(name)) return LeadingNumber(*v);
+        return std::nullopt;
+    };
+    o.json = parser.isSet("json");
+    if (auto polls = number("polls")) o.polls = static_cast<long long>(*polls);
+    o.check_s = number("check");
+    o.timeout_s = number("timeout");
+    o.settings_file = text("settings");
+    o.record_file = text("record");
+    o.html_template = text("html-template");
+    o.html_output = text("html-output");
+    o.html_refresh_s = number("html-refresh");
+    o.pdf_file = text("print-pdf");
+    o.dump_log = text("dump-log");
+    o.demo_type = app::DemoType(parser);
+    o.command_line = app::PositionalText(parser);
+    return o;
 }
 
 std::string OneLine(std::string text) {
@@ -117,7 +109,7 @@ class HeadlessHooks : public MonitorHooks {
 
     void RecordPoint() override {
         ++tick_;
-        std::string out = options_.json ? PictureJson(monitor_, tick_) + "\n"
+        std::string out = options_.json ? JsonLine(PictureObject(monitor_, tick_)) + "\n"
                                         : PictureText(monitor_, tick_) + "\n";
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
@@ -142,13 +134,14 @@ class HeadlessHooks : public MonitorHooks {
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
-    HeadlessOptions options;
-    if (!ParseOptions(argc, argv, options)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    // The report is painted with real fonts, which needs the GUI application (without a display:
-    // the offscreen platform).
+    QCommandLineParser parser;
+    AddHeadlessOptions(parser);
+    if (auto status = app::Parse(parser, app::Arguments(argc, argv))) return *status;
+    const HeadlessOptions options = ReadOptions(parser);
+    if (options.dump_log) return DumpLog(*options.dump_log, std::cout, std::cerr);
+
+    // The report is painted with real fonts, which needs the GUI application; it runs on the
+    // offscreen platform, so no display is needed.
     std::unique_ptr<QCoreApplication> application;
     if (options.pdf_file) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -164,7 +157,7 @@ int RunHeadless(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", Cp1252ToUtf8(shown.title).c_str(),
                      Cp1252ToUtf8(OneLine(shown.text)).c_str());
         if (options.json) {
-            std::string line = MessageJson(shown.title, shown.text) + "\n";
+            std::string line = JsonLine(MessageObject(shown.title, shown.text)) + "\n";
             std::fwrite(line.data(), 1, line.size(), stdout);
             std::fflush(stdout);
         }
@@ -196,21 +189,10 @@ int RunHeadless(int argc, char** argv) {
         connection.timTimeout().SetInterval(ToInt32(*options.timeout_s * 1000).value_or(30000));
 
     std::unique_ptr<sim::SimServer> demo;
-    std::string command_line;
+    std::string command_line = options.command_line;
     if (options.demo_type) {
-        demo = std::make_unique<sim::SimServer>(sim::DemoState(ServerType(*options.demo_type)),
-                                                sim::SimOptions{});
-        if (!demo->Start()) {
-            std::fputs("morvek: cannot start the demo server\n", stderr);
-            return 1;
-        }
-        command_line =
-            std::to_string(*options.demo_type) + " 127.0.0.1 " + std::to_string(demo->Port());
-    } else {
-        for (std::size_t i = 0; i < options.positional.size(); ++i) {
-            if (i) command_line += ' ';
-            command_line += options.positional[i];
-        }
+        demo = app::StartDemo(*options.demo_type, command_line);
+        if (!demo) return 1;
     }
     if (!command_line.empty()) {
         if (!ApplyCommandLine(command_line, monitor, connection)) {

@@ -1,66 +1,89 @@
-// morvek: the monitor window by default; --headless runs it without a window, --dump-log prints
-// a match log as JSON lines.
+// morvek: the monitor window. --headless, --dump-log and --print-pdf hand over to the
+// morvek-headless program beside it.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
-#include <QApplication>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
-#include "app/headless.h"
-#include "log/dump.h"
+#include "app/options.h"
 #include "sim/sim_server.h"
 #include "ui/entry.h"
 
 namespace {
 
-int RunWindowMode(int argc, char** argv) {
-    QApplication app(argc, argv);
-    morvek::WindowOptions options;
-    std::optional<int> demo_type;
-    std::string positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--settings" && i + 1 < argc) {
-            options.settings_path = argv[++i];
-        } else if (a == "--demo") {
-            demo_type = 0;
-            if (i + 1 < argc && std::strlen(argv[i + 1]) == 1 && argv[i + 1][0] >= '0' &&
-                argv[i + 1][0] <= '3')
-                demo_type = argv[++i][0] - '0';
-        } else {
-            if (!positional.empty()) positional += ' ';
-            positional += a;
-        }
+bool IsHeadless(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"--headless", "--dump-log", "--print-pdf"})
+            if (std::strcmp(argv[i], option) == 0) return true;
+    return false;
+}
+
+// Runs morvek-headless from this program's folder with the same arguments; returns only when it
+// cannot be started (or, where there is no exec, with its exit status).
+int HandOver(int argc, char** argv) {
+    QString program;
+    {
+        QCoreApplication app(argc, argv);
+        program = QDir(QCoreApplication::applicationDirPath()).filePath("morvek-headless");
     }
-    // The demo: a simulated server in this process, named on the command line.
-    std::unique_ptr<morvek::sim::SimServer> demo;
-    if (demo_type) {
-        demo = std::make_unique<morvek::sim::SimServer>(
-            morvek::sim::DemoState(morvek::ServerType(*demo_type)), morvek::sim::SimOptions{});
-        if (!demo->Start()) {
-            std::cerr << "morvek: cannot start the demo server\n";
-            return 1;
-        }
-        positional = std::to_string(*demo_type) + " 127.0.0.1 " + std::to_string(demo->Port());
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(program);
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    args[0] = const_cast<char*>(path.constData());
+    execv(path.constData(), args.data());
+    std::cerr << "morvek: cannot start " << path.constData() << ": " << std::strerror(errno)
+              << "\n";
+    return 2;
+#else
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setInputChannelMode(QProcess::ForwardedInputChannel);
+    child.start(program, morvek::app::Arguments(argc, argv).mid(1));
+    if (!child.waitForStarted(-1)) {
+        std::cerr << "morvek: cannot start " << program.toStdString() << "\n";
+        return 2;
     }
-    options.command_line = positional;
-    return morvek::RunWindow(argc, argv, options);
+    child.waitForFinished(-1);
+    return child.exitCode();
+#endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0) return morvek::RunHeadless(argc, argv);
-        if (std::strcmp(argv[i], "--dump-log") == 0) {
-            if (i + 1 >= argc) {
-                std::cerr << "usage: morvek --dump-log FILE.mv\n";
-                return 2;
-            }
-            return morvek::DumpLog(argv[i + 1], std::cout, std::cerr);
-        }
+    if (IsHeadless(argc, argv)) return HandOver(argc, argv);
+
+    QCommandLineParser parser;
+    morvek::app::AddCommonOptions(parser);
+    parser.setApplicationDescription(
+        "The monitor window. For the monitor without a window, the log dump and the PDF report, "
+        "see morvek-headless --help (morvek --headless ... runs it).");
+    if (auto status = morvek::app::Parse(parser, morvek::app::Arguments(argc, argv)))
+        return *status;
+
+    QApplication app(argc, argv);
+    morvek::WindowOptions options;
+    if (parser.isSet("settings")) options.settings_path = parser.value("settings").toStdString();
+    options.command_line = morvek::app::PositionalText(parser);
+    // The demo: a simulated server in this process, named on the command line.
+    std::unique_ptr<morvek::sim::SimServer> demo;
+    if (auto type = morvek::app::DemoType(parser)) {
+        std::string command_line;
+        demo = morvek::app::StartDemo(*type, command_line);
+        if (!demo) return 1;
+        options.command_line = command_line;
     }
-    return RunWindowMode(argc, argv);
+    return morvek::RunWindow(argc, argv, options);
 }

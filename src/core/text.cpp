@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -57,39 +59,8 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return FromCp1252(bytes).toUtf8().toStdString();
 }
 
-std::string JsonString(std::string_view bytes) {
-    std::string utf8 = Cp1252ToUtf8(bytes);
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    static const char* hex = "0123456789abcdef";
-                    out += "\\u00";
-                    out += hex[c >> 4];
-                    out += hex[c & 15];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-    return out;
+std::string JsonLine(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
 bool IsBlank(std::string_view text) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+class QJsonObject;
+
 namespace morvek {
 
 // Upper-cases the letters of Windows-1252 (a-z, the accented letters, š œ ž ÿ).
@@ -24,8 +26,8 @@ std::string ToCp1252(const QString& text);
 // Windows-1252 bytes to UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
-// A JSON string literal (quotes included) of Windows-1252 bytes.
-std::string JsonString(std::string_view bytes);
+// One JSON object as one line of compact UTF-8 text, without the line end.
+std::string JsonLine(const QJsonObject& object);
 
 // True when the text is empty or made of blanks (0x20) only.
 bool IsBlank(std::string_view text);

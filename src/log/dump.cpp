@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include "core/numbers.h"
 #include "core/text.h"
@@ -13,39 +15,36 @@ namespace {
 
 using namespace logfile;
 
-std::string HeaderJson(const LogHeader& h, std::int64_t count, std::int64_t length) {
-    std::string line = "{\"kind\":\"header\",\"server_name\":" + JsonString(h.server_name);
-    line += ",\"server_address\":" + JsonString(h.server_address);
-    line += ",\"server_port\":" + JsonString(h.server_port);
-    line += ",\"server_type\":" + IntegerText(h.server_type);
-    line += ",\"records\":" + IntegerText(count);
-    line += ",\"length\":" + IntegerText(length);
-    line += "}";
-    return line;
+QJsonObject HeaderJson(const LogHeader& h, std::int64_t count, std::int64_t length) {
+    return QJsonObject{{"kind", "header"},
+                       {"server_name", FromCp1252(h.server_name)},
+                       {"server_address", FromCp1252(h.server_address)},
+                       {"server_port", FromCp1252(h.server_port)},
+                       {"server_type", int(h.server_type)},
+                       {"records", qint64(count)},
+                       {"length", qint64(length)}};
 }
 
-std::string RecordJson(const LogRecord& r, std::int64_t index) {
-    std::string line = "{\"kind\":\"record\",\"index\":" + IntegerText(index);
-    line += ",\"map\":" + JsonString(r.sample.map);
-    line += ",\"max_players\":" + IntegerText(r.sample.max_players);
-    line += ",\"current_players\":" + IntegerText(r.sample.current_players);
-    line += ",\"hour\":" + IntegerText(r.sample.hour);
-    line += ",\"minute\":" + IntegerText(r.sample.minute);
-    line += ",\"players\":[";
+QJsonObject RecordJson(const LogRecord& r, std::int64_t index) {
+    QJsonArray players;
     for (int s = 0; s < kPlayerSlots; ++s) {
         const LogPlayerEntry& e = r.entries[std::size_t(s)];
-        if (s > 0) line += ",";
-        line += "{\"slot\":" + IntegerText(s);
-        line += ",\"present\":" + JsonString(e.present);
-        line += ",\"name\":" + JsonString(e.name);
-        line += ",\"shirt\":" + IntegerText(e.shirt);
-        line += ",\"pants\":" + IntegerText(e.pants);
-        line += ",\"time\":" + IntegerText(UnpackNumber(e.time));
-        line += ",\"frags\":" + IntegerText(UnpackNumber(e.frags));
-        line += "}";
+        players.append(QJsonObject{{"slot", s},
+                                   {"present", FromCp1252(e.present)},
+                                   {"name", FromCp1252(e.name)},
+                                   {"shirt", int(e.shirt)},
+                                   {"pants", int(e.pants)},
+                                   {"time", qint64(UnpackNumber(e.time))},
+                                   {"frags", qint64(UnpackNumber(e.frags))}});
     }
-    line += "]}";
-    return line;
+    return QJsonObject{{"kind", "record"},
+                       {"index", qint64(index)},
+                       {"map", FromCp1252(r.sample.map)},
+                       {"max_players", int(r.sample.max_players)},
+                       {"current_players", int(r.sample.current_players)},
+                       {"hour", int(r.sample.hour)},
+                       {"minute", int(r.sample.minute)},
+                       {"players", players}};
 }
 
 }  // namespace
@@ -61,9 +60,9 @@ int DumpLog(const std::string& path, std::ostream& out, std::ostream& err) {
     const std::int64_t count = RecordCount(length);
 
     QByteArray header = file.read(kHeaderSize);
-    out << HeaderJson(
+    out << JsonLine(HeaderJson(
                DecodeHeader(std::string_view(header.constData(), std::size_t(header.size()))),
-               count, length)
+               count, length))
         << "\n";
     for (std::int64_t n = 0; n < count; ++n) {
         // Sequential reads; a trailing partial record reads padded with blanks and zeros.
@@ -73,8 +72,8 @@ int DumpLog(const std::string& path, std::ostream& out, std::ostream& err) {
             err << "morvek: cannot read the log file " << path << "\n";
             return 1;
         }
-        out << RecordJson(
-                   DecodeRecord(std::string_view(bytes.constData(), std::size_t(bytes.size()))), n)
+        out << JsonLine(RecordJson(
+                   DecodeRecord(std::string_view(bytes.constData(), std::size_t(bytes.size()))), n))
             << "\n";
     }
     return out.good() ? 0 : 1;

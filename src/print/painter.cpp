@@ -5,8 +5,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <cmath>
 
 #include "core/text.h"
@@ -46,18 +47,16 @@ class BusyGuard {
     const BusyFn& busy_;
 };
 
-// Lays out and draws the report on a printer that is set up; true when drawing began and the
+// Lays out and draws the report on a device that is set up; true when drawing began and the
 // document was ended.
-bool PrintOn(const Monitor& monitor, QPrinter& printer) {
+bool PrintOn(const Monitor& monitor, QPagedPaintDevice& device) {
     if (!QGuiApplication::instance()) return false;
-    const QSize area = PrintableTwips(printer);
-    const auto metrics = [&printer](const FontSpec& spec) {
-        return LineHeightTwips(spec, printer);
-    };
+    const QSize area = PrintableTwips(device);
+    const auto metrics = [&device](const FontSpec& spec) { return LineHeightTwips(spec, device); };
     const std::vector<PageOp> ops = LayoutReport(monitor, area.width(), area.height(), metrics);
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    PaintOps(ops, painter, printer);
+    if (!painter.begin(&device)) return false;
+    PaintOps(ops, painter, device);
     return painter.end();
 }
 
@@ -87,15 +86,15 @@ int LineHeightTwips(const FontSpec& spec, const QPaintDevice& device) {
     return static_cast<int>(std::lround(fm.lineSpacing() * kTwipsPerInch / DeviceDpiY(device)));
 }
 
-QSize PrintableTwips(const QPrinter& printer) {
-    const QRectF paint = printer.pageLayout().paintRect(QPageLayout::Point);
+QSize PrintableTwips(const QPagedPaintDevice& device) {
+    const QRectF paint = device.pageLayout().paintRect(QPageLayout::Point);
     return QSize(static_cast<int>(std::floor(paint.width() * kTwipsPerPoint)),
                  static_cast<int>(std::floor(paint.height() * kTwipsPerPoint)));
 }
 
-bool PaintOps(const std::vector<PageOp>& ops, QPainter& painter, QPrinter& printer) {
-    const double sx = DeviceDpiX(printer) / kTwipsPerInch;
-    const double sy = DeviceDpiY(printer) / kTwipsPerInch;
+bool PaintOps(const std::vector<PageOp>& ops, QPainter& painter, QPagedPaintDevice& device) {
+    const double sx = DeviceDpiX(device) / kTwipsPerInch;
+    const double sy = DeviceDpiY(device) / kTwipsPerInch;
     const QImage logo(QString::fromLatin1(kLogoResource));
     bool ok = true;
 
@@ -125,35 +124,31 @@ bool PaintOps(const std::vector<PageOp>& ops, QPainter& painter, QPrinter& print
                         logo);
                 break;
             case PageOp::kNewPage:
-                if (!printer.newPage()) ok = false;
+                if (!device.newPage()) ok = false;
                 break;
         }
     }
     return ok;
 }
 
-bool PrintReport(const Monitor& monitor, const PrintDialogFn& dialog, const BusyFn& busy) {
-    QPrinter printer(QPrinter::HighResolution);
-    std::optional<int> copies;
-    if (dialog) copies = dialog(printer);
-    if (!copies) return false;  // cancelled: nothing printed, no hourglass
-    if (*copies > 0) printer.setCopyCount(*copies);
+bool PrintReport(const Monitor& monitor, QPagedPaintDevice& device, const PrintDialogFn& dialog,
+                 const BusyFn& busy) {
+    if (!dialog || !dialog(device)) return false;  // cancelled: nothing printed, no hourglass
     BusyGuard guard(busy);
-    return PrintOn(monitor, printer);
+    return PrintOn(monitor, device);
 }
 
-void ConfigurePdfPrinter(QPrinter& printer, const QString& path) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setOutputFileName(path);
+void ConfigurePdfWriter(QPdfWriter& writer) {
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(10, 10, 10, 10), QPageLayout::Point));
 }
 
 bool PrintReportToPdf(const Monitor& monitor, const QString& path) {
     if (!QGuiApplication::instance() || path.isEmpty()) return false;
-    QPrinter printer(QPrinter::HighResolution);
-    ConfigurePdfPrinter(printer, path);
-    return PrintOn(monitor, printer);
+    QPdfWriter writer(path);
+    ConfigurePdfWriter(writer);
+    return PrintOn(monitor, writer);
 }
 
 }  // namespace morvek::print

@@ -1,6 +1,7 @@
-// Draws the report's page operations on a printer and runs the print command: the print dialog,
-// the copy count, the hourglass, the layout, the drawing and the end of the document.
-// Everything here needs a QGuiApplication (fonts and images).
+// Draws the report's page operations on a paged device (a PDF writer, or the printer the window
+// hands in) and runs the print command: the print dialog, the hourglass, the layout, the drawing
+// and the end of the document. Everything here needs a QGuiApplication (fonts and images), and
+// nothing here needs a printer driver: the window wires the printer and its dialog.
 #pragma once
 
 #include <QFont>
@@ -13,15 +14,16 @@
 #include "core/monitor.h"
 #include "print/report.h"
 
+class QPagedPaintDevice;
 class QPainter;
 class QPaintDevice;
-class QPrinter;
+class QPdfWriter;
 
 namespace morvek::print {
 
-// Shows the print dialog for the printer (which it may configure: printer, file, paper) and
-// returns the number of copies chosen, or nothing when the user cancels.
-using PrintDialogFn = std::function<std::optional<int>(QPrinter& printer)>;
+// Shows the print dialog for the device (which it may configure: printer, file, paper, copies);
+// false when the user cancels.
+using PrintDialogFn = std::function<bool(QPagedPaintDevice& device)>;
 // The hourglass pointer on (true) or off (false).
 using BusyFn = std::function<void(bool busy)>;
 
@@ -31,22 +33,24 @@ QFont ReportFont(const FontSpec& spec);
 // Height of one line of the font on the device, in twips.
 int LineHeightTwips(const FontSpec& spec, const QPaintDevice& device);
 
-// The printable area of the printer's page in twips (width, height).
-QSize PrintableTwips(const QPrinter& printer);
+// The printable area of the device's page in twips (width, height).
+QSize PrintableTwips(const QPagedPaintDevice& device);
 
-// Draws the operations with a painter that is active on the printer: twips become device pixels
-// at the printer's resolution, texts are placed by the top of their line, kNewPage starts a new
+// Draws the operations with a painter that is active on the device: twips become device pixels
+// at the device's resolution, texts are placed by the top of their line, kNewPage starts a new
 // sheet. Returns false when a new page could not be started (the rest is still drawn).
-bool PaintOps(const std::vector<PageOp>& ops, QPainter& painter, QPrinter& printer);
+bool PaintOps(const std::vector<PageOp>& ops, QPainter& painter, QPagedPaintDevice& device);
 
 // The print command. Cancel in the dialog prints nothing and returns false before the hourglass
-// is shown. Otherwise the copy count is set, the report is laid out for the printer's page,
-// drawn and the document ended; a step that fails is skipped and the hourglass is always turned
-// off again. Returns true when the document was drawn and ended.
-bool PrintReport(const Monitor& monitor, const PrintDialogFn& dialog, const BusyFn& busy = {});
+// is shown. Otherwise the report is laid out for the device's page, drawn and the document
+// ended; a step that fails is skipped and the hourglass is always turned off again. Returns true
+// when the document was drawn and ended.
+bool PrintReport(const Monitor& monitor, QPagedPaintDevice& device, const PrintDialogFn& dialog,
+                 const BusyFn& busy = {});
 
-// Sets a printer up as the PDF writer of PrintReportToPdf: A4, high resolution, the given file.
-void ConfigurePdfPrinter(QPrinter& printer, const QString& path);
+// Sets a PDF writer up as PrintReportToPdf uses it: A4 portrait, 1200 dots per inch, the page
+// margins a printer's PDF output has.
+void ConfigurePdfWriter(QPdfWriter& writer);
 
 // Writes the report to a PDF file without any dialog, through the same layout and painter.
 bool PrintReportToPdf(const Monitor& monitor, const QString& path);

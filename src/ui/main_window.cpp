@@ -481,12 +481,13 @@ void frmMain::mnuWeb_Click() {
 }
 
 void frmMain::mnuPrint_Click() {
+    QPrinter printer(QPrinter::HighResolution);
     print::PrintReport(
-        monitor_,
-        [this](QPrinter& printer) -> std::optional<int> {
+        monitor_, printer,
+        [this, &printer](QPagedPaintDevice&) {
+            // The dialog sets the printer, the file, the paper and the copy count.
             QPrintDialog dialog(&printer, this);
-            if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-            return printer.copyCount();
+            return dialog.exec() == QDialog::Accepted;
         },
         [this](bool busy) { SetBusy(busy); });
 }

@@ -1,3 +1,4 @@
+#include <QJsonObject>
 #include <QtTest>
 #include <cmath>
 
@@ -100,7 +101,8 @@ class TestNumbers : public QObject {
         QVERIFY(CompareBytes("ab", "abc") < 0);
         QVERIFY(EqualsNoCase("STANDARD.HTM", "standard.htm"));
         QCOMPARE(Cp1252ToUtf8("\x80"), std::string("\xE2\x82\xAC"));  // euro sign
-        QCOMPARE(JsonString("a\"b\\\x01"), std::string("\"a\\\"b\\\\\\u0001\""));
+        QCOMPARE(JsonLine(QJsonObject{{"k", FromCp1252("a\"b\\\x01\x80")}}),
+                 std::string("{\"k\":\"a\\\"b\\\\\\u0001\xE2\x82\xAC\"}"));
     }
 };
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -423,8 +423,8 @@ void TestReport::pdf_texts_at_their_positions() {
     QVERIFY(QFile::exists(pdf));
     QCOMPARE(PdfPages(pdf), 1);
 
-    QPrinter printer(QPrinter::HighResolution);
-    ConfigurePdfPrinter(printer, dir.filePath("unused.pdf"));
+    QPdfWriter printer(dir.filePath("unused.pdf"));
+    ConfigurePdfWriter(printer);
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
     const QList<PdfWord> words = PdfWords(pdf, 1);
     QVERIFY(!words.isEmpty());
@@ -502,24 +502,20 @@ void TestReport::print_report_through_dialog() {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("dialog.pdf");
     QStringList events;
-    QPrinter* used = nullptr;
-    int copies_when_busy = 0;
+    QPdfWriter writer(pdf);
+    QPagedPaintDevice* shown_for = nullptr;
     const bool ok = PrintReport(
-        PdfServer(),
-        [&](QPrinter& printer) -> std::optional<int> {
+        PdfServer(), writer,
+        [&](QPagedPaintDevice& device) {
             events << "dialog";
-            ConfigurePdfPrinter(printer, pdf);
-            used = &printer;
-            return 3;
+            shown_for = &device;
+            ConfigurePdfWriter(writer);
+            return true;
         },
-        [&](bool busy) {
-            events << (busy ? "busy" : "idle");
-            // The copy count is set before the hourglass shows.
-            if (busy && used) copies_when_busy = used->copyCount();
-        });
+        [&](bool busy) { events << (busy ? "busy" : "idle"); });
     QVERIFY(ok);
+    QVERIFY(shown_for == &writer);
     QCOMPARE(events, QStringList({"dialog", "busy", "idle"}));
-    QCOMPARE(copies_when_busy, 3);
     QVERIFY(QFile::exists(pdf));
     QStringList all;
     for (const PdfWord& w : PdfWords(pdf, 1)) all << w.text;
@@ -531,12 +527,12 @@ void TestReport::cancel_prints_nothing() {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("cancelled.pdf");
     QStringList events;
+    QPdfWriter writer(pdf);
     const bool ok = PrintReport(
-        PdfServer(),
-        [&](QPrinter& printer) -> std::optional<int> {
+        PdfServer(), writer,
+        [&](QPagedPaintDevice&) {
             events << "dialog";
-            ConfigurePdfPrinter(printer, pdf);
-            return std::nullopt;
+            return false;
         },
         [&](bool busy) { events << (busy ? "busy" : "idle"); });
     QVERIFY(!ok);
@@ -547,17 +543,14 @@ void TestReport::cancel_prints_nothing() {
 
 void TestReport::failing_printer_still_restores_pointer() {
     QTemporaryDir dir;
-    // A PDF in a folder that does not exist: the printer cannot start the document.
+    // A PDF in a folder that does not exist: the device cannot start the document.
     const QString pdf = dir.filePath("missing/folder/report.pdf");
     QStringList events;
     for (int i = 0; i < 2; ++i)
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+    QPdfWriter writer(pdf);
     const bool ok = PrintReport(
-        PdfServer(),
-        [&](QPrinter& printer) -> std::optional<int> {
-            ConfigurePdfPrinter(printer, pdf);
-            return 1;
-        },
+        PdfServer(), writer, [](QPagedPaintDevice&) { return true; },
         [&](bool busy) { events << (busy ? "busy" : "idle"); });
     QVERIFY(!ok);
     QCOMPARE(events, QStringList({"busy", "idle"}));
@@ -568,8 +561,8 @@ void TestReport::failing_printer_still_restores_pointer() {
 
 void TestReport::line_heights_on_the_printer() {
     QTemporaryDir dir;
-    QPrinter printer(QPrinter::HighResolution);
-    ConfigurePdfPrinter(printer, dir.filePath("x.pdf"));
+    QPdfWriter printer(dir.filePath("x.pdf"));
+    ConfigurePdfWriter(printer);
     const int normal = LineHeightTwips({"Arial", 10, false}, printer);
     const int title = LineHeightTwips({"Arial", 16, true}, printer);
     // Arial (or Liberation Sans) 10 pt is about 11.5 pt tall: 230 twips.

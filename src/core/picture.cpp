@@ -1,5 +1,6 @@
-#include "app/picture_printer.h"
+#include "core/picture.h"
 
+#include <QJsonArray>
 #include <cstdio>
 
 #include "core/text.h"
@@ -63,39 +64,39 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
     return out;
 }
 
-std::string PictureJson(const Monitor& monitor, std::uint64_t tick) {
+QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick) {
     const ServerSnapshot& s = monitor.snapshot;
-    std::string out = "{\"tick\":" + std::to_string(tick) +
-                      ",\"state\":" + JsonString(StateName(monitor.state)) + ",\"server\":{";
-    out += "\"name\":" + JsonString(s.name) + ",\"version\":" + JsonString(s.version) +
-           ",\"map\":" + JsonString(s.map) + ",\"address\":" + JsonString(s.address) +
-           ",\"port\":" + JsonString(s.port) + ",\"ping\":" + JsonString(s.ping) +
-           ",\"players\":" + JsonString(s.players) +
-           ",\"maxPlayers\":" + JsonString(s.max_players) + ",\"type\":" + JsonString(s.type_name) +
-           "},\"players\":[";
-    bool first = true;
+    const QJsonObject server{
+        {"name", FromCp1252(s.name)},       {"version", FromCp1252(s.version)},
+        {"map", FromCp1252(s.map)},         {"address", FromCp1252(s.address)},
+        {"port", FromCp1252(s.port)},       {"ping", FromCp1252(s.ping)},
+        {"players", FromCp1252(s.players)}, {"maxPlayers", FromCp1252(s.max_players)},
+        {"type", FromCp1252(s.type_name)}};
+    QJsonArray players;
     for (const PlayerRecord& row : monitor.view.rows) {
         if (row[kName].empty()) continue;
-        if (!first) out += ",";
-        first = false;
-        out += "{\"id\":" + JsonString(row[kId]) + ",\"present\":" + JsonString(row[kPresent]) +
-               ",\"name\":" + JsonString(row[kName]) + ",\"shirt\":" + JsonString(row[kShirt]) +
-               ",\"pants\":" + JsonString(row[kPants]) +
-               ",\"address\":" + JsonString(row[kAddress]) + ",\"port\":" + JsonString(row[kPort]) +
-               ",\"time\":" + JsonString(row[kTime]) + ",\"frags\":" + JsonString(row[kFrags]) +
-               "}";
+        players.append(QJsonObject{{"id", FromCp1252(row[kId])},
+                                   {"present", FromCp1252(row[kPresent])},
+                                   {"name", FromCp1252(row[kName])},
+                                   {"shirt", FromCp1252(row[kShirt])},
+                                   {"pants", FromCp1252(row[kPants])},
+                                   {"address", FromCp1252(row[kAddress])},
+                                   {"port", FromCp1252(row[kPort])},
+                                   {"time", FromCp1252(row[kTime])},
+                                   {"frags", FromCp1252(row[kFrags])}});
     }
-    out += "],\"rules\":[";
-    for (std::size_t i = 0; i < monitor.rules.lines.size(); ++i) {
-        if (i) out += ",";
-        out += JsonString(monitor.rules.lines[i]);
-    }
-    out += "]}";
-    return out;
+    QJsonArray rules;
+    for (const std::string& line : monitor.rules.lines) rules.append(FromCp1252(line));
+    return QJsonObject{{"tick", qint64(tick)},
+                       {"state", QLatin1String(StateName(monitor.state))},
+                       {"server", server},
+                       {"players", players},
+                       {"rules", rules}};
 }
 
-std::string MessageJson(const std::string& title, const std::string& text) {
-    return "{\"message\":{\"title\":" + JsonString(title) + ",\"text\":" + JsonString(text) + "}}";
+QJsonObject MessageObject(const std::string& title, const std::string& text) {
+    return QJsonObject{
+        {"message", QJsonObject{{"title", FromCp1252(title)}, {"text", FromCp1252(text)}}}};
 }
 
 }  // namespace morvek

@@ -1,0 +1,20 @@
+// The monitor's picture as text for people and programs: a readable table, or one JSON object
+// (written on one line by the headless monitor, served as /status.json by the metrics endpoint).
+// Texts are the server's Windows-1252 bytes, given as UTF-8.
+#pragma once
+
+#include <QJsonObject>
+#include <cstdint>
+#include <string>
+
+#include "core/monitor.h"
+
+namespace morvek {
+
+std::string PictureText(const Monitor& monitor, std::uint64_t tick);
+// {"tick", "state", "server": {...}, "players": [...], "rules": [...]}
+QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick);
+// {"message": {"title", "text"}}
+QJsonObject MessageObject(const std::string& title, const std::string& text);
+
+}  // namespace morvek
