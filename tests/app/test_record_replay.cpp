@@ -3,27 +3,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/hooks.h"
 #include "log/player.h"
 #include "log/recorder.h"
-#include "platform/dialogs.h"
-#include "query/connection.h"
-#include "sim/sim_server.h"
+#include "support/rig.h"
 
 using namespace morvek;
-
-namespace {
-struct RecordingHooks : MonitorHooks {
-    explicit RecordingHooks(Monitor& m) : monitor(m) {}
-    void WriteLogRecord() override {
-        morvek::WriteLogRecord(monitor);
-        // What this record holds: the frags of slot 0 as the table stands now.
-        recorded_frags.push_back(monitor.table.slot[0][kFrags]);
-    }
-    Monitor& monitor;
-    std::vector<std::string> recorded_frags;
-};
-}  // namespace
 
 class TestRecordReplay : public QObject {
     Q_OBJECT
@@ -32,43 +16,38 @@ class TestRecordReplay : public QObject {
         QTemporaryDir dir;
         const std::string log = dir.filePath("match.mv").toStdString();
 
-        Monitor monitor;
-        monitor.graph.SetRowCount(20);
-        platform::ScriptedDialogs dialogs;
-        RecordingHooks hooks(monitor);
-        Connection connection(monitor, dialogs, hooks);
-        sim::SimOptions options;
-        options.move = false;
-        sim::SimServer server(sim::DemoState(ServerType(1)), options);
-        QVERIFY(server.Start());
-        monitor.server_type = ServerType(1);
-        connection.Winsock().SetRemoteHost("127.0.0.1");
-        connection.Winsock().SetRemotePort(server.Port());
+        testing::Rig rig(1);
+        auto [monitor, dialogs, hooks, connection] =
+            std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
+        sim::SimServer& server = rig.StartServer();
         connection.timCheck().SetInterval(30);
         connection.timTimeout().SetInterval(2000);
+        // What each record holds: the frags of slot 0 as the table stands when it is written.
+        std::vector<std::string> recorded;
+        hooks.on_write_log_record = [&] {
+            WriteLogRecord(monitor);
+            recorded.push_back(monitor.table.slot[0][kFrags]);
+        };
 
         dialogs.files.push_back(log);
         StartRecording(monitor, dialogs, hooks);
         QVERIFY(monitor.recording);
         connection.mnuConnect_Click();
         // Frags move by one between polls so every record is told apart.
-        for (int poll = 0; hooks.recorded_frags.size() < 6 && poll < 200; ++poll) {
-            server.State().players[0].frags = 100 + int(hooks.recorded_frags.size());
+        for (int poll = 0; recorded.size() < 6 && poll < 200; ++poll) {
+            server.State().players[0].frags = 100 + int(recorded.size());
             QTest::qWait(10);
         }
         connection.mnuDisconnect_Click();
         QVERIFY(!monitor.recording);
-        const auto recorded = hooks.recorded_frags;
         QVERIFY(recorded.size() >= 6);
         QCOMPARE(LogRecordCount(log), std::int64_t(recorded.size()));
 
         // Replay in a fresh picture.
-        Monitor replay;
-        replay.graph.SetRowCount(20);
-        platform::ScriptedDialogs open_dialogs;
-        MonitorHooks plain;
-        open_dialogs.files.push_back(log);
-        OpenLog(replay, open_dialogs, plain);
+        testing::Rig second;
+        Monitor& replay = second.monitor;
+        second.dialogs.files.push_back(log);
+        OpenLog(replay, second.dialogs, second.hooks);
         QVERIFY(replay.log_open);
         QCOMPARE(replay.player.position, std::string("1"));
         QCOMPARE(replay.snapshot.type_name, std::string("QuakeWd"));
@@ -77,14 +56,14 @@ class TestRecordReplay : public QObject {
         // Names come back padded to 15 characters.
         QCOMPARE(replay.table.slot[0][kName], std::string("Ranger         "));
         for (std::size_t i = 1; i < recorded.size(); ++i) {
-            cmdPlayer_Click(replay, plain, 3);  // ">"
+            cmdPlayer_Click(replay, second.hooks, 3);  // ">"
             QCOMPARE(replay.player.position, std::to_string(i + 1));
             QCOMPARE(replay.table.slot[0][kFrags], recorded[i]);
         }
         QVERIFY(!replay.player.buttons[3]);  // at the last record
         // The graph shows the records (fewer than its rows: the row count is cut to the log).
         QCOMPARE(replay.graph.RowCount(), int(recorded.size()));
-        cmdPlayer_Click(replay, plain, 0);  // "|<"
+        cmdPlayer_Click(replay, second.hooks, 0);  // "|<"
         QCOMPARE(replay.graph.RowLabel(1), std::string("A"));
         QCOMPARE(replay.graph.Cell(recorded.size(), 1), std::stod(recorded.back()));
     }

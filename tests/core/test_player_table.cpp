@@ -36,6 +36,14 @@ class TestPlayerTable : public QObject {
         QCOMPARE(t.slot[0][kPresent], std::string("1"));
     }
 
+    void never_used_slot_is_taken_before_an_absent_one() {
+        PlayerTable t;
+        Commit(t, 0, "a");
+        Commit(t, 0, "b");
+        t.slot[0][kPresent].clear();  // "a" has left
+        QCOMPARE(FindSlot(t, ServerType::QuakeI, "c"), 2);
+    }
+
     void seventeenth_netquake_player_overwrites_slot_0_when_all_present() {
         PlayerTable t;
         for (int i = 0; i < 16; ++i) Commit(t, 2, "p" + std::to_string(i));

@@ -7,6 +7,7 @@
 #include "core/numbers.h"
 #include "log/log_format.h"
 #include "log/recorder.h"
+#include "support/recording_hooks.h"
 
 using namespace morvek;
 using namespace morvek::logfile;
@@ -28,14 +29,6 @@ QByteArray ReadFile(const QString& name) {
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
-
-class CountingHooks : public MonitorHooks {
-  public:
-    void ShowPlayers() override { ++show_players; }
-    void UpdateMenuState() override { ++menu_updates; }
-    int show_players = 0;
-    int menu_updates = 0;
-};
 
 Monitor ConnectedMonitor() {
     Monitor m;
@@ -235,7 +228,7 @@ class TestLogFormat : public QObject {
         m.graph.SetCell(3, 2, 7);
         platform::ScriptedDialogs dialogs;
         dialogs.files.push_back(name.toStdString());
-        CountingHooks hooks;
+        testing::RecordingHooks hooks;
         StartRecording(m, dialogs, hooks);
 
         QCOMPARE(dialogs.file_requests.size(), size_t(1));
@@ -256,8 +249,8 @@ class TestLogFormat : public QObject {
         QCOMPARE(m.graph.RowCount(), 20);
         QCOMPARE(m.graph.Cell(3, 2), 0.0);
         QVERIFY(m.table.slot[0][kName].empty());
-        QVERIFY(hooks.show_players >= 1);
-        QCOMPARE(hooks.menu_updates, 1);
+        QVERIFY(hooks.Count("ShowPlayers") >= 1);
+        QCOMPARE(hooks.Count("UpdateMenuState"), 1);
         QVERIFY(m.menu.stop_record && !m.menu.record);
         // No file until a record is written: a server that never answers leaves none.
         QVERIFY(!QFileInfo::exists(name));
@@ -268,13 +261,13 @@ class TestLogFormat : public QObject {
         m.log_path = "previous.mv";
         m.log_open = true;
         platform::ScriptedDialogs dialogs;  // no file scripted: cancel
-        CountingHooks hooks;
+        testing::RecordingHooks hooks;
         StartRecording(m, dialogs, hooks);
         QCOMPARE(m.log_path, std::string("previous.mv"));
         QVERIFY(!m.recording);
         QVERIFY(m.log_open);
         QCOMPARE(m.table.slot[0][kName], std::string("abc"));
-        QCOMPARE(hooks.menu_updates, 0);
+        QCOMPARE(hooks.Count("UpdateMenuState"), 0);
     }
 
     void existing_log_yes_deletes_at_once_no_keeps() {
@@ -290,7 +283,7 @@ class TestLogFormat : public QObject {
         platform::ScriptedDialogs no;
         no.files.push_back(name.toStdString());
         no.answers.push_back(platform::MessageResult::No);
-        CountingHooks hooks;
+        testing::RecordingHooks hooks;
         StartRecording(m, no, hooks);
         QCOMPARE(no.messages.size(), size_t(1));
         QCOMPARE(no.messages[0].text,

@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
 #include <sstream>
 
 #include "core/numbers.h"
@@ -14,27 +13,13 @@
 #include "log/log_format.h"
 #include "log/player.h"
 #include "log/recorder.h"
+#include "support/recording_hooks.h"
 
 using namespace morvek;
 
 namespace {
 
-class RecordingHooks : public MonitorHooks {
-  public:
-    void ShowPlayers() override { events.push_back("show"); }
-    void UpdateMenuState() override { events.push_back("menu"); }
-    void SetBusy(bool on) override { events.push_back(on ? "busy" : "idle"); }
-    void ProcessEvents() override {
-        events.push_back("events");
-        if (on_events) {
-            auto once = std::move(on_events);
-            on_events = nullptr;
-            once();
-        }
-    }
-    std::vector<std::string> events;
-    std::function<void()> on_events;
-};
+using testing::RecordingHooks;
 
 // Record n (0-based) shows map "m<n+1>", slot 0 with frags n + 1 and slot 5 with frags -(n + 1).
 std::string MakeLog(const QTemporaryDir& dir, const QString& file, int records, int type = 1,
@@ -127,9 +112,9 @@ class TestLogPlayer : public QObject {
         QVERIFY(m.player.frame && m.player.label);
         QVERIFY(m.menu.record && !m.menu.stop_record && m.menu.open);
         // Menu update comes after the first record was shown.
-        auto show = std::find(hooks.events.begin(), hooks.events.end(), "show");
-        auto menu = std::find(hooks.events.begin(), hooks.events.end(), "menu");
-        QVERIFY(show < menu && menu != hooks.events.end());
+        auto show = std::find(hooks.calls.begin(), hooks.calls.end(), "ShowPlayers");
+        auto menu = std::find(hooks.calls.begin(), hooks.calls.end(), "UpdateMenuState");
+        QVERIFY(show < menu && menu != hooks.calls.end());
     }
 
     void open_cancelled_clears_only_the_path() {
@@ -144,7 +129,7 @@ class TestLogPlayer : public QObject {
         QCOMPARE(m.snapshot.map, std::string("dm4"));
         QCOMPARE(m.player.position, std::string("7"));
         QVERIFY(!m.log_open);
-        QVERIFY(hooks.events.empty());
+        QVERIFY(hooks.calls.empty());
     }
 
     void unknown_type_byte_keeps_the_captions() {
@@ -385,9 +370,11 @@ class TestLogPlayer : public QObject {
         Monitor m = PlayerMonitor();
         RecordingHooks hooks;
         Open(m, path, hooks);
-        hooks.events.clear();
+        hooks.calls.clear();
         cmdPlayer_Click(m, hooks, 3);
-        QCOMPARE(hooks.events, (std::vector<std::string>{"busy", "events", "show", "idle"}));
+        QCOMPARE(hooks.calls,
+                 (std::vector<std::string>{"RefreshPanel", "SetBusy(true)", "ProcessEvents",
+                                           "ShowPlayers", "SetBusy(false)", "RefreshPanel"}));
     }
 
     void click_during_a_step_keeps_caption_and_record_together() {
@@ -397,7 +384,7 @@ class TestLogPlayer : public QObject {
         RecordingHooks hooks;
         Open(m, path, hooks);
         // ">|" is pressed while ">" lets events run.
-        hooks.on_events = [&] { cmdPlayer_Click(m, hooks, 5); };
+        hooks.on_process_events = [&] { cmdPlayer_Click(m, hooks, 5); };
         cmdPlayer_Click(m, hooks, 3);
         QCOMPARE(m.player.position, std::string("10"));
         QCOMPARE(m.snapshot.map, std::string("m10            "));
@@ -411,7 +398,7 @@ class TestLogPlayer : public QObject {
         Monitor m = PlayerMonitor();
         RecordingHooks hooks;
         Open(m, path, hooks);
-        hooks.on_events = [&] {
+        hooks.on_process_events = [&] {
             ResetLogPlayer(m);
             m.log_open = false;
             m.snapshot.map.clear();

@@ -3,33 +3,15 @@
 #include <QUdpSocket>
 #include <QtTest>
 
-#include "core/hooks.h"
-#include "platform/dialogs.h"
-#include "query/connection.h"
-#include "sim/sim_server.h"
+#include "support/rig.h"
 
 using namespace morvek;
 
 namespace {
 
-struct Fixture {
-    explicit Fixture(int code, sim::SimOptions options = {}) {
-        const ServerType type{std::uint8_t(code)};
-        options.move = false;
-        server = std::make_unique<sim::SimServer>(sim::DemoState(type), options);
-        QVERIFY(server->Start());
-        monitor.server_type = type;
-        connection.Winsock().SetRemoteHost("127.0.0.1");
-        connection.Winsock().SetRemotePort(server->Port());
-        connection.timCheck().SetInterval(40);
-        connection.timTimeout().SetInterval(400);
-        monitor.graph.SetRowCount(20);
-    }
-    Monitor monitor;
-    platform::ScriptedDialogs dialogs;
-    MonitorHooks hooks;
-    Connection connection{monitor, dialogs, hooks};
-    std::unique_ptr<sim::SimServer> server;
+// A rig with the simulator of the given type started, not yet connected.
+struct Fixture : testing::Rig {
+    explicit Fixture(int type, sim::SimOptions options = {}) : Rig(type) { StartServer(options); }
 };
 
 }  // namespace
@@ -101,6 +83,16 @@ class TestConnection : public QObject {
         QVERIFY(f.monitor.menu.connect && f.monitor.menu.record);
         QTest::qWait(600);
         QCOMPARE(f.dialogs.messages.size(), std::size_t(1));  // no second timeout
+    }
+
+    void server_answering_every_poll_never_times_out() {
+        // Each datagram stops the timeout timer; the next poll starts it again.
+        Fixture f(1);
+        QVERIFY(f.Connect());
+        QTest::qWait(3 * testing::kTimeoutMs);
+        QCOMPARE(f.dialogs.Texts(), std::vector<std::string>());
+        QCOMPARE(f.monitor.state, ConnectionState::Connected);
+        f.connection.mnuDisconnect_Click();
     }
 
     void server_that_never_answers_times_out_from_trying() {

@@ -1,10 +1,8 @@
 #include <QtTest>
 
-#include "core/hooks.h"
-#include "platform/dialogs.h"
-#include "query/connection.h"
 #include "query/netquake.h"
 #include "sim/netquake_replies.h"
+#include "support/rig.h"
 
 using namespace morvek;
 
@@ -41,11 +39,6 @@ std::string ServerReply(std::string_view address, std::string_view name, std::st
     body += char(version);
     return Bytes({0x80, 0x00, 0x00, int(4 + body.size())}) + body;
 }
-
-struct CountingHooks : MonitorHooks {
-    int show_players = 0;
-    void ShowPlayers() override { ++show_players; }
-};
 
 }  // namespace
 
@@ -142,10 +135,8 @@ class TestNetQuake : public QObject {
     }
 
     void applying_replies_to_the_picture() {
-        Monitor m;
-        platform::ScriptedDialogs dialogs;
-        CountingHooks hooks;
-        Connection c(m, dialogs, hooks);
+        testing::Rig rig;
+        auto [m, dialogs, hooks, c] = std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
         c.HandleDatagram(ServerReply("10.0.0.1:26000", "srv", "e1m1", 2, 8, 3));
         QCOMPARE(m.snapshot.name, std::string("srv"));
         QCOMPARE(m.snapshot.max_players, std::string("8"));
@@ -155,7 +146,7 @@ class TestNetQuake : public QObject {
         QCOMPARE(m.table.slot[0][kName], std::string("Ranger"));
         QCOMPARE(m.table.slot[0][kPresent], std::string("1"));
         QCOMPARE(m.table.slot[0][kTime], std::string("2"));
-        QCOMPARE(hooks.show_players, 1);  // redrawn after each committed player
+        QCOMPARE(hooks.Count("ShowPlayers"), 1);  // redrawn after each committed player
         QCOMPARE(m.net, NetLamp::Idle);
         c.HandleDatagram(sim::ControlDatagram(0x42, ""));
         QCOMPARE(dialogs.messages.size(), std::size_t(1));
@@ -164,10 +155,8 @@ class TestNetQuake : public QObject {
     }
 
     void map_change_rule() {
-        Monitor m;
-        platform::ScriptedDialogs dialogs;
-        MonitorHooks hooks;
-        Connection c(m, dialogs, hooks);
+        testing::Rig rig;
+        auto [m, dialogs, hooks, c] = std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
         m.options.disconnect_on_map_change = 1;
         ShowState(m, ConnectionState::Connected);
         m.recording = true;
@@ -187,8 +176,8 @@ class TestNetQuake : public QObject {
         QVERIFY(m.menu.connect);
 
         // With the switch off, a new map is only shown.
-        Monitor m2;
-        Connection c2(m2, dialogs, hooks);
+        testing::Rig rig2;
+        auto [m2, c2] = std::tie(rig2.monitor, rig2.connection);
         ShowState(m2, ConnectionState::Connected);
         c2.HandleDatagram(ServerReply("1.2.3.4:5", "s", "a", 0, 8, 3));
         c2.HandleDatagram(ServerReply("1.2.3.4:5", "s", "b", 0, 8, 3));
@@ -196,10 +185,8 @@ class TestNetQuake : public QObject {
     }
 
     void rules_listing_only_while_the_window_is_shown() {
-        Monitor m;
-        platform::ScriptedDialogs dialogs;
-        MonitorHooks hooks;
-        Connection c(m, dialogs, hooks);
+        testing::Rig rig;
+        auto [m, dialogs, hooks, c] = std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
         m.net = NetLamp::Receiving;
         c.HandleDatagram(sim::ControlDatagram(0x85, std::string("sv_gravity\0"
                                                                 "800\0",

@@ -6,7 +6,6 @@
 #include <random>
 #include <string>
 
-#include "core/hooks.h"
 #include "core/monitor.h"
 #include "core/player_table.h"
 #include "platform/dialogs.h"
@@ -15,6 +14,7 @@
 #include "sim/sim_server.h"
 #include "sim/sim_state.h"
 #include "sim/status_replies.h"
+#include "support/rig.h"
 
 using namespace morvek;
 using status::Setting;
@@ -26,25 +26,9 @@ const std::string kQw = std::string("\xFF\xFF\xFF\xFF", 4) + "n";
 // The first line of every Quake II reply.
 const std::string kQ2 = std::string("\xFF\xFF\xFF\xFF", 4) + "print\n";
 
-class CountingHooks : public MonitorHooks {
-  public:
-    void ShowPlayers() override { ++show_players; }
-    int show_players = 0;
-};
-
 // A monitor and a connection that decodes datagrams handed to it directly.
-struct Bench {
-    explicit Bench(int type) : connection(monitor, dialogs, hooks) {
-        monitor.server_type = ServerType(type);
-        connection.Winsock().SetRemotePort(27500);
-    }
-    void Feed(const std::string& datagram) { connection.HandleDatagram(datagram); }
-    const PlayerRecord& Slot(int i) const { return monitor.table.slot[std::size_t(i)]; }
-
-    Monitor monitor;
-    platform::ScriptedDialogs dialogs;
-    CountingHooks hooks;
-    Connection connection;
+struct Bench : testing::Rig {
+    explicit Bench(int type) : Rig(type) { connection.Winsock().SetRemotePort(27500); }
 };
 
 std::string QwLine(int id, int frags, int minutes, int ping, const std::string& name,
@@ -114,7 +98,7 @@ void TestStatus::quakeworld_ranger_line() {
     QVERIFY(bench.Slot(1)[kName].empty());
     QCOMPARE(bench.monitor.snapshot.name, std::string("Arena"));
     QCOMPARE(bench.monitor.snapshot.port, std::string("27500"));
-    QCOMPARE(bench.hooks.show_players, 1);
+    QCOMPARE(bench.hooks.Count("ShowPlayers"), 1);
 }
 
 void TestStatus::quakeworld_user_id_length_does_not_matter() {
@@ -217,7 +201,7 @@ void TestStatus::settings_only_no_players() {
     QCOMPARE(bench.monitor.snapshot.max_players, std::string("16"));
     QCOMPARE(bench.monitor.rules.lines.size(), std::size_t(1));
     QCOMPARE(bench.monitor.rules.lines[0], RuleLine("timelimit", "20", kStatusRuleWidth));
-    QCOMPARE(bench.hooks.show_players, 2);  // one per reply, players or not
+    QCOMPARE(bench.hooks.Count("ShowPlayers"), 2);  // one per reply, players or not
 
     // Nobody is committed any more: the slot ages out on the fourth tick.
     for (int tick = 1; tick <= 4; ++tick) {
@@ -262,7 +246,7 @@ void TestStatus::quake2_player_line() {
     QCOMPARE(bench.Slot(1)[kFrags], std::string("17"));
     QCOMPARE(bench.Slot(1)[kPort], std::string("5"));
     QVERIFY(bench.Slot(2)[kName].empty());
-    QCOMPARE(bench.hooks.show_players, 1);
+    QCOMPARE(bench.hooks.Count("ShowPlayers"), 1);
 }
 
 void TestStatus::quake2_map_and_mapname_both_applied_in_order() {
@@ -472,7 +456,7 @@ void TestStatus::first_byte_not_ff_changes_nothing() {
             QCOMPARE(bench.monitor.rules.lines.size(), std::size_t(1));
             QCOMPARE(bench.monitor.rules.caption, std::string("Rules - Working..."));
             QVERIFY(bench.Slot(0)[kName].empty());
-            QCOMPARE(bench.hooks.show_players, 0);
+            QCOMPARE(bench.hooks.Count("ShowPlayers"), 0);
             QCOMPARE(bench.monitor.net, NetLamp::Idle);
         }
     }
@@ -590,19 +574,10 @@ void TestStatus::simulator_replies_round_trip() {
 
 void TestStatus::simulator_over_udp() {
     for (int type : {1, 3}) {
-        sim::SimOptions options;
-        options.move = false;
-        sim::SimState state = sim::DemoState(ServerType(type));
-        sim::SimServer server(state, options);
-        QVERIFY(server.Start());
-
-        Monitor monitor;
-        monitor.server_type = ServerType(type);
-        platform::ScriptedDialogs dialogs;
-        CountingHooks hooks;
-        Connection connection(monitor, dialogs, hooks);
-        connection.Winsock().SetRemoteHost("127.0.0.1");
-        connection.Winsock().SetRemotePort(server.Port());
+        testing::Rig rig(type);
+        const sim::SimState state = rig.StartServer().State();
+        auto [monitor, dialogs, connection, server] =
+            std::tie(rig.monitor, rig.dialogs, rig.connection, *rig.server);
         connection.mnuConnect_Click();
         QTRY_VERIFY_WITH_TIMEOUT(connection.DatagramsReceived() >= 1, 5000);
         connection.timCheck_Timer();

@@ -13,13 +13,13 @@
 #include <QTest>
 #include <QUdpSocket>
 
-#include "ui/fake_main_window.h"
+#include "support/window_rig.h"
 #include "ui/setup_dialog.h"
 
 using morvek::ConnectionState;
 using morvek::frmSetup;
 using morvek::platform::MessageIcon;
-using morvek::testing::FakeMainWindow;
+using morvek::testing::WindowRig;
 
 namespace {
 
@@ -50,7 +50,7 @@ void Leave(QLineEdit* box, const QString& text, QWidget* next) {
 class TestSetupDialog : public QObject {
     Q_OBJECT
   private slots:
-    void init() { window_ = std::make_unique<FakeMainWindow>(); }
+    void init() { window_ = std::make_unique<WindowRig>(); }
     void cleanup() { window_.reset(); }
 
     void controlsAndCaptions();
@@ -78,7 +78,7 @@ class TestSetupDialog : public QObject {
     void rejectedNameFailsSilentlyAtConnect();
 
   private:
-    std::unique_ptr<FakeMainWindow> window_;
+    std::unique_ptr<WindowRig> window_;
 };
 
 void TestSetupDialog::controlsAndCaptions() {
@@ -119,8 +119,8 @@ void TestSetupDialog::controlsAndCaptions() {
 }
 
 void TestSetupDialog::loadWhileDisconnected() {
-    auto& m = window_->monitor_;
-    auto& c = window_->connection_;
+    auto& m = window_->rig.monitor;
+    auto& c = window_->rig.connection;
     m.server_type = morvek::ServerType(1);
     c.Winsock().SetRemoteHost("quake.example.org");
     c.Winsock().SetRemotePort(27500);
@@ -156,11 +156,11 @@ void TestSetupDialog::loadWhileDisconnected() {
     QVERIFY(dialog.optSerie[1]->isChecked());
     QCOMPARE(dialog.lblSerie->text(), QStringLiteral("1"));
     QCOMPARE(dialog.TabStrip->currentIndex(), 0);
-    QVERIFY(window_->dialogs_.messages.empty());
+    QVERIFY(window_->rig.dialogs.messages.empty());
     QVERIFY(window_->calls.empty());
 
     // The defaults: server's max players, legend and graph shown.
-    FakeMainWindow defaults;
+    WindowRig defaults;
     frmSetup fresh(defaults);
     QVERIFY(fresh.optSerie[0]->isChecked());
     QCOMPARE(fresh.lblSerie->text(), QStringLiteral("0"));
@@ -172,8 +172,8 @@ void TestSetupDialog::loadWhileDisconnected() {
 }
 
 void TestSetupDialog::loadWhileConnectedGreysConnectionGroup() {
-    auto& m = window_->monitor_;
-    auto& c = window_->connection_;
+    auto& m = window_->rig.monitor;
+    auto& c = window_->rig.connection;
     c.Winsock().SetRemoteHost("10.0.0.5");
     c.Winsock().SetRemotePort(26001);
     c.timCheck().SetInterval(5000);
@@ -197,7 +197,7 @@ void TestSetupDialog::loadWhileConnectedGreysConnectionGroup() {
     dialog.chkDisconnect->setChecked(true);
     dialog.cmdOk->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(window_->dialogs_.messages.empty());
+    QVERIFY(window_->rig.dialogs.messages.empty());
     QCOMPARE(c.Winsock().RemoteHost(), std::string("10.0.0.5"));
     QCOMPARE(c.Winsock().RemotePort(), 26001);
     QCOMPARE(c.timCheck().Interval(), std::int64_t(5000));
@@ -208,7 +208,7 @@ void TestSetupDialog::nameFallsBackToLastPeerAddress() {
     // A peer on 127.0.0.1 answers one datagram, so the socket knows the peer's address.
     QUdpSocket peer;
     QVERIFY(peer.bind(QHostAddress::LocalHost, 0));
-    auto& socket = window_->connection_.Winsock();
+    auto& socket = window_->rig.connection.Winsock();
     socket.SetRemoteHost("127.0.0.1");
     socket.SetRemotePort(peer.localPort());
     socket.Bind();
@@ -228,7 +228,7 @@ void TestSetupDialog::nameFallsBackToLastPeerAddress() {
 }
 
 void TestSetupDialog::typeOptionsPutUsualPorts() {
-    window_->connection_.Winsock().SetRemotePort(12345);
+    window_->rig.connection.Winsock().SetRemotePort(12345);
     frmSetup dialog(*window_);
     const QStringList ports = {"26000", "27000", "26900", "27910"};
     for (int i : {3, 1, 2, 0}) {
@@ -246,34 +246,34 @@ void TestSetupDialog::typeOptionsPutUsualPorts() {
     dialog.optType[1]->click();
     dialog.optSorting[1]->click();
     dialog.cmdOk->click();
-    QCOMPARE(window_->monitor_.server_type, morvek::ServerType(1));
-    QCOMPARE(window_->connection_.Winsock().RemotePort(), 27000);
-    QCOMPARE(window_->monitor_.options.player_sorting, std::uint8_t(1));
+    QCOMPARE(window_->rig.monitor.server_type, morvek::ServerType(1));
+    QCOMPARE(window_->rig.connection.Winsock().RemotePort(), 27000);
+    QCOMPARE(window_->rig.monitor.options.player_sorting, std::uint8_t(1));
 }
 
 void TestSetupDialog::serverTypeWithoutOptionStays() {
-    window_->monitor_.server_type = morvek::ServerType(7);
+    window_->rig.monitor.server_type = morvek::ServerType(7);
     {
         frmSetup dialog(*window_);
         for (QRadioButton* option : dialog.optType) QVERIFY(!option->isChecked());
         QCOMPARE(dialog.lblType->text(), QStringLiteral("7"));
         dialog.cmdOk->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(window_->monitor_.server_type, morvek::ServerType(7));
+        QCOMPARE(window_->rig.monitor.server_type, morvek::ServerType(7));
     }
     {
         frmSetup dialog(*window_);
         dialog.optType[3]->click();
         dialog.cmdOk->click();
-        QCOMPARE(window_->monitor_.server_type, morvek::ServerType(3));
-        QCOMPARE(window_->monitor_.snapshot.type_name, std::string("Quake II"));
+        QCOMPARE(window_->rig.monitor.server_type, morvek::ServerType(3));
+        QCOMPARE(window_->rig.monitor.snapshot.type_name, std::string("Quake II"));
     }
 }
 
 void TestSetupDialog::nameAndPortValidators() {
     frmSetup dialog(*window_);
     QVERIFY(ShowActive(dialog));
-    auto& shown = window_->dialogs_.messages;
+    auto& shown = window_->rig.dialogs.messages;
 
     Leave(dialog.txtServerName, QString(), dialog.txtServerPort);
     QCOMPARE(shown.size(), std::size_t(1));
@@ -313,8 +313,8 @@ void TestSetupDialog::portValidatorRefusesNonNumbers() {
     frmSetup dialog(*window_);
     QVERIFY(ShowActive(dialog));
     Leave(dialog.txtServerPort, text, dialog.txtServerName);
-    QCOMPARE(window_->dialogs_.messages.size(), std::size_t(1));
-    QCOMPARE(window_->dialogs_.messages[0].text, std::string("Invalid server port"));
+    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
+    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid server port"));
     QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
     QVERIFY(!morvek::PortFromText(text));
 }
@@ -349,7 +349,7 @@ void TestSetupDialog::intervalValidators() {
     frmSetup dialog(*window_);
     QVERIFY(ShowActive(dialog));
     Leave(dialog.txtRefresh, text, dialog.txtServerName);
-    auto& shown = window_->dialogs_.messages;
+    auto& shown = window_->rig.dialogs.messages;
     if (valid) {
         QVERIFY(shown.empty());
         QCOMPARE(dialog.txtRefresh->text(), text);
@@ -374,15 +374,15 @@ void TestSetupDialog::intervalValidators() {
 
     if (valid) {
         dialog.cmdOk->click();
-        QCOMPARE(window_->connection_.timCheck().Interval(), std::int64_t(milliseconds));
-        QCOMPARE(window_->connection_.timTimeout().Interval(), std::int64_t(milliseconds));
+        QCOMPARE(window_->rig.connection.timCheck().Interval(), std::int64_t(milliseconds));
+        QCOMPARE(window_->rig.connection.timTimeout().Interval(), std::int64_t(milliseconds));
     }
 }
 
 void TestSetupDialog::timeoutValidatedOnEveryChange() {
     frmSetup dialog(*window_);
     QVERIFY(ShowActive(dialog));
-    auto& shown = window_->dialogs_.messages;
+    auto& shown = window_->rig.dialogs.messages;
     QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("30"));
 
     // Deleting the last character: "3" is fine, "" is refused at once.
@@ -414,13 +414,13 @@ void TestSetupDialog::timeoutValidatedOnEveryChange() {
     QCOMPARE(shown.size(), std::size_t(2));
 
     dialog.cmdOk->click();
-    QCOMPARE(window_->connection_.timTimeout().Interval(), std::int64_t(90000));
+    QCOMPARE(window_->rig.connection.timTimeout().Interval(), std::int64_t(90000));
 }
 
 void TestSetupDialog::graphLengthValidator() {
     frmSetup dialog(*window_);
     QVERIFY(ShowActive(dialog));
-    auto& shown = window_->dialogs_.messages;
+    auto& shown = window_->rig.dialogs.messages;
     dialog.TabStrip->setCurrentIndex(2);
 
     for (const char* bad : {"0", "-4", "x", "40000", "0.4"}) {
@@ -444,7 +444,7 @@ void TestSetupDialog::graphLengthValidator() {
 void TestSetupDialog::messageInsideValidatorDoesNotCascade() {
     frmSetup dialog(*window_);
     QVERIFY(ShowActive(dialog));
-    auto& dialogs = window_->dialogs_;
+    auto& dialogs = window_->rig.dialogs;
     // A real message box takes the focus; here the focus moves on to another box while the
     // message is up, leaving an empty name box behind.
     dialog.txtServerName->setText(QString());
@@ -459,8 +459,8 @@ void TestSetupDialog::messageInsideValidatorDoesNotCascade() {
 }
 
 void TestSetupDialog::okAppliesConnectionValuesInOrder() {
-    auto& m = window_->monitor_;
-    auto& c = window_->connection_;
+    auto& m = window_->rig.monitor;
+    auto& c = window_->rig.connection;
     m.snapshot.name = "Old server";
     m.snapshot.max_players = "16";
 
@@ -479,7 +479,7 @@ void TestSetupDialog::okAppliesConnectionValuesInOrder() {
     dialog.cmdOk->click();
 
     QCOMPARE(accepted.count(), 1);
-    QVERIFY(window_->dialogs_.messages.empty());
+    QVERIFY(window_->rig.dialogs.messages.empty());
     QCOMPARE(c.Winsock().RemoteHost(), std::string("q2.example.net"));
     QCOMPARE(c.Winsock().RemotePort(), 27911);
     QCOMPARE(c.timCheck().Interval(), std::int64_t(2500));
@@ -545,7 +545,7 @@ void TestSetupDialog::okWhileMaximizedKeepsHeight() {
 }
 
 void TestSetupDialog::fixedSeriesAppliedAndShownAgain() {
-    auto& m = window_->monitor_;
+    auto& m = window_->rig.monitor;
     {
         frmSetup dialog(*window_);
         dialog.TabStrip->setCurrentIndex(2);
@@ -577,22 +577,23 @@ void TestSetupDialog::fixedSeriesAppliedAndShownAgain() {
 
     // A count that does not fit or is negative is refused and the dialog stays open.
     for (const char* bad : {"-1", "40000"}) {
-        window_->dialogs_.messages.clear();
+        window_->rig.dialogs.messages.clear();
         frmSetup dialog(*window_);
         dialog.optSerie[1]->click();
         dialog.txtSerie->setText(QString::fromLatin1(bad));
         QSignalSpy accepted(&dialog, &QDialog::accepted);
         dialog.cmdOk->click();
         QCOMPARE(accepted.count(), 0);
-        QCOMPARE(window_->dialogs_.messages.size(), std::size_t(1));
-        QCOMPARE(window_->dialogs_.messages[0].text, std::string("Invalid number of graph series"));
+        QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
+        QCOMPARE(window_->rig.dialogs.messages[0].text,
+                 std::string("Invalid number of graph series"));
         QCOMPARE(dialog.txtSerie->text(), QStringLiteral("16"));
         QCOMPARE(m.graph.ColumnCount(), 24);
     }
 }
 
 void TestSetupDialog::okKeepsSamplesWhenRowCountUnchanged() {
-    auto& graph = window_->monitor_.graph;
+    auto& graph = window_->rig.monitor.graph;
     graph.SetColumnCount(4);
     graph.SetCell(20, 2, 7);
     {
@@ -611,7 +612,7 @@ void TestSetupDialog::okKeepsSamplesWhenRowCountUnchanged() {
 }
 
 void TestSetupDialog::okChecksPortAgainAndStaysOpen() {
-    auto& c = window_->connection_;
+    auto& c = window_->rig.connection;
     c.Winsock().SetRemotePort(26500);
     frmSetup dialog(*window_);
     QSignalSpy accepted(&dialog, &QDialog::accepted);
@@ -619,12 +620,12 @@ void TestSetupDialog::okChecksPortAgainAndStaysOpen() {
     dialog.chkDisconnect->setChecked(true);
     dialog.cmdOk->click();
     QCOMPARE(accepted.count(), 0);
-    QCOMPARE(window_->dialogs_.messages.size(), std::size_t(1));
-    QCOMPARE(window_->dialogs_.messages[0].text, std::string("Invalid server port"));
+    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
+    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid server port"));
     QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
     // Nothing was applied.
     QCOMPARE(c.Winsock().RemotePort(), 26500);
-    QCOMPARE(window_->monitor_.options.disconnect_on_map_change, std::int16_t(0));
+    QCOMPARE(window_->rig.monitor.options.disconnect_on_map_change, std::int16_t(0));
     QVERIFY(window_->calls.empty());
 
     dialog.cmdOk->click();
@@ -634,7 +635,7 @@ void TestSetupDialog::okChecksPortAgainAndStaysOpen() {
     // The other boxes are checked again as well.
     frmSetup second(*window_);
     QSignalSpy second_accepted(&second, &QDialog::accepted);
-    window_->dialogs_.messages.clear();
+    window_->rig.dialogs.messages.clear();
     second.txtServerName->setText(QString());
     second.cmdOk->click();
     second.txtRefresh->setText(QStringLiteral("0"));
@@ -642,10 +643,10 @@ void TestSetupDialog::okChecksPortAgainAndStaysOpen() {
     second.txtColumns->setText(QStringLiteral("0"));
     second.cmdOk->click();
     QCOMPARE(second_accepted.count(), 0);
-    QCOMPARE(window_->dialogs_.messages.size(), std::size_t(3));
-    QCOMPARE(window_->dialogs_.messages[0].text, std::string("Invalid server name"));
-    QCOMPARE(window_->dialogs_.messages[1].text, std::string("Invalid refresh interval"));
-    QCOMPARE(window_->dialogs_.messages[2].text, std::string("Invalid graph length"));
+    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(3));
+    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid server name"));
+    QCOMPARE(window_->rig.dialogs.messages[1].text, std::string("Invalid refresh interval"));
+    QCOMPARE(window_->rig.dialogs.messages[2].text, std::string("Invalid graph length"));
     QCOMPARE(second.txtServerName->text(), QStringLiteral("localhost"));
     QCOMPARE(second.txtRefresh->text(), QStringLiteral("5"));
     QCOMPARE(second.txtColumns->text(), QStringLiteral("20"));
@@ -659,7 +660,7 @@ void TestSetupDialog::enterTakesOkAndEscapeCancels() {
         dialog.txtServerName->setText(QStringLiteral("by.enter"));
         QTest::keyClick(dialog.txtServerName, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(window_->connection_.Winsock().RemoteHost(), std::string("by.enter"));
+        QCOMPARE(window_->rig.connection.Winsock().RemoteHost(), std::string("by.enter"));
     }
     {
         frmSetup dialog(*window_);
@@ -669,13 +670,13 @@ void TestSetupDialog::enterTakesOkAndEscapeCancels() {
         QTest::keyClick(dialog.txtServerName, Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(window_->connection_.Winsock().RemoteHost(), std::string("by.enter"));
+        QCOMPARE(window_->rig.connection.Winsock().RemoteHost(), std::string("by.enter"));
     }
 }
 
 void TestSetupDialog::cancelChangesNothing() {
-    auto& m = window_->monitor_;
-    auto& c = window_->connection_;
+    auto& m = window_->rig.monitor;
+    auto& c = window_->rig.connection;
     c.Winsock().SetRemoteHost("keep.example");
     m.snapshot.name = "Kept";
     m.graph.SetColumnCount(16);
@@ -699,7 +700,7 @@ void TestSetupDialog::cancelChangesNothing() {
     dialog.cmdCancel->click();
 
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(window_->dialogs_.messages.empty());
+    QVERIFY(window_->rig.dialogs.messages.empty());
     QVERIFY(window_->calls.empty());
     QCOMPARE(m.server_type, morvek::ServerType(0));
     QCOMPARE(c.Winsock().RemoteHost(), std::string("keep.example"));
@@ -726,13 +727,13 @@ void TestSetupDialog::rejectedNameFailsSilentlyAtConnect() {
         dialog.cmdOk->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-    QVERIFY(window_->dialogs_.messages.empty());
-    auto& c = window_->connection_;
+    QVERIFY(window_->rig.dialogs.messages.empty());
+    auto& c = window_->rig.connection;
     QCOMPARE(c.Winsock().RemoteHost(), std::string("no.such.host.invalid"));
     QVERIFY(!c.ConnectToServer());
-    QCOMPARE(window_->monitor_.state, ConnectionState::Disconnected);
+    QCOMPARE(window_->rig.monitor.state, ConnectionState::Disconnected);
     QVERIFY(!c.timCheck().Enabled());
-    QVERIFY(window_->dialogs_.messages.empty());
+    QVERIFY(window_->rig.dialogs.messages.empty());
 }
 
 QTEST_MAIN(TestSetupDialog)

@@ -14,12 +14,12 @@
 #include <QUdpSocket>
 
 #include "query/status.h"
-#include "ui/fake_main_window.h"
+#include "support/window_rig.h"
 #include "ui/web_dialog.h"
 
 using morvek::frmWeb;
 using morvek::platform::MessageIcon;
-using morvek::testing::FakeMainWindow;
+using morvek::testing::WindowRig;
 
 namespace {
 
@@ -66,7 +66,7 @@ class TestWebDialog : public QObject {
   private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString folder_;
-    std::unique_ptr<FakeMainWindow> window_;
+    std::unique_ptr<WindowRig> window_;
 };
 
 void TestWebDialog::init() {
@@ -74,7 +74,7 @@ void TestWebDialog::init() {
     QVERIFY(dir_->isValid());
     folder_ = dir_->filePath(QStringLiteral("template"));
     QVERIFY(QDir().mkpath(folder_));
-    window_ = std::make_unique<FakeMainWindow>();
+    window_ = std::make_unique<WindowRig>();
 }
 
 void TestWebDialog::cleanup() {
@@ -108,7 +108,7 @@ void TestWebDialog::listsHtmFilesAndSelectsWithoutCase() {
         Touch(QDir(folder_).filePath(QString::fromLatin1(name)));
     QVERIFY(QDir(folder_).mkdir(QStringLiteral("folder.htm")));
 
-    window_->monitor_.options.html_template = "STANDARD.HTM";
+    window_->rig.monitor.options.html_template = "STANDARD.HTM";
     {
         frmWeb dialog(*window_, folder_);
         QCOMPARE(dialog.TemplateFolder(), folder_);
@@ -117,22 +117,22 @@ void TestWebDialog::listsHtmFilesAndSelectsWithoutCase() {
         // OK keeps the listed name, in its own letter case.
         dialog.cmdOk->click();
     }
-    QCOMPARE(window_->monitor_.options.html_template, std::string("standard.htm"));
-    QVERIFY(window_->dialogs_.messages.empty());
+    QCOMPARE(window_->rig.monitor.options.html_template, std::string("standard.htm"));
+    QVERIFY(window_->rig.dialogs.messages.empty());
 
-    window_->monitor_.options.html_template = "other.htm";
+    window_->rig.monitor.options.html_template = "other.htm";
     {
         frmWeb dialog(*window_, folder_);
         QCOMPARE(Selected(dialog), QStringList({"Other.HTM"}));
     }
-    window_->monitor_.options.html_template = "gone.htm";
+    window_->rig.monitor.options.html_template = "gone.htm";
     {
         frmWeb dialog(*window_, folder_);
         QVERIFY(Selected(dialog).isEmpty());
     }
     // An exact match wins over one that differs only in case.
     Touch(QDir(folder_).filePath(QStringLiteral("other.htm")));
-    window_->monitor_.options.html_template = "other.htm";
+    window_->rig.monitor.options.html_template = "other.htm";
     {
         frmWeb dialog(*window_, folder_);
         QCOMPARE(Selected(dialog), QStringList({"other.htm"}));
@@ -147,26 +147,26 @@ void TestWebDialog::missingFolderIsCreated() {
 }
 
 void TestWebDialog::periodShownInSeconds() {
-    window_->monitor_.options.html_output = "page.htm";
-    window_->html_.SetInterval(2500);
+    window_->rig.monitor.options.html_output = "page.htm";
+    window_->html.SetInterval(2500);
     {
         frmWeb dialog(*window_, folder_);
         QCOMPARE(dialog.txtOutputFile->text(), QStringLiteral("page.htm"));
         QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("2.5"));
         // The period decides, not whether the timer runs.
-        QVERIFY(!window_->html_.Enabled());
+        QVERIFY(!window_->html.Enabled());
         QVERIFY(dialog.optOperation[1]->isChecked());
         QVERIFY(!dialog.optOperation[0]->isChecked());
     }
-    window_->html_.SetInterval(0);
-    window_->html_.SetEnabled(true);
+    window_->html.SetInterval(0);
+    window_->html.SetEnabled(true);
     {
         frmWeb dialog(*window_, folder_);
         QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("0"));
         QVERIFY(dialog.optOperation[0]->isChecked());
         QVERIFY(!dialog.optOperation[1]->isChecked());
     }
-    window_->html_.SetInterval(60000);
+    window_->html.SetInterval(60000);
     frmWeb dialog(*window_, folder_);
     QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("60"));
 }
@@ -199,7 +199,7 @@ void TestWebDialog::periodFromText() {
     dialog.txtRefresh->setText(text);
     dialog.optOperation[1]->click();
     dialog.cmdOk->click();
-    QCOMPARE(window_->html_.Interval(), milliseconds);
+    QCOMPARE(window_->html.Interval(), milliseconds);
 }
 
 void TestWebDialog::outOfRangePeriodIsNoted() {
@@ -215,14 +215,14 @@ void TestWebDialog::outOfRangePeriodIsNoted() {
 }
 
 void TestWebDialog::outputFileDialog() {
-    window_->monitor_.options.html_output = "old.htm";
+    window_->rig.monitor.options.html_output = "old.htm";
     frmWeb dialog(*window_, folder_);
     const QString chosen = dir_->filePath(QStringLiteral("site/index.htm"));
-    window_->dialogs_.files = {chosen.toStdString(), std::nullopt};
+    window_->rig.dialogs.files = {chosen.toStdString(), std::nullopt};
 
     dialog.cmdScegli->click();
-    QCOMPARE(window_->dialogs_.file_requests.size(), std::size_t(1));
-    const auto& request = window_->dialogs_.file_requests[0];
+    QCOMPARE(window_->rig.dialogs.file_requests.size(), std::size_t(1));
+    const auto& request = window_->rig.dialogs.file_requests[0];
     QCOMPARE(request.title, std::string("Select an Html file to save"));
     QCOMPARE(request.filter,
              std::string("Html files (*.htm; *.html)|*.htm;*.html|All files (*.*)|*.*"));
@@ -234,7 +234,7 @@ void TestWebDialog::outputFileDialog() {
     dialog.cmdScegli->click();
     QCOMPARE(dialog.txtOutputFile->text(), chosen);
     // The choice is only applied by OK.
-    QCOMPARE(window_->monitor_.options.html_output, std::string("old.htm"));
+    QCOMPARE(window_->rig.monitor.options.html_output, std::string("old.htm"));
 }
 
 void TestWebDialog::okSaveEveryStartsPublishing() {
@@ -249,15 +249,15 @@ void TestWebDialog::okSaveEveryStartsPublishing() {
         dialog.cmdOk->click();
         QCOMPARE(accepted.count(), 1);
     }
-    QVERIFY(window_->dialogs_.messages.empty());
-    QCOMPARE(window_->monitor_.options.html_output, std::string("out.htm"));
-    QCOMPARE(window_->html_.Interval(), std::int64_t(2500));
-    QVERIFY(window_->html_.Enabled());
-    QVERIFY(window_->html_.Running());
-    QVERIFY(window_->monitor_.web_active);
+    QVERIFY(window_->rig.dialogs.messages.empty());
+    QCOMPARE(window_->rig.monitor.options.html_output, std::string("out.htm"));
+    QCOMPARE(window_->html.Interval(), std::int64_t(2500));
+    QVERIFY(window_->html.Enabled());
+    QVERIFY(window_->html.Running());
+    QVERIFY(window_->rig.monitor.web_active);
     QCOMPARE(window_->calls, std::vector<std::string>({"RefreshAll"}));
     // No poll tick ran.
-    QVERIFY(!window_->connection_.timTimeout().Enabled());
+    QVERIFY(!window_->rig.connection.timTimeout().Enabled());
 
     frmWeb dialog(*window_, folder_);
     QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("2.5"));
@@ -266,42 +266,42 @@ void TestWebDialog::okSaveEveryStartsPublishing() {
 
 void TestWebDialog::okWithoutTemplateStillApplies() {
     // An empty folder: nothing to choose.
-    window_->monitor_.options.html_template = "standard.htm";
+    window_->rig.monitor.options.html_template = "standard.htm";
     frmWeb dialog(*window_, folder_);
     QCOMPARE(dialog.lstTemplate->count(), 0);
     dialog.txtOutputFile->setText(QString());
-    window_->monitor_.options.html_output = "previous.htm";
+    window_->rig.monitor.options.html_output = "previous.htm";
     dialog.txtRefresh->setText(QStringLiteral("7"));
     dialog.optOperation[1]->click();
     QSignalSpy accepted(&dialog, &QDialog::accepted);
     dialog.cmdOk->click();
 
     QCOMPARE(accepted.count(), 1);
-    QCOMPARE(window_->dialogs_.messages.size(), std::size_t(1));
-    QCOMPARE(window_->dialogs_.messages[0].text, std::string("Invalid template"));
-    QCOMPARE(window_->dialogs_.messages[0].title, std::string("Morvek"));
-    QCOMPARE(window_->dialogs_.messages[0].icon, MessageIcon::Critical);
-    QCOMPARE(window_->monitor_.options.html_template, std::string("standard.htm"));
+    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
+    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid template"));
+    QCOMPARE(window_->rig.dialogs.messages[0].title, std::string("Morvek"));
+    QCOMPARE(window_->rig.dialogs.messages[0].icon, MessageIcon::Critical);
+    QCOMPARE(window_->rig.monitor.options.html_template, std::string("standard.htm"));
     // An empty output name is taken as it is.
-    QCOMPARE(window_->monitor_.options.html_output, std::string());
-    QCOMPARE(window_->html_.Interval(), std::int64_t(7000));
-    QVERIFY(window_->html_.Enabled());
-    QVERIFY(window_->monitor_.web_active);
+    QCOMPARE(window_->rig.monitor.options.html_output, std::string());
+    QCOMPARE(window_->html.Interval(), std::int64_t(7000));
+    QVERIFY(window_->html.Enabled());
+    QVERIFY(window_->rig.monitor.web_active);
 }
 
 void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
     // A QuakeWorld server on 127.0.0.1 that only listens: the poll tick's request arrives there.
     QUdpSocket server;
     QVERIFY(server.bind(QHostAddress::LocalHost, 0));
-    auto& connection = window_->connection_;
-    window_->monitor_.server_type = morvek::ServerType(1);
+    auto& connection = window_->rig.connection;
+    window_->rig.monitor.server_type = morvek::ServerType(1);
     connection.Winsock().SetRemoteHost("127.0.0.1");
     connection.Winsock().SetRemotePort(server.localPort());
 
     Touch(QDir(folder_).filePath(QStringLiteral("standard.htm")));
-    window_->html_.SetInterval(5000);
-    window_->html_.SetEnabled(true);
-    window_->monitor_.web_active = true;
+    window_->html.SetInterval(5000);
+    window_->html.SetEnabled(true);
+    window_->rig.monitor.web_active = true;
     {
         frmWeb dialog(*window_, folder_);
         QVERIFY(dialog.optOperation[1]->isChecked());
@@ -309,10 +309,10 @@ void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
         dialog.optOperation[0]->click();
         dialog.cmdOk->click();
     }
-    QVERIFY(!window_->html_.Enabled());
-    QVERIFY(!window_->html_.Running());
-    QCOMPARE(window_->html_.Interval(), std::int64_t(12000));
-    QVERIFY(!window_->monitor_.web_active);
+    QVERIFY(!window_->html.Enabled());
+    QVERIFY(!window_->html.Running());
+    QCOMPARE(window_->html.Interval(), std::int64_t(12000));
+    QVERIFY(!window_->rig.monitor.web_active);
     QVERIFY(connection.timTimeout().Enabled());
     QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingDatagrams(), 5000);
     QByteArray request(int(server.pendingDatagramSize()), '\0');
@@ -330,11 +330,11 @@ void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
 void TestWebDialog::cancelChangesNothing() {
     Touch(QDir(folder_).filePath(QStringLiteral("standard.htm")));
     Touch(QDir(folder_).filePath(QStringLiteral("other.htm")));
-    auto& m = window_->monitor_;
+    auto& m = window_->rig.monitor;
     m.options.html_template = "standard.htm";
     m.options.html_output = "kept.htm";
-    window_->html_.SetInterval(4000);
-    window_->html_.SetEnabled(true);
+    window_->html.SetInterval(4000);
+    window_->html.SetEnabled(true);
     m.web_active = true;
 
     frmWeb dialog(*window_, folder_);
@@ -347,12 +347,12 @@ void TestWebDialog::cancelChangesNothing() {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(m.options.html_template, std::string("standard.htm"));
     QCOMPARE(m.options.html_output, std::string("kept.htm"));
-    QCOMPARE(window_->html_.Interval(), std::int64_t(4000));
-    QVERIFY(window_->html_.Enabled());
+    QCOMPARE(window_->html.Interval(), std::int64_t(4000));
+    QVERIFY(window_->html.Enabled());
     QVERIFY(m.web_active);
-    QVERIFY(window_->dialogs_.messages.empty());
+    QVERIFY(window_->rig.dialogs.messages.empty());
     QVERIFY(window_->calls.empty());
-    QVERIFY(!window_->connection_.timTimeout().Enabled());
+    QVERIFY(!window_->rig.connection.timTimeout().Enabled());
 }
 
 QTEST_MAIN(TestWebDialog)

@@ -1,0 +1,41 @@
+#include "support/dialogs.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <utility>
+
+namespace morvek::testing {
+
+platform::MessageResult Dialogs::Message(const std::string& text, const std::string& title,
+                                         platform::MessageIcon icon,
+                                         platform::MessageButtons buttons) {
+    const auto answer = ScriptedDialogs::Message(text, title, icon, buttons);
+    Spin();
+    return answer;
+}
+
+std::optional<std::string> Dialogs::OpenFile(const platform::OpenFileRequest& request) {
+    auto file = ScriptedDialogs::OpenFile(request);
+    Spin();
+    return file;
+}
+
+std::vector<std::string> Dialogs::Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : messages) texts.push_back(shown.text);
+    return texts;
+}
+
+void Dialogs::Spin() {
+    deepest = std::max(deepest, ++open_);
+    if (modal_ms > 0 || while_open) {
+        QEventLoop loop;
+        if (while_open) QTimer::singleShot(0, &loop, std::exchange(while_open, nullptr));
+        QTimer::singleShot(modal_ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    --open_;
+}
+
+}  // namespace morvek::testing

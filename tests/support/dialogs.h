@@ -1,0 +1,35 @@
+// The dialogs double: scripted answers as platform::ScriptedDialogs gives them, and, when
+// modal_ms is set, each box behaves like a real modal one: it spins a nested event loop for that
+// long before it answers, so timers and datagrams are delivered while it is open.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace morvek::testing {
+
+class Dialogs : public platform::ScriptedDialogs {
+  public:
+    int modal_ms = 0;
+    // Runs once inside the next box's nested loop: what the user does while the box is open.
+    std::function<void()> while_open;
+    // The most boxes open at once so far (a box raised from inside another one's loop counts 2).
+    int deepest = 0;
+
+    platform::MessageResult Message(const std::string& text, const std::string& title,
+                                    platform::MessageIcon icon,
+                                    platform::MessageButtons buttons) override;
+    std::optional<std::string> OpenFile(const platform::OpenFileRequest& request) override;
+
+    // The texts of the messages shown, in order.
+    std::vector<std::string> Texts() const;
+
+  private:
+    void Spin();
+    int open_ = 0;
+};
+
+}  // namespace morvek::testing

@@ -1,0 +1,41 @@
+#include "support/rig.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTest>
+
+namespace morvek::testing {
+
+Rig::Rig(int type) {
+    monitor.server_type = ServerType(type);
+    monitor.graph.SetRowCount(20);
+}
+
+Rig::~Rig() {
+    connection.timCheck().SetEnabled(false);
+    connection.timTimeout().SetEnabled(false);
+}
+
+sim::SimServer& Rig::StartServer(sim::SimOptions options) {
+    options.move = false;
+    server = std::make_unique<sim::SimServer>(sim::DemoState(monitor.server_type), options);
+    if (!server->Start()) qFatal("the simulator cannot bind 127.0.0.1");
+    connection.Winsock().SetRemoteHost("127.0.0.1");
+    connection.Winsock().SetRemotePort(server->Port());
+    connection.timCheck().SetInterval(kPollMs);
+    connection.timTimeout().SetInterval(kTimeoutMs);
+    return *server;
+}
+
+bool Rig::Connect() {
+    connection.mnuConnect_Click();
+    return WaitFor([this] { return monitor.state == ConnectionState::Connected; });
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired()) QTest::qWait(5);
+    return done();
+}
+
+}  // namespace morvek::testing

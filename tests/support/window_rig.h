@@ -1,0 +1,48 @@
+// The main window as the dialogs see it (MainWindowApi) on top of the rig: the picture the
+// settings' defaults leave (server localhost, 20 graph rows, the graph shown), the HTML timer, and
+// a record of what the dialogs asked of the window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/timer.h"
+#include "support/rig.h"
+#include "ui/main_window_api.h"
+
+namespace morvek::testing {
+
+class WindowRig : public MainWindowApi {
+  public:
+    WindowRig() {
+        rig.connection.Winsock().SetRemoteHost("localhost");
+        SetupGraph(rig.monitor.graph);
+    }
+
+    Monitor& monitor() override { return rig.monitor; }
+    Connection& connection() override { return rig.connection; }
+    platform::Timer& timHtml() override { return html; }
+    platform::Dialogs& dialogs() override { return rig.dialogs; }
+
+    bool GraphVisible() const override { return graph_visible; }
+    void SetGraphVisible(bool visible) override {
+        calls.push_back(visible ? "SetGraphVisible(true)" : "SetGraphVisible(false)");
+        graph_visible = visible;
+        rig.monitor.graph.visible = visible;
+        rouler_v = visible ? 6360 : 4280;
+        if (!maximized) height = visible ? 6765 : 4280;
+    }
+    bool IsMaximized() const override { return maximized; }
+    void Form_Resize() override { calls.push_back("Form_Resize"); }
+    void RefreshAll() override { calls.push_back("RefreshAll"); }
+
+    Rig rig;
+    platform::Timer html;
+    bool graph_visible = true;
+    bool maximized = false;
+    int rouler_v = 6360;  // twips
+    int height = 6765;    // twips
+    std::vector<std::string> calls;
+};
+
+}  // namespace morvek::testing
