@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/text.h"
+#include "platform/files.h"
+
 namespace morvek {
 
 const char* const kLogFilter = "Morvek files (*.mv)|*.mv|All files (*.*)|*.*";
@@ -38,13 +41,18 @@ void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& 
     if (!chosen || chosen->empty()) return;
 
     QString name = FileName(*chosen);
+    if (!platform::IsReplaceable(name)) {
+        dialogs.Message(ToCp1252(platform::NotRegularFileText(name)), "Morvek",
+                        platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        return;
+    }
     if (QFileInfo::exists(name)) {
         auto answer =
             dialogs.Message(kLogExistsWarning, "Morvek", platform::MessageIcon::Exclamation,
                             platform::MessageButtons::YesNo);
         if (answer != platform::MessageResult::Yes) return;
         // A log that cannot be deleted is not appended to: recording does not start.
-        if (!QFile::remove(name) && QFileInfo::exists(name)) return;
+        if (!platform::RemoveRegularFile(name)) return;
     }
 
     monitor.log_path = *chosen;
@@ -82,6 +90,8 @@ bool AppendLogRecord(const std::string& path, const logfile::LogHeader& header,
                      const logfile::LogRecord& record) {
     if (path.empty()) return false;
     QString name = FileName(path);
+    // A device or a pipe is never written to (a pipe without a reader would block the program).
+    if (!platform::IsReplaceable(name)) return false;
 
     if (!QFileInfo::exists(name)) {
         QFile file(name);

@@ -4,8 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include "platform/files.h"
 
 namespace morvek::platform {
 namespace {
@@ -22,13 +23,8 @@ bool CreateTemplateFolder(const QString& parent, QString& created) {
     if (!dir.mkdir(QString::fromLatin1(kTemplateFolderName))) return false;
     created = dir.filePath(QString::fromLatin1(kTemplateFolderName));
     const QByteArray sample = SampleTemplate();
-    if (!sample.isEmpty()) {
-        QSaveFile file(QDir(created).filePath(QString::fromLatin1(kSampleTemplateName)));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(sample);
-            file.commit();
-        }
-    }
+    if (!sample.isEmpty())
+        ReplaceFile(QDir(created).filePath(QString::fromLatin1(kSampleTemplateName)), sample);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "print/painter.h"
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include <cmath>
 
 #include "core/text.h"
+#include "platform/files.h"
 
 namespace morvek::print {
 
@@ -145,10 +147,17 @@ void ConfigurePdfWriter(QPdfWriter& writer) {
 }
 
 bool PrintReportToPdf(const Monitor& monitor, const QString& path) {
-    if (!QGuiApplication::instance() || path.isEmpty()) return false;
-    QPdfWriter writer(path);
-    ConfigurePdfWriter(writer);
-    return PrintOn(monitor, writer);
+    if (!QGuiApplication::instance() || !platform::IsReplaceable(path)) return false;
+    // The report is made in memory and the file replaced whole: a full disk leaves the previous
+    // report as it was.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        ConfigurePdfWriter(writer);
+        if (!PrintOn(monitor, writer)) return false;
+    }
+    return platform::ReplaceFile(path, pdf.data());
 }
 
 }  // namespace morvek::print

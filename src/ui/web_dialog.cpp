@@ -15,6 +15,7 @@
 #include "core/numbers.h"
 #include "core/text.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/timer.h"
 #include "query/connection.h"
@@ -167,6 +168,13 @@ void frmWeb::cmdScegli_Click() {
 
 void frmWeb::cmdOk_Click() {
     Monitor& monitor = api_.monitor();
+    // Only a regular file is ever replaced: any other output keeps the dialog open.
+    if (!txtOutputFile->text().isEmpty() && !platform::IsReplaceable(txtOutputFile->text())) {
+        api_.dialogs().Message(ToCp1252(platform::NotRegularFileText(txtOutputFile->text())),
+                               kAppTitle, platform::MessageIcon::Critical,
+                               platform::MessageButtons::Ok);
+        return;
+    }
 
     // 1. The template; without one the other choices are still applied.
     const QList<QListWidgetItem*> selected = lstTemplate->selectedItems();

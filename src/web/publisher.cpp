@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "core/text.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "web/html_renderer.h"
 
@@ -13,6 +13,7 @@ namespace morvek::web {
 namespace {
 
 constexpr const char* kTemplateNotFound = "Template file not found";
+constexpr const char* kTemplateTooLarge = "Template file larger than 4 MB";
 constexpr const char* kTitle = "Morvek";
 
 }  // namespace
@@ -21,7 +22,7 @@ bool PublishPage(const QString& template_path, const QString& output_path, const
                  const QDateTime& now) {
     if (output_path.isEmpty()) return false;
     QFile source(template_path);
-    if (!source.open(QIODevice::ReadOnly)) return false;
+    if (source.size() > kMaxTemplateBytes || !source.open(QIODevice::ReadOnly)) return false;
     const QByteArray template_bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) return false;
     source.close();
@@ -30,14 +31,8 @@ bool PublishPage(const QString& template_path, const QString& output_path, const
         std::string_view(template_bytes.constData(), template_bytes.size()), monitor, now);
     if (!page) return false;
 
-    QSaveFile output(output_path);
-    if (!output.open(QIODevice::WriteOnly)) return false;
-    const qint64 size = static_cast<qint64>(page->size());
-    if (output.write(page->data(), size) != size) {
-        output.cancelWriting();
-        return false;
-    }
-    return output.commit();
+    return platform::ReplaceFile(output_path,
+                                 QByteArray(page->data(), static_cast<qsizetype>(page->size())));
 }
 
 HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms,
@@ -65,9 +60,10 @@ void HtmlPublisher::timHtml_Timer() {
     last_tick_wrote_ = false;
 
     const QString template_path = TemplatePath();
-    if (!QFileInfo(template_path).isFile()) {
-        dialogs_.Message(kTemplateNotFound, kTitle, platform::MessageIcon::Critical,
-                         platform::MessageButtons::Ok);
+    const QFileInfo info(template_path);
+    if (!info.isFile() || info.size() > kMaxTemplateBytes) {
+        dialogs_.Message(info.isFile() ? kTemplateTooLarge : kTemplateNotFound, kTitle,
+                         platform::MessageIcon::Critical, platform::MessageButtons::Ok);
         monitor_.web_active = false;
         timHtml.SetInterval(0);
         return;

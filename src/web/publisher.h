@@ -13,6 +13,9 @@
 
 namespace morvek::web {
 
+// A template larger than this is refused: the page would be as large, rewritten every period.
+inline constexpr qint64 kMaxTemplateBytes = 4 * 1024 * 1024;
+
 class HtmlPublisher : public QObject {
     Q_OBJECT
   public:
@@ -24,7 +27,8 @@ class HtmlPublisher : public QObject {
     platform::Timer timHtml;
 
     // One page: stop the timer, render the template into the output file, start the timer again.
-    // A missing template stops publishing after a message; every other failure is silent.
+    // A missing template, or one larger than kMaxTemplateBytes, stops publishing after a message;
+    // every other failure is silent.
     void timHtml_Timer();
 
     // The template's full path: the template folder then the HTMLTemplate name (matched without

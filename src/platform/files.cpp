@@ -1,0 +1,40 @@
+#include "platform/files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace morvek::platform {
+
+bool IsReplaceable(const QString& path) {
+    if (path.isEmpty()) return false;
+    const QFileInfo info(path);
+    // exists() follows links: a dangling link is refused as well, since it names no regular file.
+    if (!info.exists()) return !info.isSymLink();
+    return info.isFile();
+}
+
+QString NotRegularFileText(const QString& path) {
+    return path + QStringLiteral(" is not a regular file");
+}
+
+bool ReplaceFile(const QString& path, const QByteArray& bytes) {
+    if (!IsReplaceable(path)) return false;
+    QSaveFile file(path);
+    // Unbuffered: a write that does not fit fails here, not in a flush that commit() ignores.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool RemoveRegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return true;
+    return info.isFile() && QFile::remove(path);
+}
+
+}  // namespace morvek::platform

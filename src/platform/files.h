@@ -1,0 +1,26 @@
+// Files Morvek creates or replaces: the HTML page, the settings file, the PDF report and the log.
+// Only regular files are ever replaced or deleted; a path naming a device, a pipe, a socket or a
+// folder is refused, so no run can remove or overwrite such a node, even as root.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace morvek::platform {
+
+// True when `path` does not exist or is a regular file (a link to a regular file counts).
+bool IsReplaceable(const QString& path);
+
+// The message shown when a path is refused: "<path> is not a regular file".
+QString NotRegularFileText(const QString& path);
+
+// Replaces the file whole with `bytes`: written unbuffered to a temporary file beside it, flushed,
+// then renamed over it. When any write, the flush or the rename fails (a full disk), or the path
+// is not replaceable, returns false and the previous file stays as it was.
+bool ReplaceFile(const QString& path, const QByteArray& bytes);
+
+// Deletes a regular file; false (nothing deleted) for any other kind of node or a failure.
+// A path that does not exist counts as deleted.
+bool RemoveRegularFile(const QString& path);
+
+}  // namespace morvek::platform
