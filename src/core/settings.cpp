@@ -71,6 +71,18 @@ bool IsWholeNumber(std::string_view text) {
     return i == text.size();
 }
 
+// One load or one save of the whole table: the store reads and writes its file once.
+class Batch {
+  public:
+    explicit Batch(SettingsBackend& backend) : backend_(backend) { backend_.BeginBatch(); }
+    ~Batch() { backend_.EndBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+  private:
+    SettingsBackend& backend_;
+};
+
 // One setting of the table, read as text then converted; nothing when the key cannot be opened.
 struct Reader {
     SettingsBackend& backend;
@@ -127,6 +139,7 @@ bool WriteRegValue(SettingsBackend& backend, const std::string& key_path, const 
 std::optional<SettingsValues> LoadSettings(SettingsBackend& backend,
                                            const SettingsFailure& on_failure) {
     SettingsValues values;
+    Batch batch(backend);
     Reader read{backend, on_failure};
     read.Number("PlayerSorting", "0", values.player_sorting, ToUInt8);
     read.Number("GraphRows", "20", values.graph_rows, ToInt16);
@@ -171,6 +184,7 @@ bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
         {"HTMLTemplate", values.html_template},
         {"HTMLRefresh", SecondsText(values.html_refresh_ms)},
     };
+    Batch batch(backend);
     for (const auto& [name, text] : table) {
         if (!WriteRegValue(backend, kSettingsKeyPath, name, text, on_failure)) return false;
     }

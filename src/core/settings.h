@@ -34,6 +34,10 @@ class SettingsBackend {
     // Stores `value` under `name`, replacing an earlier value; false when it could not be stored.
     virtual bool Write(const std::string& key_path, const std::string& name,
                        const std::string& value) = 0;
+    // Around a whole load or save: a store kept in one file reads it once at the start and writes
+    // it once at the end. Nothing by default.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
 };
 
 // Shows a message box: the text (lines joined by a carriage return) and its title, no icon, one

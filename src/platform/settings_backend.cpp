@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <string_view>
 
 #include "core/text.h"
+#include "platform/files.h"
 
 #ifdef Q_OS_WIN
 #include <QSettings>
@@ -240,28 +240,43 @@ QString IniSettingsBackend::Location() const {
     return file_;
 }
 
-std::optional<std::vector<std::string>> IniSettingsBackend::LoadLines() const {
-    QFile file(file_);
-    if (!file.exists()) return std::vector<std::string>{};
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return SplitIniLines(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+void IniSettingsBackend::BeginBatch() {
+    ++batch_depth_;
 }
 
-bool IniSettingsBackend::SaveLines(const std::vector<std::string>& lines) const {
+void IniSettingsBackend::EndBatch() {
+    if (batch_depth_ == 0 || --batch_depth_ > 0) return;
+    if (batch_dirty_ && batch_lines_)
+        ReplaceFile(file_, QByteArray::fromStdString(JoinIniLines(*batch_lines_)));
+    batch_lines_.reset();
+    batch_dirty_ = false;
+}
+
+std::optional<std::vector<std::string>> IniSettingsBackend::LoadLines() {
+    if (batch_depth_ > 0 && batch_lines_) return batch_lines_;
+    std::vector<std::string> lines;
+    QFile file(file_);
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) return std::nullopt;
+        lines = SplitIniLines(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    if (batch_depth_ > 0) batch_lines_ = lines;
+    return lines;
+}
+
+bool IniSettingsBackend::SaveLines(const std::vector<std::string>& lines) {
+    if (batch_depth_ > 0) {
+        batch_lines_ = lines;
+        batch_dirty_ = true;
+        return true;
+    }
     const std::string text = JoinIniLines(lines);
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     // No direct-write fallback: the file is replaced whole or not at all.
-    QSaveFile file(file_);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFile(file_, bytes);
 }
 
 bool IniSettingsBackend::OpenKey(const std::string& key_path) {
@@ -279,7 +294,7 @@ bool IniSettingsBackend::OpenKey(const std::string& key_path) {
     if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable())) return false;
     auto lines = LoadLines();
     if (!lines) return false;
-    if (info.exists() && HasIniSection(*lines, key_path)) return true;
+    if (HasIniSection(*lines, key_path)) return true;
     // Create the key: its section at the end of the file.
     AddSection(*lines, key_path);
     return SaveLines(*lines);

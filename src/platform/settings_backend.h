@@ -48,13 +48,20 @@ class IniSettingsBackend : public SettingsBackend {
     std::optional<std::string> Read(const std::string& key_path, const std::string& name) override;
     bool Write(const std::string& key_path, const std::string& name,
                const std::string& value) override;
+    // Within a batch the file's lines are read once and kept; writes change them in memory and
+    // the file is replaced once when the outermost batch ends.
+    void BeginBatch() override;
+    void EndBatch() override;
 
   private:
-    std::optional<std::vector<std::string>> LoadLines() const;
-    bool SaveLines(const std::vector<std::string>& lines) const;
+    std::optional<std::vector<std::string>> LoadLines();
+    bool SaveLines(const std::vector<std::string>& lines);
 
     QString file_;
     bool registry_ = false;
+    int batch_depth_ = 0;
+    std::optional<std::vector<std::string>> batch_lines_;
+    bool batch_dirty_ = false;
 };
 
 // Escaping of one value in the INI file, and its reverse (which also accepts hand-written text).

@@ -59,7 +59,7 @@ class TestHostileFiles : public QObject {
         Write(page_template, "<html>{ServerName}</html>\r\n" + QByteArray(200, 'x'));
         Monitor monitor;
         monitor.snapshot.name = "a server name longer than the room left on the disk";
-        platform::QtSettingsBackend settings(target);
+        platform::IniSettingsBackend settings(target);
         bool written = true;
         {
             DiskFullAt full(16);
