@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static morvek::Connection connection(monitor, dialogs, hooks);
     dialogs.messages.clear();
     monitor.options.disconnect_on_map_change = size % 2;
-    monitor.rules.shown = size % 3 == 0;
+    monitor.rules.shown = monitor.rules.listing = size % 3 == 0;
     for (morvek::ServerType type : {morvek::ServerType::QuakeI, morvek::ServerType::HexenII}) {
         (void)morvek::netquake::Decode(bytes, type);
         monitor.server_type = type;

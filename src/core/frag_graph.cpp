@@ -14,7 +14,7 @@ const std::string kNoLabel;
 FragGraph::FragGraph() = default;
 
 void FragGraph::SetRowCount(int rows) {
-    rows_ = std::max(0, rows);
+    rows_ = std::clamp(rows, 0, kMaxGraphRows);
     head_ = 0;
     cells_.assign(std::size_t(rows_) * std::size_t(columns_), 0.0);
     labels_.assign(std::size_t(rows_), std::string());
@@ -23,7 +23,8 @@ void FragGraph::SetRowCount(int rows) {
 }
 
 void FragGraph::SetColumnCount(int columns) {
-    columns = std::max(0, columns);
+    // One series per player slot at most, whatever maximum the server announces.
+    columns = std::clamp(columns, 0, kPlayerSlots);
     if (columns == columns_) return;
     std::vector<double> cells(std::size_t(rows_) * std::size_t(columns), 0.0);
     int keep = std::min(columns, columns_);

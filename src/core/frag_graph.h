@@ -11,11 +11,16 @@
 
 namespace morvek {
 
+// The most rows the setup dialog accepts (GraphRows is a 16-bit count).
+inline constexpr int kMaxGraphRows = 32767;
+
 class FragGraph {
   public:
     FragGraph();
 
-    // Rows and columns are numbered from 1. Changing the row count discards every cell.
+    // Rows and columns are numbered from 1. Changing the row count discards every cell. Rows are
+    // kept within 0 to kMaxGraphRows and columns within 0 to kPlayerSlots (64), so no number a
+    // server or a settings file sends decides how much memory the grid takes.
     int RowCount() const { return rows_; }
     void SetRowCount(int rows);
     // Changing the series count keeps the cells of the columns that remain.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,22 +18,32 @@ inline constexpr const char* kRulesQuake2 = "Morvek - Rules";
 inline constexpr int kNetQuakeRuleWidth = 19;
 inline constexpr int kStatusRuleWidth = 20;
 
+// A NetQuake listing ends after this many rules even when the server never says it is done.
+inline constexpr std::size_t kMaxNetQuakeRules = 512;
+
 struct RulesList {
     std::vector<std::string> lines;
     std::string caption = kRulesWorking;
     // The window is on screen; NetQuake rule replies are acted upon only then.
     bool shown = false;
+    // A NetQuake listing is under way: one rule is asked for per rule received, until the
+    // server's last rule, a name it already sent (a server that loops) or kMaxNetQuakeRules.
+    bool listing = false;
+    std::set<std::string> listed_names;
     std::uint64_t revision = 0;
 
     void Clear() {
         lines.clear();
+        listed_names.clear();
         ++revision;
     }
     // The window is closed: its list goes with it, and a later load starts "Rules - Working...".
     void Unload() {
         lines.clear();
+        listed_names.clear();
         caption = kRulesWorking;
         shown = false;
+        listing = false;
         ++revision;
     }
 };

@@ -4,6 +4,8 @@ namespace morvek::platform {
 
 MessageResult ScriptedDialogs::Message(const std::string& text, const std::string& title,
                                        MessageIcon icon, MessageButtons buttons) {
+    // A server can make the program say something at every datagram: keep the latest only.
+    if (messages.size() >= kKeptMessages) messages.erase(messages.begin());
     messages.push_back({text, title, icon, buttons});
     if (on_message) on_message(messages.back());
     if (!answers.empty()) {

@@ -46,6 +46,8 @@ class ScriptedDialogs : public Dialogs {
                           MessageButtons buttons) override;
     std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
 
+    // The latest kKeptMessages messages, oldest first.
+    static constexpr std::size_t kKeptMessages = 256;
     std::vector<Shown> messages;
     std::vector<OpenFileRequest> file_requests;
     // Scripted answers, taken in order; when they run out: Ok / Yes for messages, cancel for files.

@@ -27,17 +27,29 @@ UdpSocket::UdpSocket(QObject* parent) : QObject(parent) {
 void UdpSocket::Bind() {
     socket_.abort();
     state_ = kError;
-    if (remote_port_ < 1 || remote_port_ > 65535) return;
+    bind_error_.clear();
+    if (remote_port_ < 1 || remote_port_ > 65535) {
+        bind_error_ = "port " + std::to_string(remote_port_) + " is out of range";
+        return;
+    }
     QHostAddress address = ResolveHost(remote_host_);
-    if (address.isNull()) return;
+    if (address.isNull()) {
+        bind_error_ = "cannot resolve host \"" + remote_host_ + "\"";
+        return;
+    }
     QHostAddress local = address.protocol() == QAbstractSocket::IPv6Protocol
                              ? QHostAddress(QHostAddress::AnyIPv6)
                              : QHostAddress(QHostAddress::AnyIPv4);
-    if (!socket_.bind(local, quint16(local_port_))) return;
+    if (!socket_.bind(local, quint16(local_port_))) {
+        bind_error_ = "cannot open a socket: " + socket_.errorString().toStdString();
+        return;
+    }
     // A connected UDP socket receives only from its peer and reports the peer's "port
     // unreachable" as an error.
     socket_.connectToHost(address, quint16(remote_port_));
     if (socket_.state() != QAbstractSocket::ConnectedState) {
+        bind_error_ =
+            "cannot reach \"" + remote_host_ + "\": " + socket_.errorString().toStdString();
         socket_.abort();
         return;
     }
@@ -63,8 +75,10 @@ void UdpSocket::Close() {
 void UdpSocket::ReadPending() {
     // Read until the socket has nothing more, without peeking first: a peek would swallow the
     // "port unreachable" that a connected socket reports on its next read.
+    // At most kDatagramsPerTurn at a time: the socket stays readable, so the rest comes on the next
+    // turn of the event loop, and a flood cannot keep timers and signals waiting.
     if (buffer_.isEmpty()) buffer_.resize(kMaxDatagram);
-    while (state_ == kOpen) {
+    for (int read = 0; state_ == kOpen && read < kDatagramsPerTurn; ++read) {
         QHostAddress sender;
         quint16 sender_port = 0;
         qint64 n = socket_.readDatagram(buffer_.data(), buffer_.size(), &sender, &sender_port);

@@ -16,6 +16,8 @@ class UdpSocket : public QObject {
     Q_OBJECT
   public:
     enum State { kClosed = 0, kOpen = 1, kError = 9 };
+    // Datagrams handled in one turn of the event loop (a NetQuake poll brings 17 replies).
+    static constexpr int kDatagramsPerTurn = 32;
 
     explicit UdpSocket(QObject* parent = nullptr);
 
@@ -29,6 +31,8 @@ class UdpSocket : public QObject {
     const std::string& RemoteHostIP() const { return remote_host_ip_; }
 
     int State() const { return state_; }
+    // Why the last Bind failed ("cannot resolve host ..."); empty after a Bind that succeeded.
+    const std::string& BindError() const { return bind_error_; }
 
     // Resolves the remote host and opens the socket towards it. A host that cannot be resolved or
     // a port outside 1 to 65535 leaves the state at kError; no event is raised.
@@ -64,6 +68,7 @@ class UdpSocket : public QObject {
     // on the first read and kept.
     static constexpr int kMaxDatagram = 65536;
     QByteArray buffer_;
+    std::string bind_error_;
 };
 
 // Resolves a host name or dotted address, preferring IPv4; a null address when it cannot.

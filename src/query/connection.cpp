@@ -226,18 +226,29 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         CommitIncoming(table, monitor_.server_type);
         hooks_.ShowPlayers();
     } else if (const auto* rule = std::get_if<netquake::RuleInfo>(&reply)) {
-        if (!monitor_.rules.shown) return false;
-        AddRuleLine(monitor_.rules, rule->name, rule->value, kNetQuakeRuleWidth);
+        RulesList& rules = monitor_.rules;
+        if (!rules.shown || !rules.listing) return false;
+        if (rules.lines.size() >= kMaxNetQuakeRules ||
+            !rules.listed_names.insert(rule->name).second) {
+            EndRuleListing();
+            return true;
+        }
+        AddRuleLine(rules, rule->name, rule->value, kNetQuakeRuleWidth);
         socket_.SendData(netquake::NextRuleRequest(rule->name));
     } else if (std::holds_alternative<netquake::RulesDone>(reply)) {
         if (!monitor_.rules.shown) return false;
-        monitor_.rules.caption = kRulesDone;
-        ++monitor_.rules.revision;
+        EndRuleListing();
     } else if (const auto* unknown = std::get_if<netquake::UnknownCode>(&reply)) {
         dialogs_.Message(IntegerText(unknown->code), kAppTitle, MessageIcon::None,
                          MessageButtons::Ok);
     }
     return true;
+}
+
+void Connection::EndRuleListing() {
+    monitor_.rules.listing = false;
+    monitor_.rules.caption = kRulesDone;
+    ++monitor_.rules.revision;
 }
 
 void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
@@ -291,6 +302,7 @@ void Connection::ShowRules() {
         monitor_.rules.Clear();
         timeout_.SetEnabled(true);
         monitor_.rules.shown = true;
+        monitor_.rules.listing = true;
         socket_.SendData(netquake::FirstRuleRequest());
     }
     monitor_.rules.shown = true;

@@ -67,6 +67,7 @@ class Connection : public QObject {
     void SendStatusRequest();
     // Returns false when a NetQuake rule reply was ignored (the lamp stays bright green).
     bool ApplyNetQuake(const netquake::Reply& reply);
+    void EndRuleListing();
     void ApplyStatus(const status::StatusReply& reply, bool quake2);
     void AnnounceMap(const std::string& map);
     void SetNet(NetLamp lamp, bool repaint);

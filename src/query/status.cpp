@@ -138,6 +138,7 @@ std::optional<Setting::Kind> QuakeIIKey(std::string_view key) {
 
 StatusReply DecodeQuakeWorld(std::string_view datagram) {
     StatusReply reply;
+    if (datagram.size() > kMaxStatusReply) return reply;
     Rest rest(datagram);
     if (static_cast<unsigned char>(rest.First()) != 0xFF) return reply;
     reply.valid = true;
@@ -175,6 +176,7 @@ StatusReply DecodeQuakeWorld(std::string_view datagram) {
 
 StatusReply DecodeQuakeII(std::string_view datagram) {
     StatusReply reply;
+    if (datagram.size() > kMaxStatusReply) return reply;
     Rest rest(datagram);
     if (static_cast<unsigned char>(rest.First()) != 0xFF) return reply;
     reply.valid = true;

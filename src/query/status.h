@@ -22,6 +22,10 @@ namespace morvek::status {
 
 std::string StatusRequest();
 
+// No real server's status reply comes near this (Quake II about 1.4 KB, QuakeWorld about 8 KB): a
+// larger datagram is not decoded at all.
+inline constexpr std::size_t kMaxStatusReply = 16384;
+
 // One server setting acted upon, in the order the keys come.
 struct Setting {
     enum Kind { kHostname, kVersion, kMap, kMaxClients, kRule };
@@ -37,7 +41,9 @@ struct Player {
 };
 
 struct StatusReply {
-    bool valid = false;  // false when the first byte is not FF: nothing is decoded
+    // false when the first byte is not FF or the datagram is larger than kMaxStatusReply: nothing
+    // is decoded
+    bool valid = false;
     std::vector<Setting> settings;
     std::vector<Player> players;
 };

@@ -194,7 +194,7 @@ class TestNetQuake : public QObject {
         QVERIFY(m.rules.lines.empty());
         QCOMPARE(m.net, NetLamp::Receiving);  // ignored reply: the lamp stays bright green
 
-        m.rules.shown = true;
+        m.rules.shown = m.rules.listing = true;
         c.HandleDatagram(sim::ControlDatagram(0x85, std::string("sv_gravity\0"
                                                                 "800\0",
                                                                 15)));

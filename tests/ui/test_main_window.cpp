@@ -253,10 +253,10 @@ class TestMainWindow : public QObject {
         QCOMPARE(window->chtGrafico->SeriesCount(), 24);
         QCOMPARE(window->chtGrafico->Series(23)->name(), QStringLiteral("24"));
         QCOMPARE(window->txtSvrMaxPlayers->text(), QStringLiteral("24"));
-        // A maximum beyond the 64 slots: the model keeps the count, the chart draws 64 lines.
+        // A maximum beyond the 64 slots: one series per slot.
         SetMaxPlayers(m, "200");
         window->RefreshPanel();
-        QCOMPARE(m.graph.ColumnCount(), 200);
+        QCOMPARE(m.graph.ColumnCount(), 64);
         QCOMPARE(window->chtGrafico->SeriesCount(), 64);
         // Series count 0: no line, nothing written.
         m.graph.SetColumnCount(0);
