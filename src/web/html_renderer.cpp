@@ -173,6 +173,9 @@ std::string HtmlEscape(std::string_view text) {
             case '"':
                 out += "&quot;";
                 break;
+            case '\'':
+                out += "&#39;";
+                break;
             default:
                 out += c;
         }

@@ -18,7 +18,8 @@ namespace morvek::web {
 // still counts; an empty template has no lines.
 std::vector<std::string_view> TemplateLines(std::string_view template_bytes);
 
-// Text taken from a server or a log made safe for a page: & < > and " become entities.
+// Text taken from a server or a log made safe for a page: & < > " and ' become entities, so a
+// template may put a placeholder inside an attribute quoted either way.
 std::string HtmlEscape(std::string_view text);
 
 // A number as the page writes it: one blank before when it is not negative (the sign's place),

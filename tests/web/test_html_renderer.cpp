@@ -254,11 +254,11 @@ void TestHtmlRenderer::player_list_twice() {
 void TestHtmlRenderer::server_and_player_texts_escaped() {
     Monitor m;
     m.snapshot.name = "<script>alert(\"x\")</script> & co";
-    m.snapshot.map = "e1m1>";
+    m.snapshot.map = "e1m1>' onmouseover='x";  // a placeholder in a single-quoted attribute
     SetRow(m, 0, "<b>A&B", "1", "<i>");
     QCOMPARE(Render("{ServerName}\r\n{ServerMap}", m),
              std::string("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt; &amp; co\r\n"
-                         "e1m1&gt;\r\n"));
+                         "e1m1&gt;&#39; onmouseover=&#39;x\r\n"));
     QCOMPARE(Render("{PlayerList}", m),
              kHeading + Row(" 0 ", "&lt;b&gt;A&amp;B", " 1 ", "&lt;i&gt;") + kTail);
     // The template's own markup is not touched.
