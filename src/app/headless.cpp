@@ -21,6 +21,7 @@
 #include "log/dump.h"
 #include "log/recorder.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/quit_signals.h"
 #include "platform/settings_backend.h"
 #include "print/painter.h"
@@ -36,7 +37,7 @@ namespace {
 struct HeadlessOptions {
     bool json = false;
     long long polls = -1;  // -1: until stopped
-    std::optional<double> check_s, timeout_s;
+    std::optional<std::int32_t> check_ms, timeout_ms;
     std::optional<int> demo_type;
     std::optional<std::string> settings_file;
     std::optional<std::string> record_file;
@@ -69,8 +70,9 @@ void AddHeadlessOptions(QCommandLineParser& parser) {
     });
 }
 
-// Reads the parsed options; the numbers are read with the leading-number rule.
-HeadlessOptions ReadOptions(const QCommandLineParser& parser) {
+// Reads the parsed options; the numbers are read with the leading-number rule. `error` names an
+// interval that is refused (the setup dialog's rule: 0 or less is invalid).
+HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error) {
     HeadlessOptions o;
     const auto text = [&](const char* name) -> std::optional<std::string> {
         if (!parser.isSet(name)) return std::nullopt;
@@ -82,8 +84,15 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser) {
     };
     o.json = parser.isSet("json");
     if (auto polls = number("polls")) o.polls = static_cast<long long>(*polls);
-    o.check_s = number("check");
-    o.timeout_s = number("timeout");
+    const auto interval = [&](const char* name, const char* what) -> std::optional<std::int32_t> {
+        auto seconds = text(name);
+        if (!seconds) return std::nullopt;
+        auto ms = IntervalMs(*seconds);
+        if (!ms) error = std::string("invalid ") + what + " interval: " + *seconds;
+        return ms;
+    };
+    o.check_ms = interval("check", "refresh");
+    o.timeout_ms = interval("timeout", "timeout");
     o.settings_file = text("settings");
     o.record_file = text("record");
     o.html_template = text("html-template");
@@ -120,6 +129,14 @@ class HeadlessHooks : public MonitorHooks {
         if (on_refresh) on_refresh();
     }
     void ProcessEvents() override { QCoreApplication::processEvents(); }
+    // A connection that ends stops recording (the window's rule); the headless run goes on, and a
+    // new connection of the same run appends to the same log.
+    void UpdateMenuState() override {
+        if (options_.record_file && !monitor_.recording) {
+            monitor_.log_path = *options_.record_file;
+            monitor_.recording = true;
+        }
+    }
     void WriteLogRecord() override { morvek::WriteLogRecord(monitor_); }
 
     std::function<void()> on_last_tick;
@@ -137,8 +154,23 @@ int RunHeadless(int argc, char** argv) {
     QCommandLineParser parser;
     AddHeadlessOptions(parser);
     if (auto status = app::Parse(parser, app::Arguments(argc, argv))) return *status;
-    const HeadlessOptions options = ReadOptions(parser);
+    std::string error;
+    const HeadlessOptions options = ReadOptions(parser, error);
+    if (!error.empty()) {
+        std::fprintf(stderr, "morvek: %s\n", TerminalText(error).c_str());
+        return 2;
+    }
     if (options.dump_log) return DumpLog(*options.dump_log, std::cout, std::cerr);
+    // Only regular files are ever replaced or deleted.
+    for (const auto* path : {&options.record_file, &options.html_output, &options.pdf_file}) {
+        if (*path && !platform::IsReplaceable(QString::fromLocal8Bit(**path))) {
+            std::fprintf(stderr, "morvek: %s\n",
+                         platform::NotRegularFileText(QString::fromLocal8Bit(**path))
+                             .toLocal8Bit()
+                             .constData());
+            return 2;
+        }
+    }
 
     // The report is painted with real fonts, which needs the GUI application; it runs on the
     // offscreen platform, so no display is needed.
@@ -154,8 +186,8 @@ int RunHeadless(int argc, char** argv) {
     Monitor monitor;
     platform::ScriptedDialogs dialogs;
     dialogs.on_message = [&](const platform::ScriptedDialogs::Shown& shown) {
-        std::fprintf(stderr, "%s: %s\n", Cp1252ToUtf8(shown.title).c_str(),
-                     Cp1252ToUtf8(OneLine(shown.text)).c_str());
+        std::fprintf(stderr, "%s: %s\n", TerminalText(shown.title).c_str(),
+                     TerminalText(OneLine(shown.text)).c_str());
         if (options.json) {
             std::string line = JsonLine(MessageObject(shown.title, shown.text)) + "\n";
             std::fwrite(line.data(), 1, line.size(), stdout);
@@ -183,10 +215,8 @@ int RunHeadless(int argc, char** argv) {
         }
     }
 
-    if (options.check_s)
-        connection.timCheck().SetInterval(ToInt32(*options.check_s * 1000).value_or(5000));
-    if (options.timeout_s)
-        connection.timTimeout().SetInterval(ToInt32(*options.timeout_s * 1000).value_or(30000));
+    if (options.check_ms) connection.timCheck().SetInterval(*options.check_ms);
+    if (options.timeout_ms) connection.timTimeout().SetInterval(*options.timeout_ms);
 
     std::unique_ptr<sim::SimServer> demo;
     std::string command_line = options.command_line;
@@ -204,7 +234,7 @@ int RunHeadless(int argc, char** argv) {
 
     if (options.record_file) {
         // As "&Record..." answered Yes: an existing log is replaced.
-        QFile::remove(QString::fromStdString(*options.record_file));
+        platform::RemoveRegularFile(QString::fromLocal8Bit(*options.record_file));
         monitor.log_path = *options.record_file;
         monitor.recording = true;
     }
@@ -239,7 +269,11 @@ int RunHeadless(int argc, char** argv) {
     };
     platform::OnQuitSignal([&] { app.quit(); });
 
-    QTimer::singleShot(0, &app, [&] { connection.mnuConnect_Click(); });
+    QTimer::singleShot(0, &app, [&] {
+        connection.mnuConnect_Click();
+        const std::string& why = connection.Winsock().BindError();
+        if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
+    });
     app.exec();
     if (options.pdf_file &&
         !print::PrintReportToPdf(monitor, QString::fromStdString(*options.pdf_file)))

@@ -170,4 +170,12 @@ std::string SecondsText(std::int64_t milliseconds) {
     return DecimalText(static_cast<double>(milliseconds) / 1000.0);
 }
 
+std::optional<std::int32_t> IntervalMs(std::string_view seconds_text) {
+    const double seconds = LeadingNumber(seconds_text);
+    if (!(seconds > 0)) return std::nullopt;
+    auto milliseconds = ToInt32(seconds * 1000.0);
+    if (!milliseconds || *milliseconds <= 0) return std::nullopt;
+    return milliseconds;
+}
+
 }  // namespace morvek

@@ -25,6 +25,11 @@ std::optional<std::uint8_t> ToUInt8(double value);
 std::optional<std::int16_t> ToInt16(double value);
 std::optional<std::int32_t> ToInt32(double value);
 
+// A poll, timeout or refresh interval typed in seconds, as milliseconds: its leading number times
+// 1000, halves to even; nothing when that is not above 0 or does not fit 32 bits (the setup
+// dialog's and the command line's one rule).
+std::optional<std::int32_t> IntervalMs(std::string_view seconds_text);
+
 // Frags read as a number: a value above 4244897000 is a negative count stored in a log's
 // unsigned form and reads as value - 4244897281 (4244897280 is -1).
 double FragsValue(std::string_view frags);

@@ -9,8 +9,9 @@ namespace morvek {
 
 namespace {
 
+// Server texts reach the terminal without their control characters.
 std::string Utf8(std::string_view bytes) {
-    return Cp1252ToUtf8(bytes);
+    return TerminalText(bytes);
 }
 
 std::string Pad(std::string text, std::size_t width) {
@@ -56,10 +57,7 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
                "\n";
     }
     for (const std::string& line : monitor.rules.lines) {
-        std::string shown = Utf8(line);
-        for (char& c : shown)
-            if (c == '\t') c = ' ';
-        out += "  rule " + shown + "\n";
+        out += "  rule " + Utf8(line) + "\n";
     }
     return out;
 }

@@ -59,6 +59,17 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return FromCp1252(bytes).toUtf8().toStdString();
 }
 
+std::string TerminalText(std::string_view bytes) {
+    QString text = FromCp1252(bytes);
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+        else if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    return text.toUtf8().toStdString();
+}
+
 std::string JsonLine(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }

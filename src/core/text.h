@@ -26,6 +26,11 @@ std::string ToCp1252(const QString& text);
 // Windows-1252 bytes to UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// Windows-1252 bytes as UTF-8 fit for a terminal: a tab becomes a blank and every other control
+// character (line ends, escape, the C1 codes) a "?", so a text can neither move the cursor,
+// retitle the window nor start a line of its own.
+std::string TerminalText(std::string_view bytes);
+
 // One JSON object as one line of compact UTF-8 text, without the line end.
 std::string JsonLine(const QJsonObject& object);
 

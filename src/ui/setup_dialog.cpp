@@ -59,11 +59,7 @@ std::optional<std::int32_t> PortFromText(const QString& text) {
 }
 
 std::optional<std::int32_t> IntervalFromText(const QString& text) {
-    double seconds = LeadingNumber(ToCp1252(text));
-    if (!(seconds > 0)) return std::nullopt;
-    auto milliseconds = ToInt32(seconds * 1000.0);
-    if (!milliseconds || *milliseconds <= 0) return std::nullopt;
-    return milliseconds;
+    return IntervalMs(ToCp1252(text));
 }
 
 frmSetup::frmSetup(MainWindowApi& api, QWidget* parent) : QDialog(parent), api_(api) {
