@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a bounded time.
+# Builds the libFuzzer targets with clang and runs each for a bounded time, starting from the
+# committed seeds in fuzz/corpus/<target>/ (real inputs: scripts/fuzz-corpus.sh makes them) and
+# keeping what it finds in fuzz-corpus/<target>/.
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +17,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
     mkdir -p "fuzz-corpus/$name"
     echo "-- $name for ${seconds}s"
     ASAN_OPTIONS=detect_leaks=1 "$target" -max_total_time="$seconds" -max_len=4096 \
-        -print_final_stats=0 "fuzz-corpus/$name" 2>&1 | tail -n 3
+        -print_final_stats=0 "fuzz-corpus/$name" $(ls -d "fuzz/corpus/$name" 2>/dev/null) 2>&1 |
+        tail -n 3
     [[ ${PIPESTATUS[0]} -eq 0 ]] || { echo "fuzz target $name failed"; exit 1; }
 done

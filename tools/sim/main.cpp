@@ -2,9 +2,47 @@
 // server. Prints the port it listens on.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <cstdio>
 
+#include "sim/netquake_replies.h"
 #include "sim/sim_server.h"
+#include "sim/status_replies.h"
+
+namespace {
+
+// The replies of every server type, one file per datagram, as seeds for the fuzz targets:
+// <folder>/fuzz_netquake/... and <folder>/fuzz_status/....
+bool WriteCorpus(const QString& folder) {
+    using namespace morvek::sim;
+    bool ok = true;
+    auto put = [&](const QString& target, const QString& name, const std::string& bytes) {
+        QDir(folder).mkpath(target);
+        QFile file(QDir(folder).filePath(target + "/" + name));
+        ok = ok && file.open(QIODevice::WriteOnly) &&
+             file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    };
+    for (morvek::ServerType type : {0, 1, 2, 3}) {
+        const SimState state = DemoState(type);
+        const QString prefix = QString::number(type) + "-";
+        if (type == 1 || type == 3) {
+            put("fuzz_status", prefix + "status",
+                type == 1 ? BuildQuakeWorldStatus(state) : BuildQuakeIIStatus(state));
+            continue;
+        }
+        put("fuzz_netquake", prefix + "server-info", NetQuakeServerInfoReply(state));
+        for (int p = 0; p < int(state.players.size()); ++p)
+            put("fuzz_netquake", prefix + "player-" + QString::number(p),
+                *NetQuakePlayerInfoReply(state, p));
+        put("fuzz_netquake", prefix + "rule-first", NetQuakeRuleReply(state, ""));
+        put("fuzz_netquake", prefix + "rules-done",
+            NetQuakeRuleReply(state, state.rules.back().first));
+    }
+    return ok;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -25,8 +63,14 @@ int main(int argc, char** argv) {
                                   "polls", "0");
     QCommandLineOption next_map("next-map", "The map to change to.", "name", "e1m2");
     QCommandLineOption still("still", "Keep frags, times and pings still.");
-    parser.addOptions({type, port, players, delay, stop, garbage, map_change, next_map, still});
+    QCommandLineOption corpus("write-corpus",
+                              "Write every reply of every server type into this folder, one file "
+                              "per datagram (the fuzz targets' seeds), and exit.",
+                              "folder");
+    parser.addOptions(
+        {type, port, players, delay, stop, garbage, map_change, next_map, still, corpus});
     parser.process(app);
+    if (parser.isSet(corpus)) return WriteCorpus(parser.value(corpus)) ? 0 : 1;
 
     auto server_type = static_cast<morvek::ServerType>(parser.value(type).toUInt());
     morvek::sim::SimState state = morvek::sim::DemoState(server_type);
