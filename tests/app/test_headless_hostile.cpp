@@ -20,7 +20,7 @@ struct Run {
 // Runs the headless monitor while this test's event loop keeps serving (the simulator lives here).
 Run Headless(const QStringList& args) {
     QProcess p;
-    p.start(MORVEK_EXE, QStringList{"--headless"} + args);
+    p.start(MORVEK_HEADLESS_EXE, args);
     Run r;
     if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 20000)) p.kill();
     p.waitForFinished();
@@ -63,7 +63,7 @@ class TestHeadlessHostile : public QObject {
     }
 
     void server_texts_cannot_drive_the_terminal() {
-        sim::SimState state = sim::DemoState(0);
+        sim::SimState state = sim::DemoState(ServerType::QuakeI);
         state.hostname = "evil\x1b]0;pwned\x07\r\nforged row";
         state.players[0].name = "\x1b[2Jwipe";
         sim::SimServer server(state, sim::SimOptions{});
@@ -79,12 +79,13 @@ class TestHeadlessHostile : public QObject {
     void recording_goes_on_across_a_reconnection() {
         QTemporaryDir dir;
         const QString log = dir.filePath("match.mv");
-        auto server = std::make_unique<sim::SimServer>(sim::DemoState(1), sim::SimOptions{});
+        auto server = std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeWorld),
+                                                       sim::SimOptions{});
         QVERIFY(server->Start());
         const quint16 port = server->Port();
         QProcess p;
-        p.start(MORVEK_EXE, {"--headless", "--check", "0.1", "--polls", "40", "--record", log, "1",
-                             "127.0.0.1", QString::number(port)});
+        p.start(MORVEK_HEADLESS_EXE, {"--check", "0.1", "--polls", "40", "--record", log, "1",
+                                      "127.0.0.1", QString::number(port)});
         QTRY_VERIFY_WITH_TIMEOUT(server->Polls() >= 5, 10000);
         server.reset();  // the port closes: the next request meets "port unreachable"
         QByteArray err;
@@ -92,7 +93,8 @@ class TestHeadlessHostile : public QObject {
         const qint64 at_error = QFileInfo(log).size();
         sim::SimOptions same_port;
         same_port.port = port;
-        server = std::make_unique<sim::SimServer>(sim::DemoState(1), same_port);
+        server =
+            std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeWorld), same_port);
         QVERIFY(server->Start());
         QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 20000);
         QCOMPARE(p.exitCode(), 0);

@@ -91,7 +91,7 @@ class TestHostileFiles : public QObject {
         // The headless monitor refuses at start.
         for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
             QProcess p;
-            p.start(MORVEK_EXE, {"--headless", "--demo", "--polls", "1", option, fifo});
+            p.start(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, fifo});
             QVERIFY(p.waitForFinished(20000));
             QCOMPARE(p.exitCode(), 2);
             QCOMPARE(p.readAllStandardError(),

@@ -23,12 +23,13 @@ bool WriteCorpus(const QString& folder) {
         ok = ok && file.open(QIODevice::WriteOnly) &&
              file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
     };
-    for (morvek::ServerType type : {0, 1, 2, 3}) {
-        const SimState state = DemoState(type);
-        const QString prefix = QString::number(type) + "-";
-        if (type == 1 || type == 3) {
+    for (const morvek::ServerTypeInfo& info : morvek::kServerTypes) {
+        const SimState state = DemoState(info.type);
+        const QString prefix = QString::number(morvek::TypeCode(info.type)) + "-";
+        if (morvek::IsStatusProtocol(info.type)) {
             put("fuzz_status", prefix + "status",
-                type == 1 ? BuildQuakeWorldStatus(state) : BuildQuakeIIStatus(state));
+                info.protocol == morvek::Protocol::QuakeWorld ? BuildQuakeWorldStatus(state)
+                                                              : BuildQuakeIIStatus(state));
             continue;
         }
         put("fuzz_netquake", prefix + "server-info", NetQuakeServerInfoReply(state));
