@@ -30,7 +30,7 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace {
 
 std::vector<std::string> PollReplies() {
-    morvek::sim::SimState state = morvek::sim::DemoState(0);
+    morvek::sim::SimState state = morvek::sim::DemoState(morvek::ServerType::QuakeI);
     state.players.resize(16);
     for (std::size_t i = 0; i < state.players.size(); ++i) {
         state.players[i].name = "Player number " + std::to_string(i);
