@@ -1,4 +1,4 @@
-// The setup dialog against a fake main window: what it shows when it opens, the usual ports, the
+// The setup dialog against the window rig: what it shows when it opens, the usual ports, the
 // validators with their messages and default texts, what "&Ok" applies and in what order, and
 // that "&Cancel" applies nothing.
 #include <QApplication>
@@ -18,16 +18,41 @@
 
 using morvek::ConnectionState;
 using morvek::frmSetup;
-using morvek::platform::MessageIcon;
 using morvek::testing::WindowRig;
 
 namespace {
 
-QStringList LabelTexts(const QWidget& widget) {
-    QStringList texts;
-    for (const QLabel* label : widget.findChildren<QLabel*>())
-        if (!label->isHidden()) texts << label->text();
-    return texts;
+template <std::size_t N>
+int Checked(const std::array<QRadioButton*, N>& options) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (options[i]->isChecked()) return int(i);
+    return -1;
+}
+
+// Everything the dialog shows, in one line.
+QString Shown(const frmSetup& d) {
+    return QString::asprintf(
+        "%d %s %s %s %s %s %d %d %s %d %s %d %d %d %s %s %d", Checked(d.optType),
+        qPrintable(d.lblType->text()), qPrintable(d.txtServerName->text()),
+        qPrintable(d.txtServerPort->text()), qPrintable(d.txtRefresh->text()),
+        qPrintable(d.txtTimeOut->text()), d.chkDisconnect->isChecked(), d.chkMantein->isChecked(),
+        qPrintable(d.txtColumns->text()), Checked(d.optSorting), qPrintable(d.lblSorting->text()),
+        d.chkShowGraph->isChecked(), d.chkLegend->isChecked(), Checked(d.optSerie),
+        qPrintable(d.lblSerie->text()), qPrintable(d.txtSerie->text()),
+        d.frConnection->isEnabled());
+}
+
+// Everything "&Ok" can change, in one line.
+QString Applied(WindowRig& w) {
+    const auto& m = w.rig.monitor;
+    auto& c = w.rig.connection;
+    return QString::asprintf(
+        "%d %s %d %lld %lld %d %d %d %d %d %d %d %d %d", int(m.server_type),
+        c.Winsock().RemoteHost().c_str(), c.Winsock().RemotePort(),
+        (long long)c.timCheck().Interval(), (long long)c.timTimeout().Interval(),
+        m.options.disconnect_on_map_change, m.options.keep_disconnected, m.graph.RowCount(),
+        m.options.player_sorting, w.graph_visible, m.graph.show_legend, m.options.serie_max_player,
+        m.options.serie_fixed, m.graph.ColumnCount());
 }
 
 // Shows the dialog and makes it the active window, so focus moves between its boxes as they do
@@ -45,6 +70,13 @@ void Leave(QLineEdit* box, const QString& text, QWidget* next) {
     next->setFocus(Qt::TabFocusReason);
 }
 
+QLineEdit* Box(frmSetup& d, const QString& name) {
+    for (QLineEdit* box :
+         {d.txtServerName, d.txtServerPort, d.txtRefresh, d.txtTimeOut, d.txtColumns, d.txtSerie})
+        if (box->objectName() == name) return box;
+    qFatal("no box %s", qPrintable(name));
+}
+
 }  // namespace
 
 class TestSetupDialog : public QObject {
@@ -53,77 +85,65 @@ class TestSetupDialog : public QObject {
     void init() { window_ = std::make_unique<WindowRig>(); }
     void cleanup() { window_.reset(); }
 
-    void controlsAndCaptions();
-    void loadWhileDisconnected();
-    void loadWhileConnectedGreysConnectionGroup();
-    void nameFallsBackToLastPeerAddress();
-    void typeOptionsPutUsualPorts();
-    void serverTypeWithoutOptionStays();
-    void nameAndPortValidators();
-    void portValidatorRefusesNonNumbers_data();
-    void portValidatorRefusesNonNumbers();
-    void intervalValidators_data();
-    void intervalValidators();
-    void timeoutValidatedOnEveryChange();
-    void graphLengthValidator();
-    void messageInsideValidatorDoesNotCascade();
-    void okAppliesConnectionValuesInOrder();
-    void okHidesGraphAndShrinksWindow();
-    void okWhileMaximizedKeepsHeight();
-    void fixedSeriesAppliedAndShownAgain();
-    void okKeepsSamplesWhenRowCountUnchanged();
-    void okChecksPortAgainAndStaysOpen();
-    void enterTakesOkAndEscapeCancels();
-    void cancelChangesNothing();
-    void rejectedNameFailsSilentlyAtConnect();
+    void captions_are_the_programs_own();
+    void opening_shows_the_live_values();
+    void while_connected_the_connection_group_is_grey_and_not_applied();
+    void an_empty_host_shows_the_last_peer_address();
+    void a_type_option_puts_its_usual_port();
+    void a_server_type_without_option_stays();
+    void a_bad_box_is_refused_as_it_is_left_data();
+    void a_bad_box_is_refused_as_it_is_left();
+    void the_timeout_is_checked_at_every_key();
+    void a_message_inside_a_validator_does_not_cascade();
+    void ok_sets_intervals_in_milliseconds_data();
+    void ok_sets_intervals_in_milliseconds();
+    void ok_applies_every_value_and_cancel_none();
+    void hiding_the_graph_shrinks_the_window_unless_maximized();
+    void fixed_series_are_applied_and_shown_again();
+    void ok_keeps_samples_when_the_row_count_is_unchanged();
+    void ok_refuses_a_bad_box_and_stays_open_data();
+    void ok_refuses_a_bad_box_and_stays_open();
+    void enter_takes_ok_and_escape_cancels();
+    void an_unknown_host_fails_silently_at_connect();
 
   private:
     std::unique_ptr<WindowRig> window_;
 };
 
-void TestSetupDialog::controlsAndCaptions() {
-    frmSetup dialog(*window_);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Setup"));
-    QCOMPARE(dialog.TabStrip->count(), 3);
-    QCOMPARE(dialog.TabStrip->tabText(0), QStringLiteral("Connection"));
-    QCOMPARE(dialog.TabStrip->tabText(1), QStringLiteral("Application"));
-    QCOMPARE(dialog.TabStrip->tabText(2), QStringLiteral("Graph"));
-    QCOMPARE(dialog.frConnection->title(), QStringLiteral("Connection:"));
-    QCOMPARE(dialog.frApplication->title(), QStringLiteral("Application:"));
-
-    const QStringList labels = LabelTexts(dialog);
-    for (const char* caption :
-         {"Server type:", "Server name (or IP Address):", "Server port:", "Refresh frequency:",
-          "Timeout interval:", "Disconnect on level change:", "Mantein disconnected player info:",
-          "Player sorting:", "Show graph:", "Show legend:", "Graph Series:",
-          "Max graph data per serie:"})
-        QVERIFY2(labels.contains(QString::fromLatin1(caption)), caption);
-    QCOMPARE(labels.count(QStringLiteral("s")), 2);
-
-    const QStringList types = {"Quake I", "QuakeWorld", "Hexen II", "Quake II"};
-    for (int i = 0; i < 4; ++i) QCOMPARE(dialog.optType[i]->text(), types[i]);
-    const QStringList sortings = {"ID", "Name", "Frags"};
-    for (int i = 0; i < 3; ++i) QCOMPARE(dialog.optSorting[i]->text(), sortings[i]);
-    QCOMPARE(dialog.optSerie[0]->text(), QStringLiteral("Server's max players"));
-    QCOMPARE(dialog.optSerie[1]->text(), QStringLiteral("Fixed:"));
-
-    // The index labels are there but never shown.
-    QVERIFY(dialog.lblType->isHidden());
-    QVERIFY(dialog.lblSorting->isHidden());
-    QVERIFY(dialog.lblSerie->isHidden());
-
-    QCOMPARE(dialog.cmdOk->text(), QStringLiteral("&Ok"));
-    QCOMPARE(dialog.cmdCancel->text(), QStringLiteral("&Cancel"));
-    QVERIFY(dialog.cmdOk->isDefault());
-    QVERIFY(!dialog.cmdCancel->isDefault());
+void TestSetupDialog::captions_are_the_programs_own() {
+    frmSetup d(*window_);
+    QStringList texts{d.windowTitle(), d.frConnection->title(), d.frApplication->title(),
+                      d.cmdOk->text(), d.cmdCancel->text()};
+    for (int i = 0; i < d.TabStrip->count(); ++i) texts << d.TabStrip->tabText(i);
+    for (const QLabel* label : d.findChildren<QLabel*>())
+        if (!label->isHidden()) texts << label->text();
+    for (const QRadioButton* option : d.findChildren<QRadioButton*>()) texts << option->text();
+    QStringList expected =
+        QStringLiteral(
+            "Setup|Connection:|Application:|&Ok|&Cancel|Connection|Application|Graph|Server type:|"
+            "Server name (or IP Address):|Server port:|Refresh frequency:|Timeout interval:|s|s|"
+            "Disconnect on level change:|Mantein disconnected player info:|Player sorting:|"
+            "Show graph:|Show legend:|Graph Series:|Max graph data per serie:|Quake I|QuakeWorld|"
+            "Hexen II|Quake II|ID|Name|Frags|Server's max players|Fixed:")
+            .split('|');
+    texts.sort();
+    expected.sort();
+    QCOMPARE(texts, expected);
+    // The index labels are there but never shown; "&Ok" is the default button.
+    QVERIFY(d.lblType->isHidden() && d.lblSorting->isHidden() && d.lblSerie->isHidden());
+    QVERIFY(d.cmdOk->isDefault() && !d.cmdCancel->isDefault());
 }
 
-void TestSetupDialog::loadWhileDisconnected() {
+void TestSetupDialog::opening_shows_the_live_values() {
+    {
+        frmSetup fresh(*window_);
+        QCOMPARE(Shown(fresh), "0 0 localhost 26000 5 30 0 1 20 0 0 1 1 0 0 16 1");
+    }
     auto& m = window_->rig.monitor;
     auto& c = window_->rig.connection;
     m.server_type = morvek::ServerType(1);
     c.Winsock().SetRemoteHost("quake.example.org");
-    c.Winsock().SetRemotePort(27500);
+    c.Winsock().SetRemotePort(27500);  // not QuakeWorld's usual 27000
     c.timCheck().SetInterval(2500);
     c.timTimeout().SetInterval(45000);
     m.options.disconnect_on_map_change = 1;
@@ -134,77 +154,34 @@ void TestSetupDialog::loadWhileDisconnected() {
     m.graph.show_legend = false;
     m.options.serie_fixed = 12;
     m.options.serie_max_player = 0;
-
-    frmSetup dialog(*window_);
-    QVERIFY(dialog.frConnection->isEnabled());
-    QVERIFY(dialog.optType[1]->isChecked());
-    QCOMPARE(dialog.lblType->text(), QStringLiteral("1"));
-    QCOMPARE(dialog.txtServerName->text(), QStringLiteral("quake.example.org"));
-    // The socket's port, not QuakeWorld's usual 27000.
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("27500"));
-    QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("2.5"));
-    QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("45"));
-    QVERIFY(dialog.chkDisconnect->isChecked());
-    QVERIFY(!dialog.chkMantein->isChecked());
-    QCOMPARE(dialog.txtColumns->text(), QStringLiteral("30"));
-    QVERIFY(dialog.optSorting[2]->isChecked());
-    QVERIFY(!dialog.optSorting[0]->isChecked());
-    QCOMPARE(dialog.lblSorting->text(), QStringLiteral("2"));
-    QVERIFY(!dialog.chkShowGraph->isChecked());
-    QVERIFY(!dialog.chkLegend->isChecked());
-    QCOMPARE(dialog.txtSerie->text(), QStringLiteral("12"));
-    QVERIFY(dialog.optSerie[1]->isChecked());
-    QCOMPARE(dialog.lblSerie->text(), QStringLiteral("1"));
-    QCOMPARE(dialog.TabStrip->currentIndex(), 0);
+    frmSetup d(*window_);
+    QCOMPARE(Shown(d), "1 1 quake.example.org 27500 2.5 45 1 0 30 2 2 0 0 1 1 12 1");
+    QCOMPARE(d.TabStrip->currentIndex(), 0);
     QVERIFY(window_->rig.dialogs.messages.empty());
     QVERIFY(window_->calls.empty());
-
-    // The defaults: server's max players, legend and graph shown.
-    WindowRig defaults;
-    frmSetup fresh(defaults);
-    QVERIFY(fresh.optSerie[0]->isChecked());
-    QCOMPARE(fresh.lblSerie->text(), QStringLiteral("0"));
-    QVERIFY(fresh.chkShowGraph->isChecked());
-    QVERIFY(fresh.chkLegend->isChecked());
-    QVERIFY(fresh.optSorting[0]->isChecked());
-    QCOMPARE(fresh.txtTimeOut->text(), QStringLiteral("30"));
-    QCOMPARE(fresh.txtRefresh->text(), QStringLiteral("5"));
 }
 
-void TestSetupDialog::loadWhileConnectedGreysConnectionGroup() {
-    auto& m = window_->rig.monitor;
+void TestSetupDialog::while_connected_the_connection_group_is_grey_and_not_applied() {
     auto& c = window_->rig.connection;
     c.Winsock().SetRemoteHost("10.0.0.5");
     c.Winsock().SetRemotePort(26001);
-    c.timCheck().SetInterval(5000);
-    m.state = ConnectionState::Connected;
-    m.options.disconnect_on_map_change = 0;
+    window_->rig.monitor.state = ConnectionState::Connected;
+    frmSetup d(*window_);
+    QVERIFY(!d.txtServerName->isEnabled() && !d.lblConnection[0]->isEnabled());
+    QVERIFY(!d.optType[0]->isEnabled() && !d.txtTimeOut->isEnabled());
+    QVERIFY(d.frApplication->isEnabled() && d.chkDisconnect->isEnabled());
 
-    frmSetup dialog(*window_);
-    QVERIFY(!dialog.frConnection->isEnabled());
-    for (QLineEdit* box :
-         {dialog.txtServerName, dialog.txtServerPort, dialog.txtRefresh, dialog.txtTimeOut})
-        QVERIFY(!box->isEnabled());
-    for (QLabel* label : dialog.lblConnection) QVERIFY(!label->isEnabled());
-    for (QRadioButton* option : dialog.optType) QVERIFY(!option->isEnabled());
-    QVERIFY(dialog.frApplication->isEnabled());
-    QVERIFY(dialog.chkDisconnect->isEnabled());
-
-    // Connection values are not applied; the application settings are.
-    dialog.txtServerName->setText(QStringLiteral("elsewhere"));
-    dialog.txtServerPort->setText(QStringLiteral("abc"));
-    dialog.txtRefresh->setText(QStringLiteral("9"));
-    dialog.chkDisconnect->setChecked(true);
-    dialog.cmdOk->click();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    d.txtServerName->setText(QStringLiteral("elsewhere"));
+    d.txtServerPort->setText(QStringLiteral("abc"));
+    d.txtRefresh->setText(QStringLiteral("9"));
+    d.chkDisconnect->setChecked(true);
+    d.cmdOk->click();
+    QCOMPARE(d.result(), int(QDialog::Accepted));
     QVERIFY(window_->rig.dialogs.messages.empty());
-    QCOMPARE(c.Winsock().RemoteHost(), std::string("10.0.0.5"));
-    QCOMPARE(c.Winsock().RemotePort(), 26001);
-    QCOMPARE(c.timCheck().Interval(), std::int64_t(5000));
-    QCOMPARE(m.options.disconnect_on_map_change, std::int16_t(1));
+    QCOMPARE(Applied(*window_), "0 10.0.0.5 26001 5000 30000 1 1 20 0 1 1 1 16 0");
 }
 
-void TestSetupDialog::nameFallsBackToLastPeerAddress() {
+void TestSetupDialog::an_empty_host_shows_the_last_peer_address() {
     // A peer on 127.0.0.1 answers one datagram, so the socket knows the peer's address.
     QUdpSocket peer;
     QVERIFY(peer.bind(QHostAddress::LocalHost, 0));
@@ -216,518 +193,334 @@ void TestSetupDialog::nameFallsBackToLastPeerAddress() {
     QTRY_VERIFY_WITH_TIMEOUT(peer.hasPendingDatagrams(), 5000);
     QHostAddress from;
     quint16 from_port = 0;
-    QByteArray bytes(int(peer.pendingDatagramSize()), '\0');
-    peer.readDatagram(bytes.data(), bytes.size(), &from, &from_port);
+    char byte[8];
+    peer.readDatagram(byte, sizeof byte, &from, &from_port);
     peer.writeDatagram("pong", from, from_port);
     QTRY_VERIFY_WITH_TIMEOUT(!socket.RemoteHostIP().empty(), 5000);
 
     socket.SetRemoteHost("");
-    frmSetup dialog(*window_);
-    QCOMPARE(dialog.txtServerName->text(), QStringLiteral("127.0.0.1"));
+    frmSetup d(*window_);
+    QCOMPARE(d.txtServerName->text(), QStringLiteral("127.0.0.1"));
     socket.Close();
 }
 
-void TestSetupDialog::typeOptionsPutUsualPorts() {
-    window_->rig.connection.Winsock().SetRemotePort(12345);
-    frmSetup dialog(*window_);
+void TestSetupDialog::a_type_option_puts_its_usual_port() {
+    frmSetup d(*window_);
     const QStringList ports = {"26000", "27000", "26900", "27910"};
     for (int i : {3, 1, 2, 0}) {
-        dialog.txtServerPort->setText(QStringLiteral("12345"));
-        QTest::mouseClick(dialog.optType[i], Qt::LeftButton);
-        QVERIFY(dialog.optType[i]->isChecked());
-        QCOMPARE(dialog.txtServerPort->text(), ports[i]);
-        QCOMPARE(dialog.lblType->text(), QString::number(i));
+        d.txtServerPort->setText(QStringLiteral("12345"));
+        QTest::mouseClick(d.optType[i], Qt::LeftButton);
+        QCOMPARE(d.txtServerPort->text() + d.lblType->text(), ports[i] + QString::number(i));
     }
     // Clicking the option already chosen puts its port back over what was typed.
-    dialog.txtServerPort->setText(QStringLiteral("4444"));
-    dialog.optType[0]->click();
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
+    d.txtServerPort->setText(QStringLiteral("4444"));
+    d.optType[0]->click();
+    QCOMPARE(d.txtServerPort->text(), QStringLiteral("26000"));
 
-    dialog.optType[1]->click();
-    dialog.optSorting[1]->click();
-    dialog.cmdOk->click();
-    QCOMPARE(window_->rig.monitor.server_type, morvek::ServerType(1));
-    QCOMPARE(window_->rig.connection.Winsock().RemotePort(), 27000);
-    QCOMPARE(window_->rig.monitor.options.player_sorting, std::uint8_t(1));
+    d.optType[1]->click();
+    d.optSorting[1]->click();
+    d.cmdOk->click();
+    QCOMPARE(Applied(*window_), "1 localhost 27000 5000 30000 0 1 20 1 1 1 1 16 0");
 }
 
-void TestSetupDialog::serverTypeWithoutOptionStays() {
-    window_->rig.monitor.server_type = morvek::ServerType(7);
+void TestSetupDialog::a_server_type_without_option_stays() {
+    auto& m = window_->rig.monitor;
+    m.server_type = morvek::ServerType(7);
     {
-        frmSetup dialog(*window_);
-        for (QRadioButton* option : dialog.optType) QVERIFY(!option->isChecked());
-        QCOMPARE(dialog.lblType->text(), QStringLiteral("7"));
-        dialog.cmdOk->click();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(window_->rig.monitor.server_type, morvek::ServerType(7));
+        frmSetup d(*window_);
+        QCOMPARE(Checked(d.optType), -1);
+        QCOMPARE(d.lblType->text(), QStringLiteral("7"));
+        d.cmdOk->click();
+        QCOMPARE(m.server_type, morvek::ServerType(7));
     }
-    {
-        frmSetup dialog(*window_);
-        dialog.optType[3]->click();
-        dialog.cmdOk->click();
-        QCOMPARE(window_->rig.monitor.server_type, morvek::ServerType(3));
-        QCOMPARE(window_->rig.monitor.snapshot.type_name, std::string("Quake II"));
-    }
+    frmSetup d(*window_);
+    d.optType[3]->click();
+    d.cmdOk->click();
+    QCOMPARE(m.server_type, morvek::ServerType(3));
+    QCOMPARE(m.snapshot.type_name, std::string("Quake II"));
 }
 
-void TestSetupDialog::nameAndPortValidators() {
-    frmSetup dialog(*window_);
-    QVERIFY(ShowActive(dialog));
-    auto& shown = window_->rig.dialogs.messages;
-
-    Leave(dialog.txtServerName, QString(), dialog.txtServerPort);
-    QCOMPARE(shown.size(), std::size_t(1));
-    QCOMPARE(shown[0].text, std::string("Invalid server name"));
-    QCOMPARE(shown[0].title, std::string("Morvek"));
-    QCOMPARE(shown[0].icon, MessageIcon::Critical);
-    QCOMPARE(dialog.txtServerName->text(), QStringLiteral("localhost"));
-
-    Leave(dialog.txtServerPort, QString(), dialog.txtRefresh);
-    QCOMPARE(shown.size(), std::size_t(2));
-    QCOMPARE(shown[1].text, std::string("Invalid server port"));
-    QCOMPARE(shown[1].icon, MessageIcon::Critical);
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
-
-    // Valid texts pass.
-    Leave(dialog.txtServerName, QStringLiteral("host.example"), dialog.txtServerPort);
-    Leave(dialog.txtServerPort, QStringLiteral("65535"), dialog.txtRefresh);
-    Leave(dialog.txtServerPort, QStringLiteral(" 1 "), dialog.txtRefresh);
-    QCOMPARE(shown.size(), std::size_t(2));
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral(" 1 "));
-}
-
-void TestSetupDialog::portValidatorRefusesNonNumbers_data() {
+void TestSetupDialog::a_bad_box_is_refused_as_it_is_left_data() {
+    QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
-    QTest::newRow("letters") << QStringLiteral("abc");
-    QTest::newRow("digits then letters") << QStringLiteral("270x0");
-    QTest::newRow("zero") << QStringLiteral("0");
-    QTest::newRow("above 65535") << QStringLiteral("65536");
-    QTest::newRow("far above") << QStringLiteral("4294967297");
-    QTest::newRow("negative") << QStringLiteral("-27000");
-    QTest::newRow("fraction") << QStringLiteral("27000.5");
-    QTest::newRow("blanks only") << QStringLiteral("   ");
+    QTest::addColumn<QString>("message");  // empty: accepted
+    QTest::addColumn<QString>("after");
+    auto rows = [](const char* box, std::initializer_list<const char*> texts, const char* message,
+                   const char* after) {
+        for (const char* text : texts)
+            QTest::addRow("%s '%s'", box, text)
+                << box << text << message << (*message ? after : text);
+    };
+    rows("txtServerName", {""}, "Invalid server name", "localhost");
+    rows("txtServerName", {"host.example"}, "", "");
+    rows("txtServerPort",
+         {"", "abc", "270x0", "0", "65536", "4294967297", "-27000", "27000.5", "   "},
+         "Invalid server port", "26000");
+    rows("txtServerPort", {"65535", " 1 "}, "", "");
+    rows("txtRefresh", {"0", "-3", "abc", "", "0.0004", "2147484", "1E+300"},
+         "Invalid refresh interval", "5");
+    rows("txtRefresh", {"7 s"}, "", "");
+    rows("txtTimeOut", {"0", "2147484"}, "Invalid timeout interval", "30");
+    rows("txtColumns", {"0", "-4", "x", "40000", "0.4"}, "Invalid graph length", "20");
+    rows("txtColumns", {"32767"}, "", "");
+    rows("txtSerie", {"0"}, "", "");  // the series box is not checked as it is left
 }
 
-void TestSetupDialog::portValidatorRefusesNonNumbers() {
+void TestSetupDialog::a_bad_box_is_refused_as_it_is_left() {
+    QFETCH(QString, box);
     QFETCH(QString, text);
-    frmSetup dialog(*window_);
-    QVERIFY(ShowActive(dialog));
-    Leave(dialog.txtServerPort, text, dialog.txtServerName);
-    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
-    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid server port"));
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
-    QVERIFY(!morvek::PortFromText(text));
+    QFETCH(QString, message);
+    QFETCH(QString, after);
+    frmSetup d(*window_);
+    QVERIFY(ShowActive(d));
+    QLineEdit* edit = Box(d, box);
+    d.TabStrip->setCurrentWidget(edit->parentWidget());
+    Leave(edit, text, edit == d.txtServerName ? d.txtServerPort : d.txtServerName);
+    const auto& shown = window_->rig.dialogs.messages;
+    QCOMPARE(shown.size(), std::size_t(message.isEmpty() ? 0 : 1));
+    if (!message.isEmpty()) {
+        QCOMPARE(shown[0].text, message.toStdString());
+        QCOMPARE(shown[0].title, std::string("Morvek"));
+        QCOMPARE(shown[0].icon, morvek::platform::MessageIcon::Critical);
+    }
+    QCOMPARE(edit->text(), after);
 }
 
-void TestSetupDialog::intervalValidators_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("milliseconds");
-    QTest::newRow("zero") << QStringLiteral("0") << false << 0;
-    QTest::newRow("negative") << QStringLiteral("-3") << false << 0;
-    QTest::newRow("no number") << QStringLiteral("abc") << false << 0;
-    QTest::newRow("empty") << QString() << false << 0;
-    QTest::newRow("rounds to 0 ms") << QStringLiteral("0.0004") << false << 0;
-    QTest::newRow("overflows 32-bit ms") << QStringLiteral("2147484") << false << 0;
-    QTest::newRow("huge") << QStringLiteral("1E+300") << false << 0;
-    QTest::newRow("largest") << QStringLiteral("2147483.647") << true << 2147483647;
-    QTest::newRow("above 65 s") << QStringLiteral("120") << true << 120000;
-    QTest::newRow("fraction") << QStringLiteral("2.5") << true << 2500;
-    QTest::newRow("half ms to even") << QStringLiteral("0.0025") << true << 2;
-    QTest::newRow("leading number") << QStringLiteral("7 s") << true << 7000;
-}
-
-void TestSetupDialog::intervalValidators() {
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(int, milliseconds);
-
-    auto interval = morvek::IntervalFromText(text);
-    QCOMPARE(interval.has_value(), valid);
-    if (valid) QCOMPARE(*interval, milliseconds);
-
-    frmSetup dialog(*window_);
-    QVERIFY(ShowActive(dialog));
-    Leave(dialog.txtRefresh, text, dialog.txtServerName);
+void TestSetupDialog::the_timeout_is_checked_at_every_key() {
+    frmSetup d(*window_);
+    QVERIFY(ShowActive(d));
     auto& shown = window_->rig.dialogs.messages;
-    if (valid) {
-        QVERIFY(shown.empty());
-        QCOMPARE(dialog.txtRefresh->text(), text);
-    } else {
-        QCOMPARE(shown.size(), std::size_t(1));
-        QCOMPARE(shown[0].text, std::string("Invalid refresh interval"));
-        QCOMPARE(shown[0].icon, MessageIcon::Critical);
-        QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("5"));
-    }
-
-    // The same rule for the timeout box, checked as it changes.
-    shown.clear();
-    dialog.txtTimeOut->setText(text);
-    if (valid) {
-        QVERIFY(shown.empty());
-        QCOMPARE(dialog.txtTimeOut->text(), text);
-    } else {
-        QCOMPARE(shown.size(), std::size_t(1));
-        QCOMPARE(shown[0].text, std::string("Invalid timeout interval"));
-        QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("30"));
-    }
-
-    if (valid) {
-        dialog.cmdOk->click();
-        QCOMPARE(window_->rig.connection.timCheck().Interval(), std::int64_t(milliseconds));
-        QCOMPARE(window_->rig.connection.timTimeout().Interval(), std::int64_t(milliseconds));
-    }
-}
-
-void TestSetupDialog::timeoutValidatedOnEveryChange() {
-    frmSetup dialog(*window_);
-    QVERIFY(ShowActive(dialog));
-    auto& shown = window_->rig.dialogs.messages;
-    QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("30"));
-
     // Deleting the last character: "3" is fine, "" is refused at once.
-    dialog.txtTimeOut->setFocus();
-    dialog.txtTimeOut->end(false);
-    QTest::keyClick(dialog.txtTimeOut, Qt::Key_Backspace);
-    QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("3"));
+    d.txtTimeOut->setFocus();
+    d.txtTimeOut->end(false);
+    QTest::keyClick(d.txtTimeOut, Qt::Key_Backspace);
+    QCOMPARE(d.txtTimeOut->text(), QStringLiteral("3"));
     QVERIFY(shown.empty());
-    QTest::keyClick(dialog.txtTimeOut, Qt::Key_Backspace);
-    QCOMPARE(shown.size(), std::size_t(1));
-    QCOMPARE(shown[0].text, std::string("Invalid timeout interval"));
-    QCOMPARE(shown[0].title, std::string("Morvek"));
-    QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("30"));
-
+    QTest::keyClick(d.txtTimeOut, Qt::Key_Backspace);
+    QCOMPARE(window_->rig.dialogs.Texts(), std::vector<std::string>{"Invalid timeout interval"});
+    QCOMPARE(d.txtTimeOut->text(), QStringLiteral("30"));
     // A new value typed over the old one, starting with 0: refused at the first key.
-    dialog.txtTimeOut->selectAll();
-    QTest::keyClicks(dialog.txtTimeOut, QStringLiteral("0"));
+    d.txtTimeOut->selectAll();
+    QTest::keyClicks(d.txtTimeOut, QStringLiteral("0"));
     QCOMPARE(shown.size(), std::size_t(2));
-    QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("30"));
-
-    // Typing 90 over it passes at every step.
-    dialog.txtTimeOut->selectAll();
-    QTest::keyClicks(dialog.txtTimeOut, QStringLiteral("90"));
+    QCOMPARE(d.txtTimeOut->text(), QStringLiteral("30"));
+    // Typing 90 over it passes at every step, and leaving the box does not check it again.
+    d.txtTimeOut->selectAll();
+    QTest::keyClicks(d.txtTimeOut, QStringLiteral("90"));
+    d.txtServerName->setFocus(Qt::TabFocusReason);
     QCOMPARE(shown.size(), std::size_t(2));
-    QCOMPARE(dialog.txtTimeOut->text(), QStringLiteral("90"));
-
-    // Leaving the box does not check it again.
-    dialog.txtServerName->setFocus(Qt::TabFocusReason);
-    QCOMPARE(shown.size(), std::size_t(2));
-
-    dialog.cmdOk->click();
+    d.cmdOk->click();
     QCOMPARE(window_->rig.connection.timTimeout().Interval(), std::int64_t(90000));
 }
 
-void TestSetupDialog::graphLengthValidator() {
-    frmSetup dialog(*window_);
-    QVERIFY(ShowActive(dialog));
-    auto& shown = window_->rig.dialogs.messages;
-    dialog.TabStrip->setCurrentIndex(2);
-
-    for (const char* bad : {"0", "-4", "x", "40000", "0.4"}) {
-        shown.clear();
-        Leave(dialog.txtColumns, QString::fromLatin1(bad), dialog.txtSerie);
-        QCOMPARE(shown.size(), std::size_t(1));
-        QCOMPARE(shown[0].text, std::string("Invalid graph length"));
-        QCOMPARE(shown[0].title, std::string("Morvek"));
-        QCOMPARE(shown[0].icon, MessageIcon::Critical);
-        QCOMPARE(dialog.txtColumns->text(), QStringLiteral("20"));
-    }
-    shown.clear();
-    Leave(dialog.txtColumns, QStringLiteral("32767"), dialog.txtSerie);
-    QVERIFY(shown.empty());
-
-    // The series box is not checked as it is left.
-    Leave(dialog.txtSerie, QStringLiteral("0"), dialog.txtColumns);
-    QVERIFY(shown.empty());
-}
-
-void TestSetupDialog::messageInsideValidatorDoesNotCascade() {
-    frmSetup dialog(*window_);
-    QVERIFY(ShowActive(dialog));
+void TestSetupDialog::a_message_inside_a_validator_does_not_cascade() {
+    frmSetup d(*window_);
+    QVERIFY(ShowActive(d));
     auto& dialogs = window_->rig.dialogs;
     // A real message box takes the focus; here the focus moves on to another box while the
     // message is up, leaving an empty name box behind.
-    dialog.txtServerName->setText(QString());
+    d.txtServerName->setText(QString());
     dialogs.on_message = [&](const auto&) {
         dialogs.on_message = nullptr;
-        dialog.txtRefresh->setFocus(Qt::TabFocusReason);
+        d.txtRefresh->setFocus(Qt::TabFocusReason);
     };
-    Leave(dialog.txtServerPort, QStringLiteral("bad"), dialog.txtServerName);
-    QCOMPARE(dialogs.messages.size(), std::size_t(1));
-    QCOMPARE(dialogs.messages[0].text, std::string("Invalid server port"));
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
+    Leave(d.txtServerPort, QStringLiteral("bad"), d.txtServerName);
+    QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Invalid server port"});
+    QCOMPARE(d.txtServerPort->text(), QStringLiteral("26000"));
 }
 
-void TestSetupDialog::okAppliesConnectionValuesInOrder() {
-    auto& m = window_->rig.monitor;
-    auto& c = window_->rig.connection;
-    m.snapshot.name = "Old server";
-    m.snapshot.max_players = "16";
+void TestSetupDialog::ok_sets_intervals_in_milliseconds_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("ms");
+    QTest::newRow("largest") << "2147483.647" << qint64(2147483647);
+    QTest::newRow("above 65 s") << "120" << qint64(120000);
+    QTest::newRow("fraction") << "2.5" << qint64(2500);
+    QTest::newRow("half ms to even") << "0.0025" << qint64(2);
+    QTest::newRow("leading number") << "7 s" << qint64(7000);
+}
 
-    frmSetup dialog(*window_);
-    dialog.optType[3]->click();
-    dialog.txtServerName->setText(QStringLiteral("q2.example.net"));
-    dialog.txtServerPort->setText(QStringLiteral("27911"));
-    dialog.txtRefresh->setText(QStringLiteral("2.5"));
-    dialog.txtTimeOut->setText(QStringLiteral("120"));
-    dialog.chkDisconnect->setChecked(true);
-    dialog.chkMantein->setChecked(false);
-    dialog.txtColumns->setText(QStringLiteral("40"));
-    dialog.optSorting[2]->click();
-    dialog.chkLegend->setChecked(false);
-    QSignalSpy accepted(&dialog, &QDialog::accepted);
-    dialog.cmdOk->click();
-
-    QCOMPARE(accepted.count(), 1);
+void TestSetupDialog::ok_sets_intervals_in_milliseconds() {
+    QFETCH(QString, text);
+    QFETCH(qint64, ms);
+    frmSetup d(*window_);
+    d.txtRefresh->setText(text);
+    d.txtTimeOut->setText(text);
+    d.cmdOk->click();
     QVERIFY(window_->rig.dialogs.messages.empty());
-    QCOMPARE(c.Winsock().RemoteHost(), std::string("q2.example.net"));
-    QCOMPARE(c.Winsock().RemotePort(), 27911);
-    QCOMPARE(c.timCheck().Interval(), std::int64_t(2500));
-    QCOMPARE(c.timTimeout().Interval(), std::int64_t(120000));
-    QCOMPARE(m.options.disconnect_on_map_change, std::int16_t(1));
-    QCOMPARE(m.options.keep_disconnected, std::int16_t(0));
-    QCOMPARE(m.graph.RowCount(), 40);
-    QCOMPARE(m.options.player_sorting, std::uint8_t(2));
-    QCOMPARE(m.server_type, morvek::ServerType(3));
-    QVERIFY(!m.graph.show_legend);
-    QCOMPARE(m.options.serie_max_player, std::int16_t(1));
-    // The server panel was reset with Quake II's captions.
-    QCOMPARE(m.snapshot.name, std::string());
-    QCOMPARE(m.snapshot.type_name, std::string("Quake II"));
-    QCOMPARE(m.address_heading, std::string("Skin"));
-    QCOMPARE(m.port_heading, std::string("Ping"));
-    const std::vector<std::string> order = {"SetGraphVisible(true)", "Form_Resize", "RefreshAll"};
-    QCOMPARE(window_->calls, order);
+    QCOMPARE(window_->rig.connection.timCheck().Interval(), ms);
+    QCOMPARE(window_->rig.connection.timTimeout().Interval(), ms);
+}
+
+void TestSetupDialog::ok_applies_every_value_and_cancel_none() {
+    auto& m = window_->rig.monitor;
+    m.snapshot.name = "Old server";
+    const auto revision = m.graph.revision;
+    const QString before = Applied(*window_);
+    for (bool ok : {false, true}) {
+        frmSetup d(*window_);
+        d.optType[3]->click();
+        d.txtServerName->setText(QStringLiteral("q2.example.net"));
+        d.txtServerPort->setText(QStringLiteral("27911"));
+        d.txtRefresh->setText(QStringLiteral("2.5"));
+        d.txtTimeOut->setText(QStringLiteral("120"));
+        d.chkDisconnect->setChecked(true);
+        d.chkMantein->setChecked(false);
+        d.txtColumns->setText(QStringLiteral("40"));
+        d.optSorting[2]->click();
+        d.chkLegend->setChecked(false);
+        d.optSerie[1]->click();
+        d.txtSerie->setText(QStringLiteral("3"));
+        (ok ? d.cmdOk : d.cmdCancel)->click();
+        QCOMPARE(d.result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
+        QVERIFY(window_->rig.dialogs.messages.empty());
+        if (ok) break;
+        // "&Cancel" applies nothing.
+        QCOMPARE(Applied(*window_), before);
+        QCOMPARE(m.graph.revision, revision);
+        QVERIFY(window_->calls.empty());
+    }
+    QCOMPARE(Applied(*window_), "3 q2.example.net 27911 2500 120000 1 0 40 2 1 0 0 3 3");
+    // The server panel was reset with Quake II's captions, then the window redrawn.
+    QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name + "|" + m.address_heading + "|" +
+                 m.port_heading,
+             std::string("|Quake II|Skin|Ping"));
+    QCOMPARE(window_->calls,
+             (std::vector<std::string>{"SetGraphVisible(true)", "Form_Resize", "RefreshAll"}));
 
     // While a log is open for playback the panel keeps what the log wrote.
-    window_->calls.clear();
     m.log_open = true;
     m.snapshot.name = "Replayed";
     frmSetup again(*window_);
     again.optType[0]->click();
     again.cmdOk->click();
     QCOMPARE(m.server_type, morvek::ServerType(0));
-    QCOMPARE(m.snapshot.name, std::string("Replayed"));
-    QCOMPARE(m.snapshot.type_name, std::string("Quake II"));
+    QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name, std::string("Replayed|Quake II"));
 }
 
-void TestSetupDialog::okHidesGraphAndShrinksWindow() {
-    {
-        frmSetup dialog(*window_);
-        QVERIFY(dialog.chkShowGraph->isChecked());
-        dialog.chkShowGraph->setChecked(false);
-        dialog.cmdOk->click();
-    }
-    QVERIFY(!window_->graph_visible);
-    QCOMPARE(window_->rouler_v, 4280);
-    QCOMPARE(window_->height, 4280);
-    const std::vector<std::string> order = {"SetGraphVisible(false)", "Form_Resize", "RefreshAll"};
-    QCOMPARE(window_->calls, order);
-    {
-        frmSetup dialog(*window_);
-        QVERIFY(!dialog.chkShowGraph->isChecked());
-        dialog.chkShowGraph->setChecked(true);
-        dialog.cmdOk->click();
-    }
-    QVERIFY(window_->graph_visible);
-    QCOMPARE(window_->rouler_v, 6360);
-    QCOMPARE(window_->height, 6765);
-}
-
-void TestSetupDialog::okWhileMaximizedKeepsHeight() {
+void TestSetupDialog::hiding_the_graph_shrinks_the_window_unless_maximized() {
+    auto ok_with_graph = [&](bool shown) {
+        frmSetup d(*window_);
+        d.chkShowGraph->setChecked(shown);
+        d.cmdOk->click();
+        return std::pair(window_->rouler_v, window_->height);
+    };
+    QCOMPARE(ok_with_graph(false), std::pair(4280, 4280));
+    QCOMPARE(window_->calls,
+             (std::vector<std::string>{"SetGraphVisible(false)", "Form_Resize", "RefreshAll"}));
+    QCOMPARE(ok_with_graph(true), std::pair(6360, 6765));
     window_->maximized = true;
     window_->height = 9000;
-    frmSetup dialog(*window_);
-    dialog.chkShowGraph->setChecked(false);
-    dialog.cmdOk->click();
-    QCOMPARE(window_->rouler_v, 4280);
-    QCOMPARE(window_->height, 9000);
+    QCOMPARE(ok_with_graph(false), std::pair(4280, 9000));
 }
 
-void TestSetupDialog::fixedSeriesAppliedAndShownAgain() {
+void TestSetupDialog::fixed_series_are_applied_and_shown_again() {
     auto& m = window_->rig.monitor;
     {
-        frmSetup dialog(*window_);
-        dialog.TabStrip->setCurrentIndex(2);
-        QTest::mouseClick(dialog.optSerie[1], Qt::LeftButton);
-        QCOMPARE(dialog.lblSerie->text(), QStringLiteral("1"));
-        dialog.txtSerie->setText(QStringLiteral("10"));
-        dialog.cmdOk->click();
+        frmSetup d(*window_);
+        d.TabStrip->setCurrentIndex(2);
+        QTest::mouseClick(d.optSerie[1], Qt::LeftButton);
+        QCOMPARE(d.lblSerie->text(), QStringLiteral("1"));
+        d.txtSerie->setText(QStringLiteral("10"));
+        d.cmdOk->click();
     }
-    QCOMPARE(m.graph.ColumnCount(), 10);
-    QCOMPARE(m.options.serie_max_player, std::int16_t(0));
-    QCOMPARE(m.options.serie_fixed, std::int16_t(10));
-    QCOMPARE(m.graph.LegendTexts().size(), std::size_t(10));
+    QCOMPARE(Applied(*window_), "0 localhost 26000 5000 30000 0 1 20 0 1 1 0 10 10");
     QCOMPARE(m.graph.LegendTexts().back(), std::string("10"));
     {
-        frmSetup dialog(*window_);
-        QCOMPARE(dialog.txtSerie->text(), QStringLiteral("10"));
-        QVERIFY(dialog.optSerie[1]->isChecked());
+        frmSetup d(*window_);
+        QCOMPARE(Checked(d.optSerie), 1);
+        QCOMPARE(d.txtSerie->text(), QStringLiteral("10"));
         // Back to the server's maximum: the count is kept as SerieFixed, the graph untouched.
-        dialog.optSerie[0]->click();
-        dialog.txtSerie->setText(QStringLiteral("6"));
-        dialog.cmdOk->click();
+        d.optSerie[0]->click();
+        d.txtSerie->setText(QStringLiteral("6"));
+        d.cmdOk->click();
     }
-    QCOMPARE(m.options.serie_max_player, std::int16_t(1));
-    QCOMPARE(m.options.serie_fixed, std::int16_t(6));
-    QCOMPARE(m.graph.ColumnCount(), 10);
+    QCOMPARE(Applied(*window_), "0 localhost 26000 5000 30000 0 1 20 0 1 1 1 6 10");
     // A following maximum-players value drives the series again.
     morvek::SetMaxPlayers(m, "24");
     QCOMPARE(m.graph.ColumnCount(), 24);
-
-    // A count that does not fit or is negative is refused and the dialog stays open.
-    for (const char* bad : {"-1", "40000"}) {
-        window_->rig.dialogs.messages.clear();
-        frmSetup dialog(*window_);
-        dialog.optSerie[1]->click();
-        dialog.txtSerie->setText(QString::fromLatin1(bad));
-        QSignalSpy accepted(&dialog, &QDialog::accepted);
-        dialog.cmdOk->click();
-        QCOMPARE(accepted.count(), 0);
-        QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
-        QCOMPARE(window_->rig.dialogs.messages[0].text,
-                 std::string("Invalid number of graph series"));
-        QCOMPARE(dialog.txtSerie->text(), QStringLiteral("16"));
-        QCOMPARE(m.graph.ColumnCount(), 24);
-    }
 }
 
-void TestSetupDialog::okKeepsSamplesWhenRowCountUnchanged() {
+void TestSetupDialog::ok_keeps_samples_when_the_row_count_is_unchanged() {
     auto& graph = window_->rig.monitor.graph;
     graph.SetColumnCount(4);
     graph.SetCell(20, 2, 7);
-    {
-        frmSetup dialog(*window_);
-        dialog.cmdOk->click();
-    }
-    QCOMPARE(graph.RowCount(), 20);
-    QCOMPARE(graph.Cell(20, 2), 7.0);
-    {
-        frmSetup dialog(*window_);
-        dialog.txtColumns->setText(QStringLiteral("25"));
-        dialog.cmdOk->click();
-    }
+    auto ok_with_rows = [&](const char* rows) {
+        frmSetup d(*window_);
+        d.txtColumns->setText(QString::fromLatin1(rows));
+        d.cmdOk->click();
+        return graph.Cell(20, 2);
+    };
+    QCOMPARE(ok_with_rows("20"), 7.0);
+    QCOMPARE(ok_with_rows("25"), 0.0);
     QCOMPARE(graph.RowCount(), 25);
-    QCOMPARE(graph.Cell(20, 2), 0.0);
 }
 
-void TestSetupDialog::okChecksPortAgainAndStaysOpen() {
-    auto& c = window_->rig.connection;
-    c.Winsock().SetRemotePort(26500);
-    frmSetup dialog(*window_);
-    QSignalSpy accepted(&dialog, &QDialog::accepted);
-    dialog.txtServerPort->setText(QStringLiteral("port"));
-    dialog.chkDisconnect->setChecked(true);
-    dialog.cmdOk->click();
-    QCOMPARE(accepted.count(), 0);
-    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(1));
-    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid server port"));
-    QCOMPARE(dialog.txtServerPort->text(), QStringLiteral("26000"));
-    // Nothing was applied.
-    QCOMPARE(c.Winsock().RemotePort(), 26500);
-    QCOMPARE(window_->rig.monitor.options.disconnect_on_map_change, std::int16_t(0));
-    QVERIFY(window_->calls.empty());
+void TestSetupDialog::ok_refuses_a_bad_box_and_stays_open_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("after");
+    for (auto [box, text, message, after] : std::initializer_list<std::array<const char*, 4>>{
+             {"txtServerPort", "port", "Invalid server port", "26000"},
+             {"txtServerName", "", "Invalid server name", "localhost"},
+             {"txtRefresh", "0", "Invalid refresh interval", "5"},
+             {"txtTimeOut", "0", "Invalid timeout interval", "30"},
+             {"txtColumns", "0", "Invalid graph length", "20"},
+             {"txtSerie", "-1", "Invalid number of graph series", "16"},
+             {"txtSerie", "40000", "Invalid number of graph series", "16"}})
+        QTest::addRow("%s '%s'", box, text) << box << text << message << after;
+}
 
-    dialog.cmdOk->click();
-    QCOMPARE(accepted.count(), 1);
-    QCOMPARE(c.Winsock().RemotePort(), 26000);
-
-    // The other boxes are checked again as well.
-    frmSetup second(*window_);
-    QSignalSpy second_accepted(&second, &QDialog::accepted);
+void TestSetupDialog::ok_refuses_a_bad_box_and_stays_open() {
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QFETCH(QString, after);
+    window_->rig.connection.Winsock().SetRemotePort(26500);
+    const QString before = Applied(*window_);
+    frmSetup d(*window_);
+    QSignalSpy accepted(&d, &QDialog::accepted);
+    d.optSerie[1]->click();
+    d.chkDisconnect->setChecked(true);
+    d.txtServerPort->setText(QStringLiteral("26500"));
+    QSignalBlocker quiet(Box(d, box));  // no check as the text changes: "&Ok" checks it
+    Box(d, box)->setText(text);
+    quiet.unblock();
     window_->rig.dialogs.messages.clear();
-    second.txtServerName->setText(QString());
-    second.cmdOk->click();
-    second.txtRefresh->setText(QStringLiteral("0"));
-    second.cmdOk->click();
-    second.txtColumns->setText(QStringLiteral("0"));
-    second.cmdOk->click();
-    QCOMPARE(second_accepted.count(), 0);
-    QCOMPARE(window_->rig.dialogs.messages.size(), std::size_t(3));
-    QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid server name"));
-    QCOMPARE(window_->rig.dialogs.messages[1].text, std::string("Invalid refresh interval"));
-    QCOMPARE(window_->rig.dialogs.messages[2].text, std::string("Invalid graph length"));
-    QCOMPARE(second.txtServerName->text(), QStringLiteral("localhost"));
-    QCOMPARE(second.txtRefresh->text(), QStringLiteral("5"));
-    QCOMPARE(second.txtColumns->text(), QStringLiteral("20"));
-}
-
-void TestSetupDialog::enterTakesOkAndEscapeCancels() {
-    {
-        frmSetup dialog(*window_);
-        QVERIFY(ShowActive(dialog));
-        dialog.txtServerName->setFocus();
-        dialog.txtServerName->setText(QStringLiteral("by.enter"));
-        QTest::keyClick(dialog.txtServerName, Qt::Key_Return);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(window_->rig.connection.Winsock().RemoteHost(), std::string("by.enter"));
-    }
-    {
-        frmSetup dialog(*window_);
-        QVERIFY(ShowActive(dialog));
-        dialog.txtServerName->setFocus();
-        dialog.txtServerName->setText(QStringLiteral("by.escape"));
-        QTest::keyClick(dialog.txtServerName, Qt::Key_Escape);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(window_->rig.connection.Winsock().RemoteHost(), std::string("by.enter"));
-    }
-}
-
-void TestSetupDialog::cancelChangesNothing() {
-    auto& m = window_->rig.monitor;
-    auto& c = window_->rig.connection;
-    c.Winsock().SetRemoteHost("keep.example");
-    m.snapshot.name = "Kept";
-    m.graph.SetColumnCount(16);
-    const auto rows = m.graph.RowCount();
-    const auto revision = m.graph.revision;
-
-    frmSetup dialog(*window_);
-    dialog.optType[2]->click();
-    dialog.txtServerName->setText(QStringLiteral("other"));
-    dialog.txtServerPort->setText(QStringLiteral("1234"));
-    dialog.txtRefresh->setText(QStringLiteral("9"));
-    dialog.txtTimeOut->setText(QStringLiteral("99"));
-    dialog.chkDisconnect->setChecked(true);
-    dialog.chkMantein->setChecked(false);
-    dialog.optSorting[1]->click();
-    dialog.chkShowGraph->setChecked(false);
-    dialog.chkLegend->setChecked(false);
-    dialog.optSerie[1]->click();
-    dialog.txtSerie->setText(QStringLiteral("3"));
-    dialog.txtColumns->setText(QStringLiteral("50"));
-    dialog.cmdCancel->click();
-
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(window_->rig.dialogs.messages.empty());
+    d.cmdOk->click();
+    QCOMPARE(accepted.count(), 0);
+    QCOMPARE(window_->rig.dialogs.Texts(), std::vector<std::string>{message.toStdString()});
+    QCOMPARE(Box(d, box)->text(), after);
+    QCOMPARE(Applied(*window_), before);
     QVERIFY(window_->calls.empty());
-    QCOMPARE(m.server_type, morvek::ServerType(0));
-    QCOMPARE(c.Winsock().RemoteHost(), std::string("keep.example"));
-    QCOMPARE(c.Winsock().RemotePort(), 26000);
-    QCOMPARE(c.timCheck().Interval(), std::int64_t(5000));
-    QCOMPARE(c.timTimeout().Interval(), std::int64_t(30000));
-    QCOMPARE(m.options.disconnect_on_map_change, std::int16_t(0));
-    QCOMPARE(m.options.keep_disconnected, std::int16_t(1));
-    QCOMPARE(m.options.player_sorting, std::uint8_t(0));
-    QVERIFY(window_->graph_visible);
-    QVERIFY(m.graph.show_legend);
-    QCOMPARE(m.options.serie_max_player, std::int16_t(1));
-    QCOMPARE(m.options.serie_fixed, std::int16_t(16));
-    QCOMPARE(m.graph.RowCount(), rows);
-    QCOMPARE(m.graph.ColumnCount(), 16);
-    QCOMPARE(m.graph.revision, revision);
-    QCOMPARE(m.snapshot.name, std::string("Kept"));
+    // With the default put back, the next "&Ok" applies.
+    d.cmdOk->click();
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(window_->rig.monitor.options.disconnect_on_map_change, std::int16_t(1));
 }
 
-void TestSetupDialog::rejectedNameFailsSilentlyAtConnect() {
-    {
-        frmSetup dialog(*window_);
-        dialog.txtServerName->setText(QStringLiteral("no.such.host.invalid"));
-        dialog.cmdOk->click();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+void TestSetupDialog::enter_takes_ok_and_escape_cancels() {
+    auto& socket = window_->rig.connection.Winsock();
+    for (auto [key, host] :
+         {std::pair(Qt::Key_Return, "by.enter"), std::pair(Qt::Key_Escape, "by.escape")}) {
+        frmSetup d(*window_);
+        QVERIFY(ShowActive(d));
+        d.txtServerName->setFocus();
+        d.txtServerName->setText(QString::fromLatin1(host));
+        QTest::keyClick(d.txtServerName, key);
+        QCOMPARE(d.result(), int(key == Qt::Key_Return ? QDialog::Accepted : QDialog::Rejected));
+        QVERIFY(!d.isVisible());
+        QCOMPARE(socket.RemoteHost(), std::string("by.enter"));
     }
-    QVERIFY(window_->rig.dialogs.messages.empty());
+}
+
+void TestSetupDialog::an_unknown_host_fails_silently_at_connect() {
+    {
+        frmSetup d(*window_);
+        d.txtServerName->setText(QStringLiteral("no.such.host.invalid"));
+        d.cmdOk->click();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
     auto& c = window_->rig.connection;
     QCOMPARE(c.Winsock().RemoteHost(), std::string("no.such.host.invalid"));
     QVERIFY(!c.ConnectToServer());
