@@ -41,28 +41,36 @@ struct ServerInfo {
     std::string players;      // decimal text of the byte
     std::string max_players;  // decimal text of the byte
     std::string version;      // Quake I: decimal text of the version byte; Hexen II: empty
+    bool operator==(const ServerInfo&) const = default;
 };
 
 // The decoded player: fields Name, Shirt, Pants, Frags, Time, Address, Port filled; Present and
 // the countdown are the committer's.
 struct PlayerInfo {
     std::string name, shirt, pants, frags, time, address, port;
+    bool operator==(const PlayerInfo&) const = default;
 };
 
 struct RuleInfo {
     std::string name;
     std::string value;
+    bool operator==(const RuleInfo&) const = default;
 };
 
-struct RulesDone {};
+struct RulesDone {
+    bool operator==(const RulesDone&) const = default;
+};
 
 struct UnknownCode {
     int code;
+    bool operator==(const UnknownCode&) const = default;
 };
 
 // A reply too short for its fields, with a string missing its terminator or an address
 // without ":": skipped.
-struct Malformed {};
+struct Malformed {
+    bool operator==(const Malformed&) const = default;
+};
 
 using Reply = std::variant<Malformed, ServerInfo, PlayerInfo, RuleInfo, RulesDone, UnknownCode>;
 

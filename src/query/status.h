@@ -32,12 +32,14 @@ struct Setting {
     Kind kind;
     std::string key;
     std::string value;
+    bool operator==(const Setting&) const = default;
 };
 
 // A decoded player: Frags, Port (ping) and Name for both games; Time, Address (skin), Shirt and
 // Pants for QuakeWorld only (empty for Quake II).
 struct Player {
     std::string frags, time, port, name, address, shirt, pants;
+    bool operator==(const Player&) const = default;
 };
 
 struct StatusReply {
@@ -46,6 +48,7 @@ struct StatusReply {
     bool valid = false;
     std::vector<Setting> settings;
     std::vector<Player> players;
+    bool operator==(const StatusReply&) const = default;
 };
 
 // Decode the whole datagram (not only its first 1000 bytes), read as if blanks followed it.

@@ -7,6 +7,9 @@
 #include <array>
 #include <string>
 
+#include "query/netquake.h"
+#include "query/status.h"
+
 QDebug operator<<(QDebug debug, const std::string& bytes);
 
 // A player record or view row: its nine fields.
@@ -17,3 +20,13 @@ QDebug operator<<(QDebug debug, const std::array<std::string, N>& fields) {
     for (std::size_t i = 0; i < N; ++i) debug << (i ? ", " : "") << fields[i];
     return debug << "}";
 }
+
+namespace morvek::status {
+QDebug operator<<(QDebug debug, const Setting& setting);
+QDebug operator<<(QDebug debug, const Player& player);
+QDebug operator<<(QDebug debug, const StatusReply& reply);
+}  // namespace morvek::status
+
+namespace morvek::netquake {
+QDebug operator<<(QDebug debug, const Reply& reply);
+}  // namespace morvek::netquake
