@@ -4,10 +4,11 @@
 #   scripts/setup.sh --test   also what the test suite uses (fuzzing, PDF and web page checks)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev libbenchmark-dev
-          fonts-liberation)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-httpserver-dev
+          libbenchmark-dev fonts-liberation)
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(clang libclang-rt-14-dev poppler-utils chromium xvfb xauth imagemagick x11-utils)
+    packages+=(clang libclang-rt-14-dev poppler-utils chromium xvfb xauth imagemagick x11-utils
+              prometheus)
 fi
 
 missing=()

@@ -20,6 +20,7 @@
 #include "core/text.h"
 #include "log/dump.h"
 #include "log/recorder.h"
+#include "metrics/metrics_server.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/quit_signals.h"
@@ -45,6 +46,7 @@ struct HeadlessOptions {
     std::optional<double> html_refresh_s;
     std::optional<std::string> pdf_file;
     std::optional<std::string> dump_log;
+    std::optional<metrics::ListenAddress> metrics;
     std::string command_line;
 };
 
@@ -100,6 +102,10 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
     o.html_refresh_s = number("html-refresh");
     o.pdf_file = text("print-pdf");
     o.dump_log = text("dump-log");
+    if (auto where = text("metrics")) {
+        o.metrics = metrics::ParseListenAddress(*where);
+        if (!o.metrics) error = "invalid metrics address: " + *where;
+    }
     o.demo_type = app::DemoType(parser);
     o.command_line = app::PositionalText(parser);
     return o;
@@ -197,6 +203,14 @@ int RunHeadless(int argc, char** argv) {
     HeadlessHooks hooks(monitor, options);
     Connection connection(monitor, dialogs, hooks);
     web::HtmlPublisher publisher(monitor, dialogs);
+    metrics::MetricsServer metrics_server(monitor);
+    if (options.metrics) {
+        std::string why;
+        if (!metrics_server.Listen(*options.metrics, why)) {
+            std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
+            return 2;
+        }
+    }
 
     // The stored settings, as the window would start with them; the command line wins for this
     // run, and nothing is written back.

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     morvek::WindowOptions options;
     if (parser.isSet("settings")) options.settings_path = parser.value("settings").toStdString();
     options.command_line = morvek::app::PositionalText(parser);
+    if (parser.isSet("metrics")) options.metrics = parser.value("metrics").toStdString();
     // The demo: a simulated server in this process, named on the command line.
     std::unique_ptr<morvek::sim::SimServer> demo;
     if (auto type = morvek::app::DemoType(parser)) {

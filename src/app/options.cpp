@@ -15,6 +15,10 @@ void AddCommonOptions(QCommandLineParser& parser) {
     parser.addOption({"demo",
                       "Monitor a simulated server started inside the program; TYPE, given as the "
                       "only argument, is its server type (default 0)."});
+    parser.addOption({"metrics",
+                      "Serve /metrics (Prometheus) and /status.json over HTTP on [ADDRESS:]PORT "
+                      "(default address 127.0.0.1).",
+                      "[ADDRESS:]PORT"});
     parser.addPositionalArgument(
         "<n> <address> <port>",
         "The server to connect to at once: its type (0 Quake I, 1 QuakeWorld, 2 Hexen II, "

@@ -12,7 +12,8 @@
 
 namespace morvek::app {
 
-// --settings FILE, --demo [TYPE], --help and --version, plus the positional arguments.
+// --settings FILE, --demo [TYPE], --metrics [ADDRESS:]PORT, --help and --version, plus the
+// positional arguments.
 void AddCommonOptions(QCommandLineParser& parser);
 
 // Sets the program's name and version, and parses `arguments` (the program's path first).

@@ -79,6 +79,14 @@ struct LogPlayerControls {
     std::string position = "1";
 };
 
+// Running totals since the program started, for the metrics endpoint.
+struct PollCounters {
+    std::uint64_t polls = 0;          // poll ticks
+    std::uint64_t replies = 0;        // datagrams received
+    std::uint64_t timeouts = 0;       // timeout intervals that ran out
+    std::uint64_t socket_errors = 0;  // errors reported by the socket
+};
+
 struct Monitor {
     ServerType server_type = ServerType::QuakeI;
     ServerSnapshot snapshot;
@@ -105,6 +113,8 @@ struct Monitor {
 
     // Tick count of the last status request, for the ping; 0 when none is pending.
     std::uint64_t ping_sent_at = 0;
+
+    PollCounters counters;
 };
 
 // Shows a connection state: the lamp and the label.

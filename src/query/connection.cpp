@@ -94,6 +94,7 @@ void Connection::mnuDisconnect_Click() {
 }
 
 void Connection::timCheck_Timer() {
+    ++monitor_.counters.polls;
     hooks_.SetBusy(true);
     AgePresence(monitor_.table);
     BuildPlayerView(monitor_.table, monitor_.view, monitor_.options.player_sorting,
@@ -140,6 +141,7 @@ void Connection::timTimeout_Timer() {
 }
 
 void Connection::Winsock_Error(int number, const QString& description) {
+    ++monitor_.counters.socket_errors;
     ShowState(monitor_, ConnectionState::Disconnected);
     socket_.Close();
     UpdateMenuState();
@@ -165,6 +167,7 @@ void Connection::DisconnectOnMapChange() {
 
 void Connection::Winsock_DataArrival(int /*bytes_total*/) {
     ++datagrams_;
+    ++monitor_.counters.replies;
     timeout_.SetEnabled(false);
     SetNet(NetLamp::Receiving, true);
     ShowState(monitor_, ConnectionState::Connected);

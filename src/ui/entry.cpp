@@ -1,9 +1,12 @@
 #include "ui/entry.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 #include "core/command_line.h"
+#include "core/text.h"
+#include "metrics/metrics_server.h"
 #include "platform/paths.h"
 #include "platform/quit_signals.h"
 #include "platform/settings_backend.h"
@@ -75,6 +78,15 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     QCoreApplication::processEvents();
     splash->close();
     splash.reset();
+
+    // The metrics endpoint serves the window's picture; a failure is told and the window goes on.
+    metrics::MetricsServer metrics_server(window.monitor());
+    if (options.metrics) {
+        std::string why = "invalid metrics address: " + *options.metrics;
+        if (auto where = metrics::ParseListenAddress(*options.metrics))
+            if (metrics_server.Listen(*where, why)) why.clear();
+        if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
+    }
 
     // SIGTERM and SIGINT close the window as "&Exit" does.
     platform::OnQuitSignal([&window] { window.close(); });

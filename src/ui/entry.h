@@ -15,6 +15,8 @@ struct WindowOptions {
     // The argument text "<n> <address> <port>"; when absent, the program's arguments joined by
     // single blanks.
     std::optional<std::string> command_line;
+    // "[ADDRESS:]PORT" of the metrics endpoint; none: no endpoint.
+    std::optional<std::string> metrics;
     // A store to use instead (tests); not owned.
     SettingsBackend* settings = nullptr;
 };

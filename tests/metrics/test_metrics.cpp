@@ -1,0 +1,217 @@
+// The metrics endpoint: the exposition text of a known picture, label escaping, the listening
+// address, the routes, and hostile clients that must not hold polling up.
+#include <QJsonDocument>
+#include <QTcpSocket>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "core/picture.h"
+#include "metrics/metrics_server.h"
+#include "support/http.h"
+#include "support/rig.h"
+
+using namespace morvek;
+using namespace morvek::testing;
+
+class TestMetrics : public QObject {
+    Q_OBJECT
+  private slots:
+    void exposition_of_a_quakeworld_picture() {
+        Monitor m;
+        m.server_type = ServerType::QuakeWorld;
+        m.state = ConnectionState::Connected;
+        m.snapshot = {"Bob's \"best\" caf\xe9",
+                      "2.40",
+                      "dm4",
+                      "127.0.0.1",
+                      "27500",
+                      "12",
+                      "2",
+                      "16",
+                      "QuakeWd"};
+        m.view.rows[0] = {"1", "a\\b", "", "", "base", "3", "-3", "45", "1"};
+        m.view.rows[1] = {"1", "x\"\n", "", "", "base", "1", "7", "", "2"};
+        m.view.rows[2] = {" ", "gone", "", "", "base", "1", "4", "50", "3"};
+        m.counters = {5, 9, 1, 0};
+        QCOMPARE(metrics::Exposition(m),
+                 std::string(
+                     "# HELP morvek_up 1 while the server answers (Connected), else 0.\n"
+                     "# TYPE morvek_up gauge\nmorvek_up 1\n"
+                     "# HELP morvek_connection_state Connection state: 0 Disconnected, 1 Trying "
+                     "to connect, 2 Connected.\n"
+                     "# TYPE morvek_connection_state gauge\nmorvek_connection_state 2\n"
+                     "# HELP morvek_ping_seconds Time from the last request to its reply.\n"
+                     "# TYPE morvek_ping_seconds gauge\nmorvek_ping_seconds 0.012\n"
+                     "# HELP morvek_players Players on the server.\n"
+                     "# TYPE morvek_players gauge\nmorvek_players 2\n"
+                     "# HELP morvek_max_players Player slots of the server.\n"
+                     "# TYPE morvek_max_players gauge\nmorvek_max_players 16\n"
+                     "# HELP morvek_player_frags Frags of each present player.\n"
+                     "# TYPE morvek_player_frags gauge\n"
+                     "morvek_player_frags{slot=\"1\",name=\"a\\\\b\"} -3\n"
+                     "morvek_player_frags{slot=\"2\",name=\"x\\\"\\n\"} 7\n"
+                     "# HELP morvek_player_ping_seconds Ping of each present player, as the "
+                     "server reports it.\n"
+                     "# TYPE morvek_player_ping_seconds gauge\n"
+                     "morvek_player_ping_seconds{slot=\"1\",name=\"a\\\\b\"} 0.045\n"
+                     "# HELP morvek_server_info The server's texts as labels; the value is "
+                     "always 1.\n"
+                     "# TYPE morvek_server_info gauge\n"
+                     "morvek_server_info{name=\"Bob's \\\"best\\\" caf\xc3\xa9\",map=\"dm4\","
+                     "version=\"2.40\",type=\"QuakeWd\",address=\"127.0.0.1\",port=\"27500\"} 1\n"
+                     "# HELP morvek_polls_total Poll ticks since the program started.\n"
+                     "# TYPE morvek_polls_total counter\nmorvek_polls_total 5\n"
+                     "# HELP morvek_replies_total Datagrams received since the program started.\n"
+                     "# TYPE morvek_replies_total counter\nmorvek_replies_total 9\n"
+                     "# HELP morvek_timeouts_total Timeouts since the program started.\n"
+                     "# TYPE morvek_timeouts_total counter\nmorvek_timeouts_total 1\n"
+                     "# HELP morvek_socket_errors_total Socket errors since the program started.\n"
+                     "# TYPE morvek_socket_errors_total counter\nmorvek_socket_errors_total 0\n"));
+    }
+
+    void empty_fields_give_no_sample_and_netquake_has_no_player_ping() {
+        Monitor m;  // Disconnected, nothing heard
+        m.view.rows[0] = {"1", "p", "", "", "", "0", "2", "26001", "1"};
+        const std::string text = metrics::Exposition(m);
+        QVERIFY(text.find("\nmorvek_up 0\n") != std::string::npos);
+        QVERIFY(text.find("\nmorvek_connection_state 0\n") != std::string::npos);
+        for (const char* absent : {"\nmorvek_players ", "\nmorvek_ping_seconds ",
+                                   "\nmorvek_max_players ", "\nmorvek_player_ping_seconds{"})
+            QVERIFY2(text.find(absent) == std::string::npos, absent);
+        QVERIFY(text.find("\nmorvek_player_frags{slot=\"1\",name=\"p\"} 2\n") != std::string::npos);
+    }
+
+    void listen_address_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("address");  // "" : refused
+        QTest::addColumn<int>("port");
+        QTest::newRow("port alone is loopback") << "9100"
+                                                << "127.0.0.1" << 9100;
+        QTest::newRow("any address asked for") << "0.0.0.0:9100"
+                                               << "0.0.0.0" << 9100;
+        QTest::newRow("ipv6 in brackets") << "[::1]:65535"
+                                          << "::1" << 65535;
+        QTest::newRow("ipv6 without brackets") << "::1:9100"
+                                               << "" << 0;
+        QTest::newRow("host name") << "localhost:9100"
+                                   << "" << 0;
+        QTest::newRow("port 0") << "0"
+                                << "" << 0;
+        QTest::newRow("port too big") << "65536"
+                                      << "" << 0;
+        QTest::newRow("sign") << "+9100"
+                              << "" << 0;
+        QTest::newRow("empty port") << "127.0.0.1:"
+                                    << "" << 0;
+        QTest::newRow("empty") << ""
+                               << "" << 0;
+        QTest::newRow("blank") << " 9100"
+                               << "" << 0;
+    }
+    void listen_address() {
+        QFETCH(QString, text);
+        QFETCH(QString, address);
+        QFETCH(int, port);
+        const auto got = metrics::ParseListenAddress(text.toStdString());
+        QCOMPARE(got.has_value(), !address.isEmpty());
+        if (got) QCOMPARE(*got, (metrics::ListenAddress{QHostAddress(address), quint16(port)}));
+    }
+
+    void routes_data() {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("type");
+        QTest::newRow("metrics") << QByteArray("GET") << QByteArray("/metrics") << 200
+                                 << QByteArray("text/plain; version=0.0.4");
+        QTest::newRow("status") << QByteArray("GET") << QByteArray("/status.json") << 200
+                                << QByteArray("application/json");
+        QTest::newRow("root") << QByteArray("GET") << QByteArray("/") << 404 << QByteArray();
+        QTest::newRow("below metrics")
+            << QByteArray("GET") << QByteArray("/metrics/x") << 404 << QByteArray();
+        QTest::newRow("post") << QByteArray("POST") << QByteArray("/metrics") << 404
+                              << QByteArray();
+    }
+    void routes() {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, target);
+        QFETCH(int, status);
+        QFETCH(QByteArray, type);
+        Rig rig;
+        metrics::MetricsServer server(rig.monitor);
+        std::string error;
+        QVERIFY(server.Listen({QHostAddress(QHostAddress::LocalHost), 0}, error));
+        rig.monitor.counters.polls = 7;
+        const HttpReply reply = HttpRequest(server.Port(), method, target);
+        QCOMPARE(reply.status, status);
+        if (status != 200) return;
+        QCOMPARE(reply.content_type, type);
+        if (target == "/metrics")
+            QCOMPARE(reply.body.toStdString(), metrics::Exposition(rig.monitor));
+        else
+            QCOMPARE(QJsonDocument::fromJson(reply.body).object(), PictureObject(rig.monitor, 7));
+    }
+
+    void port_in_use_is_refused_with_the_reason() {
+        Monitor m;
+        metrics::MetricsServer first(m), second(m);
+        std::string error;
+        QVERIFY(first.Listen({QHostAddress(QHostAddress::LocalHost), 0}, error));
+        QVERIFY(!second.Listen({QHostAddress(QHostAddress::LocalHost), first.Port()}, error));
+        QVERIFY2(
+            error.find("cannot serve metrics on 127.0.0.1:" + std::to_string(first.Port())) == 0,
+            error.c_str());
+    }
+
+    // A slowloris client, a 1 MB request line and 200 connections while the monitor polls the
+    // simulator every 40 ms: every poll is answered, no timeout, and the endpoint serves again
+    // once the attackers are gone.
+    void hostile_clients_leave_polling_alone() {
+        Rig rig;
+        rig.StartServer();
+        metrics::MetricsServer server(rig.monitor);
+        std::string error;
+        QVERIFY(server.Listen({QHostAddress(QHostAddress::LocalHost), 0}, error));
+        QVERIFY(rig.Connect());
+
+        std::vector<std::unique_ptr<QTcpSocket>> attackers;
+        auto open = [&] {
+            attackers.push_back(std::make_unique<QTcpSocket>());
+            attackers.back()->connectToHost(QHostAddress::LocalHost, server.Port());
+            return attackers.back().get();
+        };
+        QTcpSocket* slow = open();
+        slow->write("GET /metrics HTTP/1.1\r\n");
+        QTcpSocket* huge = open();
+        huge->write("GET /" + QByteArray(1024 * 1024, 'a') + " HTTP/1.1\r\n\r\n");
+        for (int i = 0; i < 200; ++i) open();
+
+        const auto polls = rig.monitor.counters.polls;
+        int most_open = 0;
+        QVERIFY(WaitFor(
+            [&] {
+                most_open = std::max(most_open, server.OpenConnections());
+                if (slow->state() == QAbstractSocket::ConnectedState) slow->write("X");
+                return rig.monitor.counters.polls >= polls + 25;
+            },
+            10000));
+        QVERIFY(WaitFor([&] { return huge->state() == QAbstractSocket::UnconnectedState; }));
+        QCOMPARE(rig.monitor.counters.timeouts, std::uint64_t(0));
+        QCOMPARE(rig.monitor.state, ConnectionState::Connected);
+        QVERIFY(rig.dialogs.Texts().empty());
+        QVERIFY(most_open <= metrics::kMaxConnections);
+        // Each poll asks the server once for its information and 16 times for players: all in.
+        QVERIFY(WaitFor([&] {
+            return rig.server->RequestsReceived() >= int(17 * (polls + 25)) &&
+                   rig.monitor.counters.replies > 17 * (polls + 20);
+        }));
+
+        attackers.clear();
+        QVERIFY(WaitFor([&] { return server.OpenConnections() == 0; }));
+        QCOMPARE(HttpRequest(server.Port(), "GET", "/metrics").status, 200);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMetrics)
+#include "test_metrics.moc"
