@@ -1,6 +1,7 @@
-// The settings file on arbitrary bytes: every setting is looked up, one is set and must read back
-// byte for byte from the rewritten text, and any value survives escaping. The input also goes
-// through the boolean and number readings of the settings table.
+// The settings file on arbitrary bytes: every setting of the table is looked up and converted (the
+// input itself where the file has no such value) and survives being written and read again; one
+// value is set and must read back byte for byte from the rewritten text, and any value survives
+// escaping.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,26 +16,17 @@ using namespace morvek::platform;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    static const char* const kNames[] = {"PlayerSorting",
-                                         "GraphRows",
-                                         "ManteinDisconnectedPlayerInfo",
-                                         "DisconnectOnMapChange",
-                                         "CheckInterval",
-                                         "TimeoutInterval",
-                                         "ServerName",
-                                         "ServerPort",
-                                         "ServerType",
-                                         "SerieMaxPlayer",
-                                         "SerieFixed",
-                                         "ShowLegend",
-                                         "HTMLOutput",
-                                         "HTMLTemplate",
-                                         "HTMLRefresh"};
-
+    // Every setting of the table is looked up and read into its field; what is read is written
+    // back as text and reads again as the same value.
     std::vector<std::string> lines = SplitIniLines(input);
-    for (const char* name : kNames) {
-        if (auto value = IniValue(lines, kSettingsKeyPath, name)) (void)SettingsBoolean(*value);
+    SettingsValues values;
+    for (const SettingField& field : SettingsTable()) {
+        const std::string text = IniValue(lines, kSettingsKeyPath, field.name).value_or(input);
+        field.load(text, values);
     }
+    SettingsValues again_values = values;
+    for (const SettingField& field : SettingsTable()) field.load(field.save(values), again_values);
+    if (!(again_values == values)) std::abort();
     (void)HasIniSection(lines, kSettingsKeyPath);
 
     // A value taken from the input is stored and read back exactly, other values unchanged.

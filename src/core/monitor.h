@@ -54,6 +54,8 @@ struct Options {
     std::int16_t serie_fixed = 16;
     std::string html_output;
     std::string html_template = "standard.htm";
+
+    bool operator==(const Options&) const = default;
 };
 
 // Enabled flags of the state-dependent menu items.

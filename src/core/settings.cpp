@@ -83,27 +83,76 @@ class Batch {
     SettingsBackend& backend_;
 };
 
-// One setting of the table, read as text then converted; nothing when the key cannot be opened.
-struct Reader {
-    SettingsBackend& backend;
-    const SettingsFailure& on_failure;
-    bool failed = false;
+// The rows of the table, one helper for each way a setting is stored.
 
-    std::optional<std::string> Text(const char* name, const char* default_text) {
-        if (failed) return std::nullopt;
-        auto text = ReadRegValue(backend, kSettingsKeyPath, name, default_text, on_failure);
-        if (!text) failed = true;
-        return text;
-    }
+long long AsInteger(long long value) {
+    return value;
+}
+long long AsInteger(ServerType type) {
+    return TypeCode(type);
+}
 
-    template <typename Field, typename Convert>
-    void Number(const char* name, const char* default_text, Field& field, Convert convert,
-                double scale = 1.0) {
-        auto text = Text(name, default_text);
-        if (!text) return;
-        // A value that does not fit the field keeps the field's default (already in place).
-        if (auto value = convert(LeadingNumber(*text) * scale)) field = *value;
-    }
+std::optional<ServerType> ToServerType(double value) {
+    auto code = ToUInt8(value);
+    return code ? std::optional<ServerType>(ServerType(*code)) : std::nullopt;
+}
+
+// A whole number: the leading number, halves to even, when it fits the field.
+template <auto Field, auto Convert>
+constexpr SettingField Integer(const char* name, const char* default_text) {
+    return {name, name, default_text,
+            [](std::string_view text, SettingsValues& values) {
+                if (auto value = Convert(LeadingNumber(text))) values.*Field = *value;
+            },
+            [](const SettingsValues& values) { return IntegerText(AsInteger(values.*Field)); }};
+}
+
+// An interval stored in seconds ("2.5") and held in milliseconds.
+template <auto Field>
+constexpr SettingField Seconds(const char* name, const char* written_as, const char* default_text) {
+    return {name, written_as, default_text,
+            [](std::string_view text, SettingsValues& values) {
+                if (auto value = ToInt32(LeadingNumber(text) * 1000.0)) values.*Field = *value;
+            },
+            [](const SettingsValues& values) { return SecondsText(values.*Field); }};
+}
+
+// Text kept byte for byte.
+template <auto Field>
+constexpr SettingField Text(const char* name, const char* default_text) {
+    return {name, name, default_text,
+            [](std::string_view text, SettingsValues& values) { values.*Field = text; },
+            [](const SettingsValues& values) { return values.*Field; }};
+}
+
+// True or False (or a number).
+template <auto Field>
+constexpr SettingField Boolean(const char* name, const char* default_text) {
+    return {
+        name, name, default_text,
+        [](std::string_view text, SettingsValues& values) {
+            if (auto value = SettingsBoolean(text)) values.*Field = *value;
+        },
+        [](const SettingsValues& values) { return std::string(values.*Field ? "True" : "False"); }};
+}
+
+using V = SettingsValues;
+constexpr SettingField kTable[] = {
+    Integer<&V::player_sorting, ToUInt8>("PlayerSorting", "0"),
+    Integer<&V::graph_rows, ToInt16>("GraphRows", "20"),
+    Integer<&V::keep_disconnected, ToInt16>("ManteinDisconnectedPlayerInfo", "1"),
+    Integer<&V::disconnect_on_map_change, ToInt16>("DisconnectOnMapChange", "0"),
+    Seconds<&V::check_interval_ms>("CheckInterval", "CheckInterval", "5"),
+    Seconds<&V::timeout_interval_ms>("TimeoutInterval", "TimeOutInterval", "30"),
+    Text<&V::server_name>("ServerName", "localhost"),
+    Integer<&V::server_port, ToInt32>("ServerPort", "26000"),
+    Integer<&V::server_type, ToServerType>("ServerType", "0"),
+    Integer<&V::serie_max_player, ToInt16>("SerieMaxPlayer", "1"),
+    Integer<&V::serie_fixed, ToInt16>("SerieFixed", "16"),
+    Boolean<&V::show_legend>("ShowLegend", "-1"),
+    Text<&V::html_output>("HTMLOutput", ""),
+    Text<&V::html_template>("HTMLTemplate", "standard.htm"),
+    Seconds<&V::html_refresh_ms>("HTMLRefresh", "HTMLRefresh", "0"),
 };
 
 }  // namespace
@@ -136,84 +185,48 @@ bool WriteRegValue(SettingsBackend& backend, const std::string& key_path, const 
     return true;
 }
 
+std::span<const SettingField> SettingsTable() {
+    return kTable;
+}
+
 std::optional<SettingsValues> LoadSettings(SettingsBackend& backend,
                                            const SettingsFailure& on_failure) {
     SettingsValues values;
     Batch batch(backend);
-    Reader read{backend, on_failure};
-    read.Number("PlayerSorting", "0", values.player_sorting, ToUInt8);
-    read.Number("GraphRows", "20", values.graph_rows, ToInt16);
-    read.Number("ManteinDisconnectedPlayerInfo", "1", values.keep_disconnected, ToInt16);
-    read.Number("DisconnectOnMapChange", "0", values.disconnect_on_map_change, ToInt16);
-    read.Number("CheckInterval", "5", values.check_interval_ms, ToInt32, 1000.0);
-    read.Number("TimeoutInterval", "30", values.timeout_interval_ms, ToInt32, 1000.0);
-    if (auto text = read.Text("ServerName", "localhost")) values.server_name = *text;
-    read.Number("ServerPort", "26000", values.server_port, ToInt32);
-    read.Number("ServerType", "0", values.server_type, [](double value) {
-        auto code = ToUInt8(value);
-        return code ? std::optional<ServerType>(ServerType(*code)) : std::nullopt;
-    });
-    read.Number("SerieMaxPlayer", "1", values.serie_max_player, ToInt16);
-    read.Number("SerieFixed", "16", values.serie_fixed, ToInt16);
-    if (auto text = read.Text("ShowLegend", "-1")) {
-        if (auto legend = SettingsBoolean(*text)) values.show_legend = *legend;
+    for (const SettingField& field : kTable) {
+        auto text =
+            ReadRegValue(backend, kSettingsKeyPath, field.name, field.default_text, on_failure);
+        if (!text) return std::nullopt;
+        field.load(*text, values);
     }
-    if (auto text = read.Text("HTMLOutput", "")) values.html_output = *text;
-    if (auto text = read.Text("HTMLTemplate", "standard.htm")) values.html_template = *text;
-    read.Number("HTMLRefresh", "0", values.html_refresh_ms, ToInt32, 1000.0);
-    if (read.failed) return std::nullopt;
     return values;
 }
 
 bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
                   const std::string& remote_host_address, const SettingsFailure& on_failure) {
-    const std::pair<const char*, std::string> table[] = {
-        {"PlayerSorting", IntegerText(values.player_sorting)},
-        {"GraphRows", IntegerText(values.graph_rows)},
-        {"ManteinDisconnectedPlayerInfo", IntegerText(values.keep_disconnected)},
-        {"DisconnectOnMapChange", IntegerText(values.disconnect_on_map_change)},
-        {"CheckInterval", SecondsText(values.check_interval_ms)},
-        {"TimeOutInterval", SecondsText(values.timeout_interval_ms)},
-        {"ServerName", remote_host_address},
-        {"ServerPort", IntegerText(values.server_port)},
-        {"ServerType", IntegerText(TypeCode(values.server_type))},
-        {"SerieMaxPlayer", IntegerText(values.serie_max_player)},
-        {"SerieFixed", IntegerText(values.serie_fixed)},
-        {"ShowLegend", values.show_legend ? "True" : "False"},
-        {"HTMLOutput", values.html_output},
-        {"HTMLTemplate", values.html_template},
-        {"HTMLRefresh", SecondsText(values.html_refresh_ms)},
-    };
+    SettingsValues stored = values;
+    stored.server_name = remote_host_address;
     Batch batch(backend);
-    for (const auto& [name, text] : table) {
-        if (!WriteRegValue(backend, kSettingsKeyPath, name, text, on_failure)) return false;
+    for (const SettingField& field : kTable) {
+        if (!WriteRegValue(backend, kSettingsKeyPath, field.written_as, field.save(stored),
+                           on_failure))
+            return false;
     }
     return true;
 }
 
 void ApplySettings(const SettingsValues& values, Monitor& monitor) {
-    Options& options = monitor.options;
-    options.player_sorting = values.player_sorting;
-    options.keep_disconnected = values.keep_disconnected;
-    options.disconnect_on_map_change = values.disconnect_on_map_change;
-    options.serie_max_player = values.serie_max_player;
-    options.serie_fixed = values.serie_fixed;
-    options.html_output = values.html_output;
-    options.html_template = values.html_template;
+    monitor.options = values;
     monitor.server_type = values.server_type;
-    monitor.graph.SetRowCount(values.graph_rows);
-    monitor.graph.show_legend = values.show_legend;
+    if (values.graph_rows != monitor.graph.RowCount()) monitor.graph.SetRowCount(values.graph_rows);
+    if (values.show_legend != monitor.graph.show_legend) {
+        monitor.graph.show_legend = values.show_legend;
+        ++monitor.graph.revision;
+    }
 }
 
 void GatherSettings(const Monitor& monitor, SettingsValues& values) {
-    const Options& options = monitor.options;
-    values.player_sorting = options.player_sorting;
-    values.keep_disconnected = options.keep_disconnected;
-    values.disconnect_on_map_change = options.disconnect_on_map_change;
-    values.serie_max_player = options.serie_max_player;
-    values.serie_fixed = options.serie_fixed;
-    values.html_output = options.html_output;
-    values.html_template = options.html_template;
+    static_cast<Options&>(values) = monitor.options;
     values.server_type = monitor.server_type;
     values.graph_rows = static_cast<std::int16_t>(
         std::clamp<int>(monitor.graph.RowCount(), std::numeric_limits<std::int16_t>::min(),

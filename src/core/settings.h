@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -48,26 +49,35 @@ using SettingsFailure = std::function<void(const std::string& text, const std::s
 inline constexpr char kSettingsFailureText[] = "Cannot Read Reg!\rMorvek";
 inline constexpr char kSettingsFailureTitle[] = "Morvek";
 
-// Every setting in its live form, with the defaults of a clean machine.
-struct SettingsValues {
-    std::uint8_t player_sorting = 0;              // PlayerSorting: 0 ID, 1 name, 2 frags
+// Every setting in its live form, with the defaults of a clean machine: the shared options the
+// monitor holds (Options), then what the timers, the socket and the graph hold.
+struct SettingsValues : Options {
     std::int16_t graph_rows = 20;                 // GraphRows
-    std::int16_t keep_disconnected = 1;           // ManteinDisconnectedPlayerInfo
-    std::int16_t disconnect_on_map_change = 0;    // DisconnectOnMapChange
     std::int32_t check_interval_ms = 5000;        // CheckInterval (stored in seconds)
     std::int32_t timeout_interval_ms = 30000;     // TimeoutInterval (stored in seconds)
     std::string server_name = "localhost";        // ServerName
     std::int32_t server_port = 26000;             // ServerPort
     ServerType server_type = ServerType::QuakeI;  // ServerType
-    std::int16_t serie_max_player = 1;            // SerieMaxPlayer
-    std::int16_t serie_fixed = 16;                // SerieFixed
     bool show_legend = true;                      // ShowLegend ("-1")
-    std::string html_output;                      // HTMLOutput
-    std::string html_template = "standard.htm";   // HTMLTemplate
     std::int32_t html_refresh_ms = 0;             // HTMLRefresh (stored in seconds)
 
     bool operator==(const SettingsValues&) const = default;
 };
+
+// One stored setting: its name, the text a missing value stands for, and how the text becomes the
+// field and the field text again. A new setting is a field above and one row of the table.
+struct SettingField {
+    const char* name;        // as read (names match without regard to case)
+    const char* written_as;  // as written: the same name, the timeout's spelled "TimeOutInterval"
+    const char* default_text;
+    // Converts stored text into its field; text that does not fit the field leaves it as it is.
+    void (*load)(std::string_view text, SettingsValues& values);
+    // The field as stored text ("" is never stored).
+    std::string (*save)(const SettingsValues& values);
+};
+
+// Every setting, in the order they are read and written.
+std::span<const SettingField> SettingsTable();
 
 // Reads one value. Opens (creating on first use) the key; when that fails, shows the failure
 // message through `on_failure` and returns nothing, and the caller ends the program at once.
@@ -102,7 +112,8 @@ bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
 
 // The settings the monitor model holds itself: the shared options, the server type, the graph's
 // row count and its legend switch. (The intervals live in the connection's timers and the HTML
-// timer, the server name and port in the socket: the front-end applies and gathers those.)
+// timer, the server name and port in the socket: query/live_settings applies and gathers those.)
+// The same row count keeps the samples drawn; a new legend switch asks for a redraw.
 void ApplySettings(const SettingsValues& values, Monitor& monitor);
 void GatherSettings(const Monitor& monitor, SettingsValues& values);
 

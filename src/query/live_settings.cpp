@@ -6,13 +6,35 @@
 namespace morvek {
 
 void ApplySettings(const SettingsValues& v, Monitor& monitor, Connection& connection,
-                   platform::Timer* html_timer) {
+                   platform::Timer* html_timer, unsigned reach) {
     ApplySettings(v, monitor);
-    connection.timCheck().SetInterval(v.check_interval_ms);
-    connection.timTimeout().SetInterval(v.timeout_interval_ms);
-    connection.Winsock().SetRemoteHost(v.server_name);
-    connection.Winsock().SetRemotePort(v.server_port);
-    if (html_timer) html_timer->SetInterval(v.html_refresh_ms);
+    if (reach & kReachServer) {
+        connection.Winsock().SetRemoteHost(v.server_name);
+        connection.Winsock().SetRemotePort(v.server_port);
+        connection.timCheck().SetInterval(v.check_interval_ms);
+        connection.timTimeout().SetInterval(v.timeout_interval_ms);
+    }
+    if ((reach & kReachPublishing) && html_timer) html_timer->SetInterval(v.html_refresh_ms);
+}
+
+SettingsValues CurrentSettings(const Monitor& monitor, Connection& connection,
+                               const platform::Timer* html_timer) {
+    SettingsValues v;
+    GatherSettings(monitor, v);
+    const auto& socket = connection.Winsock();
+    v.server_name = socket.RemoteHost().empty() ? socket.RemoteHostIP() : socket.RemoteHost();
+    v.server_port = socket.RemotePort();
+    v.check_interval_ms = std::int32_t(connection.timCheck().Interval());
+    v.timeout_interval_ms = std::int32_t(connection.timTimeout().Interval());
+    v.html_refresh_ms = html_timer ? std::int32_t(html_timer->Interval()) : 0;
+    return v;
+}
+
+void SetPublishing(bool periodic, Monitor& monitor, Connection& connection,
+                   platform::Timer& html_timer) {
+    html_timer.SetEnabled(periodic);
+    monitor.web_active = periodic;
+    if (!periodic) connection.timCheck_Timer();
 }
 
 bool ApplyCommandLine(std::string_view text, Monitor& monitor, Connection& connection) {
@@ -21,18 +43,6 @@ bool ApplyCommandLine(std::string_view text, Monitor& monitor, Connection& conne
     if (parsed.host) connection.Winsock().SetRemoteHost(*parsed.host);
     if (parsed.valid) connection.Winsock().SetRemotePort(*parsed.port);
     return parsed.valid;
-}
-
-SettingsValues CurrentSettings(const Monitor& monitor, Connection& connection,
-                               const platform::Timer* html_timer) {
-    SettingsValues v;
-    GatherSettings(monitor, v);
-    v.check_interval_ms = std::int32_t(connection.timCheck().Interval());
-    v.timeout_interval_ms = std::int32_t(connection.timTimeout().Interval());
-    v.server_name = connection.Winsock().RemoteHost();
-    v.server_port = connection.Winsock().RemotePort();
-    v.html_refresh_ms = html_timer ? std::int32_t(html_timer->Interval()) : 0;
-    return v;
 }
 
 }  // namespace morvek

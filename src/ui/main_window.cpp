@@ -111,10 +111,6 @@ HelpWindow* frmMain::Help() const {
     return help_window_.data();
 }
 
-platform::Timer& frmMain::timHtml() {
-    return publisher_->timHtml;
-}
-
 void frmMain::BuildControls() {
     frServer = new QGroupBox(QStringLiteral("Server Info:"), this);
     frInsideServer = new QWidget(frServer);
@@ -234,9 +230,9 @@ bool frmMain::Form_Load() {
     if (settings_) {
         auto values = LoadSettings(*settings_, platform::SettingsFailureDialog(*dialogs_));
         if (!values) return false;
-        ApplySettings(*values);
+        ApplySettings(*values, kReachAll);
     } else {
-        ApplySettings(SettingsValues{});
+        ApplySettings(SettingsValues{}, kReachAll);
     }
     // 4. to 7.
     ResetServerPanel(monitor_);
@@ -247,19 +243,23 @@ bool frmMain::Form_Load() {
     return true;
 }
 
-void frmMain::ApplySettings(const SettingsValues& v) {
-    morvek::ApplySettings(v, monitor_, *connection_, &publisher_->timHtml);
+void frmMain::ApplySettings(const SettingsValues& v, unsigned reach) {
+    morvek::ApplySettings(v, monitor_, *connection_, &publisher_->timHtml, reach);
 }
 
-SettingsValues frmMain::CurrentSettings() const {
+SettingsValues frmMain::Settings() {
     return morvek::CurrentSettings(monitor_, *connection_, &publisher_->timHtml);
+}
+
+void frmMain::SetPublishing(bool periodic) {
+    morvek::SetPublishing(periodic, monitor_, *connection_, publisher_->timHtml);
 }
 
 void frmMain::SaveSettingsOnce() {
     if (saved_) return;
     saved_ = true;
     if (!settings_) return;
-    SaveSettings(*settings_, CurrentSettings(), connection_->Winsock().RemoteHostIP(),
+    SaveSettings(*settings_, Settings(), connection_->Winsock().RemoteHostIP(),
                  platform::SettingsFailureDialog(*dialogs_));
 }
 

@@ -28,6 +28,7 @@ namespace web {
 class HtmlPublisher;
 }
 class ColourBox;
+class Connection;
 class GraphView;
 class HelpWindow;
 class PlayerPanel;
@@ -51,11 +52,15 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     // the settings store cannot be opened (the program ends).
     bool Form_Load();
 
+    // The connection: socket, timers and the poll tick.
+    Connection& connection() { return *connection_; }
+
     // MainWindowApi.
     Monitor& monitor() override { return monitor_; }
-    Connection& connection() override { return *connection_; }
-    platform::Timer& timHtml() override;
     platform::Dialogs& dialogs() override { return *dialogs_; }
+    SettingsValues Settings() override;
+    void ApplySettings(const SettingsValues& values, unsigned reach) override;
+    void SetPublishing(bool periodic) override;
     bool GraphVisible() const override { return layout_.graph_visible; }
     void SetGraphVisible(bool visible) override;
     bool IsMaximized() const override { return isMaximized(); }
@@ -87,9 +92,6 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void mnuExit_Click();
     void cmdPlayer_Click(int index);
 
-    // The settings as they live now (timers, socket, graph, options), and the reverse.
-    void ApplySettings(const SettingsValues& values);
-    SettingsValues CurrentSettings() const;
     // Writes the settings once (at close); later calls do nothing.
     void SaveSettingsOnce();
 

@@ -3,21 +3,25 @@
 #pragma once
 
 #include "core/monitor.h"
+#include "core/settings.h"
 
 namespace morvek {
-class Connection;
 namespace platform {
-class Timer;
 class Dialogs;
 }  // namespace platform
 
 class MainWindowApi {
-public:
+  public:
     virtual ~MainWindowApi() = default;
     virtual Monitor& monitor() = 0;
-    virtual Connection& connection() = 0;  // socket, timCheck, timTimeout, timCheck_Timer
-    virtual platform::Timer& timHtml() = 0;
     virtual platform::Dialogs& dialogs() = 0;
+
+    // The settings as the live objects hold them, and the one way back (query/live_settings.h):
+    // the monitor model always, the socket, timers and HTML period as `reach` says.
+    virtual SettingsValues Settings() = 0;
+    virtual void ApplySettings(const SettingsValues& values, unsigned reach) = 0;
+    // Publishing every period, or not at all after one poll tick at once.
+    virtual void SetPublishing(bool periodic) = 0;
 
     // The graph frame: shown or hidden, with RoulerV at 6360 or 4280 twips and, unless the window
     // is maximized, the window's outer height set to 6765 or 4280 twips.

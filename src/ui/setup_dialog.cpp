@@ -18,7 +18,8 @@
 #include "core/numbers.h"
 #include "core/text.h"
 #include "platform/dialogs.h"
-#include "query/connection.h"
+#include "query/connection.h"  // kAppTitle
+#include "query/live_settings.h"
 #include "ui/main_window_api.h"
 
 namespace morvek {
@@ -27,9 +28,6 @@ namespace {
 
 double NumberOf(const QLineEdit* box) {
     return LeadingNumber(ToCp1252(box->text()));
-}
-double NumberOf(const QLabel* label) {
-    return LeadingNumber(ToCp1252(label->text()));
 }
 
 // The graph's row count from its box: a whole number of rows, at least 1.
@@ -78,12 +76,6 @@ void frmSetup::BuildControls() {
     auto label = [](const char* text, QWidget* parent) {
         return new QLabel(QString::fromLatin1(text), parent);
     };
-    auto hidden_index = [](QWidget* parent, const char* name) {
-        auto* index = new QLabel(QStringLiteral("0"), parent);
-        index->setObjectName(QString::fromLatin1(name));
-        index->hide();
-        return index;
-    };
 
     // Page "Connection".
     auto* connection_page = new QWidget;
@@ -104,7 +96,6 @@ void frmSetup::BuildControls() {
         connect(optType[i], &QRadioButton::clicked, this, [this, i] { optType_Click(i); });
     }
     grid->addLayout(types, 0, 1, 1, 2);
-    lblType = hidden_index(frConnection, "lblType");
 
     txtServerName = new QLineEdit(frConnection);
     txtServerPort = new QLineEdit(frConnection);
@@ -160,7 +151,6 @@ void frmSetup::BuildControls() {
     }
     optSorting[0]->setChecked(true);
     grid->addLayout(sortings, 2, 1);
-    lblSorting = hidden_index(frApplication, "lblSorting");
     TabStrip->addTab(application_page, QStringLiteral("Application"));
 
     // Page "Graph".
@@ -195,7 +185,6 @@ void frmSetup::BuildControls() {
     fixed->addWidget(txtSerie);
     grid->addWidget(optSerie[0], 2, 1);
     grid->addLayout(fixed, 3, 1);
-    lblSerie = hidden_index(frGraphOptions, "lblSerie");
     txtColumns = new QLineEdit(frGraphOptions);
     txtColumns->setObjectName(QStringLiteral("txtColumns"));
     grid->addWidget(label("Max graph data per serie:", frGraphOptions), 4, 0);
@@ -254,8 +243,8 @@ void frmSetup::Select(QButtonGroup* group, QRadioButton* option) {
 }
 
 void frmSetup::Form_Load() {
-    Monitor& monitor = api_.monitor();
-    Connection& connection = api_.connection();
+    const Monitor& monitor = api_.monitor();
+    const SettingsValues live = api_.Settings();
 
     // 1. While Connected the server, port and intervals can be looked at but not changed.
     if (monitor.state == ConnectionState::Connected) {
@@ -267,9 +256,9 @@ void frmSetup::Form_Load() {
     }
 
     // 2. The server type; a type without an option selects none and stays as it is.
-    const int type = TypeCode(monitor.server_type);
-    lblType->setText(QString::number(type));
-    if (FindServerType(monitor.server_type)) {
+    type_choice_ = live.server_type;
+    if (FindServerType(live.server_type)) {
+        const int type = TypeCode(live.server_type);
         Select(type_group_, optType[type]);
         optType_Click(type);
     } else {
@@ -277,34 +266,32 @@ void frmSetup::Form_Load() {
     }
 
     // 3-4. Server name (the last peer's address when no name is set) and port.
-    const auto& socket = connection.Winsock();
-    txtServerName->setText(
-        FromCp1252(socket.RemoteHost().empty() ? socket.RemoteHostIP() : socket.RemoteHost()));
-    txtServerPort->setText(QString::number(socket.RemotePort()));
+    txtServerName->setText(FromCp1252(live.server_name));
+    txtServerPort->setText(QString::number(live.server_port));
 
     // 5. Intervals in seconds.
-    txtRefresh->setText(QString::fromStdString(SecondsText(connection.timCheck().Interval())));
-    txtTimeOut->setText(QString::fromStdString(SecondsText(connection.timTimeout().Interval())));
+    txtRefresh->setText(QString::fromStdString(SecondsText(live.check_interval_ms)));
+    txtTimeOut->setText(QString::fromStdString(SecondsText(live.timeout_interval_ms)));
 
     // 6-7.
-    chkDisconnect->setChecked(monitor.options.disconnect_on_map_change != 0);
-    chkMantein->setChecked(monitor.options.keep_disconnected != 0);
+    chkDisconnect->setChecked(live.disconnect_on_map_change != 0);
+    chkMantein->setChecked(live.keep_disconnected != 0);
     txtColumns->setText(QString::number(monitor.graph.RowCount()));
 
     // 8. Sorting.
-    lblSorting->setText(QString::number(monitor.options.player_sorting));
-    if (monitor.options.player_sorting < optSorting.size()) {
-        Select(sorting_group_, optSorting[monitor.options.player_sorting]);
-        optSorting_Click(monitor.options.player_sorting);
+    sorting_choice_ = live.player_sorting;
+    if (live.player_sorting < optSorting.size()) {
+        Select(sorting_group_, optSorting[live.player_sorting]);
+        optSorting_Click(live.player_sorting);
     } else {
         Select(sorting_group_, nullptr);
     }
 
     // 9-12. Graph.
     chkShowGraph->setChecked(api_.GraphVisible());
-    chkLegend->setChecked(monitor.graph.show_legend);
-    txtSerie->setText(QString::number(monitor.options.serie_fixed));
-    if (monitor.options.serie_max_player == 0) {
+    chkLegend->setChecked(live.show_legend);
+    txtSerie->setText(QString::number(live.serie_fixed));
+    if (live.serie_max_player == 0) {
         Select(serie_group_, optSerie[1]);
         optSerie_Click(1);
     }
@@ -315,18 +302,18 @@ void frmSetup::Form_Load() {
 }
 
 void frmSetup::optType_Click(int index) {
-    lblType->setText(QString::number(index));
     if (index < 0 || index > 255) return;
-    if (const ServerTypeInfo* info = FindServerType(ServerType(index)))
+    type_choice_ = ServerType(index);
+    if (const ServerTypeInfo* info = FindServerType(type_choice_))
         txtServerPort->setText(QString::fromLatin1(info->default_port));
 }
 
 void frmSetup::optSorting_Click(int index) {
-    lblSorting->setText(QString::number(index));
+    if (index >= 0 && index <= 255) sorting_choice_ = std::uint8_t(index);
 }
 
 void frmSetup::optSerie_Click(int index) {
-    lblSerie->setText(QString::number(index));
+    fixed_series_choice_ = index != 0;
 }
 
 void frmSetup::TabStrip_Click() {
@@ -402,27 +389,28 @@ void frmSetup::cmdOk_Click() {
     if (!CheckBeforeApply()) return;
 
     Monitor& monitor = api_.monitor();
-    Connection& connection = api_.connection();
+    SettingsValues values = api_.Settings();
 
     // 1. Connection values, only when they could be edited (the dialog opened Disconnected).
-    if (frConnection->isEnabled()) {
-        connection.Winsock().SetRemoteHost(ToCp1252(txtServerName->text()));
-        connection.Winsock().SetRemotePort(*PortFromText(txtServerPort->text()));
-        connection.timCheck().SetInterval(*IntervalFromText(txtRefresh->text()));
-        connection.timTimeout().SetInterval(*IntervalFromText(txtTimeOut->text()));
+    const bool server = frConnection->isEnabled();
+    if (server) {
+        values.server_name = ToCp1252(txtServerName->text());
+        values.server_port = *PortFromText(txtServerPort->text());
+        values.check_interval_ms = *IntervalFromText(txtRefresh->text());
+        values.timeout_interval_ms = *IntervalFromText(txtTimeOut->text());
     }
-
-    // 2. Switches.
-    monitor.options.disconnect_on_map_change = chkDisconnect->isChecked() ? 1 : 0;
-    monitor.options.keep_disconnected = chkMantein->isChecked() ? 1 : 0;
-
-    // 3. Row count; the same count keeps the samples already drawn.
-    std::int16_t rows = *RowsFromText(txtColumns);
-    if (rows != monitor.graph.RowCount()) monitor.graph.SetRowCount(rows);
-
-    // 4. Sorting and type, from the hidden index labels.
-    if (auto sorting = ToUInt8(NumberOf(lblSorting))) monitor.options.player_sorting = *sorting;
-    if (auto type = ToUInt8(NumberOf(lblType))) monitor.server_type = ServerType(*type);
+    // 2-4. Switches, row count (the same count keeps the samples drawn), sorting and type.
+    values.disconnect_on_map_change = chkDisconnect->isChecked() ? 1 : 0;
+    values.keep_disconnected = chkMantein->isChecked() ? 1 : 0;
+    values.graph_rows = *RowsFromText(txtColumns);
+    values.player_sorting = sorting_choice_;
+    values.server_type = type_choice_;
+    // 6. Legend. 9-10. Series.
+    values.show_legend = chkLegend->isChecked();
+    const std::int16_t series = *SeriesFromText(txtSerie);
+    values.serie_max_player = fixed_series_choice_ ? 0 : 1;
+    values.serie_fixed = series;
+    api_.ApplySettings(values, server ? kReachServer : kReachModel);
 
     // 5. The graph frame, RoulerV and the window height.
     if (chkShowGraph->isChecked()) {
@@ -432,28 +420,17 @@ void frmSetup::cmdOk_Click() {
         api_.SetGraphVisible(false);
     }
 
-    // 6. Legend.
-    if (monitor.graph.show_legend != chkLegend->isChecked()) {
-        monitor.graph.show_legend = chkLegend->isChecked();
-        ++monitor.graph.revision;
-    }
-
     // 7. Layout.
     api_.Form_Resize();
 
     // 8. The captions of the chosen type, unless a log is being replayed.
     if (!monitor.log_open) ResetServerPanel(monitor);
 
-    // 9-10. Series.
-    std::int16_t series = *SeriesFromText(txtSerie);
-    if (NumberOf(lblSerie) != 0) {
-        monitor.options.serie_max_player = 0;
+    // 9. Fixed series.
+    if (fixed_series_choice_) {
         monitor.graph.SetColumnCount(series);
         SetupGraph(monitor.graph);
-    } else {
-        monitor.options.serie_max_player = 1;
     }
-    monitor.options.serie_fixed = series;
 
     // 11.
     api_.RefreshAll();

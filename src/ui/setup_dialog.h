@@ -1,7 +1,7 @@
 // The "Setup" dialog: server type, name, port and intervals, the application switches and the
-// graph options. It is filled from the live objects when it is created and, on "&Ok", writes
-// straight back into them (socket, timers, graph, main window, shared options); nothing is stored
-// in the settings here.
+// graph options. It is filled from the live settings when it is created and, on "&Ok", hands them
+// back through the window (MainWindowApi::ApplySettings) and shows or hides the graph; nothing is
+// stored in the settings file here.
 #pragma once
 
 #include <QDialog>
@@ -61,12 +61,17 @@ class frmSetup : public QDialog {
     void cmdOk_Click();
     void cmdCancel_Click();
 
+    // The choices of the option groups: the server type (kept as it was when no option matches
+    // it), the sorting, and whether the series are fixed.
+    ServerType TypeChoice() const { return type_choice_; }
+    std::uint8_t SortingChoice() const { return sorting_choice_; }
+    bool FixedSeriesChoice() const { return fixed_series_choice_; }
+
     // The controls, public so the window's tests can drive them like a user.
     QTabWidget* TabStrip = nullptr;
 
     QGroupBox* frConnection = nullptr;
     std::array<QRadioButton*, kServerTypes.size()> optType{};
-    QLabel* lblType = nullptr;
     QLineEdit* txtServerName = nullptr;
     QLineEdit* txtServerPort = nullptr;
     QLineEdit* txtRefresh = nullptr;
@@ -77,14 +82,12 @@ class frmSetup : public QDialog {
     QCheckBox* chkDisconnect = nullptr;
     QCheckBox* chkMantein = nullptr;
     std::array<QRadioButton*, 3> optSorting{};
-    QLabel* lblSorting = nullptr;
 
     QGroupBox* frGraphOptions = nullptr;
     QCheckBox* chkShowGraph = nullptr;
     QCheckBox* chkLegend = nullptr;
     std::array<QRadioButton*, 2> optSerie{};
     QLineEdit* txtSerie = nullptr;
-    QLabel* lblSerie = nullptr;
     QLineEdit* txtColumns = nullptr;
 
     QPushButton* cmdOk = nullptr;
@@ -109,6 +112,9 @@ class frmSetup : public QDialog {
     // A message box shown by a validator moves the focus and edits the box; no validator runs
     // inside another.
     bool validating_ = false;
+    ServerType type_choice_ = ServerType::QuakeI;
+    std::uint8_t sorting_choice_ = 0;
+    bool fixed_series_choice_ = false;
 };
 
 }  // namespace morvek

@@ -17,8 +17,8 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/timer.h"
-#include "query/connection.h"
+#include "query/connection.h"  // kAppTitle
+#include "query/live_settings.h"
 #include "ui/main_window_api.h"
 
 namespace morvek {
@@ -151,7 +151,7 @@ void frmWeb::Form_Load() {
     if (match) match->setSelected(true);
 
     // 5-6. The period in seconds; it alone decides "Save once" or "Save every".
-    const std::int64_t interval = api_.timHtml().Interval();
+    const std::int64_t interval = api_.Settings().html_refresh_ms;
     txtRefresh->setText(QString::fromStdString(SecondsText(interval)));
     optOperation[interval == 0 ? 0 : 1]->setChecked(true);
     UpdatePeriodNote();
@@ -167,7 +167,6 @@ void frmWeb::cmdScegli_Click() {
 }
 
 void frmWeb::cmdOk_Click() {
-    Monitor& monitor = api_.monitor();
     // Only a regular file is ever replaced: any other output keeps the dialog open.
     if (!txtOutputFile->text().isEmpty() && !platform::IsReplaceable(txtOutputFile->text())) {
         api_.dialogs().Message(ToCp1252(platform::NotRegularFileText(txtOutputFile->text())),
@@ -177,30 +176,22 @@ void frmWeb::cmdOk_Click() {
     }
 
     // 1. The template; without one the other choices are still applied.
+    SettingsValues values = api_.Settings();
     const QList<QListWidgetItem*> selected = lstTemplate->selectedItems();
     if (!selected.isEmpty())
-        monitor.options.html_template = ToCp1252(selected.front()->text());
+        values.html_template = ToCp1252(selected.front()->text());
     else
         api_.dialogs().Message(kInvalidTemplate, kAppTitle, platform::MessageIcon::Critical,
                                platform::MessageButtons::Ok);
 
-    // 2. The output file, as typed.
-    monitor.options.html_output = ToCp1252(txtOutputFile->text());
+    // 2. The output file, as typed. 3. The period, kept within range.
+    values.html_output = ToCp1252(txtOutputFile->text());
+    values.html_refresh_ms = std::int32_t(HtmlPeriodFromText(txtRefresh->text()));
+    api_.ApplySettings(values, kReachPublishing);
 
-    // 3. The period, kept within range.
-    platform::Timer& timer = api_.timHtml();
-    timer.SetInterval(HtmlPeriodFromText(txtRefresh->text()));
-
-    if (optOperation[1]->isChecked()) {
-        // 4. Periodic publishing: the first page one period from now.
-        timer.SetEnabled(true);
-        monitor.web_active = true;
-    } else {
-        // 5. Publishing off, and one poll tick at once.
-        timer.SetEnabled(false);
-        monitor.web_active = false;
-        api_.connection().timCheck_Timer();
-    }
+    // 4. Periodic publishing, the first page one period from now; or 5. publishing off, and one
+    // poll tick at once.
+    api_.SetPublishing(optOperation[1]->isChecked());
 
     // 6.
     api_.RefreshAll();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/timer.h"
+#include "query/live_settings.h"
 #include "support/rig.h"
 #include "ui/main_window_api.h"
 
@@ -20,9 +21,16 @@ class WindowRig : public MainWindowApi {
     }
 
     Monitor& monitor() override { return rig.monitor; }
-    Connection& connection() override { return rig.connection; }
-    platform::Timer& timHtml() override { return html; }
     platform::Dialogs& dialogs() override { return rig.dialogs; }
+    SettingsValues Settings() override {
+        return CurrentSettings(rig.monitor, rig.connection, &html);
+    }
+    void ApplySettings(const SettingsValues& values, unsigned reach) override {
+        morvek::ApplySettings(values, rig.monitor, rig.connection, &html, reach);
+    }
+    void SetPublishing(bool periodic) override {
+        morvek::SetPublishing(periodic, rig.monitor, rig.connection, html);
+    }
 
     bool GraphVisible() const override { return graph_visible; }
     void SetGraphVisible(bool visible) override {
