@@ -1,5 +1,5 @@
-// The main window: layout numbers in twips, the menu's enabled items in every state, captions per
-// server type, the maximum-players rule and the graph drawn from the model.
+// The main window: the layout rule in twips, the widgets placed from it, the menu in every state,
+// the captions, and the graph drawn from the model.
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,362 +10,277 @@
 #include <QTest>
 #include <QValueAxis>
 
-#include "platform/dialogs.h"
-#include "query/connection.h"
+#include "support/rig.h"
 #include "ui/graph_view.h"
-#include "ui/layout.h"
 #include "ui/main_window.h"
 #include "ui/player_panel.h"
 #include "ui/twips.h"
 
 using namespace morvek;
+using Regions = QList<TwipsRect>;
+Q_DECLARE_METATYPE(Regions)
+
+QDebug operator<<(QDebug debug, const TwipsRect& r) {
+    QDebugStateSaver saver(debug);
+    return debug.nospace() << "{" << r.left << ", " << r.top << ", " << r.width << ", " << r.height
+                           << "}";
+}
+
+namespace {
+
+// frServer, frInsideServer, frPlayer, frInsidePlayer, frGraph, chtGrafico, lblCopy, cmdMenu,
+// pctNet, frStatus, frInsideStatus, frPlay.
+Regions Of(const MainLayout& l) {
+    return {l.frServer, l.frInsideServer, l.frPlayer,       l.frInsidePlayer,
+            l.frGraph,  l.chtGrafico,     l.lblCopy,        l.cmdMenu,
+            l.pctNet,   l.frStatus,       l.frInsideStatus, l.frPlay};
+}
+QList<QRect> Placed(const frmMain& w) {
+    QList<QRect> rects;
+    for (QWidget* c : std::initializer_list<QWidget*>{
+             w.frServer, w.frInsideServer, w.frPlayer, w.frInsidePlayer, w.frGraph, w.chtGrafico,
+             w.lblCopy, w.cmdMenu, w.pctNet, w.frStatus, w.frInsideStatus, w.frPlay})
+        rects << c->geometry();
+    return rects;
+}
+
+const Regions kAtMinimum{{0, 60, 6180, 1215},     {22.5, 240, 6135, 915}, {0, 1320, 6180, 1875},
+                         {82.5, 300, 6015, 1515}, {0, 3180, 6180, 2125},  {75, 240, 6060, 1825},
+                         {60, 5305, 1485, 195},   {285, 5560, 1275, 330}, {75, 5560, 195, 300},
+                         {1680, 5335, 2445, 570}, {615, 240, 1815, 195},  {4185, 5335, 1995, 570}};
+const Regions kWide{{0, 60, 8880, 1215},       {1372.5, 240, 6135, 915}, {0, 1320, 8880, 1875},
+                    {1432.5, 300, 6015, 1515}, {0, 3180, 8880, 2965},    {75, 240, 8760, 2665},
+                    {60, 6145, 1485, 195},     {285, 6400, 1275, 330},   {75, 6400, 195, 300},
+                    {1680, 6175, 5145, 570},   {1965, 240, 1815, 195},   {6885, 6175, 1995, 570}};
+// Graph hidden (4280 twips are 286 pixels): the bottom strip sits under the player frame.
+const Regions kNoGraph{{0, 60, 6180, 1215},     {22.5, 240, 6135, 915}, {0, 1320, 6180, 1875},
+                       {82.5, 300, 6015, 1515}, {0, 3180, 6180, 55},    {75, 240, 5955, 2160},
+                       {60, 3195, 1485, 195},   {285, 3450, 1275, 330}, {75, 3450, 195, 300},
+                       {1680, 3225, 2445, 570}, {615, 240, 1815, 195},  {4185, 3225, 1995, 570}};
+
+// The captions of the menu and its Log submenu, "-" for a separator; the disabled ones.
+QStringList Captions(const QMenu* menu, bool disabled_only = false) {
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        if (disabled_only && a->isEnabled()) {
+            if (a->menu()) out << Captions(a->menu(), true);
+            continue;
+        }
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    return out;
+}
+
+}  // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    platform::ScriptedDialogs dialogs_;
-
+    testing::Dialogs dialogs_;
     std::unique_ptr<frmMain> Loaded() {
-        auto window = std::make_unique<frmMain>(&dialogs_, nullptr);
-        if (!window->Form_Load()) return nullptr;
-        window->show();
-        return window;
+        auto w = std::make_unique<frmMain>(&dialogs_, nullptr);
+        w->Form_Load();
+        w->show();
+        return w;
     }
 
   private slots:
-    void layout_rule_at_minimum_size() {
-        MainLayout l;
-        double w = 6300, h = 6360;
-        ApplyLayoutRule(l, w, h);
-        QCOMPARE(l.frGraph.height, 2125.0);
-        QCOMPARE(l.frStatus.width, 2445.0);
-        QCOMPARE(l.frServer.width, 6180.0);
-        QCOMPARE(l.frPlay.left, 6300.0 - 1995 - 120);
-        QCOMPARE(l.frPlay.top, l.frStatus.top);
-        QCOMPARE(l.frStatus.top, 3180.0 + 2125 + 30);
-        QCOMPARE(l.lblCopy.top, 3180.0 + 2125);
-        QCOMPARE(l.cmdMenu.top, l.lblCopy.top + 195 + 60);
-        QCOMPARE(l.pctNet.top, l.cmdMenu.top);
-        QCOMPARE(l.chtGrafico.height, 2125.0 - 300);
-        QCOMPARE(l.chtGrafico.width, 6180.0 - 120);
-        // Halves are kept exactly: (6180 - 6015) / 2.
-        QCOMPARE(l.frInsidePlayer.left, 82.5);
-        QCOMPARE(l.frInsideStatus.left, (2445.0 - 1815) / 2 + 300);
-        // Nothing got a negative size.
-        for (const TwipsRect* r : {&l.frServer, &l.frPlayer, &l.frGraph, &l.chtGrafico, &l.frStatus,
-                                   &l.frPlay, &l.lblCopy, &l.cmdMenu})
-            QVERIFY(r->width > 0 && r->height > 0);
+    void layout_follows_the_window_size_data() {
+        QTest::addColumn<bool>("graph");
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSizeF>("outer");
+        QTest::addColumn<Regions>("regions");
+        QTest::newRow("raised to the minimum")
+            << true << QSize(1500, 1500) << QSizeF(6300, 6360) << kAtMinimum;
+        QTest::newRow("wider and taller")
+            << true << QSize(9000, 7200) << QSizeF(9000, 7200) << kWide;
+        QTest::newRow("graph hidden, raised to its minimum")
+            << false << QSize(1500, 750) << QSizeF(6300, 4290) << kNoGraph;
     }
-
-    void layout_rule_raises_small_sizes_to_the_minimum() {
-        MainLayout l;
-        double w = 3000, h = 2000;
-        ApplyLayoutRule(l, w, h);
-        QCOMPARE(w, 6300.0);
-        QCOMPARE(h, 6360.0);
-        l.graph_visible = false;
-        l.rouler_v_y2 = kMinHeightWithoutGraph;
-        w = 6300, h = 1000;
-        ApplyLayoutRule(l, w, h);
-        QCOMPARE(h, 4280.0);
-        // With the graph hidden the bottom strip sits under the player frame.
-        QCOMPARE(l.lblCopy.top, 1320.0 + 1875);
-        QCOMPARE(l.frStatus.top, 1320.0 + 1875 + 30);
-        QCOMPARE(l.frPlay.top, l.frStatus.top);
-        QCOMPARE(l.cmdMenu.top, 1320.0 + 1875 + 195 + 60);
-    }
-
-    void window_at_minimum_size() {
-        auto window = Loaded();
-        QVERIFY(window);
-        window->resize(100, 100);  // far below the minimum: snapped back
+    void layout_follows_the_window_size() {
+        QFETCH(bool, graph);
+        QFETCH(QSize, asked);
+        QFETCH(QSizeF, outer);
+        QFETCH(Regions, regions);
+        auto w = Loaded();
+        w->SetGraphVisible(graph);
+        const QSize extra = w->frameGeometry().size() - w->size();
+        w->resize(TwipsToPixels(asked.width()) - extra.width(),
+                  TwipsToPixels(asked.height()) - extra.height());
         QCoreApplication::processEvents();
-        QCOMPARE(window->OuterWidthTwips(), 6300.0);
-        QCOMPARE(window->OuterHeightTwips(), 6360.0);
-        QCOMPARE(window->Layout().frGraph.height, 2125.0);
-        QCOMPARE(window->Layout().frStatus.width, 2445.0);
-        // The widgets follow the twips.
-        QCOMPARE(window->frGraph->geometry(), PixelRect(window->Layout().frGraph));
-        QCOMPARE(window->frStatus->geometry(), PixelRect(window->Layout().frStatus));
-        QCOMPARE(window->frStatus->width(), TwipsToPixels(1680 + 2445) - TwipsToPixels(1680));
-        QCOMPARE(window->cmdMenu->geometry(), PixelRect(window->Layout().cmdMenu));
-        QCOMPARE(window->frameGeometry().width(), 420);
-        QCOMPARE(window->frameGeometry().height(), 424);
+        QCOMPARE(QSizeF(w->OuterWidthTwips(), w->OuterHeightTwips()), outer);
+        if (!graph) regions[5] = w->Layout().chtGrafico;  // the hidden chart keeps its size
+        QCOMPARE(Of(w->Layout()), regions);
+        QList<QRect> pixels;
+        for (const TwipsRect& r : regions) pixels << PixelRect(r);
+        QCOMPARE(Placed(*w), pixels);
     }
 
-    void window_wider_centres_the_inner_frames() {
-        auto window = Loaded();
-        const QSize extra = window->frameGeometry().size() - window->size();
-        window->resize(TwipsToPixels(9000) - extra.width(), TwipsToPixels(7200) - extra.height());
-        QCoreApplication::processEvents();
-        QCOMPARE(window->OuterWidthTwips(), 9000.0);
-        QCOMPARE(window->Layout().frPlay.left, 9000.0 - 1995 - 120);
-        QCOMPARE(window->Layout().frInsideServer.left, (8880.0 - 6135) / 2);
-        QCOMPARE(window->Layout().frGraph.height, 7200.0 - 1320 - 1875 - 1040);
+    void switching_the_graph_sets_the_window_height() {
+        auto w = Loaded();
+        w->SetGraphVisible(false);
+        QVERIFY(w->frGraph->isHidden() && !w->monitor().graph.visible);
+        QCOMPARE(w->OuterHeightTwips(), 4290.0);
+        w->SetGraphVisible(true);
+        QVERIFY(!w->frGraph->isHidden() && w->monitor().graph.visible);
+        QCOMPARE(w->OuterHeightTwips(), 6765.0);
     }
 
-    void hiding_the_graph_moves_the_bottom_strip() {
-        auto window = Loaded();
-        window->SetGraphVisible(false);
-        QCoreApplication::processEvents();
-        QVERIFY(!window->frGraph->isVisible());
-        QVERIFY(!window->monitor().graph.visible);
-        QCOMPARE(window->OuterHeightTwips(), 4290.0);  // 4280 twips rounded to whole pixels
-        const MainLayout& l = window->Layout();
-        QCOMPARE(l.rouler_v_y2, 4280.0);
-        QCOMPARE(l.lblCopy.top, l.frPlayer.Bottom());
-        QCOMPARE(l.frStatus.top, l.frPlayer.Bottom() + 30);
-        QVERIFY(window->frStatus->y() >= window->frPlayer->geometry().bottom());
-        QVERIFY(window->frPlay->y() >= window->frPlayer->geometry().bottom());
-        // Below the smaller minimum it snaps back to 4280.
-        window->resize(window->width(), 50);
-        QCoreApplication::processEvents();
-        QVERIFY(window->OuterHeightTwips() >= 4280);
-        window->SetGraphVisible(true);
-        QCoreApplication::processEvents();
-        QVERIFY(window->frGraph->isVisible());
-        QCOMPARE(window->Layout().rouler_v_y2, 6360.0);
-        QVERIFY(window->OuterHeightTwips() >= 6765 - 15);
-        QCOMPARE(window->Layout().lblCopy.top, window->Layout().frGraph.Bottom());
-    }
-
-    void menu_items_in_order_with_access_keys() {
-        auto window = Loaded();
-        QStringList captions;
-        for (QAction* a : window->mnu->actions())
-            captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(captions, QStringList({"&About", "&Help", "-", "&Connect", "&Disconnect",
-                                        "&See Rules", "Set&up...", "-", "&Web publishing",
-                                        "&Print...", "&Log", "-", "&Exit"}));
-        QStringList log;
-        for (QAction* a : window->mnuLog->actions()) log << a->text();
-        QCOMPARE(log, QStringList({"&Record...", "&Stop recording", "&Open..."}));
-    }
-
-    void menu_enabling_in_every_state() {
-        auto window = Loaded();
-        Connection& c = window->connection();
-        Monitor& m = window->monitor();
-        struct Row {
-            ConnectionState state;
-            bool recording;
-            bool connect, disconnect, rules, setup, open, record, stop;
-        };
-        const Row rows[] = {
-            {ConnectionState::Disconnected, false, true, false, false, true, true, true, false},
-            {ConnectionState::Disconnected, true, true, false, false, true, false, false, true},
-            {ConnectionState::TryingToConnect, false, false, false, false, false, false, true,
-             false},
-            {ConnectionState::TryingToConnect, true, false, false, false, false, false, false,
-             true},
-            {ConnectionState::Connected, false, false, true, true, true, false, true, false},
-            {ConnectionState::Connected, true, false, true, true, true, false, false, true},
-        };
-        for (const Row& r : rows) {
-            ShowState(m, r.state);
-            m.recording = r.recording;
-            c.UpdateMenuState();
-            QCOMPARE(window->mnuConnect->isEnabled(), r.connect);
-            QCOMPARE(window->mnuDisconnect->isEnabled(), r.disconnect);
-            QCOMPARE(window->mnuRule->isEnabled(), r.rules);
-            QCOMPARE(window->mnuSetup->isEnabled(), r.setup);
-            QCOMPARE(window->mnuOpen->isEnabled(), r.open);
-            QCOMPARE(window->mnuSave->isEnabled(), r.record);
-            QCOMPARE(window->mnuStopRecord->isEnabled(), r.stop);
-            for (QAction* always : {window->mnuAbout, window->mnuHelp, window->mnuWeb,
-                                    window->mnuPrint, window->mnuLogItem, window->mnuExit})
-                QVERIFY(always->isEnabled());
-        }
-        // Stop recording hides the indicator and brings Record back.
-        window->mnuStopRecord->trigger();
-        QVERIFY(!m.recording);
-        QVERIFY(m.log_path.empty());
-        QVERIFY(window->mnuSave->isEnabled());
-        QVERIFY(window->pctSave->isHidden());
-    }
-
-    void load_step_starts_disconnected() {
-        auto window = Loaded();
-        QCOMPARE(window->lblStatus->text(), QStringLiteral("Disconnected"));
-        QCOMPARE(window->pctStatus->Shown(), QColor(255, 0, 0));
-        QCOMPARE(window->pctNet->Shown(), QColor(0, 128, 0));
-        QVERIFY(window->pctOpen->isHidden() && window->pctSave->isHidden() &&
-                window->pctWeb->isHidden());
-        QVERIFY(!window->connection().timCheck().Enabled());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Morvek"));
-        QCOMPARE(window->cmdMenu->text(), QStringLiteral("        Graph"));
-        QCOMPARE(window->frServer->title(), QStringLiteral("Server Info:"));
-        QCOMPARE(window->frPlayer->title(), QStringLiteral("Player Info:"));
-        QCOMPARE(window->frGraph->title(), QStringLiteral("Graph:"));
-        QCOMPARE(window->frStatus->title(), QStringLiteral("Status:"));
-        QCOMPARE(window->frPlay->title(), QStringLiteral("Log Player:"));
-        QStringList player;
-        for (QPushButton* b : window->cmdPlayer) player << b->text();
-        QCOMPARE(player, QStringList({"|<", "<<", "<", ">", ">>", ">|"}));
+    void load_step_shows_the_captions_and_starts_disconnected() {
+        auto w = Loaded();
+        QStringList texts = Captions(w->mnu) + Captions(w->mnuLog);
+        texts << w->windowTitle() << w->cmdMenu->text() << w->frServer->title()
+              << w->frPlayer->title() << w->frGraph->title() << w->frStatus->title()
+              << w->frPlay->title() << w->lblStatus->text();
+        for (QPushButton* b : w->cmdPlayer) texts << b->text();
+        QCOMPARE(texts.join('|'),
+                 "&About|&Help|-|&Connect|&Disconnect|&See Rules|Set&up...|-|"
+                 "&Web publishing|&Print...|&Log|-|&Exit|&Record...|"
+                 "&Stop recording|&Open...|Morvek|        Graph|Server Info:|"
+                 "Player Info:|Graph:|Status:|Log Player:|Disconnected|"
+                 "|<|<<|<|>|>>|>|");
+        QCOMPARE(w->pctStatus->Shown(), QColor(255, 0, 0));
+        QCOMPARE(w->pctNet->Shown(), QColor(0, 128, 0));
+        QVERIFY(w->pctOpen->isHidden() && w->pctSave->isHidden() && w->pctWeb->isHidden());
+        QVERIFY(!w->connection().timCheck().Enabled());
         // The position label sits between "<" and ">".
-        QVERIFY(window->lblPosizione->x() >= window->cmdPlayer[2]->geometry().right());
-        QVERIFY(window->lblPosizione->geometry().right() <= window->cmdPlayer[3]->x());
+        QVERIFY(w->lblPosizione->x() >= w->cmdPlayer[2]->geometry().right());
+        QVERIFY(w->lblPosizione->geometry().right() <= w->cmdPlayer[3]->x());
     }
 
-    void captions_per_server_type() {
-        auto window = Loaded();
-        Monitor& m = window->monitor();
-        const char* names[] = {"Quake I", "QuakeWd", "Hexen II", "Quake II"};
-        const char* address[] = {"Net Address", "Skin", "Net Address", "Skin"};
-        const char* port[] = {"Port", "Ping", "Port", "Ping"};
-        for (int type = 0; type < 4; ++type) {
-            m.server_type = ServerType(type);
-            m.snapshot.name = "old";
-            m.snapshot.ping = "42";
-            ResetServerPanel(m);
-            window->RefreshPanel();
-            QCOMPARE(window->txtType->text(), QString::fromLatin1(names[type]));
-            QCOMPARE(window->frInsidePlayer->Label3[4]->text(), QString::fromLatin1(address[type]));
-            QCOMPARE(window->frInsidePlayer->Label3[5]->text(), QString::fromLatin1(port[type]));
-            QCOMPARE(window->txtSvrName->text(), QString());
-            QCOMPARE(window->txtPing->text(), QStringLiteral("42"));  // the ping keeps its text
-        }
-        // An unknown type changes neither the type name nor the headings.
-        m.server_type = ServerType(7);
+    void disabled_menu_items_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<QString>("disabled");
+        QTest::newRow("disconnected") << 0 << false << "&Disconnect|&See Rules|&Stop recording";
+        QTest::newRow("disconnected, recording")
+            << 0 << true << "&Disconnect|&See Rules|&Record...|&Open...";
+        QTest::newRow("trying")
+            << 1 << false << "&Connect|&Disconnect|&See Rules|Set&up...|&Stop recording|&Open...";
+        QTest::newRow("trying, recording")
+            << 1 << true << "&Connect|&Disconnect|&See Rules|Set&up...|&Record...|&Open...";
+        QTest::newRow("connected") << 2 << false << "&Connect|&Stop recording|&Open...";
+        QTest::newRow("connected, recording") << 2 << true << "&Connect|&Record...|&Open...";
+    }
+    void disabled_menu_items() {
+        QFETCH(int, state);
+        QFETCH(bool, recording);
+        QFETCH(QString, disabled);
+        auto w = Loaded();
+        ShowState(w->monitor(), ConnectionState(state));
+        w->monitor().recording = recording;
+        w->connection().UpdateMenuState();
+        QCOMPARE(Captions(w->mnu, true).join('|'), disabled);
+    }
+
+    void stop_recording_hides_the_indicator_and_brings_record_back() {
+        auto w = Loaded();
+        w->monitor().recording = true;
+        w->monitor().log_path = "x.log";
+        w->connection().UpdateMenuState();
+        w->RefreshPanel();
+        QVERIFY(w->pctSave->isVisibleTo(w.get()));
+        w->mnuStopRecord->trigger();
+        QVERIFY(!w->monitor().recording && w->monitor().log_path.empty());
+        QVERIFY(w->mnuSave->isEnabled() && w->pctSave->isHidden());
+    }
+
+    void server_type_captions_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("captions");
+        QTest::newRow("Quake I") << 0 << "Quake I|Net Address|Port";
+        QTest::newRow("QuakeWorld") << 1 << "QuakeWd|Skin|Ping";
+        QTest::newRow("Hexen II") << 2 << "Hexen II|Net Address|Port";
+        QTest::newRow("Quake II") << 3 << "Quake II|Skin|Ping";
+        QTest::newRow("unknown keeps the last") << 7 << "Quake I|Net Address|Port";
+    }
+    void server_type_captions() {
+        QFETCH(int, type);
+        QFETCH(QString, captions);
+        auto w = Loaded();
+        Monitor& m = w->monitor();
+        m.server_type = ServerType(type);
+        m.snapshot.name = "old";
+        m.snapshot.ping = "42";  // the ping keeps its text
         ResetServerPanel(m);
-        window->RefreshPanel();
-        QCOMPARE(window->txtType->text(), QStringLiteral("Quake II"));
-        QCOMPARE(window->frInsidePlayer->Label3[4]->text(), QStringLiteral("Skin"));
-        QVERIFY(window->txtSvrName->isReadOnly());
+        w->RefreshPanel();
+        const PlayerPanel& panel = *w->frInsidePlayer;
+        QCOMPARE(QStringList({w->txtType->text(), panel.Label3[4]->text(), panel.Label3[5]->text(),
+                              w->txtSvrName->text(), w->txtPing->text()}),
+                 captions.split('|') + QStringList({"", "42"}));
     }
 
-    void max_players_rule_sets_the_series() {
-        auto window = Loaded();
-        Monitor& m = window->monitor();
-        const int before = m.graph.ColumnCount();
-        SetMaxPlayers(m, "");
-        SetMaxPlayers(m, "0");
-        QCOMPARE(m.graph.ColumnCount(), before);
-        m.options.serie_max_player = 0;
-        SetMaxPlayers(m, "24");
-        window->RefreshPanel();
-        QCOMPARE(m.graph.ColumnCount(), before);
-        m.options.serie_max_player = 1;
-        SetMaxPlayers(m, "");
-        SetMaxPlayers(m, "24");
-        window->RefreshPanel();
-        QCOMPARE(m.graph.ColumnCount(), 24);
-        QCOMPARE(window->chtGrafico->SeriesCount(), 24);
-        QCOMPARE(window->chtGrafico->Series(23)->name(), QStringLiteral("24"));
-        QCOMPARE(window->txtSvrMaxPlayers->text(), QStringLiteral("24"));
-        // A maximum beyond the 64 slots: one series per slot.
-        SetMaxPlayers(m, "200");
-        window->RefreshPanel();
-        QCOMPARE(m.graph.ColumnCount(), 64);
-        QCOMPARE(window->chtGrafico->SeriesCount(), 64);
-        // Series count 0: no line, nothing written.
-        m.graph.SetColumnCount(0);
-        AddGraphSample(m.graph, 0, m.table);
-        window->RefreshPanel();
-        QCOMPARE(window->chtGrafico->SeriesCount(), 0);
+    void max_players_sets_one_named_series_per_slot_up_to_64() {
+        auto w = Loaded();
+        SetMaxPlayers(w->monitor(), "24");
+        w->RefreshPanel();
+        QCOMPARE(w->chtGrafico->SeriesCount(), 24);
+        QCOMPARE(w->chtGrafico->Series(23)->name(), QStringLiteral("24"));
+        QCOMPARE(w->txtSvrMaxPlayers->text(), QStringLiteral("24"));
+        SetMaxPlayers(w->monitor(), "200");
+        w->RefreshPanel();
+        QCOMPARE(w->chtGrafico->SeriesCount(), 64);
+        w->monitor().graph.SetColumnCount(0);
+        w->RefreshPanel();
+        QCOMPARE(w->chtGrafico->SeriesCount(), 0);
     }
 
-    void graph_scroll_with_one_row_and_twenty() {
-        auto window = Loaded();
-        Monitor& m = window->monitor();
+    void graph_scrolls_the_newest_sample_into_the_last_row() {
+        auto w = Loaded();
+        Monitor& m = w->monitor();
         m.graph.SetColumnCount(2);
-        m.graph.SetRowCount(1);
-        SetupGraph(m.graph);
-        m.table.slot[0][kFrags] = "3";
-        AddGraphSample(m.graph, 0, m.table);
-        m.table.slot[0][kFrags] = "-5";
-        AddGraphSample(m.graph, 0, m.table);
-        window->RefreshPanel();
-        QLineSeries* first = window->chtGrafico->Series(0);
-        QCOMPARE(first->count(), 1);
-        QCOMPARE(first->at(0).y(), -5.0);  // the only row overwritten
-        QVERIFY(window->chtGrafico->ValueAxis()->min() <= -5);
-
-        m.graph.SetRowCount(20);
-        SetupGraph(m.graph);
         for (int i = 1; i <= 25; ++i) {
             m.table.slot[0][kFrags] = std::to_string(i);
             m.table.slot[1][kFrags] = std::to_string(100 + i);
             AddGraphSample(m.graph, 0, m.table);
         }
-        window->RefreshPanel();
-        first = window->chtGrafico->Series(0);
-        QLineSeries* second = window->chtGrafico->Series(1);
-        QCOMPARE(first->count(), 20);
-        // The newest sample in the last row; the oldest five left through the first row.
-        QCOMPARE(first->at(19).y(), 25.0);
-        QCOMPARE(first->at(0).y(), 6.0);
-        QCOMPARE(second->at(0).y(), 106.0);
-        QCOMPARE(first->at(0).x(), 1.0);
-        QCOMPARE(first->at(19).x(), 20.0);
-        QVERIFY(window->chtGrafico->ValueAxis()->max() >= 125);
-        // No redraw when nothing changed.
-        const auto redraws = window->chtGrafico->Redraws();
-        window->RefreshPanel();
-        QCOMPARE(window->chtGrafico->Redraws(), redraws);
+        m.graph.show_legend = false;
+        w->RefreshPanel();
+        // The oldest five left through the first of the 20 rows.
+        QList<QPointF> first, second;
+        for (int row = 1; row <= 20; ++row) first << QPointF(row, row + 5);
+        for (int row = 1; row <= 20; ++row) second << QPointF(row, row + 105);
+        QCOMPARE(w->chtGrafico->Series(0)->points(), first);
+        QCOMPARE(w->chtGrafico->Series(1)->points(), second);
+        QVERIFY(w->chtGrafico->ValueAxis()->max() >= 125);
+        QVERIFY(!w->chtGrafico->chart()->legend()->isVisible());
+        const auto redraws = w->chtGrafico->Redraws();
+        w->RefreshPanel();  // nothing changed: no redraw
+        QCOMPARE(w->chtGrafico->Redraws(), redraws);
     }
 
-    void graph_with_many_rows_stays_bounded() {
-        auto window = Loaded();
-        Monitor& m = window->monitor();
+    void graph_of_many_rows_keeps_a_lone_peak_and_dip_in_bounded_points() {
+        auto w = Loaded();
+        Monitor& m = w->monitor();
         m.graph.SetColumnCount(3);
         m.graph.SetRowCount(10000);
         SetupGraph(m.graph);
         m.graph.SetCell(5000, 2, 77);
         m.graph.SetCell(7000, 2, -9);
-        window->RefreshPanel();
-        QLineSeries* s = window->chtGrafico->Series(1);
-        QVERIFY(s->count() <= 2 * GraphView::kMaxBuckets);
-        // A lone peak and a lone dip survive the grouping.
-        double high = 0, low = 0;
-        for (const QPointF& p : s->points()) {
-            high = std::max(high, p.y());
-            low = std::min(low, p.y());
-        }
-        QCOMPARE(high, 77.0);
-        QCOMPARE(low, -9.0);
+        w->RefreshPanel();
+        const QList<QPointF> points = w->chtGrafico->Series(1)->points();
+        QVERIFY(points.size() <= 2 * GraphView::kMaxBuckets);
+        QVERIFY(points.contains(QPointF(5000, 77)) && points.contains(QPointF(7000, -9)));
     }
 
-    void legend_follows_the_setting() {
-        auto window = Loaded();
-        Monitor& m = window->monitor();
-        m.graph.show_legend = false;
-        ++m.graph.revision;
-        window->RefreshPanel();
-        QVERIFY(!window->chtGrafico->chart()->legend()->isVisible());
-        m.graph.show_legend = true;
-        ++m.graph.revision;
-        window->RefreshPanel();
-        QVERIFY(window->chtGrafico->chart()->legend()->isVisible());
-    }
-
-    void menu_opens_at_the_buttons_top_right_corner() {
-        auto window = Loaded();
-        window->cmdMenu_Click();
-        QVERIFY(window->mnu->isVisible());
-        const QPoint expected = window->mapToGlobal(
-            QPoint(window->cmdMenu->x() + window->cmdMenu->width(), window->cmdMenu->y()));
+    void menu_button_opens_the_menu_at_its_corner_and_exit_stops_polling() {
+        auto w = Loaded();
+        QTest::mouseClick(w->cmdMenu, Qt::LeftButton);
         // The platform may push a menu back onto the screen; offscreen it stays where asked.
-        QCOMPARE(window->mnu->pos(), expected);
-        window->mnu->close();
+        QCOMPARE(w->mnu->pos(), w->mapToGlobal(w->cmdMenu->geometry().topRight() + QPoint(1, 0)));
+        w->connection().timCheck().SetEnabled(true);
+        w->mnuExit->trigger();
+        QVERIFY(!w->isVisible() && !w->mnu->isVisible() && !w->connection().timCheck().Enabled());
     }
 
     void releasing_a_player_button_focuses_the_menu_button() {
-        auto window = Loaded();
-        window->activateWindow();
-        EnableLogPlayer(window->monitor());
-        window->RefreshPanel();
-        window->frPlay->setFocus();
-        QTest::mouseRelease(window->cmdPlayer[4], Qt::LeftButton);
-        QCOMPARE(window->focusWidget(), window->cmdMenu);
-    }
-
-    void exit_closes_the_window_and_stops_polling() {
-        auto window = Loaded();
-        window->connection().timCheck().SetEnabled(true);
-        window->mnuExit->trigger();
-        QVERIFY(!window->isVisible());
-        QVERIFY(!window->connection().timCheck().Enabled());
+        auto w = Loaded();
+        w->activateWindow();
+        EnableLogPlayer(w->monitor());
+        w->RefreshPanel();
+        w->frPlay->setFocus();
+        QTest::mouseRelease(w->cmdPlayer[4], Qt::LeftButton);
+        QCOMPARE(w->focusWidget(), w->cmdMenu);
     }
 };
 
