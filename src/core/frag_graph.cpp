@@ -124,4 +124,55 @@ void ClearGraph(FragGraph& graph) {
     SetupGraph(graph);
 }
 
+void PlotGraph(const FragGraph& graph, int series, GraphLines& out) {
+    const int count = std::clamp(series, 0, graph.ColumnCount());
+    const int rows = graph.RowCount();
+    const int group =
+        rows <= kMaxGraphBuckets ? 1 : (rows + kMaxGraphBuckets - 1) / kMaxGraphBuckets;
+    out.lines.resize(std::size_t(count));
+    for (auto& line : out.lines) line.clear();
+    double low = 0, high = 0;
+    // Rows are read in storage order (row by row), each column keeping the lowest and highest
+    // sample of the group it is in.
+    struct Extremes {
+        GraphPoint lo, hi;
+    };
+    std::vector<Extremes> extremes(static_cast<std::size_t>(count));
+    for (int first = 1; first <= rows; first += group) {
+        const int last = std::min(rows, first + group - 1);
+        for (int c = 0; c < count; ++c) {
+            const GraphPoint p{double(first), graph.Cell(first, c + 1)};
+            extremes[std::size_t(c)] = {p, p};
+        }
+        for (int r = first + 1; r <= last; ++r)
+            for (int c = 0; c < count; ++c) {
+                const double v = graph.Cell(r, c + 1);
+                Extremes& e = extremes[std::size_t(c)];
+                if (v < e.lo.value) e.lo = {double(r), v};
+                if (v > e.hi.value) e.hi = {double(r), v};
+            }
+        for (int c = 0; c < count; ++c) {
+            const Extremes& e = extremes[std::size_t(c)];
+            std::vector<GraphPoint>& line = out.lines[std::size_t(c)];
+            if (e.lo.row == e.hi.row) {
+                line.push_back(e.lo);
+            } else if (e.lo.row < e.hi.row) {
+                line.push_back(e.lo);
+                line.push_back(e.hi);
+            } else {
+                line.push_back(e.hi);
+                line.push_back(e.lo);
+            }
+            low = std::min(low, e.lo.value);
+            high = std::max(high, e.hi.value);
+        }
+    }
+    out.row_min = rows <= 1 ? 0.5 : 1;
+    out.row_max = rows <= 1 ? 1.5 : rows;
+    if (high <= low) high = low + 1;
+    const double pad = std::max(1.0, std::ceil((high - low) * 0.05));
+    out.value_min = low < 0 ? low - pad : 0;
+    out.value_max = high + pad;
+}
+
 }  // namespace morvek

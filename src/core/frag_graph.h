@@ -64,6 +64,31 @@ class FragGraph {
     std::vector<std::string> legend_;
 };
 
+// Lines drawn per series at most: a graph with more rows than this is drawn as the lowest and
+// highest sample of each group of rows, so a redraw costs the same for 20 rows and for 10000.
+inline constexpr int kMaxGraphBuckets = 100;
+
+// One point of a plotted line: the row (1-based) and the value.
+struct GraphPoint {
+    double row = 0;
+    double value = 0;
+    bool operator==(const GraphPoint&) const = default;
+};
+
+// What a view plots: one line per series and the ranges of the two axes.
+struct GraphLines {
+    std::vector<std::vector<GraphPoint>> lines;
+    double row_min = 0, row_max = 0;
+    // The value axis follows the data: from 0 (or below the lowest negative value) to a little
+    // above the highest value.
+    double value_min = 0, value_max = 0;
+};
+
+// Fills `out` with the first `series` columns of `graph`, reusing its storage. Rows are grouped
+// so that no line holds more than 2 * kMaxGraphBuckets points; a group gives its lowest and
+// highest sample in row order (one point when one row holds both).
+void PlotGraph(const FragGraph& graph, int series, GraphLines& out);
+
 // Labels every row "", ends on the last row, sets the legend texts "1", "2", ... and puts the
 // value axis into automatic scaling.
 void SetupGraph(FragGraph& graph);

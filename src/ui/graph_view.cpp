@@ -77,61 +77,16 @@ void GraphView::Refresh(const FragGraph& graph, bool force) {
     if (chart_->legend()->isVisible() != graph.show_legend)
         chart_->legend()->setVisible(graph.show_legend);
 
-    const int rows = graph.RowCount();
-    // Rows are grouped so that no line holds more than 2 * kMaxBuckets points; a group shows its
-    // lowest and highest sample.
-    const int group = rows <= kMaxBuckets ? 1 : (rows + kMaxBuckets - 1) / kMaxBuckets;
-    double low = 0, high = 0;
-    // Rows are read in storage order (row by row), each column keeping the lowest and highest
-    // sample of the group it is in.
-    struct Extremes {
-        double lo, hi;
-        int lo_row, hi_row;
-    };
-    std::vector<Extremes> ext(std::size_t(count), Extremes{0, 0, 0, 0});
-    for (int c = 0; c < count; ++c) points_[std::size_t(c)].clear();
-    for (int first = 1; first <= rows; first += group) {
-        const int last = std::min(rows, first + group - 1);
-        for (int c = 0; c < count; ++c) {
-            const double v = graph.Cell(first, c + 1);
-            ext[std::size_t(c)] = {v, v, first, first};
-        }
-        for (int r = first + 1; r <= last; ++r)
-            for (int c = 0; c < count; ++c) {
-                const double v = graph.Cell(r, c + 1);
-                Extremes& e = ext[std::size_t(c)];
-                if (v < e.lo) e.lo = v, e.lo_row = r;
-                if (v > e.hi) e.hi = v, e.hi_row = r;
-            }
-        for (int c = 0; c < count; ++c) {
-            const Extremes& e = ext[std::size_t(c)];
-            QList<QPointF>& pts = points_[std::size_t(c)];
-            if (e.lo_row == e.hi_row) {
-                pts.append(QPointF(e.lo_row, e.lo));
-            } else if (e.lo_row < e.hi_row) {
-                pts.append(QPointF(e.lo_row, e.lo));
-                pts.append(QPointF(e.hi_row, e.hi));
-            } else {
-                pts.append(QPointF(e.hi_row, e.hi));
-                pts.append(QPointF(e.lo_row, e.lo));
-            }
-            low = std::min(low, e.lo);
-            high = std::max(high, e.hi);
-        }
+    PlotGraph(graph, count, lines_);
+    for (int c = 0; c < count; ++c) {
+        QList<QPointF>& points = points_[std::size_t(c)];
+        points.clear();
+        for (const GraphPoint& p : lines_.lines[std::size_t(c)]) points.append({p.row, p.value});
+        series_[std::size_t(c)]->replace(points);
     }
-    for (int c = 0; c < count; ++c) series_[std::size_t(c)]->replace(points_[std::size_t(c)]);
-
-    // The row axis spans the rows; the value axis follows the data (automatic scale).
-    if (rows <= 1)
-        axis_x_->setRange(0.5, 1.5);
-    else
-        axis_x_->setRange(1, rows);
-    if (high <= low) high = low + 1;
-    const double span = high - low;
-    const double pad = std::max(1.0, std::ceil(span * 0.05));
-    const double lower = low < 0 ? low - pad : 0;
-    if (axis_y_->min() != lower || axis_y_->max() != high + pad)
-        axis_y_->setRange(lower, high + pad);
+    axis_x_->setRange(lines_.row_min, lines_.row_max);
+    if (axis_y_->min() != lines_.value_min || axis_y_->max() != lines_.value_max)
+        axis_y_->setRange(lines_.value_min, lines_.value_max);
 }
 
 }  // namespace morvek

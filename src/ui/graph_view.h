@@ -1,7 +1,6 @@
 // The frag graph drawn by Qt Charts: one line per series (at most one per player slot), legend
-// texts from the model, an automatic value axis. The chart is rebuilt from the model only when the
-// model's revision moved, and never holds more than a bounded number of points per line, so a
-// redraw costs the same for 20 rows and for 10000.
+// texts from the model, the points and axis ranges PlotGraph gives. The chart is rebuilt from the
+// model only when the model's revision moved.
 #pragma once
 
 #include <QChartView>
@@ -20,9 +19,8 @@ namespace morvek {
 class GraphView : public QChartView {
     Q_OBJECT
   public:
-    // Lines drawn per series at most: more rows than this are drawn as the lowest and highest
-    // sample of each group of rows.
-    static constexpr int kMaxBuckets = 100;
+    // Lines drawn per series at most (see PlotGraph).
+    static constexpr int kMaxBuckets = kMaxGraphBuckets;
 
     explicit GraphView(QWidget* parent = nullptr);
 
@@ -43,6 +41,7 @@ class GraphView : public QChartView {
     QValueAxis* axis_x_ = nullptr;
     QValueAxis* axis_y_ = nullptr;
     std::vector<QLineSeries*> series_;
+    GraphLines lines_;
     std::vector<QList<QPointF>> points_;
     std::uint64_t revision_ = ~std::uint64_t(0);
     std::uint64_t redraws_ = 0;
