@@ -52,11 +52,36 @@ QByteArray ReadAll(const QString& path) {
     return f.readAll();
 }
 
+// A monitor whose panel fields are each one letter, the ping empty.
+Monitor Panel() {
+    Monitor m;
+    auto& s = m.snapshot;
+    s.name = "N", s.map = "M", s.version = "V", s.address = "A", s.max_players = "X";
+    s.port = "O", s.players = "C", s.type_name = "T";
+    return m;
+}
+
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return false;
     return f.write(bytes) == bytes.size();
 }
+
+// The publisher on a temporary folder holding the template "page.htm" and the output "out.htm".
+struct Publishing {
+    explicit Publishing(const QByteArray& page, int interval = 1000)
+        : publisher(m, dialogs, interval) {
+        WriteFile(dir.filePath("page.htm"), page);
+        m.options.html_template = "page.htm";
+        m.options.html_output = dir.filePath("out.htm").toStdString();
+        publisher.SetTemplateFolder(dir.path());
+    }
+    QByteArray Out() const { return ReadAll(dir.filePath("out.htm")); }
+    QTemporaryDir dir;
+    Monitor m;
+    platform::ScriptedDialogs dialogs;
+    web::HtmlPublisher publisher;
+};
 
 }  // namespace
 
@@ -64,18 +89,11 @@ class TestHtmlRenderer : public QObject {
     Q_OBJECT
   private slots:
     void template_lines_end_at_cr_or_cr_lf();
-    void placeholder_without_regard_to_case();
-    void placeholder_with_anything_else_on_its_line_is_copied();
-    void every_panel_placeholder_takes_its_own_field();
-    void empty_template_gives_empty_page();
-    void lf_only_template_is_one_line();
-    void eight_bit_template_bytes_copied_unchanged();
+    void pages_data();
+    void pages();
+    void player_cells_data();
+    void player_cells();
     void player_block_byte_exact();
-    void rows_with_empty_names_skipped_id_is_row_number();
-    void time_whole_part_and_empty_time();
-    void time_that_is_not_a_number_fails_the_page();
-    void frags_stored_negative_and_plain_text();
-    void player_list_twice();
     void server_and_player_texts_escaped();
     void time_date_line();
     void shipped_template_uses_every_placeholder();
@@ -100,154 +118,117 @@ void TestHtmlRenderer::template_lines_end_at_cr_or_cr_lf() {
     // A line feed after CR LF belongs to the next line.
     QCOMPARE(web::TemplateLines("a\r\n\nb\r\n"), (V{"a", "\nb"}));
     QCOMPARE(web::TemplateLines("a\n\rb"), (V{"a\n", "b"}));
-
-    Monitor m;
-    m.snapshot.map = "dm4";
-    QCOMPARE(Render("x\r{ServerMap}\ry", m), std::string("x\r\ndm4\r\ny\r\n"));
-    QCOMPARE(Render("\r\r", m), std::string("\r\n\r\n"));
 }
 
-void TestHtmlRenderer::placeholder_without_regard_to_case() {
-    Monitor m;
-    m.snapshot.name = "Arena";
-    QCOMPARE(Render("{servername}\r\n", m), std::string("Arena\r\n"));
-    QCOMPARE(Render("{SERVERNAME}", m), std::string("Arena\r\n"));
-    QCOMPARE(Render("{sErVeRnAmE}\r", m), std::string("Arena\r\n"));
-}
-
-void TestHtmlRenderer::placeholder_with_anything_else_on_its_line_is_copied() {
-    Monitor m;
-    m.snapshot.name = "Arena";
-    QCOMPARE(Render("  {ServerName}\r\n", m), std::string("  {ServerName}\r\n"));
-    QCOMPARE(Render("{ServerName} \r\n", m), std::string("{ServerName} \r\n"));
-    QCOMPARE(Render("<h1>{ServerName}</h1>\r\n", m), std::string("<h1>{ServerName}</h1>\r\n"));
-    QCOMPARE(Render("{ServerName}{ServerMap}\r\n", m), std::string("{ServerName}{ServerMap}\r\n"));
-    QCOMPARE(Render("{ServerNam}\r\n{}\r\n{\r\n", m), std::string("{ServerNam}\r\n{}\r\n{\r\n"));
-    QCOMPARE(Render("\t{ServerName}", m), std::string("\t{ServerName}\r\n"));
-}
-
-void TestHtmlRenderer::every_panel_placeholder_takes_its_own_field() {
-    Monitor m;
-    m.snapshot.name = "N";
-    m.snapshot.map = "M";
-    m.snapshot.version = "V";
-    m.snapshot.address = "A";
-    m.snapshot.max_players = "X";
-    m.snapshot.ping = "P";
-    m.snapshot.port = "O";
-    m.snapshot.players = "C";
-    m.snapshot.type_name = "T";
-    const std::string tpl =
+void TestHtmlRenderer::pages_data() {
+    QTest::addColumn<QByteArray>("tpl");
+    QTest::addColumn<QByteArray>("page");
+    auto row = [](const char* name, std::string_view tpl, std::string_view page) {
+        QTest::newRow(name) << QByteArray(tpl.data(), qsizetype(tpl.size()))
+                            << QByteArray(page.data(), qsizetype(page.size()));
+    };
+    row("lines end with CR LF", "x\r{ServerMap}\ry", "x\r\nM\r\ny\r\n");
+    row("empty lines", "\r\r", "\r\n\r\n");
+    row("empty template, empty page", "", "");
+    row("placeholder in lower case", "{servername}\r\n", "N\r\n");
+    row("placeholder in upper case", "{SERVERNAME}", "N\r\n");
+    row("placeholder in mixed case", "{sErVeRnAmE}\r", "N\r\n");
+    row("blanks before", "  {ServerName}\r\n", "  {ServerName}\r\n");
+    row("a blank after", "{ServerName} \r\n", "{ServerName} \r\n");
+    row("inside markup", "<h1>{ServerName}</h1>\r\n", "<h1>{ServerName}</h1>\r\n");
+    row("two on a line", "{ServerName}{ServerMap}\r\n", "{ServerName}{ServerMap}\r\n");
+    row("not a placeholder", "{ServerNam}\r\n{}\r\n{\r\n", "{ServerNam}\r\n{}\r\n{\r\n");
+    row("a tab before", "\t{ServerName}", "\t{ServerName}\r\n");
+    row("every panel field",
         "{ServerName}\r\n{ServerMap}\r\n{ServerVersion}\r\n{ServerAddress}\r\n"
-        "{ServerMaxPlayers}\r\n{ServerPing}\r\n{ServerPort}\r\n{ServerCurrentPlayers}\r\n"
-        "{ServerType}\r\n";
-    QCOMPARE(Render(tpl, m), std::string("N\r\nM\r\nV\r\nA\r\nX\r\nP\r\nO\r\nC\r\nT\r\n"));
-    // An empty field still gives its line.
-    m.snapshot.ping.clear();
-    QCOMPARE(Render("<p>\r\n{ServerPing}\r\n</p>", m), std::string("<p>\r\n\r\n</p>\r\n"));
+        "{ServerMaxPlayers}\r\n{ServerPort}\r\n{ServerCurrentPlayers}\r\n{ServerType}\r\n",
+        "N\r\nM\r\nV\r\nA\r\nX\r\nO\r\nC\r\nT\r\n");
+    row("an empty field keeps its line", "<p>\r\n{ServerPing}\r\n</p>", "<p>\r\n\r\n</p>\r\n");
+    row("line feeds alone make one line", "<p>\n{ServerName}\n</p>\n",
+        "<p>\n{ServerName}\n</p>\n\r\n");
+    row("a placeholder before a line feed", "{ServerName}\n", "{ServerName}\n\r\n");
+    row("eight-bit bytes copied", std::string_view("caf\xE9 \x80\x00\xFF\r\n", 10),
+        std::string_view("caf\xE9 \x80\x00\xFF\r\n", 10));
+    row("the template's own markup is not escaped", "<b>&amp;\"</b>", "<b>&amp;\"</b>\r\n");
 }
 
-void TestHtmlRenderer::empty_template_gives_empty_page() {
-    Monitor m;
-    const std::optional<std::string> page = RenderPage("", m, kNow);
-    QVERIFY(page.has_value());
-    QCOMPARE(*page, std::string());
+void TestHtmlRenderer::pages() {
+    QFETCH(QByteArray, tpl);
+    QFETCH(QByteArray, page);
+    QCOMPARE(QByteArray::fromStdString(Render(tpl.toStdString(), Panel())), page);
 }
 
-void TestHtmlRenderer::lf_only_template_is_one_line() {
-    Monitor m;
-    m.snapshot.name = "Arena";
-    QCOMPARE(Render("<p>\n{ServerName}\n</p>\n", m), std::string("<p>\n{ServerName}\n</p>\n\r\n"));
-    // A placeholder followed by a line feed is not alone on its line.
-    QCOMPARE(Render("{ServerName}\n", m), std::string("{ServerName}\n\r\n"));
+void TestHtmlRenderer::player_cells_data() {
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("frags");
+    QTest::addColumn<QString>("cells");  // time and frags as shown; "fails": no page at all
+    // The time's whole part with a blank on each side (the sign's place left of it).
+    for (auto [time, shown] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"12.7", " 12 "},
+                                                                    {"0.4", " 0 "},
+                                                                    {"59.999", " 59 "},
+                                                                    {"-0.5", "-1 "},
+                                                                    {"-0", " 0 "},
+                                                                    {"", ""},
+                                                                    {" 7 ", " 7 "},
+                                                                    {"1E2", " 100 "},
+                                                                    {"&H10", " 16 "},
+                                                                    {"+3.", " 3 "},
+                                                                    {"1234567", " 1234567 "}})
+        QTest::addRow("time '%s'", time) << time << "" << QString(shown) + "|";
+    for (const char* time : {"abc", "12abc", " ", "1 2", ".", "1E", "1E999", "&H"})
+        QTest::addRow("time '%s'", time) << time << ""
+                                         << "fails";
+    // Frags stored in the log's unsigned form show signed; anything else as it is.
+    for (auto [frags, shown] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"4244897280", "-1 "},
+                                                                    {"4244897281", " 0 "},
+                                                                    {"4244897001", "-280 "},
+                                                                    {"4244897000", "4244897000"},
+                                                                    {"-3", "-3"},
+                                                                    {"17", "17"},
+                                                                    {"abc", "abc"},
+                                                                    {"", ""},
+                                                                    {"4244897282", " 1 "},
+                                                                    {"4244897280 x", "-1 "}})
+        QTest::addRow("frags '%s'", frags) << "" << frags << QString("|") + shown;
 }
 
-void TestHtmlRenderer::eight_bit_template_bytes_copied_unchanged() {
+void TestHtmlRenderer::player_cells() {
+    QFETCH(QString, time);
+    QFETCH(QString, frags);
+    QFETCH(QString, cells);
     Monitor m;
-    const std::string tpl("caf\xE9 \x80\x00\xFF\r\n", 10);
-    QCOMPARE(Render(tpl, m), tpl);
-    m.snapshot.name = std::string("\x01\xE9\x00z", 4);
-    QCOMPARE(Render("{ServerName}", m), std::string("\x01\xE9\x00z\r\n", 6));
+    SetRow(m, 0, "p", time.toStdString(), frags.toStdString());
+    const auto page = RenderPage("{PlayerList}", m, kNow);
+    // A template without the block does not look at the players.
+    QVERIFY(RenderPage("{ServerName}", m, kNow).has_value());
+    const QStringList shown = cells.split('|');
+    QCOMPARE(
+        page.value_or("fails"),
+        cells == "fails"
+            ? std::string("fails")
+            : kHeading + Row(" 0 ", "p", shown[0].toStdString(), shown[1].toStdString()) + kTail);
 }
 
 void TestHtmlRenderer::player_block_byte_exact() {
     Monitor m;
     SetRow(m, 0, "Ranger", "3.5", "17");
-    const std::string expected =
-        "<div>\r\n" + kHeading + Row(" 0 ", "Ranger", " 3 ", "17") + kTail + "</div>\r\n";
-    QCOMPARE(Render("<div>\r\n{PlayerList}\r\n</div>", m), expected);
-
+    QCOMPARE(Render("<div>\r\n{PlayerList}\r\n</div>", m),
+             "<div>\r\n" + kHeading + Row(" 0 ", "Ranger", " 3 ", "17") + kTail + "</div>\r\n");
     // No players: the heading row and the credit only.
-    Monitor empty;
-    QCOMPARE(Render("{playerlist}", empty), kHeading + kTail);
-}
-
-void TestHtmlRenderer::rows_with_empty_names_skipped_id_is_row_number() {
-    Monitor m;
-    SetRow(m, 0, "a", "1", "1");
+    QCOMPARE(Render("{playerlist}", Monitor{}), kHeading + kTail);
+    // Empty names are skipped whatever else the row holds; the ID is the row number, not the
+    // view's Id field; a name of one blank is not empty; the block may come twice.
     SetRow(m, 1, "b", "2", "2");
-    SetRow(m, 2, "", "9", "9");  // an empty name is skipped whatever else the row holds
+    SetRow(m, 2, "", "9", "9");
     SetRow(m, 3, "d", "4", "4");
-    // The view's own Id field is not what the ID cell shows.
     m.view.rows[3][kId] = "7";
+    SetRow(m, 5, " ", "", "");
     SetRow(m, 63, "last", "", "0");
-    const std::string expected = kHeading + Row(" 0 ", "a", " 1 ", "1") +
-                                 Row(" 1 ", "b", " 2 ", "2") + Row(" 3 ", "d", " 4 ", "4") +
-                                 Row(" 63 ", "last", "", "0") + kTail;
-    QCOMPARE(Render("{PlayerList}", m), expected);
-    // A name of one blank is not empty.
-    Monitor blank;
-    SetRow(blank, 5, " ", "", "");
-    QCOMPARE(Render("{PlayerList}", blank), kHeading + Row(" 5 ", " ", "", "") + kTail);
-}
-
-void TestHtmlRenderer::time_whole_part_and_empty_time() {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"12.7", " 12 "}, {"0.4", " 0 "}, {"59.999", " 59 "},       {"-0.5", "-1 "},
-        {"-0", " 0 "},    {"", ""},       {" 7 ", " 7 "},           {"1E2", " 100 "},
-        {"&H10", " 16 "}, {"+3.", " 3 "}, {"1234567", " 1234567 "},
-    };
-    for (const auto& [time, shown] : cases) {
-        Monitor m;
-        SetRow(m, 0, "p", time, "0");
-        QCOMPARE(Render("{PlayerList}", m), kHeading + Row(" 0 ", "p", shown, "0") + kTail);
-    }
-}
-
-void TestHtmlRenderer::time_that_is_not_a_number_fails_the_page() {
-    for (const char* time : {"abc", "12abc", " ", "1 2", ".", "1E", "1E999", "&H"}) {
-        Monitor m;
-        SetRow(m, 0, "p", time, "0");
-        QVERIFY2(!RenderPage("{PlayerList}", m, kNow).has_value(), time);
-        // A template without the block does not look at the players.
-        QVERIFY2(RenderPage("{ServerName}", m, kNow).has_value(), time);
-    }
-}
-
-void TestHtmlRenderer::frags_stored_negative_and_plain_text() {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"4244897280", "-1 "},
-        {"4244897281", " 0 "},
-        {"4244897001", "-280 "},
-        {"4244897000", "4244897000"},
-        {"-3", "-3"},
-        {"17", "17"},
-        {"abc", "abc"},
-        {"", ""},
-        {"4244897282", " 1 "},
-        {"4244897280 x", "-1 "},
-    };
-    for (const auto& [frags, shown] : cases) {
-        Monitor m;
-        SetRow(m, 0, "p", "", frags);
-        QCOMPARE(Render("{PlayerList}", m), kHeading + Row(" 0 ", "p", "", shown) + kTail);
-    }
-}
-
-void TestHtmlRenderer::player_list_twice() {
-    Monitor m;
-    SetRow(m, 2, "x", "1", "2");
-    const std::string block = kHeading + Row(" 2 ", "x", " 1 ", "2") + kTail;
+    const std::string block = kHeading + Row(" 0 ", "Ranger", " 3 ", "17") +
+                              Row(" 1 ", "b", " 2 ", "2") + Row(" 3 ", "d", " 4 ", "4") +
+                              Row(" 5 ", " ", "", "") + Row(" 63 ", "last", "", "0") + kTail;
     QCOMPARE(Render("{PlayerList}\r\n<hr>\r\n{PLAYERLIST}\r\n", m), block + "<hr>\r\n" + block);
 }
 
@@ -261,8 +242,9 @@ void TestHtmlRenderer::server_and_player_texts_escaped() {
                          "e1m1&gt;&#39; onmouseover=&#39;x\r\n"));
     QCOMPARE(Render("{PlayerList}", m),
              kHeading + Row(" 0 ", "&lt;b&gt;A&amp;B", " 1 ", "&lt;i&gt;") + kTail);
-    // The template's own markup is not touched.
-    QCOMPARE(Render("<b>&amp;\"</b>", m), std::string("<b>&amp;\"</b>\r\n"));
+    // Control and eight-bit bytes are copied as they are.
+    m.snapshot.name = std::string("\x01\xE9\x00z", 4);
+    QCOMPARE(Render("{ServerName}", m), std::string("\x01\xE9\x00z\r\n", 6));
 }
 
 void TestHtmlRenderer::time_date_line() {
@@ -313,183 +295,116 @@ void TestHtmlRenderer::shipped_template_uses_every_placeholder() {
 // --- the publisher ---
 
 void TestHtmlRenderer::publisher_missing_template_stops_publishing() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    Monitor m;
-    m.web_active = true;
-    m.options.html_template = "nothere.htm";
-    m.options.html_output = dir.filePath("out.htm").toStdString();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs, 5000);
-    publisher.SetTemplateFolder(dir.path());
-    publisher.timHtml.SetEnabled(true);
-
-    publisher.timHtml_Timer();
-    QCOMPARE(dialogs.messages.size(), std::size_t(1));
-    QCOMPARE(dialogs.messages[0].text, std::string("Template file not found"));
-    QCOMPARE(dialogs.messages[0].title, std::string("Morvek"));
-    QCOMPARE(dialogs.messages[0].icon, platform::MessageIcon::Critical);
-    QCOMPARE(dialogs.messages[0].buttons, platform::MessageButtons::Ok);
-    QVERIFY(!m.web_active);
-    QCOMPARE(publisher.timHtml.Interval(), std::int64_t(0));
-    QVERIFY(!publisher.timHtml.Enabled());
-    QVERIFY(!publisher.timHtml.Running());
-    QVERIFY(!QFile::exists(dir.filePath("out.htm")));
-
+    Publishing p("x", 5000);
+    p.m.web_active = true;
+    p.m.options.html_template = "nothere.htm";
+    p.publisher.timHtml.SetEnabled(true);
+    p.publisher.timHtml_Timer();
+    QCOMPARE(p.dialogs.messages.size(), std::size_t(1));
+    const auto& shown = p.dialogs.messages[0];
+    QCOMPARE(shown.text + "|" + shown.title, std::string("Template file not found|Morvek"));
+    QCOMPARE(shown.icon, platform::MessageIcon::Critical);
+    QCOMPARE(shown.buttons, platform::MessageButtons::Ok);
+    QVERIFY(!p.m.web_active);
+    QCOMPARE(p.publisher.timHtml.Interval(), std::int64_t(0));
+    QVERIFY(!p.publisher.timHtml.Enabled() && !p.publisher.timHtml.Running());
+    QCOMPARE(p.Out(), QByteArray("<missing>"));
     // A folder of that name is not a template either.
-    QVERIFY(QDir(dir.path()).mkdir("folder.htm"));
-    m.options.html_template = "folder.htm";
-    publisher.timHtml_Timer();
-    QCOMPARE(dialogs.messages.size(), std::size_t(2));
+    QVERIFY(QDir(p.dir.path()).mkdir("folder.htm"));
+    p.m.options.html_template = "folder.htm";
+    p.publisher.timHtml_Timer();
+    QCOMPARE(p.dialogs.messages.size(), std::size_t(2));
 }
 
 void TestHtmlRenderer::publisher_tick_writes_page_and_restarts_timer() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(WriteFile(dir.filePath("page.htm"), "<h1>\r\n{ServerName}\r\n</h1>\r\n"));
-    QVERIFY(WriteFile(dir.filePath("out.htm"), "an older and longer page than the new one"));
-    Monitor m;
-    m.web_active = true;
-    m.snapshot.name = "A&B";
-    m.options.html_template = "PAGE.HTM";  // the name exists in lower case only
-    m.options.html_output = dir.filePath("out.htm").toStdString();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs, 5000);
-    publisher.SetTemplateFolder(dir.path());
-    publisher.timHtml.SetEnabled(true);
-
-    publisher.timHtml_Timer();
-    QVERIFY(dialogs.messages.empty());
-    QVERIFY(publisher.LastTickWrote());
-    QCOMPARE(ReadAll(dir.filePath("out.htm")), QByteArray("<h1>\r\nA&amp;B\r\n</h1>\r\n"));
-    QVERIFY(publisher.timHtml.Enabled());
-    QVERIFY(publisher.timHtml.Running());
-    QCOMPARE(publisher.timHtml.Interval(), std::int64_t(5000));
-    QVERIFY(m.web_active);
+    Publishing p("<h1>\r\n{ServerName}\r\n</h1>\r\n", 5000);
+    QVERIFY(WriteFile(p.dir.filePath("out.htm"), "an older and longer page than the new one"));
+    p.m.web_active = true;
+    p.m.snapshot.name = "A&B";
+    p.m.options.html_template = "PAGE.HTM";  // the name exists in lower case only
+    p.publisher.timHtml.SetEnabled(true);
+    p.publisher.timHtml_Timer();
+    QVERIFY(p.dialogs.messages.empty());
+    QVERIFY(p.publisher.LastTickWrote());
+    QCOMPARE(p.Out(), QByteArray("<h1>\r\nA&amp;B\r\n</h1>\r\n"));
+    QVERIFY(p.publisher.timHtml.Enabled() && p.publisher.timHtml.Running() && p.m.web_active);
+    QCOMPARE(p.publisher.timHtml.Interval(), std::int64_t(5000));
     // No temporary file is left beside the page.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(p.dir.path()).entryList(QDir::Files), QStringList({"out.htm", "page.htm"}));
 }
 
 void TestHtmlRenderer::publisher_unwritable_output_left_as_it_was() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(WriteFile(dir.filePath("page.htm"), "{ServerName}"));
+    Publishing p("{ServerName}");
     // The output path names a folder: the page cannot replace it.
-    QVERIFY(QDir(dir.path()).mkdir("out.htm"));
-    QVERIFY(WriteFile(dir.filePath("out.htm/inside.txt"), "kept"));
-    Monitor m;
-    m.options.html_template = "page.htm";
-    m.options.html_output = dir.filePath("out.htm").toStdString();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs, 1000);
-    publisher.SetTemplateFolder(dir.path());
-
-    publisher.timHtml_Timer();
-    QVERIFY(!publisher.LastTickWrote());
-    QVERIFY(dialogs.messages.empty());
-    QVERIFY(QFileInfo(dir.filePath("out.htm")).isDir());
-    QCOMPARE(ReadAll(dir.filePath("out.htm/inside.txt")), QByteArray("kept"));
-    QVERIFY(publisher.timHtml.Enabled());
-    QCOMPARE(publisher.timHtml.Interval(), std::int64_t(1000));
-
-    // An output inside a folder that does not exist: silent as well.
-    m.options.html_output = dir.filePath("missing/out.htm").toStdString();
-    publisher.timHtml_Timer();
-    QVERIFY(!publisher.LastTickWrote());
-    QVERIFY(dialogs.messages.empty());
-    QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
-    QVERIFY(publisher.timHtml.Enabled());
+    QVERIFY(QDir(p.dir.path()).mkdir("out.htm"));
+    QVERIFY(WriteFile(p.dir.filePath("out.htm/inside.txt"), "kept"));
+    // And then an output inside a folder that does not exist: silent as well.
+    for (const char* output : {"out.htm", "missing/out.htm"}) {
+        p.m.options.html_output = p.dir.filePath(output).toStdString();
+        p.publisher.timHtml_Timer();
+        QVERIFY(!p.publisher.LastTickWrote());
+        QVERIFY(p.dialogs.messages.empty());
+        QVERIFY(p.publisher.timHtml.Enabled());
+        QCOMPARE(p.publisher.timHtml.Interval(), std::int64_t(1000));
+    }
+    QCOMPARE(ReadAll(p.dir.filePath("out.htm/inside.txt")), QByteArray("kept"));
+    QVERIFY(!QFileInfo::exists(p.dir.filePath("missing")));
 }
 
 void TestHtmlRenderer::publisher_failed_render_keeps_previous_page() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(WriteFile(dir.filePath("page.htm"), "{ServerMap}\r\n{PlayerList}"));
-    Monitor m;
-    m.snapshot.map = "dm2";
-    SetRow(m, 0, "p", "3", "1");
-    m.options.html_template = "page.htm";
-    m.options.html_output = dir.filePath("out.htm").toStdString();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs, 1000);
-    publisher.SetTemplateFolder(dir.path());
-
-    publisher.timHtml_Timer();
-    QVERIFY(publisher.LastTickWrote());
-    const QByteArray first = ReadAll(dir.filePath("out.htm"));
+    Publishing p("{ServerMap}\r\n{PlayerList}");
+    p.m.snapshot.map = "dm2";
+    SetRow(p.m, 0, "p", "3", "1");
+    p.publisher.timHtml_Timer();
+    QVERIFY(p.publisher.LastTickWrote());
+    const QByteArray first = p.Out();
     QVERIFY(first.startsWith("dm2\r\n<Table border=1>"));
-
-    m.snapshot.map = "dm3";
-    m.view.rows[0][kTime] = "soon";
-    publisher.timHtml_Timer();
-    QVERIFY(!publisher.LastTickWrote());
-    QCOMPARE(ReadAll(dir.filePath("out.htm")), first);
-    QVERIFY(publisher.timHtml.Enabled());
-    QVERIFY(dialogs.messages.empty());
-
+    p.m.snapshot.map = "dm3";
+    p.m.view.rows[0][kTime] = "soon";
+    p.publisher.timHtml_Timer();
+    QVERIFY(!p.publisher.LastTickWrote());
+    QCOMPARE(p.Out(), first);
+    QVERIFY(p.publisher.timHtml.Enabled() && p.dialogs.messages.empty());
     // The next good tick writes again.
-    m.view.rows[0][kTime] = "4";
-    publisher.timHtml_Timer();
-    QVERIFY(publisher.LastTickWrote());
-    QVERIFY(ReadAll(dir.filePath("out.htm")).startsWith("dm3\r\n"));
+    p.m.view.rows[0][kTime] = "4";
+    p.publisher.timHtml_Timer();
+    QVERIFY(p.publisher.LastTickWrote());
+    QVERIFY(p.Out().startsWith("dm3\r\n"));
 }
 
 void TestHtmlRenderer::publisher_empty_output_is_silent() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(WriteFile(dir.filePath("page.htm"), "x"));
-    Monitor m;
-    m.options.html_template = "page.htm";
-    m.options.html_output.clear();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs, 2000);
-    publisher.SetTemplateFolder(dir.path());
-    publisher.timHtml_Timer();
-    QVERIFY(!publisher.LastTickWrote());
-    QVERIFY(dialogs.messages.empty());
-    QVERIFY(publisher.timHtml.Enabled());
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"page.htm"});
+    Publishing p("x", 2000);
+    p.m.options.html_output.clear();
+    p.publisher.timHtml_Timer();
+    QVERIFY(!p.publisher.LastTickWrote());
+    QVERIFY(p.dialogs.messages.empty() && p.publisher.timHtml.Enabled());
+    QCOMPARE(QDir(p.dir.path()).entryList(QDir::Files), QStringList{"page.htm"});
 }
 
 void TestHtmlRenderer::publisher_template_name_with_slash_is_a_path() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(QDir(dir.path()).mkdir("elsewhere"));
-    QVERIFY(WriteFile(dir.filePath("elsewhere/mine.htm"), "{ServerPort}"));
-    Monitor m;
-    m.snapshot.port = "26000";
-    m.options.html_template = dir.filePath("elsewhere/mine.htm").toStdString();
-    m.options.html_output = dir.filePath("out.htm").toStdString();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs);
-    publisher.SetTemplateFolder(dir.filePath("not-used"));
-    QCOMPARE(publisher.TemplatePath(), dir.filePath("elsewhere/mine.htm"));
-    publisher.timHtml_Timer();
-    QCOMPARE(ReadAll(dir.filePath("out.htm")), QByteArray("26000\r\n"));
-
-    m.options.html_template = "mine.htm";
-    QCOMPARE(publisher.TemplatePath(), dir.filePath("not-used/mine.htm"));
+    Publishing p("x");
+    QVERIFY(QDir(p.dir.path()).mkdir("elsewhere"));
+    QVERIFY(WriteFile(p.dir.filePath("elsewhere/mine.htm"), "{ServerPort}"));
+    p.m.snapshot.port = "26000";
+    p.m.options.html_template = p.dir.filePath("elsewhere/mine.htm").toStdString();
+    p.publisher.SetTemplateFolder(p.dir.filePath("not-used"));
+    QCOMPARE(p.publisher.TemplatePath(), p.dir.filePath("elsewhere/mine.htm"));
+    p.publisher.timHtml_Timer();
+    QCOMPARE(p.Out(), QByteArray("26000\r\n"));
+    p.m.options.html_template = "mine.htm";
+    QCOMPARE(p.publisher.TemplatePath(), p.dir.filePath("not-used/mine.htm"));
 }
 
 void TestHtmlRenderer::publisher_runs_from_its_timer() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(WriteFile(dir.filePath("page.htm"), "{ServerCurrentPlayers}"));
-    Monitor m;
-    m.snapshot.players = "5";
-    m.options.html_template = "page.htm";
-    m.options.html_output = dir.filePath("out.htm").toStdString();
-    platform::ScriptedDialogs dialogs;
-    web::HtmlPublisher publisher(m, dialogs, 20);
-    publisher.SetTemplateFolder(dir.path());
-    QVERIFY(!publisher.timHtml.Enabled());  // stopped until the dialog starts it
-    publisher.timHtml.SetEnabled(true);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("out.htm")), 10000);
-    QCOMPARE(ReadAll(dir.filePath("out.htm")), QByteArray("5\r\n"));
-    m.snapshot.players = "6";
-    QTRY_COMPARE_WITH_TIMEOUT(ReadAll(dir.filePath("out.htm")), QByteArray("6\r\n"), 10000);
-    QVERIFY(publisher.timHtml.Enabled());
-    publisher.timHtml.SetEnabled(false);
+    Publishing p("{ServerCurrentPlayers}", 20);
+    p.m.snapshot.players = "5";
+    QVERIFY(!p.publisher.timHtml.Enabled());  // stopped until the dialog starts it
+    p.publisher.timHtml.SetEnabled(true);
+    QTRY_COMPARE_WITH_TIMEOUT(p.Out(), QByteArray("5\r\n"), 10000);
+    p.m.snapshot.players = "6";
+    QTRY_COMPARE_WITH_TIMEOUT(p.Out(), QByteArray("6\r\n"), 10000);
+    QVERIFY(p.publisher.timHtml.Enabled());
+    p.publisher.timHtml.SetEnabled(false);
 }
 
 QTEST_GUILESS_MAIN(TestHtmlRenderer)
