@@ -1,3 +1,5 @@
+// NetQuake (Quake I and Hexen II) requests byte by byte, replies decoded whole, and replies
+// applied to the picture through the connection.
 #include <QtTest>
 
 #include "query/netquake.h"
@@ -5,6 +7,7 @@
 #include "support/rig.h"
 
 using namespace morvek;
+Q_DECLARE_METATYPE(morvek::netquake::Reply)
 
 namespace {
 
@@ -58,80 +61,62 @@ class TestNetQuake : public QObject {
         QCOMPARE(netquake::NextRuleRequest(std::string(300, 'x')).size(), std::size_t(255));
     }
 
-    void player_reply_fields() {
-        auto reply = netquake::Decode(
+    // Replies named after the real-world quirk each pins.
+    void replies_data() {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<netquake::Reply>("expected");
+        auto row = [](const char* name, const std::string& datagram, ServerType type,
+                      const netquake::Reply& expected) {
+            QTest::newRow(name) << QByteArray::fromStdString(datagram) << int(type) << expected;
+        };
+        using netquake::PlayerInfo;
+        using netquake::ServerInfo;
+        const auto q1 = ServerType::QuakeI, h2 = ServerType::HexenII;
+        row("netquake_colours_in_the_first_byte_frags_signed_time_in_minutes",
             PlayerReply("Ranger", Bytes({0x5B, 0x07, 0, 0}), Bytes({0xFF, 0xFF, 0xFF, 0xFF}),
                         Bytes({0x5A, 0, 0, 0}), "192.0.2.1:26001"),
-            ServerType::QuakeI);
-        auto* p = std::get_if<netquake::PlayerInfo>(&reply);
-        QVERIFY(p);
-        QCOMPARE(p->name, std::string("Ranger"));
-        QCOMPARE(p->shirt, std::string("5"));
-        QCOMPARE(p->pants, std::string("11"));
-        QCOMPARE(p->frags, std::string("-1"));
-        QCOMPARE(p->time, std::string("1.5"));
-        QCOMPARE(p->address, std::string("192.0.2.1"));
-        QCOMPARE(p->port, std::string("26001"));
-
-        auto other = netquake::Decode(PlayerReply("x", Bytes({0, 0, 0, 0}), Bytes({0, 1, 0, 0}),
-                                                  Bytes({0x3C, 0, 0, 0}), "loopback"),
-                                      ServerType::HexenII);
-        auto* q = std::get_if<netquake::PlayerInfo>(&other);
-        QVERIFY(q);
-        QCOMPARE(q->frags, std::string("256"));
-        QCOMPARE(q->time, std::string("1"));
-        QCOMPARE(q->address, std::string("loopback"));  // no colon: the whole string, no port
-        QCOMPARE(q->port, std::string());
+            q1, PlayerInfo{"Ranger", "5", "11", "-1", "1.5", "192.0.2.1", "26001"});
+        row("netquake_player_address_without_port",
+            PlayerReply("x", Bytes({0, 0, 0, 0}), Bytes({0, 1, 0, 0}), Bytes({0x3C, 0, 0, 0}),
+                        "loopback"),
+            h2, PlayerInfo{"x", "0", "0", "256", "1", "loopback", ""});
+        const std::string server = ServerReply("10.0.0.1:26000", "Dead Zone", "e1m1", 3, 16, 3);
+        row("quake_server_reply_with_version", server, q1,
+            ServerInfo{"10.0.0.1", "26000", "Dead Zone", "e1m1", "3", "16", "3"});
+        row("hexen2_server_reply_has_no_version", server, h2,
+            ServerInfo{"10.0.0.1", "26000", "Dead Zone", "e1m1", "3", "16", ""});
+        row("netquake_server_address_without_port_is_skipped",
+            ServerReply("no-colon", "n", "m", 1, 2, 3), q1, netquake::Malformed{});
+        row("netquake_server_reply_missing_its_last_byte", server.substr(0, server.size() - 1), q1,
+            netquake::Malformed{});
+        row("netquake_rule",
+            sim::ControlDatagram(0x85, std::string("timelimit\0"
+                                                   "20\0",
+                                                   13)),
+            q1, netquake::RuleInfo{"timelimit", "20"});
+        row("netquake_rule_without_value_ends_at_the_names_nul",
+            sim::ControlDatagram(0x85, std::string("noexit\0", 7)), q1,
+            netquake::RuleInfo{"noexit", ""});
+        row("netquake_empty_rule_ends_the_listing", sim::ControlDatagram(0x85, ""), q1,
+            netquake::RulesDone{});
+        row("netquake_unknown_reply_code", sim::ControlDatagram(0x01, "x"), q1,
+            netquake::UnknownCode{1});
     }
 
-    void server_reply_fields_and_hexen_version() {
-        std::string bytes = ServerReply("10.0.0.1:26000", "Dead Zone", "e1m1", 3, 16, 3);
-        auto quake = netquake::Decode(bytes, ServerType::QuakeI);
-        auto* s = std::get_if<netquake::ServerInfo>(&quake);
-        QVERIFY(s);
-        QCOMPARE(s->address, std::string("10.0.0.1"));
-        QCOMPARE(s->port, std::string("26000"));
-        QCOMPARE(s->name, std::string("Dead Zone"));
-        QCOMPARE(s->map, std::string("e1m1"));
-        QCOMPARE(s->players, std::string("3"));
-        QCOMPARE(s->max_players, std::string("16"));
-        QCOMPARE(s->version, std::string("3"));
-        auto hexen = netquake::Decode(bytes, ServerType::HexenII);
-        QCOMPARE(std::get<netquake::ServerInfo>(hexen).version, std::string());
+    void replies() {
+        QFETCH(QByteArray, datagram);
+        QFETCH(int, type);
+        QFETCH(netquake::Reply, expected);
+        QCOMPARE(netquake::Decode(datagram.toStdString(), ServerType(type)), expected);
     }
 
-    void rule_replies() {
-        auto rule = netquake::Decode(sim::ControlDatagram(0x85, std::string("timelimit\0"
-                                                                            "20\0",
-                                                                            13)),
-                                     ServerType::QuakeI);
-        QCOMPARE(std::get<netquake::RuleInfo>(rule).value, std::string("20"));
-        // The name's terminator is the datagram's last byte: an empty value.
-        auto no_value = netquake::Decode(sim::ControlDatagram(0x85, std::string("noexit\0", 7)),
-                                         ServerType::QuakeI);
-        QCOMPARE(std::get<netquake::RuleInfo>(no_value).value, std::string());
-        QVERIFY(std::holds_alternative<netquake::RulesDone>(
-            netquake::Decode(sim::ControlDatagram(0x85, ""), ServerType::QuakeI)));
-        QCOMPARE(std::get<netquake::UnknownCode>(
-                     netquake::Decode(sim::ControlDatagram(0x01, "x"), ServerType::QuakeI))
-                     .code,
-                 1);
-    }
-
-    void malformed_replies_are_skipped() {
+    void every_truncated_reply_is_skipped() {
         const std::string full = PlayerReply("name", Bytes({1, 0, 0, 0}), Bytes({2, 0, 0, 0}),
                                              Bytes({3, 0, 0, 0}), "1.2.3.4:5");
-        // Every truncation of a valid reply is skipped, never read past its end.
-        for (std::size_t n = 0; n < full.size(); ++n) {
-            auto reply = netquake::Decode(std::string_view(full).substr(0, n), ServerType::QuakeI);
-            QVERIFY2(std::holds_alternative<netquake::Malformed>(reply),
-                     qPrintable(QString::number(n)));
-        }
-        QVERIFY(std::holds_alternative<netquake::Malformed>(
-            netquake::Decode(ServerReply("no-colon", "n", "m", 1, 2, 3), ServerType::QuakeI)));
-        std::string server = ServerReply("1.2.3.4:5", "n", "m", 1, 2, 3);
-        QVERIFY(std::holds_alternative<netquake::Malformed>(netquake::Decode(
-            std::string_view(server).substr(0, server.size() - 1), ServerType::QuakeI)));
+        for (std::size_t n = 0; n < full.size(); ++n)
+            QCOMPARE(netquake::Decode(full.substr(0, n), ServerType::QuakeI),
+                     netquake::Reply{netquake::Malformed{}});
     }
 
     void applying_replies_to_the_picture() {
