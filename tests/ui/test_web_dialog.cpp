@@ -42,6 +42,15 @@ QStringList Selected(const frmWeb& dialog) {
     return names;
 }
 
+// What the dialog's "&Ok" can change: template, output, period, timer enabled and running, and
+// whether the page is being published.
+std::string Published(WindowRig& w) {
+    const auto& o = w.rig.monitor.options;
+    return o.html_template + "|" + o.html_output + "|" + std::to_string(w.html.Interval()) + "|" +
+           std::to_string(w.html.Enabled()) + std::to_string(w.html.Running()) +
+           std::to_string(w.rig.monitor.web_active);
+}
+
 }  // namespace
 
 class TestWebDialog : public QObject {
@@ -50,18 +59,18 @@ class TestWebDialog : public QObject {
     void init();
     void cleanup();
 
-    void controlsAndCaptions();
-    void listsHtmFilesAndSelectsWithoutCase();
-    void missingFolderIsCreated();
-    void periodShownInSeconds();
-    void periodFromText_data();
-    void periodFromText();
-    void outOfRangePeriodIsNoted();
-    void outputFileDialog();
-    void okSaveEveryStartsPublishing();
-    void okWithoutTemplateStillApplies();
-    void okSaveOnceStopsAndPollsOnce();
-    void cancelChangesNothing();
+    void captions_and_one_option_group();
+    void lists_htm_files_and_selects_without_regard_to_case();
+    void a_missing_folder_is_created();
+    void the_period_is_shown_in_seconds();
+    void the_period_from_text_data();
+    void the_period_from_text();
+    void an_out_of_range_period_is_noted();
+    void the_output_file_dialog();
+    void ok_with_save_every_starts_publishing();
+    void ok_without_a_template_still_applies();
+    void ok_with_save_once_stops_and_polls_once();
+    void cancel_changes_nothing();
 
   private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -82,18 +91,14 @@ void TestWebDialog::cleanup() {
     dir_.reset();
 }
 
-void TestWebDialog::controlsAndCaptions() {
+void TestWebDialog::captions_and_one_option_group() {
     frmWeb dialog(*window_, folder_);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Web publishing Tool"));
-    QCOMPARE(dialog.Label1[0]->text(), QStringLiteral("Output file:"));
-    QCOMPARE(dialog.Label1[1]->text(), QStringLiteral("Html template:"));
-    QCOMPARE(dialog.Label1[3]->text(), QStringLiteral("Html saving:"));
-    QCOMPARE(dialog.cmdScegli->text(), QStringLiteral("..."));
-    QCOMPARE(dialog.optOperation[1]->text(), QStringLiteral("Save every"));
-    QCOMPARE(dialog.optOperation[0]->text(), QStringLiteral("Save once"));
-    QCOMPARE(dialog.Label2->text(), QStringLiteral("s"));
-    QCOMPARE(dialog.cmdOk->text(), QStringLiteral("&Ok"));
-    QCOMPARE(dialog.Command1->text(), QStringLiteral("&Cancel"));
+    QCOMPARE(QStringList({dialog.windowTitle(), dialog.Label1[0]->text(), dialog.Label1[1]->text(),
+                          dialog.Label1[3]->text(), dialog.cmdScegli->text(),
+                          dialog.optOperation[1]->text(), dialog.optOperation[0]->text(),
+                          dialog.Label2->text(), dialog.cmdOk->text(), dialog.Command1->text()}),
+             QStringList({"Web publishing Tool", "Output file:", "Html template:", "Html saving:",
+                          "...", "Save every", "Save once", "s", "&Ok", "&Cancel"}));
     QVERIFY(dialog.cmdOk->isDefault());
 
     // One group: choosing one option clears the other.
@@ -103,7 +108,7 @@ void TestWebDialog::controlsAndCaptions() {
     QVERIFY(!dialog.optOperation[1]->isChecked());
 }
 
-void TestWebDialog::listsHtmFilesAndSelectsWithoutCase() {
+void TestWebDialog::lists_htm_files_and_selects_without_regard_to_case() {
     for (const char* name : {"standard.htm", "Other.HTM", "page.html", "notes.txt", "htm"})
         Touch(QDir(folder_).filePath(QString::fromLatin1(name)));
     QVERIFY(QDir(folder_).mkdir(QStringLiteral("folder.htm")));
@@ -139,14 +144,14 @@ void TestWebDialog::listsHtmFilesAndSelectsWithoutCase() {
     }
 }
 
-void TestWebDialog::missingFolderIsCreated() {
+void TestWebDialog::a_missing_folder_is_created() {
     const QString missing = dir_->filePath(QStringLiteral("new/template"));
     frmWeb dialog(*window_, missing);
     QVERIFY(QFileInfo(missing).isDir());
     QCOMPARE(dialog.lstTemplate->count(), 0);
 }
 
-void TestWebDialog::periodShownInSeconds() {
+void TestWebDialog::the_period_is_shown_in_seconds() {
     window_->rig.monitor.options.html_output = "page.htm";
     window_->html.SetInterval(2500);
     {
@@ -171,7 +176,7 @@ void TestWebDialog::periodShownInSeconds() {
     QCOMPARE(dialog.txtRefresh->text(), QStringLiteral("60"));
 }
 
-void TestWebDialog::periodFromText_data() {
+void TestWebDialog::the_period_from_text_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("milliseconds");
     QTest::addColumn<bool>("clamped");
@@ -187,7 +192,7 @@ void TestWebDialog::periodFromText_data() {
     QTest::newRow("huge") << QStringLiteral("1E+300") << qint64(86400000) << true;
 }
 
-void TestWebDialog::periodFromText() {
+void TestWebDialog::the_period_from_text() {
     QFETCH(QString, text);
     QFETCH(qint64, milliseconds);
     QFETCH(bool, clamped);
@@ -202,7 +207,7 @@ void TestWebDialog::periodFromText() {
     QCOMPARE(window_->html.Interval(), milliseconds);
 }
 
-void TestWebDialog::outOfRangePeriodIsNoted() {
+void TestWebDialog::an_out_of_range_period_is_noted() {
     frmWeb dialog(*window_, folder_);
     const QString in_range = dialog.lblPeriodNote->text();
     QVERIFY(in_range.contains(QStringLiteral("86400")));
@@ -214,7 +219,7 @@ void TestWebDialog::outOfRangePeriodIsNoted() {
     QCOMPARE(dialog.lblPeriodNote->text(), in_range);
 }
 
-void TestWebDialog::outputFileDialog() {
+void TestWebDialog::the_output_file_dialog() {
     window_->rig.monitor.options.html_output = "old.htm";
     frmWeb dialog(*window_, folder_);
     const QString chosen = dir_->filePath(QStringLiteral("site/index.htm"));
@@ -237,7 +242,7 @@ void TestWebDialog::outputFileDialog() {
     QCOMPARE(window_->rig.monitor.options.html_output, std::string("old.htm"));
 }
 
-void TestWebDialog::okSaveEveryStartsPublishing() {
+void TestWebDialog::ok_with_save_every_starts_publishing() {
     Touch(QDir(folder_).filePath(QStringLiteral("standard.htm")));
     {
         frmWeb dialog(*window_, folder_);
@@ -250,11 +255,7 @@ void TestWebDialog::okSaveEveryStartsPublishing() {
         QCOMPARE(accepted.count(), 1);
     }
     QVERIFY(window_->rig.dialogs.messages.empty());
-    QCOMPARE(window_->rig.monitor.options.html_output, std::string("out.htm"));
-    QCOMPARE(window_->html.Interval(), std::int64_t(2500));
-    QVERIFY(window_->html.Enabled());
-    QVERIFY(window_->html.Running());
-    QVERIFY(window_->rig.monitor.web_active);
+    QCOMPARE(Published(*window_), "standard.htm|out.htm|2500|111");
     QCOMPARE(window_->calls, std::vector<std::string>({"RefreshAll"}));
     // No poll tick ran.
     QVERIFY(!window_->rig.connection.timTimeout().Enabled());
@@ -264,7 +265,7 @@ void TestWebDialog::okSaveEveryStartsPublishing() {
     QVERIFY(dialog.optOperation[1]->isChecked());
 }
 
-void TestWebDialog::okWithoutTemplateStillApplies() {
+void TestWebDialog::ok_without_a_template_still_applies() {
     // An empty folder: nothing to choose.
     window_->rig.monitor.options.html_template = "standard.htm";
     frmWeb dialog(*window_, folder_);
@@ -281,15 +282,11 @@ void TestWebDialog::okWithoutTemplateStillApplies() {
     QCOMPARE(window_->rig.dialogs.messages[0].text, std::string("Invalid template"));
     QCOMPARE(window_->rig.dialogs.messages[0].title, std::string("Morvek"));
     QCOMPARE(window_->rig.dialogs.messages[0].icon, MessageIcon::Critical);
-    QCOMPARE(window_->rig.monitor.options.html_template, std::string("standard.htm"));
-    // An empty output name is taken as it is.
-    QCOMPARE(window_->rig.monitor.options.html_output, std::string());
-    QCOMPARE(window_->html.Interval(), std::int64_t(7000));
-    QVERIFY(window_->html.Enabled());
-    QVERIFY(window_->rig.monitor.web_active);
+    // The template is kept; an empty output name is taken as it is.
+    QCOMPARE(Published(*window_), "standard.htm||7000|111");
 }
 
-void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
+void TestWebDialog::ok_with_save_once_stops_and_polls_once() {
     // A QuakeWorld server on 127.0.0.1 that only listens: the poll tick's request arrives there.
     QUdpSocket server;
     QVERIFY(server.bind(QHostAddress::LocalHost, 0));
@@ -309,10 +306,7 @@ void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
         dialog.optOperation[0]->click();
         dialog.cmdOk->click();
     }
-    QVERIFY(!window_->html.Enabled());
-    QVERIFY(!window_->html.Running());
-    QCOMPARE(window_->html.Interval(), std::int64_t(12000));
-    QVERIFY(!window_->rig.monitor.web_active);
+    QCOMPARE(Published(*window_), "standard.htm||12000|000");
     QVERIFY(connection.timTimeout().Enabled());
     QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingDatagrams(), 5000);
     QByteArray request(int(server.pendingDatagramSize()), '\0');
@@ -327,7 +321,7 @@ void TestWebDialog::okSaveOnceStopsAndPollsOnce() {
     QVERIFY(dialog.optOperation[1]->isChecked());
 }
 
-void TestWebDialog::cancelChangesNothing() {
+void TestWebDialog::cancel_changes_nothing() {
     Touch(QDir(folder_).filePath(QStringLiteral("standard.htm")));
     Touch(QDir(folder_).filePath(QStringLiteral("other.htm")));
     auto& m = window_->rig.monitor;
@@ -336,7 +330,7 @@ void TestWebDialog::cancelChangesNothing() {
     window_->html.SetInterval(4000);
     window_->html.SetEnabled(true);
     m.web_active = true;
-
+    const std::string before = Published(*window_);
     frmWeb dialog(*window_, folder_);
     dialog.lstTemplate->item(0)->setSelected(true);
     dialog.txtOutputFile->setText(QStringLiteral("changed.htm"));
@@ -345,11 +339,7 @@ void TestWebDialog::cancelChangesNothing() {
     dialog.Command1->click();
 
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(m.options.html_template, std::string("standard.htm"));
-    QCOMPARE(m.options.html_output, std::string("kept.htm"));
-    QCOMPARE(window_->html.Interval(), std::int64_t(4000));
-    QVERIFY(window_->html.Enabled());
-    QVERIFY(m.web_active);
+    QCOMPARE(Published(*window_), before);
     QVERIFY(window_->rig.dialogs.messages.empty());
     QVERIFY(window_->calls.empty());
     QVERIFY(!window_->rig.connection.timTimeout().Enabled());
