@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt
           libbenchmark-dev fonts-liberation)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang libclang-rt-14-dev poppler-utils chromium xvfb xauth imagemagick x11-utils
-              prometheus)
+              prometheus lintian dpkg-dev file)
 fi
 
 missing=()

@@ -2,6 +2,8 @@
 # The whole test suite from scratch: installs what is missing, builds with warnings as errors and
 # runs every test, builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs
 # every test there, then runs each fuzz target for a bounded time.
+# Between the two, the Debian packages are built with CPack, checked with lintian, installed with
+# apt-get and run from /usr/bin.
 #   FUZZ_SECONDS   seconds per fuzz target (default 45)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +16,15 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEK_WER
 cmake --build build-test -j "$jobs"
 echo "== Tests"
 ctest --test-dir build-test -j "$jobs" --output-on-failure
+
+echo "== Debian packages: build, install, run from the installed path"
+(cd build-test && rm -f ./*.deb && cpack -G DEB >/dev/null)
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    ./build-test/morvek-headless_*.deb ./build-test/morvek_*.deb >/dev/null
+lintian --fail-on error build-test/*.deb
+/usr/bin/morvek-headless --demo --polls 2 >/dev/null
 
 echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 rm -rf build-asan

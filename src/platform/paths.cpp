@@ -81,8 +81,10 @@ QByteArray SampleTemplate() {
 
 QString HelpFilePath() {
     const QString name = QStringLiteral("Morvek.hlp");
-    const QString found = FindNoCase(ProgramFolder(), name, false);
-    return found.isEmpty() ? QDir(ProgramFolder()).filePath(name) : found;
+    QString found = FindNoCase(ProgramFolder(), name, false);
+    // An installed program keeps it in ../share/morvek.
+    if (found.isEmpty()) found = FindNoCase(ProgramFolder() + "/../share/morvek", name, false);
+    return found.isEmpty() ? QDir(ProgramFolder()).filePath(name) : QDir::cleanPath(found);
 }
 
 }  // namespace morvek::platform

@@ -25,8 +25,8 @@ QString TemplateFolderIn(const QString& program_folder, const QString& fallback_
 inline constexpr const char* kSampleTemplateName = "standard.htm";
 QByteArray SampleTemplate();
 
-// The help file beside the program: the existing file named "Morvek.hlp" in any letter case, or
-// the path where it is expected when there is none.
+// The help file beside the program, or in ../share/morvek from it when installed: the existing
+// file named "Morvek.hlp" in any letter case, or the path beside the program when there is none.
 QString HelpFilePath();
 
 // The file in `folder` whose name equals `name` without regard to letter case; empty when none.
