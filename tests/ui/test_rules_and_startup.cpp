@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "query/connection.h"
 #include "sim/netquake_replies.h"
+#include "support/rig.h"
 #include "ui/about_box.h"
 #include "ui/entry.h"
 #include "ui/main_window.h"
@@ -24,6 +25,7 @@
 #include "ui/rules_window.h"
 
 using namespace morvek;
+using testing::WaitFor;
 
 namespace {
 
@@ -56,11 +58,6 @@ class RuleServer : public QObject {
     std::vector<std::string> rule_requests;
     bool answering = true;
 };
-
-bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
-    for (int waited = 0; waited < ms && !done(); waited += 10) QTest::qWait(10);
-    return done();
-}
 
 }  // namespace
 
@@ -166,45 +163,6 @@ class TestRulesAndStartup : public QObject {
         QVERIFY(m.rules.lines.empty());
         QCOMPARE(m.rules.caption, std::string(kRulesWorking));
         c.mnuDisconnect_Click();
-    }
-
-    void command_line_cases() {
-        struct Case {
-            const char* text;
-            bool valid;
-            std::optional<int> type;
-            std::optional<std::string> host;
-            std::optional<int> port;
-        };
-        const Case cases[] = {
-            {"3 q2.example.org 27910", true, 3, "q2.example.org", 27910},
-            {"12 host 26000", false, std::nullopt, std::nullopt, std::nullopt},
-            {"0 host", false, 0, std::nullopt, std::nullopt},
-            {"0 host 0", false, 0, "host", std::nullopt},
-            {"0 host abc", false, 0, "host", std::nullopt},
-            {"0 host ", false, 0, "host", std::nullopt},
-            {"0  host 26000", false, 0, std::nullopt, std::nullopt},
-            {"x 127.0.0.1 26000", true, 0, "127.0.0.1", 26000},
-            {"7 127.0.0.1 26000", true, 7, "127.0.0.1", 26000},
-            {"0 h 27500.5", true, 0, "h", 27500},
-            {"0 h 27501.5", true, 0, "h", 27502},
-            {"0 h 2600 1", true, 0, "h", 26001},
-            {"0 h 26000 word", true, 0, "h", 26000},
-            {"0 h 65536", false, 0, "h", std::nullopt},  // the socket refuses it
-            {"0 h -5", false, 0, "h", std::nullopt},
-            {"0 h 1e300", false, 0, "h", std::nullopt},
-            {"", false, std::nullopt, std::nullopt, std::nullopt},
-            {"3", false, std::nullopt, std::nullopt, std::nullopt},
-        };
-        for (const Case& c : cases) {
-            const CommandLine parsed = ParseCommandLine(c.text);
-            QVERIFY2(parsed.valid == c.valid, c.text);
-            QVERIFY2(parsed.type.has_value() == c.type.has_value(), c.text);
-            if (c.type) QVERIFY2(TypeCode(*parsed.type) == *c.type, c.text);
-            QVERIFY2(parsed.host == c.host, c.text);
-            QVERIFY2(parsed.port.has_value() == c.port.has_value(), c.text);
-            if (c.port) QVERIFY2(*parsed.port == *c.port, c.text);
-        }
     }
 
     void startup_with_a_bad_command_line() {
