@@ -143,7 +143,6 @@ class HeadlessHooks : public MonitorHooks {
             monitor_.recording = true;
         }
     }
-    void WriteLogRecord() override { morvek::WriteLogRecord(monitor_); }
 
     std::function<void()> on_last_tick;
     std::function<void()> on_refresh;
@@ -202,6 +201,7 @@ int RunHeadless(int argc, char** argv) {
     };
     HeadlessHooks hooks(monitor, options);
     Connection connection(monitor, dialogs, hooks);
+    QObject::connect(&connection, &Connection::RecordDue, [&] { WriteLogRecord(monitor); });
     web::HtmlPublisher publisher(monitor, dialogs);
     metrics::MetricsServer metrics_server(monitor);
     if (options.metrics) {

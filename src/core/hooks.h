@@ -20,10 +20,9 @@ class MonitorHooks {
     virtual void RefreshPanel() {}
     // The hourglass pointer on or off.
     virtual void SetBusy(bool) {}
-    // The poll tick reached the point where a record may be written (always called).
+    // The poll tick reached the point where a record may be written (always called; the record
+    // itself is due through Connection::RecordDue).
     virtual void RecordPoint() {}
-    // Append one log record (called while Connected and recording).
-    virtual void WriteLogRecord() {}
     // Let pending window events run.
     virtual void ProcessEvents() {}
 };

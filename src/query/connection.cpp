@@ -106,7 +106,7 @@ void Connection::timCheck_Timer() {
     else if (IsStatusProtocol(monitor_.server_type))
         SendStatusRequest();
     hooks_.RecordPoint();
-    if (monitor_.state == ConnectionState::Connected && monitor_.recording) hooks_.WriteLogRecord();
+    if (monitor_.state == ConnectionState::Connected && monitor_.recording) emit RecordDue();
     SetNet(NetLamp::Idle, false);
     hooks_.ShowPlayers();
     if (monitor_.graph.visible) AddGraphSample(monitor_.graph, 0, monitor_.table);

@@ -62,6 +62,11 @@ class Connection : public QObject {
     // How many datagrams arrived since the program started.
     std::uint64_t DatagramsReceived() const { return datagrams_; }
 
+  signals:
+    // The poll tick reached the point where a log record is due (Connected and recording): the
+    // front-end connects the log recorder here, so the connection knows nothing of logs.
+    void RecordDue();
+
   private:
     void SendNetQuakeRequests();
     void SendStatusRequest();

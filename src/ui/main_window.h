@@ -73,7 +73,6 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void RepaintNet() override;
     void RefreshPanel() override;
     void SetBusy(bool busy) override;
-    void WriteLogRecord() override;
     void ProcessEvents() override;
 
     // The commands of the pop-up menu.

@@ -22,7 +22,8 @@ class RecordingHooks : public MonitorHooks {
 
     // Runs once, at the next ProcessEvents: what the user does while the handler lets events run.
     std::function<void()> on_process_events;
-    // Runs at every WriteLogRecord (where the window appends the record).
+    // Runs at every WriteLogRecord, which the rig connects to Connection::RecordDue (where the
+    // window appends the record).
     std::function<void()> on_write_log_record;
 
     void ShowPlayers() override { calls.emplace_back("ShowPlayers"); }
@@ -31,7 +32,7 @@ class RecordingHooks : public MonitorHooks {
     void RefreshPanel() override { calls.emplace_back("RefreshPanel"); }
     void SetBusy(bool on) override { calls.emplace_back(on ? "SetBusy(true)" : "SetBusy(false)"); }
     void RecordPoint() override { calls.emplace_back("RecordPoint"); }
-    void WriteLogRecord() override;
+    void WriteLogRecord();
     void ProcessEvents() override;
 };
 
