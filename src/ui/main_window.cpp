@@ -232,6 +232,7 @@ bool frmMain::Form_Load() {
     if (settings_) {
         auto values = LoadSettings(*settings_, platform::SettingsFailureDialog(*dialogs_));
         if (!values) return false;
+        loaded_ = *values;
         ApplySettings(*values, kReachAll);
     } else {
         ApplySettings(SettingsValues{}, kReachAll);
@@ -261,8 +262,14 @@ void frmMain::SaveSettingsOnce() {
     if (saved_) return;
     saved_ = true;
     if (!settings_) return;
-    SaveSettings(*settings_, Settings(), connection_->Winsock().RemoteHostIP(),
-                 platform::SettingsFailureDialog(*dialogs_));
+    SettingsValues values = Settings();
+    std::string address = connection_->Winsock().RemoteHostIP();
+    if (keep_stored_server_) {
+        values.server_port = loaded_.server_port;
+        values.server_type = loaded_.server_type;
+        address.clear();  // no ServerName is written: the stored one stays
+    }
+    SaveSettings(*settings_, values, address, platform::SettingsFailureDialog(*dialogs_));
 }
 
 // ---- layout ----
@@ -515,12 +522,16 @@ void frmMain::cmdPlayer_Click(int index) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    // Releasing a mouse button over a player button hands the focus back to the menu button.
+    // Releasing a mouse button over a player button hands the focus back to the menu button,
+    // after the button has had the release: taking its focus first would take its pressed state
+    // away, and the click would never fire.
     if (event->type() == QEvent::MouseButtonRelease) {
         for (QPushButton* button : cmdPlayer)
             if (watched == button) {
-                cmdMenu->setFocus();
-                break;
+                const QPointer<QWidget> menu = cmdMenu;
+                static_cast<QObject*>(button)->event(event);
+                if (menu) menu->setFocus();
+                return true;
             }
     }
     return QWidget::eventFilter(watched, event);
