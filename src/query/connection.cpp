@@ -1,5 +1,7 @@
 #include "query/connection.h"
 
+#include <algorithm>
+
 #include "core/numbers.h"
 #include "platform/clock.h"
 
@@ -20,6 +22,15 @@ Connection::Connection(Monitor& monitor, platform::Dialogs& dialogs, MonitorHook
 void Connection::SetNet(NetLamp lamp, bool repaint) {
     monitor_.net = lamp;
     if (repaint) hooks_.RepaintNet();
+}
+
+void Connection::Tell(const std::string& text, const char* title, MessageIcon icon) {
+    // Datagrams and timers keep being handled while a box is open: a stream of the same reply
+    // must not stack one box on another.
+    if (std::find(open_boxes_.begin(), open_boxes_.end(), text) != open_boxes_.end()) return;
+    open_boxes_.push_back(text);
+    dialogs_.Message(text, title, icon, MessageButtons::Ok);
+    open_boxes_.erase(std::find(open_boxes_.begin(), open_boxes_.end(), text));
 }
 
 void Connection::UpdateMenuState() {
@@ -62,14 +73,16 @@ bool Connection::ConnectToServer() {
     hooks_.ProcessEvents();
     socket_.Bind();
     hooks_.ProcessEvents();
-    // Binding is synchronous here; the state is already settled, but keep to the contract of
-    // waiting for a settled state, with a bound on the wait.
-    for (int i = 0; i < 1000; ++i) {
+    // A dotted address settles at once; a host name is looked up meanwhile, and the window stays
+    // live ("Trying to connect") until the resolver answers or the socket is closed (a timeout, or
+    // the window closing, while it waits).
+    for (;;) {
         int state = socket_.State();
         if (state == platform::UdpSocket::kOpen || state == platform::UdpSocket::kError ||
             state == platform::UdpSocket::kClosed)
             break;
         hooks_.ProcessEvents();
+        if (socket_.State() == platform::UdpSocket::kResolving) socket_.WaitForStateChange(50);
     }
     timeout_.SetEnabled(false);
     if (socket_.State() != platform::UdpSocket::kError) {
@@ -130,7 +143,7 @@ void Connection::timTimeout_Timer() {
     // it is open.
     timeout_.SetEnabled(false);
     check_.SetEnabled(false);
-    dialogs_.Message(kTimeoutText, kTimeoutTitle, MessageIcon::Critical, MessageButtons::Ok);
+    Tell(kTimeoutText, kTimeoutTitle, MessageIcon::Critical);
     socket_.Close();
     ShowState(monitor_, ConnectionState::Disconnected);
     timeout_.SetEnabled(false);
@@ -150,7 +163,7 @@ void Connection::Winsock_Error(int number, const QString& description) {
     hooks_.RefreshPanel();
     std::string text = "Error " + IntegerText(static_cast<std::int16_t>(number)) + " (" +
                        description.toStdString() + ")";
-    dialogs_.Message(text, kAppTitle, MessageIcon::None, MessageButtons::Ok);
+    Tell(text, kAppTitle, MessageIcon::None);
 }
 
 void Connection::DisconnectOnMapChange() {
@@ -162,7 +175,7 @@ void Connection::DisconnectOnMapChange() {
     UpdateMenuState();
     SetNet(NetLamp::Idle, false);
     hooks_.RefreshPanel();
-    dialogs_.Message(kMapChangedText, kAppTitle, MessageIcon::Information, MessageButtons::Ok);
+    Tell(kMapChangedText, kAppTitle, MessageIcon::Information);
 }
 
 void Connection::Winsock_DataArrival(int /*bytes_total*/) {
@@ -172,7 +185,9 @@ void Connection::Winsock_DataArrival(int /*bytes_total*/) {
     SetNet(NetLamp::Receiving, true);
     ShowState(monitor_, ConnectionState::Connected);
     UpdateMenuState();
-    HandleDatagram(socket_.GetData());
+    // A copy: a box opened while it is handled lets the next datagrams replace the socket's.
+    const std::string datagram = socket_.GetData();
+    HandleDatagram(datagram);
 }
 
 void Connection::HandleDatagram(std::string_view datagram) {
@@ -242,8 +257,7 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         if (!monitor_.rules.shown) return false;
         EndRuleListing();
     } else if (const auto* unknown = std::get_if<netquake::UnknownCode>(&reply)) {
-        dialogs_.Message(IntegerText(unknown->code), kAppTitle, MessageIcon::None,
-                         MessageButtons::Ok);
+        Tell(IntegerText(unknown->code), kAppTitle, MessageIcon::None);
     }
     return true;
 }

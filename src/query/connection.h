@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QObject>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/hooks.h"
 #include "core/monitor.h"
@@ -76,6 +78,8 @@ class Connection : public QObject {
     void ApplyStatus(const status::StatusReply& reply, bool quake2);
     void AnnounceMap(const std::string& map);
     void SetNet(NetLamp lamp, bool repaint);
+    // Shows a message box with one OK button, unless a box with the same text is still open.
+    void Tell(const std::string& text, const char* title, platform::MessageIcon icon);
 
     Monitor& monitor_;
     platform::Dialogs& dialogs_;
@@ -84,6 +88,7 @@ class Connection : public QObject {
     platform::Timer check_{5000};
     platform::Timer timeout_{30000};
     std::uint64_t datagrams_ = 0;
+    std::vector<std::string> open_boxes_;  // texts of the boxes on screen now
 };
 
 }  // namespace morvek
