@@ -105,7 +105,7 @@ struct Monitor {
     bool recording = false;   // pctSave visible
     bool log_open = false;    // pctOpen visible
     bool web_active = false;  // pctWeb visible
-    std::string log_path;     // LogPath
+    std::string log_path;     // LogPath, as the file system's own bytes (QFile::encodeName)
 
     Options options;
     FragGraph graph;

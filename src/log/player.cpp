@@ -21,7 +21,7 @@ using logfile::RecordOffset;
 namespace {
 
 QString FileName(const std::string& path) {
-    return QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 // Reads up to `size` bytes at `offset`; fewer (or none) where the file ends. Never seeks past the
@@ -94,13 +94,13 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) 
     request.filter = kLogFilter;
     request.default_extension = kLogExtension;
     request.must_exist = true;
-    std::optional<std::string> chosen = dialogs.OpenFile(request);
-    if (!chosen || chosen->empty()) {
+    std::optional<QString> chosen = dialogs.OpenFile(request);
+    if (!chosen || chosen->isEmpty()) {
         monitor.log_path.clear();
         return;
     }
 
-    monitor.log_path = *chosen;
+    monitor.log_path = QFile::encodeName(*chosen).toStdString();
     monitor.log_open = true;
     monitor.recording = false;
 

@@ -18,7 +18,7 @@ const char* const kLogExistsWarning =
 namespace {
 
 QString FileName(const std::string& path) {
-    return QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 // Writes all of `bytes` (the file is unbuffered, so nothing is left to be written at close);
@@ -37,10 +37,10 @@ void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& 
     request.filter = kLogFilter;
     request.default_extension = kLogExtension;
     request.must_exist = false;
-    std::optional<std::string> chosen = dialogs.OpenFile(request);
-    if (!chosen || chosen->empty()) return;
+    std::optional<QString> chosen = dialogs.OpenFile(request);
+    if (!chosen || chosen->isEmpty()) return;
 
-    QString name = FileName(*chosen);
+    const QString name = *chosen;
     if (!platform::IsReplaceable(name)) {
         dialogs.Message(ToCp1252(platform::NotRegularFileText(name)), "Morvek",
                         platform::MessageIcon::Critical, platform::MessageButtons::Ok);
@@ -55,7 +55,7 @@ void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& 
         if (!platform::RemoveRegularFile(name)) return;
     }
 
-    monitor.log_path = *chosen;
+    monitor.log_path = QFile::encodeName(name).toStdString();
     monitor.log_open = false;
     monitor.recording = true;
     ResetLogPlayer(monitor);

@@ -16,12 +16,13 @@ MessageResult ScriptedDialogs::Message(const std::string& text, const std::strin
     return buttons == MessageButtons::YesNo ? MessageResult::Yes : MessageResult::Ok;
 }
 
-std::optional<std::string> ScriptedDialogs::OpenFile(const OpenFileRequest& request) {
+std::optional<QString> ScriptedDialogs::OpenFile(const OpenFileRequest& request) {
     file_requests.push_back(request);
     if (files.empty()) return std::nullopt;
     auto file = files.front();
     files.erase(files.begin());
-    return file;
+    if (!file) return std::nullopt;
+    return QString::fromStdString(*file);
 }
 
 }  // namespace morvek::platform

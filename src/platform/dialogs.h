@@ -3,6 +3,7 @@
 // tests wire ones that answer by themselves.
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,7 +21,7 @@ struct OpenFileRequest {
     std::string title;
     std::string filter;
     std::string default_extension;  // ".mv"
-    bool must_exist = false;        // otherwise a new file name may be typed in
+    bool must_exist = false;        // otherwise a save dialog: a new file name may be typed in
 };
 
 class Dialogs {
@@ -29,8 +30,9 @@ class Dialogs {
     // `text` holds lines joined by a carriage return (character 13).
     virtual MessageResult Message(const std::string& text, const std::string& title,
                                   MessageIcon icon, MessageButtons buttons) = 0;
-    // The chosen file (its full name) or nothing when the user cancels.
-    virtual std::optional<std::string> OpenFile(const OpenFileRequest& request) = 0;
+    // The chosen file (its full name, as the file system spells it) or nothing when the user
+    // cancels. A file name stays a QString up to the file calls: it is no text of the server's.
+    virtual std::optional<QString> OpenFile(const OpenFileRequest& request) = 0;
 };
 
 // Answers every question with its default button and records what was asked; used by the
@@ -44,7 +46,7 @@ class ScriptedDialogs : public Dialogs {
     };
     MessageResult Message(const std::string& text, const std::string& title, MessageIcon icon,
                           MessageButtons buttons) override;
-    std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
+    std::optional<QString> OpenFile(const OpenFileRequest& request) override;
 
     // The latest kKeptMessages messages, oldest first.
     static constexpr std::size_t kKeptMessages = 256;
@@ -52,6 +54,7 @@ class ScriptedDialogs : public Dialogs {
     std::vector<OpenFileRequest> file_requests;
     // Scripted answers, taken in order; when they run out: Ok / Yes for messages, cancel for files.
     std::vector<MessageResult> answers;
+    // The files to answer with, written as UTF-8.
     std::vector<std::optional<std::string>> files;
     // Called after each message is recorded (the headless front-end prints it there).
     std::function<void(const Shown&)> on_message;

@@ -21,7 +21,10 @@ QStringList FileDialogFilters(const std::string& filter) {
             pattern = pattern.trimmed();
             if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
         }
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' ')));
+        QString description = parts[i].trimmed();
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1String(" (")))
+            description.truncate(description.lastIndexOf(QLatin1String(" (")));
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
     }
     return filters;
 }
@@ -66,7 +69,7 @@ MessageResult QtDialogs::Message(const std::string& text, const std::string& tit
     return MessageResult::Ok;
 }
 
-std::optional<std::string> QtDialogs::OpenFile(const platform::OpenFileRequest& request) {
+std::optional<QString> QtDialogs::OpenFile(const platform::OpenFileRequest& request) {
     QFileDialog dialog(parent_, FromCp1252(request.title));
     dialog.setNameFilters(FileDialogFilters(request.filter));
     QString suffix = FromCp1252(request.default_extension);
@@ -76,12 +79,14 @@ std::optional<std::string> QtDialogs::OpenFile(const platform::OpenFileRequest& 
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
     } else {
-        // A new name may be typed in: the open dialog's look, without the existence check.
+        // A new name may be typed in: a save dialog (the program asks itself before replacing a
+        // file that exists).
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return ToCp1252(QDir::toNativeSeparators(dialog.selectedFiles().first()));
+    return QDir::toNativeSeparators(dialog.selectedFiles().first());
 }
 
 }  // namespace morvek

@@ -11,6 +11,7 @@ class QWidget;
 namespace morvek {
 
 // "Desc|*.mv|All files|*.*" as the name filters of a file dialog: "Desc (*.mv)", "All files (*)".
+// A description that already ends with its patterns in brackets shows them once.
 QStringList FileDialogFilters(const std::string& filter);
 
 // Lines joined by carriage returns, as a message box shows them.
@@ -24,7 +25,7 @@ class QtDialogs : public platform::Dialogs {
     platform::MessageResult Message(const std::string& text, const std::string& title,
                                     platform::MessageIcon icon,
                                     platform::MessageButtons buttons) override;
-    std::optional<std::string> OpenFile(const platform::OpenFileRequest& request) override;
+    std::optional<QString> OpenFile(const platform::OpenFileRequest& request) override;
 
   private:
     QWidget* parent_;

@@ -163,7 +163,7 @@ void frmWeb::cmdScegli_Click() {
     request.filter = kOutputFileFilter;
     request.default_extension = ".htm";
     request.must_exist = false;
-    if (auto file = api_.dialogs().OpenFile(request)) txtOutputFile->setText(FromCp1252(*file));
+    if (auto file = api_.dialogs().OpenFile(request)) txtOutputFile->setText(*file);
 }
 
 void frmWeb::cmdOk_Click() {

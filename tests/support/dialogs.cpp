@@ -15,7 +15,7 @@ platform::MessageResult Dialogs::Message(const std::string& text, const std::str
     return answer;
 }
 
-std::optional<std::string> Dialogs::OpenFile(const platform::OpenFileRequest& request) {
+std::optional<QString> Dialogs::OpenFile(const platform::OpenFileRequest& request) {
     auto file = ScriptedDialogs::OpenFile(request);
     Spin();
     return file;

@@ -22,7 +22,7 @@ class Dialogs : public platform::ScriptedDialogs {
     platform::MessageResult Message(const std::string& text, const std::string& title,
                                     platform::MessageIcon icon,
                                     platform::MessageButtons buttons) override;
-    std::optional<std::string> OpenFile(const platform::OpenFileRequest& request) override;
+    std::optional<QString> OpenFile(const platform::OpenFileRequest& request) override;
 
     // The texts of the messages shown, in order.
     std::vector<std::string> Texts() const;
