@@ -18,9 +18,10 @@ QString NotRegularFileText(const QString& path) {
     return path + QStringLiteral(" is not a regular file");
 }
 
-bool ReplaceFile(const QString& path, const QByteArray& bytes) {
+bool ReplaceFile(const QString& path, const QByteArray& bytes, bool in_place_when_folder_locked) {
     if (!IsReplaceable(path)) return false;
     QSaveFile file(path);
+    file.setDirectWriteFallback(in_place_when_folder_locked);
     // Unbuffered: a write that does not fit fails here, not in a flush that commit() ignores.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     if (file.write(bytes) != bytes.size() || !file.flush() ||

@@ -17,7 +17,11 @@ QString NotRegularFileText(const QString& path);
 // Replaces the file whole with `bytes`: written unbuffered to a temporary file beside it, flushed,
 // then renamed over it. When any write, the flush or the rename fails (a full disk), or the path
 // is not replaceable, returns false and the previous file stays as it was.
-bool ReplaceFile(const QString& path, const QByteArray& bytes);
+// With `in_place_when_folder_locked`, a writable file in a folder where no temporary file can be
+// made (a web root the user may write a page in, but not create files in) is rewritten in place
+// instead: not atomic, but written.
+bool ReplaceFile(const QString& path, const QByteArray& bytes,
+                 bool in_place_when_folder_locked = false);
 
 // Deletes a regular file; false (nothing deleted) for any other kind of node or a failure.
 // A path that does not exist counts as deleted.

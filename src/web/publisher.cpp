@@ -31,8 +31,9 @@ bool PublishPage(const QString& template_path, const QString& output_path, const
         std::string_view(template_bytes.constData(), template_bytes.size()), monitor, now);
     if (!page) return false;
 
-    return platform::ReplaceFile(output_path,
-                                 QByteArray(page->data(), static_cast<qsizetype>(page->size())));
+    // A page in a folder the user may not create files in is still rewritten, in place.
+    return platform::ReplaceFile(
+        output_path, QByteArray(page->data(), static_cast<qsizetype>(page->size())), true);
 }
 
 HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms,

@@ -55,7 +55,8 @@ class HtmlPublisher : public QObject {
 };
 
 // Reads a template, renders it and replaces the output file whole (a temporary file beside it,
-// renamed over it). False, with the output untouched, when anything fails.
+// renamed over it; rewritten in place when the folder allows no new file but the page may be
+// written). False, with the output untouched, when anything fails.
 bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
                  const QDateTime& now);
 
