@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
         demo = morvek::app::StartDemo(*type, command_line);
         if (!demo) return 1;
         options.command_line = command_line;
+        options.demo = true;
     }
     return morvek::RunWindow(argc, argv, options);
 }

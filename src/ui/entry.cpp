@@ -71,6 +71,7 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     // 4. The main window and its load step.
     frmMain window(nullptr, settings);
     if (!window.Form_Load()) return 1;
+    if (options.demo) window.KeepStoredServer();
     // 5. to 9.
     QCoreApplication::processEvents();
     window.Form_Resize();

@@ -19,6 +19,9 @@ struct WindowOptions {
     std::optional<std::string> metrics;
     // A store to use instead (tests); not owned.
     SettingsBackend* settings = nullptr;
+    // A run on the built-in demo server: the stored server, port and type are written back as
+    // they were read, so the next plain start monitors the user's server again.
+    bool demo = false;
 };
 
 // Runs the window program; returns the process exit status. Uses the running QApplication when

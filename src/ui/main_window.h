@@ -93,6 +93,9 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
 
     // Writes the settings once (at close); later calls do nothing.
     void SaveSettingsOnce();
+    // The server, port and type are saved as the load step read them (a demo run's own server is
+    // not kept).
+    void KeepStoredServer() { keep_stored_server_ = true; }
 
     // The window's geometry in twips, as the layout rule last computed it, and the outer size it
     // used.
@@ -181,6 +184,8 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     double outer_w_ = 0, outer_h_ = 0;
     bool in_layout_ = false;
     bool saved_ = false;
+    bool keep_stored_server_ = false;
+    SettingsValues loaded_;
     int busy_ = 0;
     QString help_folder_;
     QPointer<frmRoule> rules_window_;
