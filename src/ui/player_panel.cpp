@@ -114,10 +114,21 @@ ColourBox* RowBox(QWidget* parent, const Column& col, int r) {
 
 void SetLabel(QLabel* label, std::string_view bytes) {
     const QString text = FromCp1252(bytes);
-    if (label->text() != text) label->setText(text);
+    if (label->text() == text) return;
+    label->setText(text);
+    TipWhenCut(label, text);
 }
 
 }  // namespace
+
+void TipWhenCut(QWidget* widget, const QString& text) {
+    // A field loses its frame and inner margins (2 pixels each side) to the text.
+    const int room =
+        qobject_cast<QLabel*>(widget) ? widget->contentsRect().width() : widget->width() - 8;
+    const bool cut = widget->fontMetrics().horizontalAdvance(text) > room;
+    const QString tip = cut ? text : QString();
+    if (widget->toolTip() != tip) widget->setToolTip(tip);
+}
 
 PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     const std::array<const char*, 9> headings{"S",    "Name", "Sh",    "P", "Net Address",

@@ -27,6 +27,10 @@ std::optional<QColor> ColourForNumber(std::string_view text);
 // The presence box: red for "" or " ", green for "1", nothing (unchanged) for any other text.
 std::optional<QColor> PresenceColour(std::string_view text);
 
+// A text shown in `widget` (a label or a read-only field) that does not fit its width is offered
+// whole as the widget's tooltip; a text that fits has none.
+void TipWhenCut(QWidget* widget, const QString& text);
+
 // What the time and frags columns show for a view row's texts.
 std::string TimeText(std::string_view time);
 std::string FragsText(std::string_view frags);
