@@ -1,5 +1,7 @@
 #include "ui/about_box.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "platform/paths.h"
 
@@ -65,6 +68,24 @@ frmSplash::frmSplash(QWidget* parent)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
     Form_Load();
+}
+
+void frmSplash::ShowPainted(int max_ms) {
+    painted_ = false;
+    show();
+    raise();
+    // The window system maps the window and asks for its first paint after show() returns: one
+    // turn of the event loop is not enough for either.
+    QDeadlineTimer deadline(max_ms);
+    while (!deadline.hasExpired() && !(windowHandle() && windowHandle()->isExposed()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!painted_) repaint();
+    QCoreApplication::processEvents();
+}
+
+void frmSplash::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    painted_ = true;
 }
 
 void frmSplash::Form_Load() {

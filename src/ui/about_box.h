@@ -29,6 +29,12 @@ class frmSplash : public QWidget {
   public:
     explicit frmSplash(QWidget* parent = nullptr);
     void Form_Load();
+    // Steps 1 to 3 of the entry sequence: shows the splash on top and lets events run until the
+    // window system has shown it and it has painted (at most `max_ms`), so it is not a black
+    // block while the main window is built.
+    void ShowPainted(int max_ms = 2000);
+    // Whether it has painted itself since it was shown.
+    bool Painted() const { return painted_; }
 
     QLabel* imgLogo = nullptr;
     QLabel* lblProductName = nullptr;
@@ -39,6 +45,10 @@ class frmSplash : public QWidget {
     // Key presses and clicks do nothing.
     void keyPressEvent(QKeyEvent*) override {}
     void mousePressEvent(QMouseEvent*) override {}
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    bool painted_ = false;
 };
 
 class frmAbout : public QDialog {

@@ -55,9 +55,7 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
 
     // 1. to 3. The splash, on top, painted.
     auto splash = std::make_unique<frmSplash>();
-    splash->show();
-    splash->raise();
-    QCoreApplication::processEvents();
+    splash->ShowPainted();
 
     std::unique_ptr<platform::IniSettingsBackend> store;
     SettingsBackend* settings = options.settings;

@@ -40,6 +40,9 @@ inline constexpr double kMinHeightWithGraph = 6360;
 inline constexpr double kMinHeightWithoutGraph = 4280;
 inline constexpr double kHeightWithGraph = 6765;
 inline constexpr double kHeightWithoutGraph = 4280;
+// The designed window's borders and caption: its outer size less its client area.
+inline constexpr double kDesignFrameWidth = 120;
+inline constexpr double kDesignFrameHeight = 405;
 
 // The resize rule. `width` and `height` are the window's outer size in twips; they are raised to
 // the minimum first (the caller resizes the window when they changed). Everything else follows.

@@ -46,6 +46,7 @@ void SetField(QLineEdit* field, const std::string& bytes) {
     if (field->text() != text) {
         field->setText(text);
         field->setCursorPosition(0);
+        TipWhenCut(field, text);
     }
 }
 
@@ -74,6 +75,25 @@ QPixmap IndicatorPixmap(int kind) {
     return pixmap;
 }
 
+// The log player's buttons, left to right, and the indicators of the status frame, in twips from
+// their frame.
+constexpr std::array<double, 6> kPlayerButtonLefts{60, 315, 570, 1170, 1425, 1680};
+constexpr TwipsRect kOpenIndicator{60, 240, 240, 240};
+constexpr TwipsRect kSaveIndicator{60, 225, 240, 240};
+constexpr TwipsRect kWebIndicator{360, 240, 240, 240};
+constexpr TwipsRect kPositionLabel{825, 240, 345, 255};
+
+// Places a widget inside a captioned frame. The design puts contents 225 twips under the frame's
+// top edge, where its caption ended; a taller caption here moves them down under it, and what
+// would then stick out of the frame's bottom is cut to fit.
+void PlaceFramed(QWidget* widget, const TwipsRect& r) {
+    QRect g = PixelRect(r);
+    const QRect room = widget->parentWidget()->contentsRect();
+    g.translate(0, std::max(0, room.top() - TwipsToPixels(225)));
+    if (g.bottom() > room.bottom()) g.setBottom(std::max(g.top(), room.bottom()));
+    widget->setGeometry(g);
+}
+
 }  // namespace
 
 frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget* parent)
@@ -96,8 +116,9 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
     BuildControls();
     BuildMenu();
     help_folder_ = platform::ProgramFolder();
-    // The design size, as outer twips; the layout rule adjusts it to the frame.
-    resize(TwipsToPixels(6375), TwipsToPixels(kHeightWithGraph));
+    // The design size: a client area of 6255 x 6360 twips in an outer size of 6375 x 6765.
+    resize(TwipsToPixels(6375 - kDesignFrameWidth),
+           TwipsToPixels(kHeightWithGraph - kDesignFrameHeight));
 }
 
 frmMain::~frmMain() {
@@ -162,33 +183,35 @@ void frmMain::BuildControls() {
     cmdMenu->setIcon(QIcon(ProgramIcon(32)));
     cmdMenu->setIconSize(QSize(18, 18));
     connect(cmdMenu, &QPushButton::clicked, this, &frmMain::cmdMenu_Click);
+    cmdMenu->setToolTip(QStringLiteral("Commands: connect, rules, setup, web page, print, logs"));
     pctNet = new ColourBox(this);
+    pctNet->setToolTip(QStringLiteral(
+        "Network traffic: red while requests are sent, bright green while a reply is read"));
 
     frStatus = new QGroupBox(QStringLiteral("Status:"), this);
     pctOpen = new QLabel(frStatus);
     pctOpen->setPixmap(IndicatorPixmap(0));
-    PlaceTwips(pctOpen, 60, 240, 240, 240);
     pctSave = new QLabel(frStatus);
     pctSave->setPixmap(IndicatorPixmap(1));
-    PlaceTwips(pctSave, 60, 225, 240, 240);
     pctWeb = new QLabel(frStatus);
     pctWeb->setPixmap(IndicatorPixmap(2));
-    PlaceTwips(pctWeb, 360, 240, 240, 240);
+    pctOpen->setToolTip(QStringLiteral("A log is open in the log player"));
+    pctSave->setToolTip(QStringLiteral("Recording a log"));
+    pctWeb->setToolTip(QStringLiteral("Publishing the web page"));
     pctOpen->hide();
     pctSave->hide();
     pctWeb->hide();
     frInsideStatus = new QWidget(frStatus);
     pctStatus = new ColourBox(frInsideStatus);
+    pctStatus->setToolTip(QStringLiteral("Connection state"));
     PlaceTwips(pctStatus, 0, 0, 375, 195);
     lblStatus = new QLabel(frInsideStatus);
     PlaceTwips(lblStatus, 420, 0, 1395, 195);
 
     frPlay = new QGroupBox(QStringLiteral("Log Player:"), this);
     const std::array<const char*, 6> captions{"|<", "<<", "<", ">", ">>", ">|"};
-    const std::array<double, 6> lefts{60, 315, 570, 1170, 1425, 1680};
     for (std::size_t i = 0; i < cmdPlayer.size(); ++i) {
         auto* button = new QPushButton(QString::fromLatin1(captions[i]), frPlay);
-        PlaceTwips(button, lefts[i], 225, 255, 285);
         button->installEventFilter(this);
         const int index = int(i);
         connect(button, &QPushButton::clicked, this, [this, index] { cmdPlayer_Click(index); });
@@ -196,7 +219,6 @@ void frmMain::BuildControls() {
     }
     lblPosizione = new QLabel(frPlay);
     lblPosizione->setAlignment(Qt::AlignCenter);
-    PlaceTwips(lblPosizione, 825, 240, 345, 255);
 }
 
 void frmMain::BuildMenu() {
@@ -275,9 +297,11 @@ void frmMain::SaveSettingsOnce() {
 // ---- layout ----
 
 QSize frmMain::FrameExtra() const {
-    if (!isWindow() || !isVisible()) return QSize(0, 0);
-    const QRect outer = frameGeometry();
-    return QSize(std::max(0, outer.width() - width()), std::max(0, outer.height() - height()));
+    // The layout rule is written for the designed outer size, whose borders and caption take 120
+    // x 405 twips. The real frame differs from one window manager to the next, is unknown until
+    // the window has been mapped (and none at all without a window manager): the rule always
+    // counts the designed one, so the client area is laid out the same everywhere.
+    return QSize(TwipsToPixels(kDesignFrameWidth), TwipsToPixels(kDesignFrameHeight));
 }
 
 void frmMain::UpdateMinimumSize() {
@@ -320,8 +344,14 @@ void frmMain::PlaceControls() {
     PlaceTwips(cmdMenu, layout_.cmdMenu);
     PlaceTwips(pctNet, layout_.pctNet);
     PlaceTwips(frStatus, layout_.frStatus);
-    PlaceTwips(frInsideStatus, layout_.frInsideStatus);
     PlaceTwips(frPlay, layout_.frPlay);
+    PlaceFramed(frInsideStatus, layout_.frInsideStatus);
+    PlaceFramed(pctOpen, kOpenIndicator);
+    PlaceFramed(pctSave, kSaveIndicator);
+    PlaceFramed(pctWeb, kWebIndicator);
+    for (std::size_t i = 0; i < cmdPlayer.size(); ++i)
+        PlaceFramed(cmdPlayer[i], {kPlayerButtonLefts[i], 225, 255, 285});
+    PlaceFramed(lblPosizione, kPositionLabel);
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

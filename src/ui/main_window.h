@@ -171,7 +171,7 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void BuildMenu();
     void PlaceControls();
     void UpdateMinimumSize();
-    // Frame extents (outer minus client size) in pixels.
+    // The designed frame's extents (outer minus client size) in pixels.
     QSize FrameExtra() const;
 
     Monitor monitor_;
