@@ -18,12 +18,16 @@
 #include <QtTest>
 
 #include "core/numbers.h"
+#include "core/player_table.h"
 #include "core/settings.h"
 #include "log/player.h"
 #include "log/recorder.h"
 #include "platform/settings_backend.h"
 #include "support/dialogs.h"
+#include "ui/about_box.h"
 #include "ui/main_window.h"
+#include "ui/player_panel.h"
+#include "ui/twips.h"
 #include "web/publisher.h"
 
 using namespace morvek;
@@ -116,6 +120,61 @@ class TestWindowUse : public QObject {
         }
         QCOMPARE(shown, QStringList({"2", "3", "2", "1", "3", "1"}));
         QCOMPARE(window.monitor().table.slot[0][kFrags], std::string("1"));
+    }
+
+    void window_opens_with_the_designed_client_area() {
+        // The entry sequence's steps 1 to 7: the splash has painted before the window is built.
+        frmSplash splash;
+        splash.ShowPainted();
+        QVERIFY(splash.Painted());
+        testing::Dialogs dialogs;
+        frmMain window(&dialogs, nullptr);
+        QVERIFY(window.Form_Load());
+        window.Form_Resize();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.height(), TwipsToPixels(6360));
+        // The bottom strip ends 50 twips above the client area's bottom: no band under it.
+        for (QWidget* bottom :
+             {static_cast<QWidget*>(window.frStatus), static_cast<QWidget*>(window.frPlay)})
+            QCOMPARE(window.height() - bottom->geometry().bottom() - 1, 3);
+        // The frames' contents sit inside them, under their captions.
+        for (QGroupBox* frame : {window.frStatus, window.frPlay})
+            for (QWidget* inside : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(inside->y() >= frame->contentsRect().top() &&
+                             inside->geometry().bottom() <= frame->contentsRect().bottom(),
+                         qPrintable(QStringLiteral("%1 %2,%3 in %4,%5")
+                                        .arg(frame->title())
+                                        .arg(inside->y())
+                                        .arg(inside->geometry().bottom())
+                                        .arg(frame->contentsRect().top())
+                                        .arg(frame->contentsRect().bottom())));
+    }
+
+    void cut_texts_are_offered_whole_as_tooltips() {
+        testing::Dialogs dialogs;
+        frmMain window(&dialogs, nullptr);
+        QVERIFY(window.Form_Load());
+        window.show();
+        Monitor& m = window.monitor();
+        const std::string name = "The Longest Server Name Of The Whole Quake Family";
+        const std::string player = "Sergeant Slaughter of the North";
+        m.snapshot.name = name;
+        m.snapshot.ping = "12";
+        m.table.slot[0] = {"1", player, "4", "13", "", "", "7", "", ""};
+        BuildPlayerView(m.table, m.view, 0, 1);
+        window.ShowPlayers();
+        window.RefreshPanel();
+        QCOMPARE(
+            QStringList({window.txtSvrName->toolTip(), window.txtPing->toolTip(),
+                         window.frInsidePlayer->plNome[0]->toolTip(),
+                         window.frInsidePlayer->plFrags[0]->toolTip()}),
+            QStringList({QString::fromStdString(name), "", QString::fromStdString(player), ""}));
+        // The menu button and the lamps say what they are.
+        for (QWidget* unlabelled :
+             {static_cast<QWidget*>(window.cmdMenu), static_cast<QWidget*>(window.pctNet),
+              static_cast<QWidget*>(window.pctStatus)})
+            QVERIFY(!unlabelled->toolTip().isEmpty());
     }
 
     void log_dialogs_with_accented_names() {
