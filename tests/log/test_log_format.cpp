@@ -4,7 +4,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/numbers.h"
 #include "log/log_format.h"
 #include "log/recorder.h"
 #include "support/recording_hooks.h"
@@ -14,35 +13,30 @@ using namespace morvek::logfile;
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s += static_cast<char>(v);
-    return s;
+QByteArray Hex(const PackedNumber& p) {
+    return QByteArray(reinterpret_cast<const char*>(p.data()), 4).toHex();
 }
-
-std::string AsString(const PackedNumber& p) {
-    return std::string(reinterpret_cast<const char*>(p.data()), 4);
+std::string Blanks(int n) {
+    return std::string(std::size_t(n), ' ');
 }
-
-QByteArray ReadFile(const QString& name) {
-    QFile f(name);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
+std::string Zeros(int n) {
+    return std::string(std::size_t(n), '\0');
 }
+const std::string kEmptyEntry = Blanks(16) + Zeros(10);
 
 Monitor ConnectedMonitor() {
     Monitor m;
-    m.server_type = ServerType(1);
+    m.server_type = ServerType::QuakeWorld;
     m.state = ConnectionState::Connected;
-    m.snapshot.name = "Big Server Name Longer";
-    m.snapshot.address = "10.0.0.1";
-    m.snapshot.port = "27500";
-    m.snapshot.map = "e1m1";
-    m.snapshot.max_players = "16";
-    m.snapshot.players = "2";
+    m.snapshot = {"Big Server Name Longer", "", "e1m1", "10.0.0.1", "27500", "", "2", "16", ""};
     m.table.slot[0] = {"1", "abc", "4", "13", "base", "12.5", "-3", "57", ""};
     m.table.slot[1] = {"1", "ABCDEFGHIJKLMNOPQRST", "0", "0", "", "13.5", "-300", "", ""};
     return m;
+}
+
+QByteArray ReadFile(const std::string& name) {
+    QFile f(QString::fromStdString(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -51,175 +45,147 @@ class TestLogFormat : public QObject {
     Q_OBJECT
 
   private slots:
-    void packed_number_examples() {
-        QCOMPARE(AsString(PackNumber(5)), Bytes({0x05, 0, 0, 0}));
-        QCOMPARE(AsString(PackNumber(300)), Bytes({0x2C, 0x01, 0, 0}));
-        QCOMPARE(AsString(PackNumber(-1)), Bytes({0x01, 0, 0, 0x01}));
-        QCOMPARE(AsString(PackNumber(-3)), Bytes({0x03, 0, 0, 0x01}));
-        QCOMPARE(AsString(PackNumber(-300)), Bytes({0x2C, 0x01, 0, 0x01}));
-        QCOMPARE(AsString(PackNumber(4244897280.0)), Bytes({0x00, 0xFE, 0x03, 0xFD}));
-        QCOMPARE(AsString(PackNumber(4294967295.0)), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
-        QCOMPARE(AsString(PackNumber(-16777215.0)), Bytes({0xFF, 0xFF, 0xFF, 0x01}));
-        // Halves to even before packing.
-        QCOMPARE(AsString(PackNumber(12.5)), Bytes({12, 0, 0, 0}));
-        QCOMPARE(AsString(PackNumber(13.5)), Bytes({14, 0, 0, 0}));
-        QCOMPARE(AsString(PackNumber(-2.5)), Bytes({2, 0, 0, 1}));
+    void packed_number_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("back");
+        QTest::newRow("5") << 5.0 << QByteArray("05000000") << qint64(5);
+        QTest::newRow("300") << 300.0 << QByteArray("2c010000") << qint64(300);
+        QTest::newRow("65536") << 65536.0 << QByteArray("00000100") << qint64(65536);
+        QTest::newRow("-1") << -1.0 << QByteArray("01000001") << qint64(-1);
+        QTest::newRow("-300") << -300.0 << QByteArray("2c010001") << qint64(-300);
+        QTest::newRow("-1 unsigned") << 4244897280.0 << QByteArray("00fe03fd") << 4244897280LL;
+        QTest::newRow("largest") << 4294967295.0 << QByteArray("ffffffff") << 4294967295LL;
+        QTest::newRow("smallest") << -16777215.0 << QByteArray("ffffff01") << qint64(-16777215);
+        QTest::newRow("half to even down") << 12.5 << QByteArray("0c000000") << qint64(12);
+        QTest::newRow("half to even up") << 13.5 << QByteArray("0e000000") << qint64(14);
+        QTest::newRow("negative half") << -2.5 << QByteArray("02000001") << qint64(-2);
+        QTest::newRow("rounded into range")
+            << 4294967295.4 << QByteArray("ffffffff") << 4294967295LL;
+        // Byte 3 = 1 is the negative marker: 16777216 .. 33554431 read back negative.
+        QTest::newRow("marker 16777216") << 16777216.0 << QByteArray("00000001") << qint64(0);
+        QTest::newRow("marker 16777217") << 16777217.0 << QByteArray("01000001") << qint64(-1);
+        QTest::newRow("marker 33554431")
+            << 33554431.0 << QByteArray("ffffff01") << qint64(-16777215);
+        QTest::newRow("above range") << 4294967296.0 << QByteArray("00000000") << qint64(0);
+        QTest::newRow("below range") << -16777216.0 << QByteArray("00000000") << qint64(0);
+        QTest::newRow("infinite") << qInf() << QByteArray("00000000") << qint64(0);
+        QTest::newRow("not a number") << qQNaN() << QByteArray("00000000") << qint64(0);
+    }
+    void packed_number() {
+        QFETCH(double, value);
+        QTEST(Hex(PackNumber(value)), "bytes");
+        QTEST(qint64(UnpackNumber(PackNumber(value))), "back");
     }
 
-    void packed_number_round_trips_and_marker_corner() {
-        for (double v : {0.0, 1.0, 255.0, 256.0, 65535.0, 65536.0, 16777215.0, 33554432.0,
-                         4294967295.0, -1.0, -255.0, -65536.0, -16777215.0, 4244897280.0})
-            QCOMPARE(UnpackNumber(PackNumber(v)), static_cast<std::int64_t>(v));
-        // Byte 3 = 1 is the negative marker: 16777216 .. 33554431 cannot come back.
-        QCOMPARE(AsString(PackNumber(16777216.0)), Bytes({0, 0, 0, 1}));
-        QCOMPARE(UnpackNumber(PackNumber(16777216.0)), std::int64_t(0));
-        QCOMPARE(UnpackNumber(PackNumber(16777217.0)), std::int64_t(-1));
-        QCOMPARE(UnpackNumber(PackNumber(33554431.0)), std::int64_t(-16777215));
-        QCOMPARE(UnpackNumber({0x00, 0xFE, 0x03, 0xFD}), std::int64_t(4244897280LL));
-        QCOMPARE(FragsValue(IntegerText(UnpackNumber({0x00, 0xFE, 0x03, 0xFD}))), -1.0);
+    void byte_field_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("byte");
+        QTest::newRow("integer") << QByteArray("16") << 16;
+        QTest::newRow("half to even down") << QByteArray("12.5") << 12;
+        QTest::newRow("half to even up") << QByteArray("13.5") << 14;
+        QTest::newRow("rounded into range") << QByteArray("255.4") << 255;
+        QTest::newRow("empty") << QByteArray("") << 0;
+        QTest::newRow("no number") << QByteArray("abc") << 0;
+        QTest::newRow("blanks inside") << QByteArray(" 1 2") << 12;
+        QTest::newRow("256 is no byte, not wrapped") << QByteArray("256") << 0;
+        QTest::newRow("rounded out of range") << QByteArray("255.5") << 0;
+        QTest::newRow("negative") << QByteArray("-1") << 0;
+    }
+    void byte_field() {
+        QFETCH(QByteArray, text);
+        QTEST(int(ByteField(text.toStdString())), "byte");
     }
 
-    void packed_number_out_of_range_is_zero() {
-        const std::string zero = Bytes({0, 0, 0, 0});
-        QCOMPARE(AsString(PackNumber(4294967296.0)), zero);
-        QCOMPARE(AsString(PackNumber(-16777216.0)), zero);
-        QCOMPARE(AsString(PackNumber(std::numeric_limits<double>::infinity())), zero);
-        QCOMPARE(AsString(PackNumber(std::nan(""))), zero);
-        // Rounding brings 4294967295.4 inside the range.
-        QCOMPARE(AsString(PackNumber(4294967295.4)), Bytes({0xFF, 0xFF, 0xFF, 0xFF}));
-    }
-
-    void fixed_width_text() {
+    void fixed_text_pads_with_blanks_or_cuts_and_keeps_high_bytes() {
         QCOMPARE(FixedText("ABCDEFGHIJKLMNOPQRST", 15), std::string("ABCDEFGHIJKLMNO"));
-        QCOMPARE(FixedText("abc", 15), std::string("abc            "));
-        QCOMPARE(FixedText("", 15), std::string(15, ' '));
-        QCOMPARE(FixedText("1", 1), std::string("1"));
+        QCOMPARE(FixedText("abc", 15), "abc" + Blanks(12));
         QCOMPARE(FixedText("", 1), std::string(" "));
-        // Bytes above 127 are kept as they are.
         QCOMPARE(FixedText("\xE9\x80", 3), std::string("\xE9\x80 "));
     }
 
-    void byte_fields() {
-        QCOMPARE(int(ByteField("16")), 16);
-        QCOMPARE(int(ByteField("12.5")), 12);
-        QCOMPARE(int(ByteField("13.5")), 14);
-        QCOMPARE(int(ByteField("255.4")), 255);
-        QCOMPARE(int(ByteField("")), 0);
-        QCOMPARE(int(ByteField("abc")), 0);
-        QCOMPARE(int(ByteField(" 1 2")), 12);
-        // No byte form: stored as 0, never wrapped.
-        QCOMPARE(int(ByteField("256")), 0);
-        QCOMPARE(int(ByteField("255.5")), 0);
-        QCOMPARE(int(ByteField("-1")), 0);
-    }
-
     void header_layout() {
-        LogHeader h{"My Quake Server Name", "192.168.100.200", "27500", 3};
-        std::string bytes = EncodeHeader(h);
-        QCOMPARE(std::int64_t(bytes.size()), kHeaderSize);
-        QCOMPARE(bytes.substr(0, 15), std::string("My Quake Server"));
-        QCOMPARE(bytes.substr(15, 15), std::string("192.168.100.200"));
-        QCOMPARE(bytes.substr(30, 15), std::string("27500          "));
-        QCOMPARE(int(bytes[45]), 3);
-        LogHeader back = DecodeHeader(bytes);
-        QCOMPARE(back.server_name, std::string("My Quake Server"));
-        QCOMPARE(back.server_port, std::string("27500          "));
+        const std::string bytes =
+            EncodeHeader({"My Quake Server Name", "192.168.100.200", "27500", 3});
+        QCOMPARE(bytes, "My Quake Server192.168.100.20027500" + Blanks(10) + "\x03");
+        const LogHeader back = DecodeHeader(bytes);
+        QCOMPARE((std::array{back.server_name, back.server_address, back.server_port}),
+                 (std::array<std::string, 3>{"My Quake Server", "192.168.100.200",
+                                             "27500" + Blanks(10)}));
         QCOMPARE(int(back.server_type), 3);
+        QCOMPARE(DecodeHeader("").server_name, Blanks(15));
     }
 
     void record_layout_from_the_monitor() {
-        Monitor m = ConnectedMonitor();
-        std::string bytes = EncodeRecord(RecordFromMonitor(m, 23, 59));
+        const std::string bytes = EncodeRecord(RecordFromMonitor(ConnectedMonitor(), 23, 59));
         QCOMPARE(std::int64_t(bytes.size()), kRecordSize);
-        QCOMPARE(bytes.substr(0, 15), std::string("e1m1           "));
-        QCOMPARE(int(std::uint8_t(bytes[15])), 16);
-        QCOMPARE(int(std::uint8_t(bytes[16])), 2);
-        QCOMPARE(int(std::uint8_t(bytes[17])), 23);
-        QCOMPARE(int(std::uint8_t(bytes[18])), 59);
-        // Slot 0 at 19: present, name of 3 padded, shirt, pants, time 12.5 -> 12, frags -3.
-        QCOMPARE(bytes.substr(19, 26), std::string("1abc            ") + Bytes({4, 13}) +
-                                           Bytes({12, 0, 0, 0}) + Bytes({3, 0, 0, 1}));
-        // Slot 1 at 45: name of 20 cut to 15, time 13.5 -> 14, frags -300.
-        QCOMPARE(bytes.substr(45, 26), std::string("1ABCDEFGHIJKLMNO") + Bytes({0, 0}) +
-                                           Bytes({14, 0, 0, 0}) + Bytes({0x2C, 1, 0, 1}));
-        // An empty slot: a blank, 15 blanks, zeros. The last one ends the record.
-        QCOMPARE(bytes.substr(19 + 26 * 63, 26), std::string(16, ' ') + std::string(10, '\0'));
-        QCOMPARE(bytes.substr(19 + 26 * 2, 26), std::string(16, ' ') + std::string(10, '\0'));
+        // Map, max players 16, players 2, 23:59; slot 0: present, name, shirt 4, pants 13, time
+        // 12.5 -> 12, frags -3; slot 1: name cut to 15, time 13.5 -> 14, frags -300; then empty.
+        QCOMPARE(bytes.substr(0, 19 + 26 * 3),
+                 "e1m1" + Blanks(11) + "\x10\x02\x17\x3b" + "1abc" + Blanks(12) + "\x04\x0d\x0c" +
+                     Zeros(3) + "\x03" + Zeros(2) + "\x01" + "1ABCDEFGHIJKLMNO" + Zeros(2) +
+                     "\x0e" + Zeros(3) + "\x2c\x01" + Zeros(1) + "\x01" + kEmptyEntry);
+        QCOMPARE(bytes.substr(19 + 26 * 63), kEmptyEntry);
     }
 
-    void decoding_short_input_pads_with_blanks_and_zeros() {
-        LogRecord r = DecodeRecord(std::string_view("e2m3"));
-        QCOMPARE(r.sample.map, std::string("e2m3           "));
-        QCOMPARE(int(r.sample.max_players), 0);
-        for (const auto& e : r.entries) {
-            QCOMPARE(e.present, std::string(" "));
-            QCOMPARE(e.name, std::string(15, ' '));
-            QCOMPARE(UnpackNumber(e.frags), std::int64_t(0));
-        }
-        // A record cut in the middle of slot 1's frags.
-        Monitor m = ConnectedMonitor();
-        std::string full = EncodeRecord(RecordFromMonitor(m, 1, 2));
-        LogRecord cut = DecodeRecord(std::string_view(full).substr(0, 45 + 23));
-        QCOMPARE(UnpackNumber(cut.entries[0].frags), std::int64_t(-3));
-        QCOMPARE(cut.entries[1].name, std::string("ABCDEFGHIJKLMNO"));
+    void short_input_decodes_as_if_padded_with_blanks_and_zeros() {
+        const LogRecord r = DecodeRecord(std::string_view("e2m3"));
+        QCOMPARE((std::array{r.sample.map, r.entries[63].present, r.entries[63].name}),
+                 (std::array{"e2m3" + Blanks(11), Blanks(1), Blanks(15)}));
+        QCOMPARE(
+            EncodeRecord(r), "e2m3" + Blanks(11) + Zeros(4) + [] {
+                std::string all;
+                for (int s = 0; s < 64; ++s) all += kEmptyEntry;
+                return all;
+            }());
+        // A record cut in the middle of slot 1's frags keeps the bytes it has.
+        const Monitor m = ConnectedMonitor();
+        const std::string full = EncodeRecord(RecordFromMonitor(m, 1, 2));
+        const LogRecord cut = DecodeRecord(std::string_view(full).substr(0, 45 + 23));
+        QCOMPARE(Hex(cut.entries[1].frags), QByteArray("2c000000"));
         QCOMPARE(UnpackNumber(cut.entries[1].time), std::int64_t(14));
-        QCOMPARE(cut.entries[1].frags, (PackedNumber{0x2C, 0, 0, 0}));
-        QCOMPARE(DecodeHeader("").server_name, std::string(15, ' '));
-        QCOMPARE(DecodeRecord(full), RecordFromMonitor(m, 1, 2));
+        QVERIFY(DecodeRecord(full) == RecordFromMonitor(m, 1, 2));
     }
 
-    void record_count_from_length() {
-        QCOMPARE(RecordCount(0), std::int64_t(0));
-        QCOMPARE(RecordCount(45), std::int64_t(0));
-        QCOMPARE(RecordCount(46), std::int64_t(0));
-        QCOMPARE(RecordCount(46 + 841), std::int64_t(0));
-        QCOMPARE(RecordCount(46 + 842), std::int64_t(1));
-        QCOMPARE(RecordCount(46 + 1683), std::int64_t(1));
-        QCOMPARE(RecordCount(46 + 1683 * 17280), std::int64_t(17280));
-        QCOMPARE(RecordCount(46 + 1683 * 3 + 841), std::int64_t(3));
-        QCOMPARE(RecordCount(46 + 1683 * 3 + 842), std::int64_t(4));
+    void record_count_data() {
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<qint64>("count");
+        QTest::newRow("empty") << qint64(0) << qint64(0);
+        QTest::newRow("short header") << qint64(45) << qint64(0);
+        QTest::newRow("header only") << qint64(46) << qint64(0);
+        QTest::newRow("half a record") << qint64(46 + 841) << qint64(0);
+        QTest::newRow("over half a record") << qint64(46 + 842) << qint64(1);
+        QTest::newRow("one record") << qint64(46 + 1683) << qint64(1);
+        QTest::newRow("a day of polls") << qint64(46 + 1683 * 17280) << qint64(17280);
+        QTest::newRow("3 and a half") << qint64(46 + 1683 * 3 + 841) << qint64(3);
+        QTest::newRow("3 and over half") << qint64(46 + 1683 * 3 + 842) << qint64(4);
+    }
+    void record_count() {
+        QFETCH(qint64, length);
+        QTEST(qint64(RecordCount(length)), "count");
     }
 
-    void file_length_is_header_plus_records() {
-        QTemporaryDir dir;
-        QString name = dir.filePath("match.mv");
-        Monitor m = ConnectedMonitor();
-        for (int k = 1; k <= 4; ++k) {
-            QVERIFY(AppendLogRecord(name.toStdString(), HeaderFromMonitor(m),
-                                    RecordFromMonitor(m, 10, k)));
-            QCOMPARE(QFileInfo(name).size(), qint64(46 + 1683 * k));
-        }
-        QByteArray all = ReadFile(name);
-        // The header is the panel at the first record; records follow at 46 + 1683 n.
-        QCOMPARE(all.left(15), QByteArray("Big Server Name"));
-        QCOMPARE(int(all[45]), 1);
-        for (int k = 0; k < 4; ++k) QCOMPARE(int(all[46 + 1683 * k + 18]), k + 1);
-    }
-
-    void header_is_written_once_from_the_first_record() {
+    void the_header_comes_from_the_first_record_and_a_deleted_file_starts_anew() {
         QTemporaryDir dir;
         Monitor m = ConnectedMonitor();
         m.log_path = dir.filePath("h.mv").toStdString();
         WriteLogRecord(m);
         m.snapshot.name = "Renamed";
-        m.server_type = ServerType(3);
+        m.server_type = ServerType::QuakeII;
         WriteLogRecord(m);
-        QByteArray all = ReadFile(QString::fromStdString(m.log_path));
+        QByteArray all = ReadFile(m.log_path);
         QCOMPARE(all.size(), 46 + 2 * 1683);
-        QCOMPARE(all.left(15), QByteArray("Big Server Name"));
-        QCOMPARE(int(all[45]), 1);
-        // Deleting the file while recording starts a new one with a fresh header.
+        QCOMPARE(all.left(15) + char(all[45] + '0'), QByteArray("Big Server Name1"));
         QVERIFY(QFile::remove(QString::fromStdString(m.log_path)));
         WriteLogRecord(m);
-        all = ReadFile(QString::fromStdString(m.log_path));
+        all = ReadFile(m.log_path);
         QCOMPARE(all.size(), 46 + 1683);
-        QCOMPARE(all.left(15), QByteArray("Renamed        "));
-        QCOMPARE(int(all[45]), 3);
+        QCOMPARE(all.left(15) + char(all[45] + '0'), QByteArray("Renamed        3"));
     }
 
-    void start_recording_asks_with_the_exact_dialog() {
+    void start_recording_asks_for_a_file_and_clears_the_match() {
         QTemporaryDir dir;
-        QString name = dir.filePath("new.mv");
+        const std::string name = dir.filePath("new.mv").toStdString();
         Monitor m = ConnectedMonitor();
         m.log_open = true;
         m.player.buttons.fill(true);
@@ -227,124 +193,91 @@ class TestLogFormat : public QObject {
         m.graph.SetColumnCount(16);
         m.graph.SetCell(3, 2, 7);
         platform::ScriptedDialogs dialogs;
-        dialogs.files.push_back(name.toStdString());
+        dialogs.files.push_back(name);
         testing::RecordingHooks hooks;
         StartRecording(m, dialogs, hooks);
 
         QCOMPARE(dialogs.file_requests.size(), size_t(1));
-        const auto& req = dialogs.file_requests[0];
-        QCOMPARE(req.title, std::string("Select a Log file to record"));
-        QCOMPARE(req.filter, std::string("Morvek files (*.mv)|*.mv|All files (*.*)|*.*"));
-        QCOMPARE(req.default_extension, std::string(".mv"));
-        QVERIFY(!req.must_exist);
+        const auto& r = dialogs.file_requests[0];
+        QCOMPARE(r.title + "|" + r.filter + "|" + r.default_extension + (r.must_exist ? "|!" : "|"),
+                 "Select a Log file to record|Morvek files (*.mv)|*.mv|All files (*.*)|*.*|.mv|");
         QVERIFY(dialogs.messages.empty());
-
-        QCOMPARE(m.log_path, name.toStdString());
-        QVERIFY(m.recording);
-        QVERIFY(!m.log_open);
+        QCOMPARE(m.log_path, name);
+        QVERIFY(m.recording && !m.log_open);
+        QVERIFY(m.menu.stop_record && !m.menu.record);
+        QCOMPARE(hooks.Count("UpdateMenuState"), 1);
+        // The log player off at "0"; samples gone (rows kept), the table empty and redrawn.
         QCOMPARE(m.player.position, std::string("0"));
-        QVERIFY(!m.player.frame && !m.player.label);
-        for (bool b : m.player.buttons) QVERIFY(!b);
-        // Match data cleared: graph samples gone (rows kept), table empty, players redrawn.
+        QVERIFY(!m.player.frame && !m.player.label && (m.player.buttons == std::array<bool, 6>{}));
         QCOMPARE(m.graph.RowCount(), 20);
         QCOMPARE(m.graph.Cell(3, 2), 0.0);
-        QVERIFY(m.table.slot[0][kName].empty());
-        QVERIFY(hooks.Count("ShowPlayers") >= 1);
-        QCOMPARE(hooks.Count("UpdateMenuState"), 1);
-        QVERIFY(m.menu.stop_record && !m.menu.record);
+        QVERIFY(m.table.slot[0][kName].empty() && hooks.Count("ShowPlayers") >= 1);
         // No file until a record is written: a server that never answers leaves none.
-        QVERIFY(!QFileInfo::exists(name));
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(name)));
+
+        platform::ScriptedDialogs cancel;  // no file scripted: cancelled, nothing changes
+        Monitor before = ConnectedMonitor();
+        before.log_path = "previous.mv";
+        before.log_open = true;
+        StartRecording(before, cancel, hooks);
+        QVERIFY(!before.recording && before.log_open && before.log_path == "previous.mv");
+        QCOMPARE(before.table.slot[0][kName], std::string("abc"));
+        QCOMPARE(hooks.Count("UpdateMenuState"), 1);
     }
 
-    void start_recording_cancelled_changes_nothing() {
-        Monitor m = ConnectedMonitor();
-        m.log_path = "previous.mv";
-        m.log_open = true;
-        platform::ScriptedDialogs dialogs;  // no file scripted: cancel
-        testing::RecordingHooks hooks;
-        StartRecording(m, dialogs, hooks);
-        QCOMPARE(m.log_path, std::string("previous.mv"));
-        QVERIFY(!m.recording);
-        QVERIFY(m.log_open);
-        QCOMPARE(m.table.slot[0][kName], std::string("abc"));
-        QCOMPARE(hooks.Count("UpdateMenuState"), 0);
-    }
-
-    void existing_log_yes_deletes_at_once_no_keeps() {
+    void an_existing_log_is_kept_on_no_and_deleted_at_once_on_yes() {
         QTemporaryDir dir;
-        QString name = dir.filePath("old.mv");
-        {
-            QFile f(name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("old contents");
-        }
-        // No: the file stays, nothing changes.
+        const std::string name = dir.filePath("old.mv").toStdString();
+        QFile old(QString::fromStdString(name));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old contents") > 0);
+        old.close();
         Monitor m = ConnectedMonitor();
-        platform::ScriptedDialogs no;
-        no.files.push_back(name.toStdString());
-        no.answers.push_back(platform::MessageResult::No);
         testing::RecordingHooks hooks;
+        platform::ScriptedDialogs no;
+        no.files.push_back(name);
+        no.answers.push_back(platform::MessageResult::No);
         StartRecording(m, no, hooks);
         QCOMPARE(no.messages.size(), size_t(1));
-        QCOMPARE(no.messages[0].text,
-                 std::string("Warning: the log file already exists (cannot append informations "
-                             "to existings log files). Do you want delete the old log?"));
-        QCOMPARE(no.messages[0].title, std::string("Morvek"));
+        QCOMPARE(no.messages[0].text + "|" + no.messages[0].title,
+                 "Warning: the log file already exists (cannot append informations to existings "
+                 "log files). Do you want delete the old log?|Morvek");
         QVERIFY(no.messages[0].icon == platform::MessageIcon::Exclamation);
         QVERIFY(no.messages[0].buttons == platform::MessageButtons::YesNo);
-        QVERIFY(QFileInfo::exists(name));
-        QVERIFY(!m.recording);
-        QVERIFY(m.log_path.empty());
+        QVERIFY(old.exists() && !m.recording && m.log_path.empty());
 
-        // Yes: gone at once, even though no record is ever written.
         platform::ScriptedDialogs yes;
-        yes.files.push_back(name.toStdString());
+        yes.files.push_back(name);
         yes.answers.push_back(platform::MessageResult::Yes);
         StartRecording(m, yes, hooks);
-        QVERIFY(!QFileInfo::exists(name));
-        QVERIFY(m.recording);
-        // The first record then starts a fresh file.
-        WriteLogRecord(m);
-        QCOMPARE(QFileInfo(name).size(), qint64(46 + 1683));
+        QVERIFY(!old.exists() && m.recording);
+        WriteLogRecord(m);  // the first record starts a fresh file
+        QCOMPARE(old.size(), qint64(46 + 1683));
     }
 
-    void unwritable_log_is_passed_over() {
+    void an_unwritable_log_is_passed_over_and_left_as_it_was() {
         QTemporaryDir dir;
         Monitor m = ConnectedMonitor();
         m.recording = true;
-        // A folder that does not exist.
+        const LogHeader h = HeaderFromMonitor(m);
+        const LogRecord r = RecordFromMonitor(m, 0, 0);
         m.log_path = dir.filePath("missing/folder/x.mv").toStdString();
         WriteLogRecord(m);
-        QVERIFY(!AppendLogRecord(m.log_path, HeaderFromMonitor(m), RecordFromMonitor(m, 0, 0)));
         QVERIFY(!QFileInfo::exists(QString::fromStdString(m.log_path)));
-        // A full disk.
-        if (QFileInfo::exists("/dev/full")) {
-            QVERIFY(
-                !AppendLogRecord("/dev/full", HeaderFromMonitor(m), RecordFromMonitor(m, 0, 0)));
-            m.log_path = "/dev/full";
-            WriteLogRecord(m);
-            QVERIFY(QFileInfo::exists("/dev/full"));
-        }
-        // A folder given as the log.
-        QVERIFY(!AppendLogRecord(dir.path().toStdString(), HeaderFromMonitor(m),
-                                 RecordFromMonitor(m, 0, 0)));
-        QVERIFY(!AppendLogRecord("", HeaderFromMonitor(m), RecordFromMonitor(m, 0, 0)));
+        for (const std::string& path :
+             {m.log_path, dir.path().toStdString(), std::string(), std::string("/dev/full")})
+            QVERIFY2(!AppendLogRecord(path, h, r), path.c_str());
+        m.log_path = "/dev/full";
+        WriteLogRecord(m);
         QVERIFY(m.recording);
-    }
 
-    void read_only_log_leaves_the_file_as_it_was() {
-        QTemporaryDir dir;
-        QString name = dir.filePath("ro.mv");
-        Monitor m = ConnectedMonitor();
-        QVERIFY(
-            AppendLogRecord(name.toStdString(), HeaderFromMonitor(m), RecordFromMonitor(m, 0, 0)));
-        QFile::setPermissions(name, QFileDevice::ReadOwner);
-        QFile probe(name);
+        const std::string ro = dir.filePath("ro.mv").toStdString();
+        QVERIFY(AppendLogRecord(ro, h, r));
+        QFile::setPermissions(QString::fromStdString(ro), QFileDevice::ReadOwner);
+        QFile probe(QString::fromStdString(ro));
         if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
             QSKIP("running with rights that ignore file permissions");
-        QVERIFY(
-            !AppendLogRecord(name.toStdString(), HeaderFromMonitor(m), RecordFromMonitor(m, 0, 0)));
-        QCOMPARE(QFileInfo(name).size(), qint64(46 + 1683));
+        QVERIFY(!AppendLogRecord(ro, h, r));
+        QCOMPARE(QFileInfo(probe).size(), qint64(46 + 1683));
     }
 };
 
