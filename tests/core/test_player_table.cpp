@@ -1,3 +1,5 @@
+// The player table (slots kept by name, presence ageing, the sorted view) and the frag graph
+// model fed from it.
 #include <QtTest>
 
 #include "core/frag_graph.h"
@@ -12,6 +14,12 @@ void Commit(PlayerTable& table, int type, const std::string& name, const std::st
     table.incoming[kName] = name;
     table.incoming[kFrags] = frags;
     CommitIncoming(table, ServerType(type));
+}
+// The names of the first n slots.
+std::vector<std::string> Names(const PlayerTable& table, int n) {
+    std::vector<std::string> names;
+    for (int s = 0; s < n; ++s) names.push_back(table.slot[std::size_t(s)][kName]);
+    return names;
 }
 std::vector<std::string> Ids(const PlayerView& view) {
     std::vector<std::string> ids;
@@ -29,9 +37,7 @@ class TestPlayerTable : public QObject {
         Commit(t, 0, "a");
         Commit(t, 0, "b");
         Commit(t, 0, "a");
-        QCOMPARE(t.slot[0][kName], std::string("a"));
-        QCOMPARE(t.slot[1][kName], std::string("b"));
-        QCOMPARE(t.slot[2][kName], std::string());
+        QCOMPARE(Names(t, 3), (std::vector<std::string>{"a", "b", ""}));
         QCOMPARE(t.countdown[0], std::int16_t(3));
         QCOMPARE(t.slot[0][kPresent], std::string("1"));
     }
@@ -86,8 +92,7 @@ class TestPlayerTable : public QObject {
         PlayerTable t;
         Commit(t, 0, "old");
         Commit(t, 0, "new");
-        QCOMPARE(t.slot[0][kName], std::string("old"));
-        QCOMPARE(t.slot[1][kName], std::string("new"));
+        QCOMPARE(Names(t, 2), (std::vector<std::string>{"old", "new"}));
     }
 
     void clear_leaves_countdowns_and_incoming() {
@@ -208,6 +213,20 @@ class TestFragGraph : public QObject {
         QCOMPARE(g.Cell(2, 65), 0.0);
     }
 
+    void max_players_rule_sets_series_only_in_that_mode() {
+        Monitor m;
+        m.graph.SetRowCount(20);
+        m.graph.SetColumnCount(16);
+        SetMaxPlayers(m, "24");
+        QCOMPARE(m.graph.ColumnCount(), 24);
+        SetMaxPlayers(m, "");
+        SetMaxPlayers(m, "0");
+        QCOMPARE(m.graph.ColumnCount(), 24);
+        m.options.serie_max_player = 0;
+        SetMaxPlayers(m, "8");
+        QCOMPARE(m.graph.ColumnCount(), 24);
+    }
+
     void explicit_rows_and_labels_for_replay() {
         FragGraph g;
         g.SetRowCount(4);
@@ -223,32 +242,6 @@ class TestFragGraph : public QObject {
         QCOMPARE(g.RowCount(), 4);
         QCOMPARE(g.Cell(2, 1), 0.0);
         QCOMPARE(g.RowLabel(2), std::string());
-    }
-
-    void max_players_rule_sets_series_only_in_that_mode() {
-        Monitor m;
-        m.graph.SetRowCount(20);
-        m.graph.SetColumnCount(16);
-        SetMaxPlayers(m, "24");
-        QCOMPARE(m.graph.ColumnCount(), 24);
-        SetMaxPlayers(m, "");
-        SetMaxPlayers(m, "0");
-        QCOMPARE(m.graph.ColumnCount(), 24);
-        m.options.serie_max_player = 0;
-        SetMaxPlayers(m, "8");
-        QCOMPARE(m.graph.ColumnCount(), 24);
-    }
-
-    void menu_state_table() {
-        auto d = ComputeMenuState(ConnectionState::Disconnected, false);
-        QVERIFY(d.connect && !d.disconnect && !d.rules && d.setup && d.open && d.record &&
-                !d.stop_record);
-        auto dr = ComputeMenuState(ConnectionState::Disconnected, true);
-        QVERIFY(dr.connect && !dr.open && !dr.record && dr.stop_record);
-        auto t = ComputeMenuState(ConnectionState::TryingToConnect, false);
-        QVERIFY(!t.connect && !t.disconnect && !t.rules && !t.setup && !t.open && t.record);
-        auto c = ComputeMenuState(ConnectionState::Connected, false);
-        QVERIFY(!c.connect && c.disconnect && c.rules && c.setup && !c.open && c.record);
     }
 };
 
