@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/event_runner.h"
 #include "app/options.h"
 #include "core/command_line.h"
+#include "core/events.h"
 #include "core/numbers.h"
 #include "core/picture.h"
 #include "core/text.h"
@@ -37,6 +39,7 @@ namespace {
 
 struct HeadlessOptions {
     bool json = false;
+    bool keep_trying = false;
     long long polls = -1;  // -1: until stopped
     std::optional<std::int32_t> check_ms, timeout_ms;
     std::optional<int> demo_type;
@@ -47,6 +50,7 @@ struct HeadlessOptions {
     std::optional<std::string> pdf_file;
     std::optional<std::string> dump_log;
     std::optional<metrics::ListenAddress> metrics;
+    std::optional<QString> on_event;
     std::string command_line;
 };
 
@@ -69,6 +73,10 @@ void AddHeadlessOptions(QCommandLineParser& parser) {
         {"html-refresh", "Publish the page every SECONDS (default 5).", "SECONDS"},
         {"print-pdf", "At the end, write the printed report to a PDF file.", "FILE"},
         {"dump-log", "Print a match log as JSON lines, and stop.", "FILE.mv"},
+        {"keep-trying", "After a timeout, go on trying the server instead of stopping."},
+        {"on-event",
+         "Run COMMAND (no shell) for each event, with the event's JSON on its standard input.",
+         "COMMAND"},
     });
 }
 
@@ -85,6 +93,7 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
         return std::nullopt;
     };
     o.json = parser.isSet("json");
+    o.keep_trying = parser.isSet("keep-trying");
     if (auto polls = number("polls")) o.polls = static_cast<long long>(*polls);
     const auto interval = [&](const char* name, const char* what) -> std::optional<std::int32_t> {
         auto seconds = text(name);
@@ -102,6 +111,7 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
     o.html_refresh_s = number("html-refresh");
     o.pdf_file = text("print-pdf");
     o.dump_log = text("dump-log");
+    if (parser.isSet("on-event")) o.on_event = parser.value("on-event");
     if (auto where = text("metrics")) {
         o.metrics = metrics::ParseListenAddress(*where);
         if (!o.metrics) error = "invalid metrics address: " + *where;
@@ -128,11 +138,29 @@ class HeadlessHooks : public MonitorHooks {
                                         : PictureText(monitor_, tick_) + "\n";
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
+        TellEvents();
         if (options_.polls >= 0 && static_cast<long long>(tick_) >= options_.polls && on_last_tick)
             on_last_tick();
     }
     void RefreshPanel() override {
+        // A timeout is told at once, as the run may end with it.
+        if (monitor_.counters.timeouts != timeouts_) {
+            timeouts_ = monitor_.counters.timeouts;
+            TellEvents();
+        }
         if (on_refresh) on_refresh();
+    }
+    // What happened since the last look: JSON lines with --json, the --on-event command.
+    void TellEvents() {
+        for (const Event& event : events_.Update(monitor_)) {
+            const std::string line =
+                JsonLine(EventObject(event, tick_, QDateTime::currentDateTimeUtc())) + "\n";
+            if (options_.json) {
+                std::fwrite(line.data(), 1, line.size(), stdout);
+                std::fflush(stdout);
+            }
+            if (on_event) on_event(line);
+        }
     }
     void ProcessEvents() override { QCoreApplication::processEvents(); }
     // A connection that ends stops recording (the window's rule); the headless run goes on, and a
@@ -146,11 +174,14 @@ class HeadlessHooks : public MonitorHooks {
 
     std::function<void()> on_last_tick;
     std::function<void()> on_refresh;
+    std::function<void(const std::string&)> on_event;
 
   private:
     Monitor& monitor_;
     const HeadlessOptions& options_;
     std::uint64_t tick_ = 0;
+    std::uint64_t timeouts_ = 0;
+    EventTracker events_;
 };
 
 }  // namespace
@@ -200,6 +231,16 @@ int RunHeadless(int argc, char** argv) {
         }
     };
     HeadlessHooks hooks(monitor, options);
+    app::EventRunner event_runner;
+    if (options.on_event) {
+        if (!event_runner.SetCommand(*options.on_event)) {
+            std::fputs("morvek: --on-event names no program\n", stderr);
+            return 2;
+        }
+        hooks.on_event = [&](const std::string& line) {
+            event_runner.Run(QByteArray::fromStdString(line));
+        };
+    }
     Connection connection(monitor, dialogs, hooks);
     QObject::connect(&connection, &Connection::RecordDue, [&] { WriteLogRecord(monitor); });
     web::HtmlPublisher publisher(monitor, dialogs);
@@ -229,6 +270,7 @@ int RunHeadless(int argc, char** argv) {
         }
     }
 
+    if (options.keep_trying) monitor.options.keep_trying = true;
     if (options.check_ms) connection.timCheck().SetInterval(*options.check_ms);
     if (options.timeout_ms) connection.timTimeout().SetInterval(*options.timeout_ms);
 
@@ -289,6 +331,7 @@ int RunHeadless(int argc, char** argv) {
         if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
     });
     app.exec();
+    event_runner.Finish();
     if (options.pdf_file &&
         !print::PrintReportToPdf(monitor, QString::fromStdString(*options.pdf_file)))
         std::fprintf(stderr, "morvek: cannot write %s\n", options.pdf_file->c_str());

@@ -52,6 +52,7 @@ struct Options {
     std::int16_t disconnect_on_map_change = 0;
     std::int16_t serie_max_player = 1;
     std::int16_t serie_fixed = 16;
+    bool keep_trying = false;  // KeepTrying: after a timeout, go on polling instead of stopping
     std::string html_output;
     std::string html_template = "standard.htm";
 
@@ -87,6 +88,7 @@ struct PollCounters {
     std::uint64_t replies = 0;        // datagrams received
     std::uint64_t timeouts = 0;       // timeout intervals that ran out
     std::uint64_t socket_errors = 0;  // errors reported by the socket
+    bool silent = false;              // a timeout ran out and nothing has answered since
 };
 
 struct Monitor {

@@ -153,6 +153,7 @@ constexpr SettingField kTable[] = {
     Text<&V::html_output>("HTMLOutput", ""),
     Text<&V::html_template>("HTMLTemplate", "standard.htm"),
     Seconds<&V::html_refresh_ms>("HTMLRefresh", "HTMLRefresh", "0"),
+    Boolean<&V::keep_trying>("KeepTrying", "False"),
 };
 
 }  // namespace

@@ -112,11 +112,14 @@ void Connection::timCheck_Timer() {
     AgePresence(monitor_.table);
     BuildPlayerView(monitor_.table, monitor_.view, monitor_.options.player_sorting,
                     monitor_.options.keep_disconnected);
+    // While a silent server is tried again, the requests go out once per timeout interval: the
+    // timeout timer is then the one that runs, and a tick while it runs sends nothing.
+    const bool send = !(monitor_.counters.silent && timeout_.Enabled());
     if (!timeout_.Enabled()) timeout_.SetEnabled(true);
     SetNet(NetLamp::Sending, true);
-    if (IsNetQuake(monitor_.server_type))
+    if (send && IsNetQuake(monitor_.server_type))
         SendNetQuakeRequests();
-    else if (IsStatusProtocol(monitor_.server_type))
+    else if (send && IsStatusProtocol(monitor_.server_type))
         SendStatusRequest();
     hooks_.RecordPoint();
     if (monitor_.state == ConnectionState::Connected && monitor_.recording) emit RecordDue();
@@ -139,6 +142,12 @@ void Connection::SendStatusRequest() {
 }
 
 void Connection::timTimeout_Timer() {
+    ++monitor_.counters.timeouts;
+    monitor_.counters.silent = true;
+    if (monitor_.options.keep_trying) {
+        KeepTrying();
+        return;
+    }
     // Both timers stop before the message, so no second timeout can stack behind the first while
     // it is open.
     timeout_.SetEnabled(false);
@@ -149,6 +158,15 @@ void Connection::timTimeout_Timer() {
     timeout_.SetEnabled(false);
     check_.SetEnabled(false);
     mnuStopRecord_Click();
+    UpdateMenuState();
+    hooks_.RefreshPanel();
+}
+
+void Connection::KeepTrying() {
+    // No box and no stop: the state says the server is being tried again, polling goes on, and
+    // recording resumes with the first reply (records are written only while Connected).
+    timeout_.SetEnabled(false);
+    ShowState(monitor_, ConnectionState::TryingToConnect);
     UpdateMenuState();
     hooks_.RefreshPanel();
 }
@@ -181,6 +199,7 @@ void Connection::DisconnectOnMapChange() {
 void Connection::Winsock_DataArrival(int /*bytes_total*/) {
     ++datagrams_;
     ++monitor_.counters.replies;
+    monitor_.counters.silent = false;
     timeout_.SetEnabled(false);
     SetNet(NetLamp::Receiving, true);
     ShowState(monitor_, ConnectionState::Connected);

@@ -80,6 +80,8 @@ class Connection : public QObject {
     void SetNet(NetLamp lamp, bool repaint);
     // Shows a message box with one OK button, unless a box with the same text is still open.
     void Tell(const std::string& text, const char* title, platform::MessageIcon icon);
+    // A timeout with "Keep trying after a timeout" on.
+    void KeepTrying();
 
     Monitor& monitor_;
     platform::Dialogs& dialogs_;

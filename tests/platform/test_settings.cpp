@@ -37,7 +37,8 @@ const std::vector<std::string> kReadOrder = {"PlayerSorting",
                                              "ShowLegend",
                                              "HTMLOutput",
                                              "HTMLTemplate",
-                                             "HTMLRefresh"};
+                                             "HTMLRefresh",
+                                             "KeepTrying"};
 
 // A backend that keeps values in memory and records every call.
 class RecordingBackend : public SettingsBackend {
@@ -123,6 +124,7 @@ SettingsValues Changed() {
     v.html_output = "/srv/www/status.htm";
     v.html_template = "dark.htm";
     v.html_refresh_ms = 250;
+    v.keep_trying = true;
     return v;
 }
 
@@ -156,7 +158,8 @@ class TestSettings : public QObject {
                  "[Software\\Varnoth\\Morvek]\nPlayerSorting=0\nGraphRows=20\n"
                  "ManteinDisconnectedPlayerInfo=1\nDisconnectOnMapChange=0\nCheckInterval=5\n"
                  "TimeOutInterval=30\nServerPort=26000\nServerType=0\nSerieMaxPlayer=1\n"
-                 "SerieFixed=16\nShowLegend=True\nHTMLTemplate=standard.htm\nHTMLRefresh=0\n");
+                 "SerieFixed=16\nShowLegend=True\nHTMLTemplate=standard.htm\nHTMLRefresh=0\n"
+                 "KeepTrying=False\n");
         QCOMPARE(values->server_name + "|" + values->html_template,
                  std::string("localhost|standard.htm"));
         QCOMPARE(values->check_interval_ms + values->timeout_interval_ms, 35000);
@@ -173,7 +176,8 @@ class TestSettings : public QObject {
                  "ManteinDisconnectedPlayerInfo=0\nDisconnectOnMapChange=1\nCheckInterval=2.5\n"
                  "TimeOutInterval=70\nServerName=192.0.2.7\nServerPort=27500\nServerType=3\n"
                  "SerieMaxPlayer=0\nSerieFixed=8\nShowLegend=False\n"
-                 "HTMLOutput=/srv/www/status.htm\nHTMLTemplate=dark.htm\nHTMLRefresh=0.25\n");
+                 "HTMLOutput=/srv/www/status.htm\nHTMLTemplate=dark.htm\nHTMLRefresh=0.25\n"
+                 "KeepTrying=True\n");
         IniSettingsBackend next_run(path);
         SettingsValues expected = changed;
         expected.server_name = "192.0.2.7";

@@ -1,0 +1,128 @@
+#include "core/events.h"
+
+#include <algorithm>
+
+#include "core/numbers.h"
+#include "core/text.h"
+
+namespace morvek {
+
+namespace {
+
+// The one present player with the most frags; "" when there is none or a tie.
+std::string Leader(const EventPicture& picture) {
+    const std::pair<std::string, double>* best = nullptr;
+    bool tie = false;
+    for (const auto& player : picture.present) {
+        if (!best || player.second > best->second) {
+            best = &player;
+            tie = false;
+        } else if (player.second == best->second) {
+            tie = true;
+        }
+    }
+    return best && !tie ? best->first : std::string();
+}
+
+bool Has(const EventPicture& picture, const std::string& name) {
+    return std::any_of(picture.present.begin(), picture.present.end(),
+                       [&](const auto& player) { return player.first == name; });
+}
+
+bool Full(const EventPicture& p) {
+    return p.max_players > 0 && p.players >= p.max_players;
+}
+
+}  // namespace
+
+const char* EventName(EventKind kind) {
+    switch (kind) {
+        case EventKind::Join:
+            return "join";
+        case EventKind::Leave:
+            return "leave";
+        case EventKind::Map:
+            return "map";
+        case EventKind::Silent:
+            return "silent";
+        case EventKind::Back:
+            return "back";
+        case EventKind::Lead:
+            return "lead";
+        case EventKind::Full:
+            return "full";
+        case EventKind::SlotFree:
+            return "slot_free";
+    }
+    return "";
+}
+
+EventPicture TakeEventPicture(const Monitor& monitor) {
+    EventPicture p;
+    p.map = monitor.snapshot.map;
+    if (!IsBlank(monitor.snapshot.players))
+        p.players = int(LeadingNumber(monitor.snapshot.players));
+    if (!IsBlank(monitor.snapshot.max_players))
+        p.max_players = int(LeadingNumber(monitor.snapshot.max_players));
+    p.silent = monitor.counters.silent;
+    p.replies = monitor.counters.replies;
+    for (const PlayerRecord& row : monitor.view.rows)
+        if (!row[kName].empty() && !IsEmptyMark(row[kPresent]))
+            p.present.emplace_back(row[kName], FragsValue(row[kFrags]));
+    return p;
+}
+
+std::vector<Event> DeriveEvents(const EventPicture& before, const EventPicture& after) {
+    std::vector<Event> events;
+    if (!before.silent && after.silent) events.push_back({EventKind::Silent, "", ""});
+    if (before.silent && !after.silent) events.push_back({EventKind::Back, "", ""});
+    if (!before.map.empty() && !after.map.empty() && before.map != after.map)
+        events.push_back({EventKind::Map, after.map, before.map});
+    // The first picture with the server's count is the starting roster: nobody joins it.
+    if (before.players < 0) return events;
+    for (const auto& player : before.present)
+        if (!Has(after, player.first)) events.push_back({EventKind::Leave, player.first, ""});
+    for (const auto& player : after.present)
+        if (!Has(before, player.first)) events.push_back({EventKind::Join, player.first, ""});
+    const std::string was = Leader(before), is = Leader(after);
+    if (!is.empty() && is != was) events.push_back({EventKind::Lead, is, was});
+    if (!Full(before) && Full(after)) events.push_back({EventKind::Full, "", ""});
+    if (Full(before) && !Full(after) && after.max_players > 0 && after.players >= 0)
+        events.push_back({EventKind::SlotFree, "", ""});
+    return events;
+}
+
+QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime& time) {
+    QJsonObject object{{"event", QLatin1String(EventName(event.kind))},
+                       {"tick", qint64(tick)},
+                       {"time", time.toUTC().toString(Qt::ISODate)}};
+    switch (event.kind) {
+        case EventKind::Map:
+        case EventKind::Lead:
+            object["previous"] = FromCp1252(event.previous);
+            [[fallthrough]];
+        case EventKind::Join:
+        case EventKind::Leave:
+            object["name"] = FromCp1252(event.name);
+            break;
+        default:
+            break;
+    }
+    return object;
+}
+
+std::vector<Event> EventTracker::Update(const Monitor& monitor) {
+    EventPicture now = TakeEventPicture(monitor);
+    if (last_ && now.replies == last_->replies) {
+        now.map = last_->map;
+        now.players = last_->players;
+        now.max_players = last_->max_players;
+        now.present = last_->present;
+    }
+    std::vector<Event> events;
+    if (last_) events = DeriveEvents(*last_, now);
+    last_ = std::move(now);
+    return events;
+}
+
+}  // namespace morvek

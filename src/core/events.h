@@ -1,0 +1,68 @@
+// What happened between two pictures of the server: a player joined or left (a rename is a leave
+// and a join), the map changed, the server went silent (a timeout) or answered again, the frag
+// lead changed, the server became full or a slot came free. One pure function over two pictures,
+// so every event can be derived without a socket.
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/monitor.h"
+
+namespace morvek {
+
+// The part of the monitor's picture that events are derived from.
+struct EventPicture {
+    std::string map;
+    int players = -1;           // the server's count; -1 while not known
+    int max_players = -1;       // -1 while not known
+    bool silent = false;        // a timeout ran out and nothing has answered since
+    std::uint64_t replies = 0;  // datagrams received so far
+    // Present players, in the panel's order: name bytes and frags.
+    std::vector<std::pair<std::string, double>> present;
+    bool operator==(const EventPicture&) const = default;
+};
+
+enum class EventKind { Join, Leave, Map, Silent, Back, Lead, Full, SlotFree };
+
+struct Event {
+    EventKind kind;
+    std::string name;      // Join, Leave, Lead: the player; Map: the new map
+    std::string previous;  // Map: the old map; Lead: the former leader ("" after a tie)
+    bool operator==(const Event&) const = default;
+};
+
+// The JSON name of an event kind: "join", "leave", "map", "silent", "back", "lead", "full",
+// "slot_free".
+const char* EventName(EventKind kind);
+
+EventPicture TakeEventPicture(const Monitor& monitor);
+
+// Events in this order: silent, back, map, leave, join, lead, full, slot free. A map is only
+// "changed" from one known map to another; while `before` has no player count (the server was
+// not heard yet, or the panel was reset) `after` is the starting roster and gives no player,
+// lead or full events; the lead belongs to the one present player with the
+// most frags (a tie has no leader, and a new leader after a tie is a change).
+std::vector<Event> DeriveEvents(const EventPicture& before, const EventPicture& after);
+
+// {"event": "join", "name": ..., "previous": ..., "tick": N, "time": "2026-12-07T12:00:00Z"}:
+// "name" for join, leave, lead and map, "previous" for map and lead; texts as UTF-8.
+QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime& time);
+
+// Keeps the last picture and gives what happened since. A picture taken when nothing was heard
+// since the last one says nothing new about the players or the map (their presence runs out while
+// a server is silent, which is not a leave): it keeps the last one's.
+class EventTracker {
+  public:
+    // The events since the last call (none at the first).
+    std::vector<Event> Update(const Monitor& monitor);
+
+  private:
+    std::optional<EventPicture> last_;
+};
+
+}  // namespace morvek

@@ -1,0 +1,129 @@
+// Unattended runs of morvek-headless against a scripted simulator: a player joins, one leaves,
+// the map changes, the server goes silent for two timeout intervals and comes back. The JSON
+// event lines, in order, with "keep trying" off (the run ends at the timeout, as before) and on
+// (the run goes on and tells when the server answers again); --on-event gets each event.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "sim/sim_server.h"
+#include "support/rig.h"
+
+using namespace morvek;
+using namespace morvek::testing;
+
+class TestUnattended : public QObject {
+    Q_OBJECT
+  private slots:
+    void scripted_server_data() {
+        QTest::addColumn<bool>("keep_trying");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("keep trying off")
+            << false << QStringList{"join Newcomer", "leave Grunt", "map e1m2", "silent"}
+            << "Brelan+|Timeout time elapsed. Please reconfigure Server Address and port or "
+               "increase Timeout.";
+        QTest::newRow("keep trying on")
+            << true << QStringList{"join Newcomer", "leave Grunt", "map e1m2", "silent", "back"}
+            << "";
+    }
+    void scripted_server() {
+        QFETCH(bool, keep_trying);
+        QFETCH(QStringList, events);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        sim::SimOptions options;
+        options.move = false;
+        sim::SimServer server(sim::DemoState(ServerType::QuakeWorld), options);
+        QVERIFY(server.Start());
+
+        QProcess morvek;
+        QStringList args{"--json",
+                         "--check",
+                         "0.1",
+                         "--timeout",
+                         "0.5",
+                         "--settings",
+                         dir.filePath("none.ini"),
+                         "--on-event",
+                         "dd status=none conv=notrunc oflag=append of=" + dir.filePath("hook.txt"),
+                         "1",
+                         "127.0.0.1",
+                         QString::number(server.Port())};
+        if (keep_trying) args.prepend("--keep-trying");
+        QByteArray out;
+        connect(&morvek, &QProcess::readyReadStandardOutput, this,
+                [&] { out += morvek.readAllStandardOutput(); });
+        morvek.start(MORVEK_HEADLESS_EXE, args);
+        QVERIFY(morvek.waitForStarted());
+        auto after = [&](int polls) {
+            const int until = server.RequestsReceived() + polls;
+            return WaitFor([&] { return server.RequestsReceived() >= until; }, 10000);
+        };
+        QVERIFY(after(3));
+        server.State().players.push_back({"Newcomer", 1, 2, 0});
+        QVERIFY(after(3));
+        std::erase_if(server.State().players, [](const auto& p) { return p.name == "Grunt"; });
+        QVERIFY(after(6));
+        server.State().map = "e1m2";
+        QVERIFY(after(3));
+        server.SetAnswering(false);
+        QTest::qWait(1000);  // two timeout intervals
+        server.SetAnswering(true);
+        if (keep_trying) {
+            QVERIFY(WaitFor([&] { return out.contains("\"back\""); }));
+            morvek.terminate();
+        }
+        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(morvek.exitCode(), 0);
+
+        QStringList seen, hooked;
+        QString shown;
+        out += morvek.readAllStandardOutput();
+        for (const QByteArray& line : out.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o.contains("event"))
+                seen << (o["event"].toString() + " " + o["name"].toString()).trimmed();
+            if (o.contains("message"))
+                shown = o["message"]["title"].toString() + "|" + o["message"]["text"].toString();
+        }
+        QCOMPARE(seen, events);
+        QCOMPARE(shown, message);
+        QFile hook(dir.filePath("hook.txt"));
+        QVERIFY(hook.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : hook.readAll().split('\n'))
+            if (!line.isEmpty())
+                hooked << (QJsonDocument::fromJson(line)["event"].toString() + " " +
+                           QJsonDocument::fromJson(line)["name"].toString())
+                              .trimmed();
+        QCOMPARE(hooked, events);
+    }
+
+    // While nothing answers, the monitor asks once per timeout interval, not at every poll, and
+    // shows no box; the first reply brings Connected back.
+    void a_silent_server_is_not_hammered() {
+        Rig rig(1);
+        rig.monitor.options.keep_trying = true;
+        sim::SimServer& server = rig.StartServer();
+        QVERIFY(rig.Connect());
+        server.SetAnswering(false);
+        QVERIFY(WaitFor([&] { return rig.monitor.counters.timeouts >= 1; }));
+        const int asked = server.RequestsReceived();
+        const auto polls = rig.monitor.counters.polls;
+        QVERIFY(WaitFor([&] { return rig.monitor.counters.timeouts >= 3; }));
+        QCOMPARE(rig.monitor.state, ConnectionState::TryingToConnect);
+        QVERIFY(rig.monitor.counters.polls - polls >= 15);  // polling went on at 40 ms
+        // One request per 400 ms timeout (the one after the third may already be out).
+        const int sent = server.RequestsReceived() - asked;
+        QVERIFY2(sent >= 2 && sent <= 3, qPrintable(QString::number(sent)));
+        QVERIFY(rig.dialogs.Texts().empty());
+        server.SetAnswering(true);
+        QVERIFY(WaitFor([&] { return rig.monitor.state == ConnectionState::Connected; }));
+        QVERIFY(!rig.monitor.counters.silent);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUnattended)
+#include "test_unattended.moc"
