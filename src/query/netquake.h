@@ -1,19 +1,5 @@
-// NetQuake control protocol (Quake I and Hexen II).
-//
-// Every control datagram, both ways:
-//   offset 0  80             control flag
-//   offset 1  00
-//   offset 2  2 bytes        total length, header included, big-endian
-//   offset 4  1 byte         command or reply code
-//   offset 5  ...            body: strings end with 00; longs are 4-byte little-endian signed
-//
-// Requests: 02 server information (game name, 00, protocol version: "QUAKE" 03, "HEXENII" 05),
-// 03 player information (player number), 04 rule information (the previous rule's name; an empty
-// name asks for the first rule).
-// Replies: 83 server information (address "host:port", server name, map, current players byte,
-// maximum players byte, protocol version byte), 84 player information (number byte, name, colours
-// long, frags long, connection seconds long, address "host:port"), 85 rule information (name,
-// value; a reply with no body ends the list).
+// NetQuake control protocol (Quake I and Hexen II): the requests the monitor sends and the
+// decoding of the replies. The datagram layout and codes are in query/netquake_wire.h.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "query/netquake_wire.h"
 #include "sim/sim_state.h"
 
 namespace morvek::sim {
@@ -16,6 +17,6 @@ std::optional<std::string> NetQuakePlayerInfoReply(const SimState& state, int pl
 std::string NetQuakeRuleReply(const SimState& state, std::string_view previous);
 
 // Builds a control datagram with its length field.
-std::string ControlDatagram(unsigned char code, std::string_view body);
+using netquake::ControlDatagram;
 
 }  // namespace morvek::sim

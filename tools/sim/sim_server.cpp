@@ -74,21 +74,24 @@ void SimServer::Answer(const QByteArray& request, const QHostAddress& to, quint1
     }
     std::string_view r(request.constData(), std::size_t(request.size()));
     if (IsNetQuake(state_.type)) {
-        if (r.size() < 5 || static_cast<unsigned char>(r[0]) != 0x80) return;
+        using namespace netquake;
+        if (r.size() < kHeaderSize || static_cast<unsigned char>(r[0]) != kControl) return;
+        const std::string_view body = r.substr(kHeaderSize);
         switch (static_cast<unsigned char>(r[4])) {
-            case 0x02:
+            case kServerInfo:
                 Poll();
                 Send(NetQuakeServerInfoReply(state_), to, port);
                 break;
-            case 0x03:
-                if (r.size() >= 6) {
-                    if (auto reply =
-                            NetQuakePlayerInfoReply(state_, static_cast<unsigned char>(r[5])))
+            case kPlayerInfo: {
+                unsigned char player = 0;
+                if (Reader(body).Byte(player)) {
+                    if (auto reply = NetQuakePlayerInfoReply(state_, player))
                         Send(*reply, to, port);
                 }
                 break;
-            case 0x04: {
-                std::string_view name = r.substr(5);
+            }
+            case kRuleInfo: {
+                std::string_view name = body;
                 if (!name.empty() && name.back() == '\0') name.remove_suffix(1);
                 Send(NetQuakeRuleReply(state_, name), to, port);
                 break;
