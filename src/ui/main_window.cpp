@@ -103,8 +103,7 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
         dialogs_ = own_dialogs_.get();
     }
     connection_ = std::make_unique<Connection>(monitor_, *dialogs_, *this);
-    connect(connection_.get(), &Connection::RecordDue, this,
-            [this] { morvek::WriteLogRecord(monitor_); });
+    connect(connection_.get(), &Connection::RecordDue, this, &frmMain::WriteLogRecord);
     publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
     setWindowTitle(QStringLiteral("Morvek"));
     setWindowIcon(QIcon(ProgramIcon(32)));
@@ -450,6 +449,10 @@ void frmMain::SetBusy(bool busy) {
     } else if (busy_ > 0) {
         if (--busy_ == 0) QApplication::restoreOverrideCursor();
     }
+}
+
+void frmMain::WriteLogRecord() {
+    morvek::WriteLogRecord(monitor_);
 }
 
 void frmMain::ProcessEvents() {

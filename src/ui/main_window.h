@@ -75,6 +75,9 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void SetBusy(bool busy) override;
     void ProcessEvents() override;
 
+    // Appends one log record: the log recorder on the connection's RecordDue.
+    void WriteLogRecord();
+
     // The commands of the pop-up menu.
     void cmdMenu_Click();
     void mnuAbout_Click();
