@@ -18,6 +18,7 @@ void FragGraph::SetRowCount(int rows) {
     head_ = 0;
     cells_.assign(std::size_t(rows_) * std::size_t(columns_), 0.0);
     labels_.assign(std::size_t(rows_), std::string());
+    sampled_.assign(std::size_t(rows_), 0);
     current_row_ = std::min(current_row_, rows_);
     ++revision;
 }
@@ -36,6 +37,10 @@ void FragGraph::SetColumnCount(int columns) {
     std::vector<std::string> labels{std::size_t(rows_), std::string()};
     for (int r = 1; r <= rows_; ++r) labels[std::size_t(r - 1)] = labels_[std::size_t(Physical(r))];
     labels_ = std::move(labels);
+    std::vector<char> sampled(std::size_t(rows_), 0);
+    for (int r = 1; r <= rows_; ++r)
+        sampled[std::size_t(r - 1)] = sampled_[std::size_t(Physical(r))];
+    sampled_ = std::move(sampled);
     cells_ = std::move(cells);
     head_ = 0;
     columns_ = columns;
@@ -69,6 +74,14 @@ void FragGraph::SetRowLabel(int row, std::string label) {
     ++revision;
 }
 
+bool FragGraph::Sampled(int row) const {
+    return row >= 1 && row <= rows_ && sampled_[std::size_t(Physical(row))] != 0;
+}
+
+void FragGraph::MarkSampled(int row) {
+    if (row >= 1 && row <= rows_) sampled_[std::size_t(Physical(row))] = 1;
+}
+
 void FragGraph::SetLegendText(int column, std::string text) {
     if (column < 1 || column > columns_) return;
     legend_[std::size_t(column - 1)] = std::move(text);
@@ -81,9 +94,11 @@ void FragGraph::ScrollUp() {
     const double* last = RowData(rows_);
     std::vector<double> keep(last, last + columns_);
     std::string last_label = labels_[std::size_t(Physical(rows_))];
+    const char last_sampled = sampled_[std::size_t(Physical(rows_))];
     head_ = (head_ + 1) % rows_;
     std::copy(keep.begin(), keep.end(), RowData(rows_));
     labels_[std::size_t(Physical(rows_))] = std::move(last_label);
+    sampled_[std::size_t(Physical(rows_))] = last_sampled;
     ++revision;
 }
 
@@ -115,6 +130,7 @@ void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table) {
         graph.SetCell(graph.CurrentRow(), s + 1, sample);
         graph.SetRowLabel(graph.CurrentRow(), "");
     }
+    graph.MarkSampled(graph.CurrentRow());
 }
 
 void ClearGraph(FragGraph& graph) {
@@ -138,19 +154,33 @@ void PlotGraph(const FragGraph& graph, int series, GraphLines& out) {
         GraphPoint lo, hi;
     };
     std::vector<Extremes> extremes(static_cast<std::size_t>(count));
-    for (int first = 1; first <= rows; first += group) {
-        const int last = std::min(rows, first + group - 1);
+    out.marker_row = 0;
+    out.marker_label.clear();
+    for (int r = 1; r <= rows; ++r)
+        if (!graph.RowLabel(r).empty()) {
+            out.marker_row = r;
+            out.marker_label = graph.RowLabel(r);
+            break;
+        }
+    for (int group_first = 1; group_first <= rows; group_first += group) {
+        const int last = std::min(rows, group_first + group - 1);
+        // Rows that hold no sample are left out of the lines: no line is drawn there.
+        int first = group_first;
+        while (first <= last && !graph.Sampled(first)) ++first;
+        if (first > last) continue;
         for (int c = 0; c < count; ++c) {
             const GraphPoint p{double(first), graph.Cell(first, c + 1)};
             extremes[std::size_t(c)] = {p, p};
         }
-        for (int r = first + 1; r <= last; ++r)
+        for (int r = first + 1; r <= last; ++r) {
+            if (!graph.Sampled(r)) continue;
             for (int c = 0; c < count; ++c) {
                 const double v = graph.Cell(r, c + 1);
                 Extremes& e = extremes[std::size_t(c)];
                 if (v < e.lo.value) e.lo = {double(r), v};
                 if (v > e.hi.value) e.hi = {double(r), v};
             }
+        }
         for (int c = 0; c < count; ++c) {
             const Extremes& e = extremes[std::size_t(c)];
             std::vector<GraphPoint>& line = out.lines[std::size_t(c)];
@@ -171,8 +201,18 @@ void PlotGraph(const FragGraph& graph, int series, GraphLines& out) {
     out.row_max = rows <= 1 ? 1.5 : rows;
     if (high <= low) high = low + 1;
     const double pad = std::max(1.0, std::ceil((high - low) * 0.05));
-    out.value_min = low < 0 ? low - pad : 0;
-    out.value_max = high + pad;
+    // Ticks fall on whole frag counts: a step of 1, 2 or 5 times a power of ten giving at most
+    // six intervals, and both ends on a step.
+    const double span = high + pad - (low < 0 ? low - pad : 0);
+    double step = 1;
+    for (double base = 1; step * 6 < span && base < 1e300; base *= 10)
+        for (double m : {1.0, 2.0, 5.0}) {
+            step = m * base;
+            if (step * 6 >= span) break;
+        }
+    out.value_step = step;
+    out.value_min = low < 0 ? std::floor((low - pad) / step) * step : 0;
+    out.value_max = std::ceil((high + pad) / step) * step;
 }
 
 }  // namespace morvek

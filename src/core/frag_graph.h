@@ -37,6 +37,11 @@ class FragGraph {
     const std::string& RowLabel(int row) const;
     void SetRowLabel(int row, std::string label);
 
+    // Whether the row holds a sample (AddGraphSample wrote it) since the rows were last set;
+    // a row without one still reads 0, but is not drawn.
+    bool Sampled(int row) const;
+    void MarkSampled(int row);
+
     const std::vector<std::string>& LegendTexts() const { return legend_; }
     void SetLegendText(int column, std::string text);
 
@@ -61,6 +66,7 @@ class FragGraph {
     int head_ = 0;
     std::vector<double> cells_;
     std::vector<std::string> labels_;
+    std::vector<char> sampled_;
     std::vector<std::string> legend_;
 };
 
@@ -82,11 +88,17 @@ struct GraphLines {
     // The value axis follows the data: from 0 (or below the lowest negative value) to a little
     // above the highest value.
     double value_min = 0, value_max = 0;
+    // The distance between two ticks of the value axis: a whole number, both ends on a tick.
+    double value_step = 1;
+    // The row the log player labelled (its label, "A"), 0 when no row is labelled.
+    int marker_row = 0;
+    std::string marker_label;
 };
 
 // Fills `out` with the first `series` columns of `graph`, reusing its storage. Rows are grouped
 // so that no line holds more than 2 * kMaxGraphBuckets points; a group gives its lowest and
-// highest sample in row order (one point when one row holds both).
+// highest sample in row order (one point when one row holds both). Rows that hold no sample are
+// left out, and the value axis spans the sampled rows only.
 void PlotGraph(const FragGraph& graph, int series, GraphLines& out);
 
 // Labels every row "", ends on the last row, sets the legend texts "1", "2", ... and puts the

@@ -34,11 +34,12 @@ class TestPlotGraph : public QObject {
         QTest::addColumn<QString>("picture");
         QTest::newRow("one row") << 1 << QList<double>{3} << "1:3 | rows 0.5-1.5 | values 0-4";
         QTest::newRow("every row of a short graph")
-            << 4 << QList<double>{0, 5, -2, 5} << "1:0 2:5 3:-2 4:5 | rows 1-4 | values -3-6";
+            << 4 << QList<double>{0, 5, -2, 5} << "1:0 2:5 3:-2 4:5 | rows 1-4 | values -4-6";
         QTest::newRow("nothing scored")
             << 3 << QList<double>{0} << "1:0 2:0 3:0 | rows 1-3 | values 0-2";
+        // Ends on whole ticks of 1, 2 or 5 times a power of ten.
         QTest::newRow("large values pad by a twentieth")
-            << 2 << QList<double>{100, 200} << "1:100 2:200 | rows 1-2 | values 0-210";
+            << 2 << QList<double>{100, 200} << "1:100 2:200 | rows 1-2 | values 0-250";
         // 250 rows in groups of 3: the low sample comes first when its row is earlier.
         QTest::newRow("groups keep low and high in row order")
             << 250 << QList<double>{7, 1, 4}
@@ -54,7 +55,10 @@ class TestPlotGraph : public QObject {
         FragGraph graph;
         graph.SetRowCount(rows);
         graph.SetColumnCount(2);
-        for (int r = 1; r <= rows; ++r) graph.SetCell(r, 1, samples[(r - 1) % samples.size()]);
+        for (int r = 1; r <= rows; ++r) {
+            graph.SetCell(r, 1, samples[(r - 1) % samples.size()]);
+            graph.MarkSampled(r);
+        }
         GraphLines plot;
         plot.lines.resize(5, {GraphPoint{9, 9}});  // earlier lines are replaced
         PlotGraph(graph, 2, plot);
