@@ -432,7 +432,10 @@ void frmMain::RefreshPanel() {
     lblPosizione->setEnabled(monitor_.player.label);
     lblPosizione->setText(QString::fromStdString(monitor_.player.position));
 
-    if (layout_.graph_visible) chtGrafico->Refresh(monitor_.graph);
+    if (layout_.graph_visible) {
+        chtGrafico->SetPlayerNames(monitor_.table);
+        chtGrafico->Refresh(monitor_.graph);
+    }
     if (rules_window_) rules_window_->Refresh();
 }
 

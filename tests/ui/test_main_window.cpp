@@ -257,6 +257,7 @@ class TestMainWindow : public QObject {
         m.graph.SetColumnCount(3);
         m.graph.SetRowCount(10000);
         SetupGraph(m.graph);
+        for (int r = 1; r <= 10000; ++r) m.graph.MarkSampled(r);  // a full graph
         m.graph.SetCell(5000, 2, 77);
         m.graph.SetCell(7000, 2, -9);
         w->RefreshPanel();

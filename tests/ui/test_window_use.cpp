@@ -10,13 +10,19 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
+#include <QListWidget>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
+#include <QValueAxis>
 #include <QtTest>
 
+#include "core/frag_graph.h"
 #include "core/numbers.h"
 #include "core/player_table.h"
 #include "core/settings.h"
@@ -26,6 +32,7 @@
 #include "query/connection.h"
 #include "support/dialogs.h"
 #include "ui/about_box.h"
+#include "ui/graph_view.h"
 #include "ui/main_window.h"
 #include "ui/player_panel.h"
 #include "ui/twips.h"
@@ -150,6 +157,49 @@ class TestWindowUse : public QObject {
                                         .arg(inside->geometry().bottom())
                                         .arg(frame->contentsRect().top())
                                         .arg(frame->contentsRect().bottom())));
+    }
+
+    void graph_shows_what_was_sampled_and_whose_it_is() {
+        GraphView view;
+        view.resize(400, 150);
+        view.show();
+        FragGraph graph;
+        graph.SetRowCount(20);
+        graph.SetColumnCount(24);
+        SetupGraph(graph);
+        PlayerTable table;
+        for (int s = 0; s < 24; ++s)
+            table.slot[std::size_t(s)][kName] = "player" + IntegerText(s + 1);
+        for (int frags : {10, 11, 12}) {  // three polls after a connect
+            table.slot[0][kFrags] = IntegerText(frags);
+            AddGraphSample(graph, 0, table);
+        }
+        graph.SetRowLabel(19, "A");  // the log player's current record
+        view.SetPlayerNames(table);
+        view.Refresh(graph);
+        // No line where no sample was taken; ticks on whole frag counts; the marked row.
+        QCOMPARE(view.Series(0)->points(), QList<QPointF>({{18, 10}, {19, 11}, {20, 12}}));
+        QCOMPARE(QList<double>({view.ValueAxis()->min(), view.ValueAxis()->max(),
+                                view.ValueAxis()->tickInterval()}),
+                 QList<double>({0, 15, 5}));
+        QCOMPARE(view.MarkerLine()->points(), QList<QPointF>({{19, 0}, {19, 15}}));
+        QCOMPARE(view.MarkerLabel()->pointLabelsFormat(), QStringLiteral("A"));
+        // Every series has a legend entry in view, naming its player.
+        QCOMPARE(view.Legend()->count(), 24);
+        for (int i = 0; i < 24; ++i)
+            QVERIFY(view.Legend()->viewport()->rect().contains(
+                view.Legend()->visualItemRect(view.Legend()->item(i))));
+        QCOMPARE(view.Legend()->item(23)->toolTip(), QStringLiteral("24: player24"));
+        emit view.Series(4)->hovered(QPointF(20, 0), true);
+        QCOMPARE(QToolTip::text(), QStringLiteral("5: player5"));
+        // The desktop's palette, a dark one here.
+        QPalette dark = view.palette();
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        view.setPalette(dark);
+        QCOMPARE(QList<QColor>({view.chart()->backgroundBrush().color(),
+                                view.ValueAxis()->labelsBrush().color()}),
+                 QList<QColor>({QColor(30, 30, 30), QColor(230, 230, 230)}));
     }
 
     void cut_texts_are_offered_whole_as_tooltips() {
