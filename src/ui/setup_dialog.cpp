@@ -121,6 +121,8 @@ void frmSetup::BuildControls() {
     grid->addWidget(lblConnection[4], 4, 0);
     grid->addWidget(txtTimeOut, 4, 1);
     grid->addWidget(lblConnection[6], 4, 2);
+    chkKeepTrying = new QCheckBox(QStringLiteral("Keep trying after a timeout"), connection_page);
+    connection_layout->addWidget(chkKeepTrying);
     TabStrip->addTab(connection_page, QStringLiteral("Connection"));
 
     // Page "Application".
@@ -276,6 +278,7 @@ void frmSetup::Form_Load() {
     // 6-7.
     chkDisconnect->setChecked(live.disconnect_on_map_change != 0);
     chkMantein->setChecked(live.keep_disconnected != 0);
+    chkKeepTrying->setChecked(live.keep_trying);
     txtColumns->setText(QString::number(monitor.graph.RowCount()));
 
     // 8. Sorting.
@@ -402,6 +405,7 @@ void frmSetup::cmdOk_Click() {
     // 2-4. Switches, row count (the same count keeps the samples drawn), sorting and type.
     values.disconnect_on_map_change = chkDisconnect->isChecked() ? 1 : 0;
     values.keep_disconnected = chkMantein->isChecked() ? 1 : 0;
+    values.keep_trying = chkKeepTrying->isChecked();
     values.graph_rows = *RowsFromText(txtColumns);
     values.player_sorting = sorting_choice_;
     values.server_type = type_choice_;

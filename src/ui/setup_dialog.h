@@ -79,6 +79,7 @@ class frmSetup : public QDialog {
     std::array<QLabel*, 7> lblConnection{};  // five field labels, then the two "s" units
 
     QGroupBox* frApplication = nullptr;
+    QCheckBox* chkKeepTrying = nullptr;  // below the connection group: usable while connected
     QCheckBox* chkDisconnect = nullptr;
     QCheckBox* chkMantein = nullptr;
     std::array<QRadioButton*, 3> optSorting{};
