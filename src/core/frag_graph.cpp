@@ -130,7 +130,13 @@ void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table) {
         graph.SetCell(graph.CurrentRow(), s + 1, sample);
         graph.SetRowLabel(graph.CurrentRow(), "");
     }
-    graph.MarkSampled(graph.CurrentRow());
+    // A table that holds no frags at all (the first poll after a connect, before any reply) gives
+    // zeros that are no sample of the match: the row is not drawn.
+    for (int s = 0; s < fed; ++s)
+        if (!table.slot[s][kFrags].empty()) {
+            graph.MarkSampled(graph.CurrentRow());
+            break;
+        }
 }
 
 void ClearGraph(FragGraph& graph) {
