@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <cctype>
 #include <cstdio>
 
 #include "sim/netquake_replies.h"
@@ -43,6 +44,33 @@ bool WriteCorpus(const QString& folder) {
     return ok;
 }
 
+// A name given on the command line: \xNN gives the byte NN, \n and \r a line feed and a carriage
+// return, \\ a backslash; every other character is taken as Latin-1.
+std::string NameBytes(const QString& text) {
+    const std::string in = text.toLatin1().toStdString();
+    std::string out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '\\' || i + 1 == in.size()) {
+            out += in[i];
+            continue;
+        }
+        const char next = in[++i];
+        if (next == 'n') {
+            out += '\n';
+        } else if (next == 'r') {
+            out += '\r';
+        } else if (next == 'x' && i + 2 < in.size() &&
+                   std::isxdigit(static_cast<unsigned char>(in[i + 1])) &&
+                   std::isxdigit(static_cast<unsigned char>(in[i + 2]))) {
+            out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += next;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,12 +92,20 @@ int main(int argc, char** argv) {
                                   "polls", "0");
     QCommandLineOption next_map("next-map", "The map to change to.", "name", "e1m2");
     QCommandLineOption still("still", "Keep frags, times and pings still.");
+    QCommandLineOption name("name",
+                            "A player name, given once per player in order (\\xNN is the byte "
+                            "NN, \\n a line feed); replaces the demo names.",
+                            "text");
+    QCommandLineOption limited("one-reply-per-second",
+                               "Answer one request per second per address, as a server with a "
+                               "flood limit does.");
+    QCommandLineOption hostname("hostname", "The server name (escapes as for --name).", "text");
     QCommandLineOption corpus("write-corpus",
                               "Write every reply of every server type into this folder, one file "
                               "per datagram (the fuzz targets' seeds), and exit.",
                               "folder");
-    parser.addOptions(
-        {type, port, players, delay, stop, garbage, map_change, next_map, still, corpus});
+    parser.addOptions({type, port, players, delay, stop, garbage, map_change, next_map, still, name,
+                       hostname, limited, corpus});
     parser.process(app);
     if (parser.isSet(corpus)) return WriteCorpus(parser.value(corpus)) ? 0 : 1;
 
@@ -85,6 +121,10 @@ int main(int argc, char** argv) {
         state.players.push_back(p);
     }
     state.players.resize(std::size_t(count));
+    if (parser.isSet(hostname)) state.hostname = NameBytes(parser.value(hostname));
+    const QStringList names = parser.values(name);
+    for (int i = 0; i < names.size() && i < int(state.players.size()); ++i)
+        state.players[std::size_t(i)].name = NameBytes(names[i]);
 
     morvek::sim::SimOptions options;
     options.port = static_cast<quint16>(parser.value(port).toUInt());
@@ -94,6 +134,7 @@ int main(int argc, char** argv) {
     options.map_change_after = parser.value(map_change).toInt();
     options.next_map = parser.value(next_map).toStdString();
     options.move = !parser.isSet(still);
+    if (parser.isSet(limited)) options.reply_interval_ms = 1000;
 
     morvek::sim::SimServer server(state, options);
     if (!server.Start()) {

@@ -14,6 +14,7 @@ SimServer::SimServer(SimState state, SimOptions options, QObject* parent)
       options_(std::move(options)),
       random_(options_.seed) {
     connect(&socket_, &QUdpSocket::readyRead, this, &SimServer::ReadPending);
+    clock_.start();
 }
 
 bool SimServer::Start() {
@@ -32,6 +33,16 @@ void SimServer::ReadPending() {
         if (!answering_) continue;
         if (options_.stop_after_s >= 0 && since_first_.elapsed() > options_.stop_after_s * 1000)
             continue;
+        if (options_.reply_interval_ms > 0) {
+            // Only a request the limit lets through starts a new interval.
+            const QString from = datagram.senderAddress().toString();
+            const auto last = last_answered_.find(from);
+            const qint64 now = clock_.elapsed();
+            if (last != last_answered_.end() && now - last->second < options_.reply_interval_ms)
+                continue;
+            if (last_answered_.size() < 1024 || last != last_answered_.end())
+                last_answered_[from] = now;
+        }
         Answer(datagram.data(), datagram.senderAddress(), quint16(datagram.senderPort()));
     }
 }

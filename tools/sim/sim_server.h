@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QUdpSocket>
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
 
@@ -22,6 +23,9 @@ struct SimOptions {
     int map_change_after = 0;  // polls before the map changes (0: never)
     std::string next_map = "e1m2";
     bool move = true;  // frags, times and pings move at every poll
+    // Like a server with a flood limit: after a request it answers, requests from the same address
+    // get no reply for this many milliseconds (0: every request is answered).
+    int reply_interval_ms = 0;
     unsigned seed = 1;
 };
 
@@ -49,6 +53,8 @@ class SimServer : public QObject {
     SimOptions options_;
     QUdpSocket socket_;
     QElapsedTimer since_first_;
+    QElapsedTimer clock_;
+    std::map<QString, qint64> last_answered_;  // per sender address, for reply_interval_ms
     bool answering_ = true;
     int polls_ = 0;
     int requests_ = 0;
