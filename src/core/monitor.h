@@ -55,6 +55,9 @@ struct Options {
     bool keep_trying = false;  // KeepTrying: after a timeout, go on polling instead of stopping
     std::string html_output;
     std::string html_template = "standard.htm";
+    // Names and the server name shown as players read them (core/quake_text.h); off shows the
+    // bytes as Windows-1252.
+    bool readable_names = true;
 
     bool operator==(const Options&) const = default;
 };

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <cstdio>
 
+#include "core/quake_text.h"
 #include "core/text.h"
 
 namespace morvek {
@@ -39,11 +40,13 @@ const char* StateName(ConnectionState state) {
 
 std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
     const ServerSnapshot& s = monitor.snapshot;
+    const bool readable = monitor.options.readable_names;
     std::string out = "tick " + std::to_string(tick) + "  " + monitor.status_text + "  ping " +
                       Utf8(s.ping) + " ms\n";
-    out += "Server: " + Utf8(s.name) + "  map " + Utf8(s.map) + "  " + Utf8(s.address) + ":" +
-           Utf8(s.port) + "  players " + Utf8(s.players) + "/" + Utf8(s.max_players) +
-           "  version " + Utf8(s.version) + "  type " + Utf8(s.type_name) + "\n";
+    out += "Server: " + Utf8(ShownText(s.name, readable)) + "  map " + Utf8(s.map) + "  " +
+           Utf8(s.address) + ":" + Utf8(s.port) + "  players " + Utf8(s.players) + "/" +
+           Utf8(s.max_players) + "  version " + Utf8(s.version) + "  type " + Utf8(s.type_name) +
+           "\n";
     out += "   # S Name             Sh Pa " + Pad(monitor.address_heading, 16) + " " +
            Pad(monitor.port_heading, 6) + " Time     Frags\n";
     for (const PlayerRecord& row : monitor.view.rows) {
@@ -51,40 +54,49 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
         char id[8];
         std::snprintf(id, sizeof id, "%4s", row[kId].c_str());
         out += std::string(id) + " " + (row[kPresent] == "1" ? "+" : "-") + " " +
-               Pad(Utf8(row[kName]), 16) + " " + Pad(Utf8(row[kShirt]), 2) + " " +
-               Pad(Utf8(row[kPants]), 2) + " " + Pad(Utf8(row[kAddress]), 16) + " " +
+               Pad(Utf8(ShownText(row[kName], readable)), 16) + " " + Pad(Utf8(row[kShirt]), 2) +
+               " " + Pad(Utf8(row[kPants]), 2) + " " + Pad(Utf8(row[kAddress]), 16) + " " +
                Pad(Utf8(row[kPort]), 6) + " " + Pad(Utf8(row[kTime]), 8) + " " + Utf8(row[kFrags]) +
                "\n";
     }
     for (const std::string& line : monitor.rules.lines) {
-        out += "  rule " + Utf8(line) + "\n";
+        out += "  rule " + Utf8(ShownRuleLine(line, readable)) + "\n";
     }
     return out;
 }
 
 QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick) {
     const ServerSnapshot& s = monitor.snapshot;
-    const QJsonObject server{
-        {"name", FromCp1252(s.name)},       {"version", FromCp1252(s.version)},
-        {"map", FromCp1252(s.map)},         {"address", FromCp1252(s.address)},
-        {"port", FromCp1252(s.port)},       {"ping", FromCp1252(s.ping)},
-        {"players", FromCp1252(s.players)}, {"maxPlayers", FromCp1252(s.max_players)},
-        {"type", FromCp1252(s.type_name)}};
+    const bool readable = monitor.options.readable_names;
+    QJsonObject server{{"name", FromCp1252(ShownText(s.name, readable))},
+                       {"version", FromCp1252(s.version)},
+                       {"map", FromCp1252(s.map)},
+                       {"address", FromCp1252(s.address)},
+                       {"port", FromCp1252(s.port)},
+                       {"ping", FromCp1252(s.ping)},
+                       {"players", FromCp1252(s.players)},
+                       {"maxPlayers", FromCp1252(s.max_players)},
+                       {"type", FromCp1252(s.type_name)}};
+    // With readable names, the bytes the server sent stay visible under a second key.
+    if (readable) server.insert("rawName", FromCp1252(s.name));
     QJsonArray players;
     for (const PlayerRecord& row : monitor.view.rows) {
         if (row[kName].empty()) continue;
-        players.append(QJsonObject{{"id", FromCp1252(row[kId])},
-                                   {"present", FromCp1252(row[kPresent])},
-                                   {"name", FromCp1252(row[kName])},
-                                   {"shirt", FromCp1252(row[kShirt])},
-                                   {"pants", FromCp1252(row[kPants])},
-                                   {"address", FromCp1252(row[kAddress])},
-                                   {"port", FromCp1252(row[kPort])},
-                                   {"time", FromCp1252(row[kTime])},
-                                   {"frags", FromCp1252(row[kFrags])}});
+        QJsonObject player{{"id", FromCp1252(row[kId])},
+                           {"present", FromCp1252(row[kPresent])},
+                           {"name", FromCp1252(ShownText(row[kName], readable))},
+                           {"shirt", FromCp1252(row[kShirt])},
+                           {"pants", FromCp1252(row[kPants])},
+                           {"address", FromCp1252(row[kAddress])},
+                           {"port", FromCp1252(row[kPort])},
+                           {"time", FromCp1252(row[kTime])},
+                           {"frags", FromCp1252(row[kFrags])}};
+        if (readable) player.insert("rawName", FromCp1252(row[kName]));
+        players.append(player);
     }
     QJsonArray rules;
-    for (const std::string& line : monitor.rules.lines) rules.append(FromCp1252(line));
+    for (const std::string& line : monitor.rules.lines)
+        rules.append(FromCp1252(ShownRuleLine(line, readable)));
     return QJsonObject{{"tick", qint64(tick)},
                        {"state", QLatin1String(StateName(monitor.state))},
                        {"server", server},

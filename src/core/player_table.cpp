@@ -1,6 +1,7 @@
 #include "core/player_table.h"
 
 #include "core/numbers.h"
+#include "core/quake_text.h"
 #include "core/text.h"
 
 namespace morvek {
@@ -75,7 +76,7 @@ void ClearRow(PlayerRecord& row) {
 }  // namespace
 
 void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
-                     std::int16_t keep_absent) {
+                     std::int16_t keep_absent, bool readable_names) {
     if (sorting == kSortById) {
         int row = 0;
         for (int s = 0; s < kPlayerSlots; ++s) {
@@ -97,7 +98,7 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
     std::array<double, kPlayerSlots> frags{};
     for (int s = 0; s < kPlayerSlots; ++s) {
         if (sorting == kSortByName)
-            keys[s] = UpperCase1252(table.slot[s][kName]);
+            keys[s] = UpperCase1252(ShownText(table.slot[s][kName], readable_names));
         else
             frags[s] = FragsValue(table.slot[s][kFrags]);
     }

@@ -74,9 +74,10 @@ int CommitIncoming(PlayerTable& table, ServerType type);
 enum PlayerSorting : std::uint8_t { kSortById = 0, kSortByName = 1, kSortByFrags = 2 };
 
 // Rebuilds the view from the table. `keep_absent` non-zero lets absent slots take part. Any other
-// sorting value leaves the view unchanged.
+// sorting value leaves the view unchanged. With `readable_names`, ordering by name compares the
+// names as players read them (a red "Ranger" sorts among the R's).
 void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
-                     std::int16_t keep_absent);
+                     std::int16_t keep_absent, bool readable_names = false);
 
 // Number of slots 0 to 63 whose Present field is not empty.
 int CountPresent(const PlayerTable& table);

@@ -211,7 +211,7 @@ void LoadLogPosition(Monitor& monitor, MonitorHooks& hooks, std::int32_t& positi
     file.close();
 
     BuildPlayerView(monitor.table, monitor.view, monitor.options.player_sorting,
-                    monitor.options.keep_disconnected);
+                    monitor.options.keep_disconnected, monitor.options.readable_names);
     hooks.ShowPlayers();
 }
 

@@ -1,6 +1,7 @@
 #include "print/report.h"
 
 #include "core/numbers.h"
+#include "core/quake_text.h"
 
 namespace morvek::print {
 
@@ -142,7 +143,7 @@ std::vector<PageOp> LayoutReport(const Monitor& monitor, int page_width_twips,
     page.Text(0, lh + 850, "Server: ", kBold);
     int y = page.current_y + 250;
     page.Text(500, y, "Name:", kBold);
-    page.Text(2000, y, s.name, kNormal);
+    page.Text(2000, y, ShownText(s.name, monitor.options.readable_names), kNormal);
     page.Text(mid, y, "Net Address:", kBold);
     page.Text(mid_value, y, s.address, kNormal);
     y = page.current_y + 50;
@@ -185,7 +186,7 @@ std::vector<PageOp> LayoutReport(const Monitor& monitor, int page_width_twips,
         const PlayerRecord& row = *rows[i];
         page.Text(kColPresent, y, row[kPresent] == "1" ? "On" : "Off", kNormal);
         page.Text(kColId, y, row[kId], kNormal);
-        page.Text(kColName, y, row[kName], kNormal);
+        page.Text(kColName, y, ShownText(row[kName], monitor.options.readable_names), kNormal);
         page.Text(kColAddress, y, row[kAddress], kNormal);
         page.Text(kColPort, y, row[kPort], kNormal);
         page.Text(kColTime, y, row[kTime], kNormal);

@@ -111,7 +111,7 @@ void Connection::timCheck_Timer() {
     hooks_.SetBusy(true);
     AgePresence(monitor_.table);
     BuildPlayerView(monitor_.table, monitor_.view, monitor_.options.player_sorting,
-                    monitor_.options.keep_disconnected);
+                    monitor_.options.keep_disconnected, monitor_.options.readable_names);
     // While a silent server is tried again, the requests go out once per timeout interval: the
     // timeout timer is then the one that runs, and a tick while it runs sends nothing.
     const bool send = !(monitor_.counters.silent && timeout_.Enabled());

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QWindowStateChangeEvent>
 
+#include "core/quake_text.h"
 #include "core/text.h"
 #include "log/player.h"
 #include "log/recorder.h"
@@ -408,7 +409,7 @@ void frmMain::RepaintNet() {
 
 void frmMain::RefreshPanel() {
     const ServerSnapshot& s = monitor_.snapshot;
-    SetField(txtSvrName, s.name);
+    SetField(txtSvrName, ShownText(s.name, monitor_.options.readable_names));
     SetField(txtSvrMap, s.map);
     SetField(txtSvrVersion, s.version);
     SetField(txtSvrIP, s.address);
@@ -503,7 +504,8 @@ void frmMain::mnuRule_Click() {
     connection_->ShowRules();
     if (rules_window_) return;  // already on screen
     auto* window = new frmRoule(
-        monitor_.rules, [this] { connection_->CloseRules(); }, this);
+        monitor_.rules, [this] { connection_->CloseRules(); }, this,
+        &monitor_.options.readable_names);
     window->setAttribute(Qt::WA_DeleteOnClose);
     rules_window_ = window;
     // Polling and the rule exchange go on in the dialog's event loop.

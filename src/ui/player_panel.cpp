@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/numbers.h"
+#include "core/quake_text.h"
 #include "core/text.h"
 #include "ui/twips.h"
 
@@ -44,6 +45,38 @@ std::optional<QColor> PresenceColour(std::string_view text) {
     if (IsEmptyMark(text)) return QColor(255, 0, 0);
     if (text == "1") return QColor(0, 255, 0);
     return std::nullopt;
+}
+
+QString NameMarkup(std::string_view bytes) {
+    QString out;
+    bool coloured = false;
+    GlyphTone open = GlyphTone::kPlain;
+    QString run;
+    const auto flush = [&] {
+        if (run.isEmpty()) return;
+        const QString escaped = run.toHtmlEscaped();
+        if (open == GlyphTone::kPlain) {
+            out += escaped;
+        } else {
+            const Rgb& c = open == GlyphTone::kRed ? kRedLetters : kGoldLetters;
+            out += QStringLiteral("<span style=\"color:%1\">%2</span>")
+                       .arg(QColor(c.r, c.g, c.b).name(), escaped);
+            coloured = true;
+        }
+        run.clear();
+    };
+    for (char byte : bytes) {
+        const QuakeGlyph glyph = QuakeChar(static_cast<unsigned char>(byte));
+        if (glyph.tone != open) {
+            flush();
+            open = glyph.tone;
+        }
+        run += FromCp1252(std::string_view(&glyph.byte, 1));
+    }
+    flush();
+    // A blank run in rich text would collapse: keep every blank.
+    if (!coloured) return {};
+    return QStringLiteral("<span style=\"white-space:pre\">") + out + QStringLiteral("</span>");
 }
 
 std::string TimeText(std::string_view time) {
@@ -119,6 +152,23 @@ void SetLabel(QLabel* label, std::string_view bytes) {
     TipWhenCut(label, text);
 }
 
+// The name column: rich text when readable letters carry a colour, plain text otherwise.
+void SetName(QLabel* label, std::string_view bytes, bool readable) {
+    const QString markup = readable ? NameMarkup(bytes) : QString();
+    const Qt::TextFormat format = markup.isEmpty() ? Qt::PlainText : Qt::RichText;
+    if (label->textFormat() != format) {
+        label->clear();
+        label->setTextFormat(format);
+    }
+    if (format == Qt::RichText) {
+        if (label->text() == markup) return;
+        label->setText(markup);
+        TipWhenCut(label, FromCp1252(ShownText(bytes, readable)));
+        return;
+    }
+    SetLabel(label, ShownText(bytes, readable));
+}
+
 }  // namespace
 
 void TipWhenCut(QWidget* widget, const QString& text) {
@@ -187,7 +237,7 @@ void PlayerPanel::ShowPlayers(const Monitor& monitor) {
         const PlayerRecord& row = monitor.view.rows[std::size_t(d)];
         SetLabel(plID[i], row[kId]);
         if (auto colour = PresenceColour(row[kPresent])) plStatus[i]->SetColour(*colour);
-        SetLabel(plNome[i], row[kName]);
+        SetName(plNome[i], row[kName], monitor.options.readable_names);
         if (auto colour = ColourForNumber(row[kShirt])) plShirt[i]->SetColour(*colour);
         if (auto colour = ColourForNumber(row[kPants])) plPants[i]->SetColour(*colour);
         SetLabel(plIPAddress[i], row[kAddress]);

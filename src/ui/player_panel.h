@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -30,6 +31,15 @@ std::optional<QColor> PresenceColour(std::string_view text);
 // A text shown in `widget` (a label or a read-only field) that does not fit its width is offered
 // whole as the widget's tooltip; a text that fits has none.
 void TipWhenCut(QWidget* widget, const QString& text);
+
+// The colours the games draw their alternate letters in: red-brown, and gold for the digits and
+// brackets.
+inline constexpr Rgb kRedLetters{160, 64, 32};
+inline constexpr Rgb kGoldLetters{176, 128, 0};
+
+// A name as players read it, as rich text: every run of red or gold letters in a span of its
+// colour, the rest escaped plain text. Empty when the name has no coloured letters.
+QString NameMarkup(std::string_view bytes);
 
 // What the time and frags columns show for a view row's texts.
 std::string TimeText(std::string_view time);

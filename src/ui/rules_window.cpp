@@ -5,12 +5,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/quake_text.h"
 #include "core/text.h"
 
 namespace morvek {
 
-frmRoule::frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent)
-    : QDialog(parent), rules_(rules), on_close_(std::move(on_close)) {
+frmRoule::frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent,
+                   const bool* readable_names)
+    : QDialog(parent),
+      rules_(rules),
+      readable_names_(readable_names),
+      shown_readable_(Readable()),
+      on_close_(std::move(on_close)) {
     setModal(true);
     lstRoules = new QListWidget(this);
     // The lines line their values up with blanks and a TAB: a fixed-pitch font keeps the columns.
@@ -25,7 +31,19 @@ frmRoule::frmRoule(const RulesList& rules, std::function<void()> on_close, QWidg
     Refresh(true);
 }
 
+bool frmRoule::Readable() const {
+    return readable_names_ && *readable_names_;
+}
+
+QString frmRoule::Line(std::size_t i) const {
+    return FromCp1252(ShownRuleLine(rules_.lines[i], Readable()));
+}
+
 void frmRoule::Refresh(bool force) {
+    if (shown_readable_ != Readable()) {
+        shown_readable_ = Readable();
+        force = true;
+    }
     if (!force && rules_.revision == revision_ && windowTitle() == rules_.caption.c_str()) return;
     revision_ = rules_.revision;
     const QString caption = QString::fromStdString(rules_.caption);
@@ -33,19 +51,19 @@ void frmRoule::Refresh(bool force) {
     if (lstRoules->count() == int(rules_.lines.size())) {
         // Replace texts in place, so the scroll position stays while a listing grows.
         for (int i = 0; i < lstRoules->count(); ++i) {
-            const QString text = FromCp1252(rules_.lines[std::size_t(i)]);
+            const QString text = Line(std::size_t(i));
             if (lstRoules->item(i)->text() != text) lstRoules->item(i)->setText(text);
         }
         return;
     }
     if (lstRoules->count() < int(rules_.lines.size()) && lstRoules->count() > 0 &&
-        lstRoules->item(0)->text() == FromCp1252(rules_.lines.front())) {
+        lstRoules->item(0)->text() == Line(0)) {
         for (std::size_t i = std::size_t(lstRoules->count()); i < rules_.lines.size(); ++i)
-            lstRoules->addItem(FromCp1252(rules_.lines[i]));
+            lstRoules->addItem(Line(i));
         return;
     }
     lstRoules->clear();
-    for (const auto& line : rules_.lines) lstRoules->addItem(FromCp1252(line));
+    for (std::size_t i = 0; i < rules_.lines.size(); ++i) lstRoules->addItem(Line(i));
 }
 
 void frmRoule::cmdClose_Click() {

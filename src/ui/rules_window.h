@@ -18,7 +18,10 @@ class frmRoule : public QDialog {
     Q_OBJECT
   public:
     // `on_close` runs once when the window closes (by "&Close", the close button or Escape).
-    frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent = nullptr);
+    // `readable_names` points to the live switch: while it is on, names and values are shown as
+    // players read them (none: as Windows-1252).
+    frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent = nullptr,
+             const bool* readable_names = nullptr);
 
     // Redraws the list and caption when the list changed.
     void Refresh(bool force = false);
@@ -31,7 +34,12 @@ class frmRoule : public QDialog {
     void done(int result) override;
 
   private:
+    bool Readable() const;
+    QString Line(std::size_t i) const;
+
     const RulesList& rules_;
+    const bool* readable_names_;
+    bool shown_readable_ = false;
     std::function<void()> on_close_;
     std::uint64_t revision_ = ~std::uint64_t(0);
     bool closed_ = false;

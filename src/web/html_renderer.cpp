@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/numbers.h"
+#include "core/quake_text.h"
 #include "core/text.h"
 
 namespace morvek::web {
@@ -208,7 +209,7 @@ std::string TimeDateText(const QDateTime& now) {
     return ToCp1252(text);
 }
 
-std::optional<std::string> PlayerListBlock(const PlayerView& view) {
+std::optional<std::string> PlayerListBlock(const PlayerView& view, bool readable_names) {
     std::string out;
     AppendLine(out, "<Table border=1>");
     AppendLine(out, "<Tr>");
@@ -219,7 +220,7 @@ std::optional<std::string> PlayerListBlock(const PlayerView& view) {
         if (row[kName].empty()) continue;
         AppendLine(out, "<Tr>");
         AppendCell(out, NumberLine(i));
-        AppendCell(out, HtmlEscape(row[kName]));
+        AppendCell(out, HtmlEscape(ShownText(row[kName], readable_names)));
 
         const std::string& time = row[kTime];
         if (time.empty()) {
@@ -260,13 +261,16 @@ std::optional<std::string> RenderPage(std::string_view template_bytes, const Mon
         }
         if (*kind == Placeholder::PlayerList) {
             if (!player_block) {
-                player_block = PlayerListBlock(monitor.view);
+                player_block = PlayerListBlock(monitor.view, monitor.options.readable_names);
                 if (!player_block) return std::nullopt;
             }
             out += *player_block;
         } else if (*kind == Placeholder::TimeDate) {
             if (!time_date) time_date = TimeDateText(now);
             AppendLine(out, *time_date);
+        } else if (*kind == Placeholder::ServerName) {
+            AppendLine(
+                out, HtmlEscape(ShownText(monitor.snapshot.name, monitor.options.readable_names)));
         } else {
             AppendLine(out, HtmlEscape(*PanelText(monitor.snapshot, *kind)));
         }

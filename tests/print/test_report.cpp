@@ -325,6 +325,7 @@ bool PopplerPresent() {
 
 Monitor PdfServer() {
     Monitor m = SampleServer(0);
+    m.options.readable_names = false;
     m.snapshot.name = "Caf\xE9 Arena";  // Windows-1252 e acute
     SetRow(m, 0, "1", "1", "Ranger", "25");
     SetRow(m, 1, "", "2", "Ghost", "4244897279");

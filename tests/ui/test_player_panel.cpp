@@ -129,6 +129,7 @@ class TestPlayerPanel : public QObject {
 
     void names_are_windows_1252() {
         Monitor m;
+        m.options.readable_names = false;
         m.view.rows[0][kName] = "\x80x\xE9";
         PlayerPanel panel;
         panel.ShowPlayers(m);
