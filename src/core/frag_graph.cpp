@@ -112,7 +112,7 @@ void SetupGraph(FragGraph& graph) {
     ++graph.revision;
 }
 
-void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table) {
+void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table, bool skip_spectators) {
     if (row != 0) graph.SetCurrentRow(row);
     if (row == 0) {
         if (graph.CurrentRow() >= graph.RowCount()) {
@@ -127,6 +127,7 @@ void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table) {
     for (int s = 0; s < fed; ++s) {
         double sample = RoundHalfEven(FragsValue(table.slot[s][kFrags]));
         if (!std::isfinite(sample)) sample = 0;
+        if (skip_spectators && IsSpectatorName(table.slot[s][kName])) sample = 0;
         graph.SetCell(graph.CurrentRow(), s + 1, sample);
         graph.SetRowLabel(graph.CurrentRow(), "");
     }

@@ -106,8 +106,10 @@ void PlotGraph(const FragGraph& graph, int series, GraphLines& out);
 void SetupGraph(FragGraph& graph);
 
 // Row 0 appends the newest sample (scrolling when the grid is full); a positive row writes the
-// sample into that row. Series c plots slot c - 1; series beyond the 64 slots are not fed.
-void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table);
+// sample into that row. Series c plots slot c - 1; series beyond the 64 slots are not fed. With
+// `skip_spectators`, a spectator's series gets 0, as an unused slot's.
+void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table,
+                    bool skip_spectators = false);
 
 // Discards every sample and keeps the row count (row count to 0 and back), then SetupGraph.
 void ClearGraph(FragGraph& graph);

@@ -1,6 +1,7 @@
 #include "core/monitor.h"
 
 #include "core/numbers.h"
+#include "core/quake_text.h"
 
 namespace morvek {
 
@@ -100,6 +101,15 @@ void SetMaxPlayers(Monitor& monitor, std::string text) {
     if (!series) return;  // a count no series number can hold leaves the graph alone
     monitor.graph.SetColumnCount(*series);
     SetupGraph(monitor.graph);
+}
+
+bool IsSpectator(const Options& options, const PlayerRecord& row) {
+    return options.show_spectators && IsSpectatorName(row[kName]);
+}
+
+std::string ShownName(const Options& options, std::string_view name) {
+    if (options.show_spectators && IsSpectatorName(name)) name.remove_prefix(kSpectatorMark.size());
+    return ShownText(name, options.readable_names);
 }
 
 }  // namespace morvek

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/frag_graph.h"
 #include "core/player_table.h"
@@ -58,9 +59,17 @@ struct Options {
     // Names and the server name shown as players read them (core/quake_text.h); off shows the
     // bytes as Windows-1252.
     bool readable_names = true;
+    // QuakeWorld servers are asked for spectators too, and spectators are shown apart.
+    bool show_spectators = false;
 
     bool operator==(const Options&) const = default;
 };
+
+// Whether a row is a spectator shown apart (the spectators switch is on).
+bool IsSpectator(const Options& options, const PlayerRecord& row);
+// A player's name as a person reads it: without the spectator mark while spectators are shown
+// apart, and readable while names are.
+std::string ShownName(const Options& options, std::string_view name);
 
 // Enabled flags of the state-dependent menu items.
 struct MenuState {

@@ -54,10 +54,11 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
         char id[8];
         std::snprintf(id, sizeof id, "%4s", row[kId].c_str());
         out += std::string(id) + " " + (row[kPresent] == "1" ? "+" : "-") + " " +
-               Pad(Utf8(ShownText(row[kName], readable)), 16) + " " + Pad(Utf8(row[kShirt]), 2) +
-               " " + Pad(Utf8(row[kPants]), 2) + " " + Pad(Utf8(row[kAddress]), 16) + " " +
-               Pad(Utf8(row[kPort]), 6) + " " + Pad(Utf8(row[kTime]), 8) + " " + Utf8(row[kFrags]) +
-               "\n";
+               Pad(Utf8(ShownName(monitor.options, row[kName])), 16) + " " +
+               Pad(Utf8(row[kShirt]), 2) + " " + Pad(Utf8(row[kPants]), 2) + " " +
+               Pad(Utf8(row[kAddress]), 16) + " " + Pad(Utf8(row[kPort]), 6) + " " +
+               Pad(Utf8(row[kTime]), 8) + " " +
+               (IsSpectator(monitor.options, row) ? std::string("S") : Utf8(row[kFrags])) + "\n";
     }
     for (const std::string& line : monitor.rules.lines) {
         out += "  rule " + Utf8(ShownRuleLine(line, readable)) + "\n";
@@ -84,7 +85,7 @@ QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick) {
         if (row[kName].empty()) continue;
         QJsonObject player{{"id", FromCp1252(row[kId])},
                            {"present", FromCp1252(row[kPresent])},
-                           {"name", FromCp1252(ShownText(row[kName], readable))},
+                           {"name", FromCp1252(ShownName(monitor.options, row[kName]))},
                            {"shirt", FromCp1252(row[kShirt])},
                            {"pants", FromCp1252(row[kPants])},
                            {"address", FromCp1252(row[kAddress])},
@@ -92,6 +93,8 @@ QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick) {
                            {"time", FromCp1252(row[kTime])},
                            {"frags", FromCp1252(row[kFrags])}};
         if (readable) player.insert("rawName", FromCp1252(row[kName]));
+        if (monitor.options.show_spectators)
+            player.insert("spectator", IsSpectator(monitor.options, row));
         players.append(player);
     }
     QJsonArray rules;

@@ -51,10 +51,10 @@ int CommitIncoming(PlayerTable& table, ServerType type) {
     return slot;
 }
 
-int CountPresent(const PlayerTable& table) {
+int CountPresent(const PlayerTable& table, bool skip_spectators) {
     int count = 0;
     for (const auto& slot : table.slot)
-        if (!slot[kPresent].empty()) ++count;
+        if (!slot[kPresent].empty() && !(skip_spectators && IsSpectatorName(slot[kName]))) ++count;
     return count;
 }
 
@@ -76,7 +76,7 @@ void ClearRow(PlayerRecord& row) {
 }  // namespace
 
 void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
-                     std::int16_t keep_absent, bool readable_names) {
+                     std::int16_t keep_absent, bool readable_names, bool spectators_apart) {
     if (sorting == kSortById) {
         int row = 0;
         for (int s = 0; s < kPlayerSlots; ++s) {
@@ -124,10 +124,19 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
                 const auto& slot = table.slot[s];
                 if (!IsCandidate(slot, keep_absent) || placed[s]) continue;
                 if (slot[kName].empty()) continue;
+                if (spectators_apart && IsSpectatorName(slot[kName])) continue;
                 if (frags[s] > best) {
                     best = frags[s];
                     picked = s;
                 }
+            }
+        }
+        // Spectators apart: after the ranked players, in slot order.
+        if (picked < 0 && spectators_apart && sorting == kSortByFrags) {
+            for (int s = 0; s < kPlayerSlots && picked < 0; ++s) {
+                const auto& slot = table.slot[s];
+                if (IsCandidate(slot, keep_absent) && !placed[s] && IsSpectatorName(slot[kName]))
+                    picked = s;
             }
         }
         if (picked < 0) {

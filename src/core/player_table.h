@@ -44,6 +44,13 @@ struct PlayerView {
     std::array<PlayerRecord, kPlayerSlots> rows{};
 };
 
+// A QuakeWorld spectator as the table holds one: with the "\s\" the server puts before a
+// spectator's name when it is asked for spectators too.
+inline constexpr std::string_view kSpectatorMark = "\\s\\";
+inline bool IsSpectatorName(std::string_view name) {
+    return name.starts_with(kSpectatorMark);
+}
+
 // "" or a single blank: the slot's presence mark is empty.
 inline bool IsEmptyMark(std::string_view text) {
     return text.empty() || text == " ";
@@ -75,11 +82,13 @@ enum PlayerSorting : std::uint8_t { kSortById = 0, kSortByName = 1, kSortByFrags
 
 // Rebuilds the view from the table. `keep_absent` non-zero lets absent slots take part. Any other
 // sorting value leaves the view unchanged. With `readable_names`, ordering by name compares the
-// names as players read them (a red "Ranger" sorts among the R's).
+// names as players read them (a red "Ranger" sorts among the R's). With `spectators_apart`,
+// ordering by frags leaves spectators out of the ranking and lists them after the players.
 void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
-                     std::int16_t keep_absent, bool readable_names = false);
+                     std::int16_t keep_absent, bool readable_names = false,
+                     bool spectators_apart = false);
 
-// Number of slots 0 to 63 whose Present field is not empty.
-int CountPresent(const PlayerTable& table);
+// Number of slots 0 to 63 whose Present field is not empty; spectators left out when asked.
+int CountPresent(const PlayerTable& table, bool skip_spectators = false);
 
 }  // namespace morvek

@@ -74,7 +74,7 @@ void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t
                 frags[i] = at + i < record.size() ? static_cast<std::uint8_t>(record[at + i]) : 0;
             monitor.table.slot[std::size_t(s)][kFrags] = IntegerText(logfile::UnpackNumber(frags));
         }
-        AddGraphSample(graph, r, monitor.table);
+        AddGraphSample(graph, r, monitor.table, monitor.options.show_spectators);
         graph.SetRowLabel(r, r == m ? "A" : "");
     }
 }
@@ -211,7 +211,8 @@ void LoadLogPosition(Monitor& monitor, MonitorHooks& hooks, std::int32_t& positi
     file.close();
 
     BuildPlayerView(monitor.table, monitor.view, monitor.options.player_sorting,
-                    monitor.options.keep_disconnected, monitor.options.readable_names);
+                    monitor.options.keep_disconnected, monitor.options.readable_names,
+                    monitor.options.show_spectators);
     hooks.ShowPlayers();
 }
 

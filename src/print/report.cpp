@@ -186,11 +186,12 @@ std::vector<PageOp> LayoutReport(const Monitor& monitor, int page_width_twips,
         const PlayerRecord& row = *rows[i];
         page.Text(kColPresent, y, row[kPresent] == "1" ? "On" : "Off", kNormal);
         page.Text(kColId, y, row[kId], kNormal);
-        page.Text(kColName, y, ShownText(row[kName], monitor.options.readable_names), kNormal);
+        page.Text(kColName, y, ShownName(monitor.options, row[kName]), kNormal);
         page.Text(kColAddress, y, row[kAddress], kNormal);
         page.Text(kColPort, y, row[kPort], kNormal);
         page.Text(kColTime, y, row[kTime], kNormal);
-        page.Text(kColFrags, y, FragsText(row[kFrags]), kNormal);
+        page.Text(kColFrags, y, IsSpectator(monitor.options, row) ? "S" : FragsText(row[kFrags]),
+                  kNormal);
         y = page.current_y + 25;
         rows_on_page = true;
     }

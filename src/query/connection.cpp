@@ -17,6 +17,7 @@ Connection::Connection(Monitor& monitor, platform::Dialogs& dialogs, MonitorHook
     connect(&timeout_, &platform::Timer::Tick, this, &Connection::timTimeout_Timer);
     connect(&socket_, &platform::UdpSocket::DataArrival, this, &Connection::Winsock_DataArrival);
     connect(&socket_, &platform::UdpSocket::Error, this, &Connection::Winsock_Error);
+    connect(&pace_, &platform::Timer::Tick, this, &Connection::PaceTimer);
 }
 
 void Connection::SetNet(NetLamp lamp, bool repaint) {
@@ -56,6 +57,8 @@ bool Connection::ConnectToServer() {
     hooks_.RefreshPanel();
 
     ClearMatchData(monitor_, hooks_);
+    StopPacing();
+    pacing_.Reset();
     ResetServerPanel(monitor_);
     hooks_.ShowPlayers();
     ResetLogPlayer(monitor_);
@@ -100,6 +103,7 @@ bool Connection::ConnectToServer() {
 void Connection::mnuDisconnect_Click() {
     ShowState(monitor_, ConnectionState::Disconnected);
     check_.SetEnabled(false);
+    StopPacing();
     timeout_.SetEnabled(false);
     mnuStopRecord_Click();
     socket_.Close();
@@ -111,7 +115,8 @@ void Connection::timCheck_Timer() {
     hooks_.SetBusy(true);
     AgePresence(monitor_.table);
     BuildPlayerView(monitor_.table, monitor_.view, monitor_.options.player_sorting,
-                    monitor_.options.keep_disconnected, monitor_.options.readable_names);
+                    monitor_.options.keep_disconnected, monitor_.options.readable_names,
+                    monitor_.options.show_spectators);
     // While a silent server is tried again, the requests go out once per timeout interval: the
     // timeout timer is then the one that runs, and a tick while it runs sends nothing.
     const bool send = !(monitor_.counters.silent && timeout_.Enabled());
@@ -125,7 +130,8 @@ void Connection::timCheck_Timer() {
     if (monitor_.state == ConnectionState::Connected && monitor_.recording) emit RecordDue();
     SetNet(NetLamp::Idle, false);
     hooks_.ShowPlayers();
-    if (monitor_.graph.visible) AddGraphSample(monitor_.graph, 0, monitor_.table);
+    if (monitor_.graph.visible)
+        AddGraphSample(monitor_.graph, 0, monitor_.table, monitor_.options.show_spectators);
     hooks_.RefreshPanel();
     hooks_.SetBusy(false);
 }
@@ -133,11 +139,66 @@ void Connection::timCheck_Timer() {
 void Connection::SendNetQuakeRequests() {
     socket_.SendData(netquake::ServerInfoRequest(monitor_.server_type));
     monitor_.ping_sent_at = platform::TickCount();
-    for (int i = 0; i < 16; ++i) socket_.SendData(netquake::PlayerInfoRequest(std::uint8_t(i)));
+    const NetQuakePacing::Plan plan = pacing_.Tick(int(check_.Interval()), pace_gap_ms_);
+    if (plan.burst) {
+        for (int i = 0; i < 16; ++i) socket_.SendData(netquake::PlayerInfoRequest(std::uint8_t(i)));
+    }
+    // Paced: one request per gap after this one, the last a gap before the next tick.
+    paced_players_ = plan.paced;
+    slots_left_ = 0;
+    if (!plan.burst && pace_gap_ms_ > 0)
+        slots_left_ = std::max<int>(0, int(check_.Interval() / pace_gap_ms_) - 1);
+    pace_.SetEnabled(false);
+    pace_.SetInterval(pace_gap_ms_);
+    pace_.SetEnabled(slots_left_ > 0);
+}
+
+void Connection::PaceTimer() {
+    if (slots_left_ <= 0) {
+        pace_.SetEnabled(false);
+        return;
+    }
+    --slots_left_;
+    const bool rule_turn = !paced_rule_.empty() && (paced_players_.empty() || !last_slot_was_rule_);
+    if (rule_turn) {
+        if (rule_sends_ > kRuleRetries) {
+            paced_rule_.clear();  // the server never answered it: the listing stops here
+        } else {
+            ++rule_sends_;
+            socket_.SendData(paced_rule_);
+            monitor_.ping_sent_at = 0;
+        }
+        last_slot_was_rule_ = true;
+    } else if (!paced_players_.empty()) {
+        socket_.SendData(netquake::PlayerInfoRequest(paced_players_.front()));
+        paced_players_.erase(paced_players_.begin());
+        last_slot_was_rule_ = false;
+        // Only the server-information reply gives the ping: a later reply to this must not.
+        monitor_.ping_sent_at = 0;
+    }
+    if (slots_left_ <= 0) pace_.SetEnabled(false);
+}
+
+void Connection::SendRuleRequest(std::string request) {
+    if (!pacing_.Paced()) {
+        socket_.SendData(request);
+        return;
+    }
+    // Sent in the next free slot, and again while unanswered.
+    paced_rule_ = std::move(request);
+    rule_sends_ = 0;
+}
+
+void Connection::StopPacing() {
+    pace_.SetEnabled(false);
+    slots_left_ = 0;
+    paced_players_.clear();
+    paced_rule_.clear();
 }
 
 void Connection::SendStatusRequest() {
-    socket_.SendData(status::StatusRequest());
+    socket_.SendData(status::StatusRequest(monitor_.options.show_spectators &&
+                                           monitor_.server_type == ServerType::QuakeWorld));
     monitor_.ping_sent_at = platform::TickCount();
 }
 
@@ -152,6 +213,7 @@ void Connection::timTimeout_Timer() {
     // it is open.
     timeout_.SetEnabled(false);
     check_.SetEnabled(false);
+    StopPacing();
     Tell(kTimeoutText, kTimeoutTitle, MessageIcon::Critical);
     socket_.Close();
     ShowState(monitor_, ConnectionState::Disconnected);
@@ -174,6 +236,7 @@ void Connection::KeepTrying() {
 void Connection::Winsock_Error(int number, const QString& description) {
     ++monitor_.counters.socket_errors;
     ShowState(monitor_, ConnectionState::Disconnected);
+    StopPacing();
     socket_.Close();
     UpdateMenuState();
     mnuStopRecord_Click();
@@ -186,6 +249,7 @@ void Connection::Winsock_Error(int number, const QString& description) {
 
 void Connection::DisconnectOnMapChange() {
     socket_.Close();
+    StopPacing();
     ShowState(monitor_, ConnectionState::Disconnected);
     timeout_.SetEnabled(false);
     check_.SetEnabled(false);
@@ -221,7 +285,8 @@ void Connection::HandleDatagram(std::string_view datagram) {
             reset_lamp = ApplyNetQuake(netquake::Decode(datagram, monitor_.server_type));
             break;
         case Protocol::QuakeWorld:
-            ApplyStatus(status::DecodeQuakeWorld(datagram), false);
+            ApplyStatus(status::DecodeQuakeWorld(datagram, monitor_.options.show_spectators),
+                        false);
             break;
         case Protocol::QuakeII:
             ApplyStatus(status::DecodeQuakeII(datagram), true);
@@ -248,6 +313,7 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         snap.name = info->name;
         AnnounceMap(info->map);
         snap.players = info->players;
+        pacing_.ServerInfoReply(int(LeadingNumber(info->players)));
         SetMaxPlayers(monitor_, info->max_players);
         snap.version = monitor_.server_type == ServerType::QuakeI ? info->version : std::string();
     } else if (const auto* player = std::get_if<netquake::PlayerInfo>(&reply)) {
@@ -261,17 +327,19 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         table.incoming[kAddress] = player->address;
         table.incoming[kPort] = player->port;
         CommitIncoming(table, monitor_.server_type);
+        pacing_.PlayerReply();
         hooks_.ShowPlayers();
     } else if (const auto* rule = std::get_if<netquake::RuleInfo>(&reply)) {
         RulesList& rules = monitor_.rules;
         if (!rules.shown || !rules.listing) return false;
+        paced_rule_.clear();
         if (rules.lines.size() >= kMaxNetQuakeRules ||
             !rules.listed_names.insert(rule->name).second) {
             EndRuleListing();
             return true;
         }
         AddRuleLine(rules, rule->name, rule->value, kNetQuakeRuleWidth);
-        socket_.SendData(netquake::NextRuleRequest(rule->name));
+        SendRuleRequest(netquake::NextRuleRequest(rule->name));
     } else if (std::holds_alternative<netquake::RulesDone>(reply)) {
         if (!monitor_.rules.shown) return false;
         EndRuleListing();
@@ -282,6 +350,7 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
 }
 
 void Connection::EndRuleListing() {
+    paced_rule_.clear();
     monitor_.rules.listing = false;
     monitor_.rules.caption = kRulesDone;
     ++monitor_.rules.revision;
@@ -317,7 +386,8 @@ void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
     snap.address = socket_.RemoteHostIP();
     snap.port = IntegerText(socket_.RemotePort());
     // Counted before this reply's players are committed: the count reports the earlier replies.
-    snap.players = IntegerText(CountPresent(monitor_.table));
+    const bool spectators = monitor_.options.show_spectators;
+    snap.players = IntegerText(CountPresent(monitor_.table, spectators));
     auto& table = monitor_.table;
     for (const auto& player : reply.players) {
         StartIncoming(table);
@@ -325,6 +395,9 @@ void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
         table.incoming[kTime] = player.time;
         table.incoming[kPort] = player.port;
         table.incoming[kName] = player.name;
+        // A spectator is held with the server's mark, however the reply marked it.
+        if (spectators && player.spectator && !IsSpectatorName(player.name))
+            table.incoming[kName] = std::string(kSpectatorMark) + player.name;
         table.incoming[kAddress] = player.address;
         table.incoming[kShirt] = player.shirt;
         table.incoming[kPants] = player.pants;
@@ -339,12 +412,13 @@ void Connection::ShowRules() {
         timeout_.SetEnabled(true);
         monitor_.rules.shown = true;
         monitor_.rules.listing = true;
-        socket_.SendData(netquake::FirstRuleRequest());
+        SendRuleRequest(netquake::FirstRuleRequest());
     }
     monitor_.rules.shown = true;
 }
 
 void Connection::CloseRules() {
+    paced_rule_.clear();
     monitor_.rules.Unload();
 }
 

@@ -15,6 +15,7 @@
 #include "platform/timer.h"
 #include "platform/udp_socket.h"
 #include "query/netquake.h"
+#include "query/pacing.h"
 #include "query/status.h"
 
 namespace morvek {
@@ -64,6 +65,13 @@ class Connection : public QObject {
     // How many datagrams arrived since the program started.
     std::uint64_t DatagramsReceived() const { return datagrams_; }
 
+    // NetQuake requests paced for a server with a flood limit (query/pacing.h).
+    const NetQuakePacing& Pacing() const { return pacing_; }
+    // The time between two paced requests; tests shorten it together with the simulator's limit.
+    void SetPaceGap(int gap_ms) { pace_gap_ms_ = gap_ms; }
+    // An unanswered paced rule request is sent again at most this many times.
+    static constexpr int kRuleRetries = 3;
+
   signals:
     // The poll tick reached the point where a log record is due (Connected and recording): the
     // front-end connects the log recorder here, so the connection knows nothing of logs.
@@ -82,6 +90,11 @@ class Connection : public QObject {
     void Tell(const std::string& text, const char* title, platform::MessageIcon icon);
     // A timeout with "Keep trying after a timeout" on.
     void KeepTrying();
+    // The paced requests: one per gap after the tick, a pending rule request taking turns with the
+    // player requests.
+    void PaceTimer();
+    void SendRuleRequest(std::string request);
+    void StopPacing();
 
     Monitor& monitor_;
     platform::Dialogs& dialogs_;
@@ -91,6 +104,15 @@ class Connection : public QObject {
     platform::Timer timeout_{30000};
     std::uint64_t datagrams_ = 0;
     std::vector<std::string> open_boxes_;  // texts of the boxes on screen now
+
+    NetQuakePacing pacing_;
+    platform::Timer pace_{NetQuakePacing::kGapMs};
+    int pace_gap_ms_ = NetQuakePacing::kGapMs;
+    int slots_left_ = 0;
+    std::vector<std::uint8_t> paced_players_;
+    std::string paced_rule_;  // empty: none pending
+    int rule_sends_ = 0;
+    bool last_slot_was_rule_ = false;
 };
 
 }  // namespace morvek

@@ -5,7 +5,8 @@
 
 namespace morvek::status {
 
-std::string StatusRequest() {
+std::string StatusRequest(bool spectators) {
+    if (spectators) return std::string("\xFF\xFF\xFF\xFFstatus 23", 13);
     return std::string("\xFF\xFF\xFF\xFFstatus ", 11);
 }
 
@@ -136,7 +137,7 @@ std::optional<Setting::Kind> QuakeIIKey(std::string_view key) {
 
 }  // namespace
 
-StatusReply DecodeQuakeWorld(std::string_view datagram) {
+StatusReply DecodeQuakeWorld(std::string_view datagram, bool spectators) {
     StatusReply reply;
     if (datagram.size() > kMaxStatusReply) return reply;
     Rest rest(datagram);
@@ -144,20 +145,30 @@ StatusReply DecodeQuakeWorld(std::string_view datagram) {
     reply.valid = true;
     // Four FF bytes, the reply type character and the "\" that opens the settings line.
     rest.Drop(6);
-    DecodeSettings(rest, reply.settings, QuakeWorldKey);
+    if (spectators) {
+        const auto line = rest.TakeBefore('\n');
+        Rest settings(line ? *line : rest.TakeToEndOfData());
+        DecodeSettings(settings, reply.settings, QuakeWorldKey);
+    } else {
+        DecodeSettings(rest, reply.settings, QuakeWorldKey);
+    }
 
     // Player lines: userid frags minutes ping "name" "skin" top bottom. A step whose blank or
     // quote is missing is skipped and the next one reads the unchanged rest.
     while (!rest.Blank()) {
         Player player;
         rest.TakeBefore(' ');  // the user id is not kept
-        if (auto frags = rest.TakeBefore(' ')) player.frags = NumberText(*frags);
+        if (auto frags = rest.TakeBefore(' ')) {
+            player.frags = NumberText(*frags);
+            player.spectator = *frags == "S";
+        }
         if (auto time = rest.TakeBefore(' ')) player.time = NumberText(*time);
         // The ping, then its blank and the quote that opens the name.
         if (auto ping = rest.TakeBefore(' ', 1)) player.port = std::string(*ping);
         // The name, then its closing quote, the blank and the quote that opens the skin.
         auto name = rest.TakeBefore('"', 2);
         if (name) player.name = std::string(*name);
+        if (IsSpectatorName(player.name)) player.spectator = true;
         // The skin, then its closing quote and the blank.
         if (auto skin = rest.TakeBefore('"', 1)) player.address = std::string(*skin);
         if (auto top = rest.TakeBefore(' ')) player.shirt = NumberText(*top);

@@ -1,6 +1,10 @@
 // QuakeWorld and Quake II status protocol.
 //
-// Request (both games, 11 bytes): FF FF FF FF "status" 20.
+// Request (both games, 11 bytes): FF FF FF FF "status" 20. A QuakeWorld server asked
+// FF FF FF FF "status 23" lists its spectators too: every line then ends with one more quoted field
+// (the team), and a spectator's line carries frags -9999, a negative ping, the name after "\s\",
+// an empty skin and colours 0 0. (Asked "status 31", the frags read "S" and the name has no mark.)
+// A server that does not know the number answers as to "status".
 //
 // QuakeWorld reply: FF FF FF FF, a reply type character, then the settings line
 //   \key\value\key\value...\n
@@ -20,7 +24,8 @@
 
 namespace morvek::status {
 
-std::string StatusRequest();
+// With `spectators`, the QuakeWorld request that lists spectators too ("status 23").
+std::string StatusRequest(bool spectators = false);
 
 // No real server's status reply comes near this (Quake II about 1.4 KB, QuakeWorld about 8 KB): a
 // larger datagram is not decoded at all.
@@ -39,6 +44,8 @@ struct Setting {
 // Pants for QuakeWorld only (empty for Quake II).
 struct Player {
     std::string frags, time, port, name, address, shirt, pants;
+    // A QuakeWorld spectator: frags "S" or the name marked "\s\" (the mark stays in the name).
+    bool spectator = false;
     bool operator==(const Player&) const = default;
 };
 
@@ -55,7 +62,9 @@ struct StatusReply {
 // Malformed text never makes the decoder fail, loop forever or read past the end: a player step
 // whose blank or quote is missing is skipped, and a player line whose name cannot be read (no
 // double quote left in the datagram) is not returned.
-StatusReply DecodeQuakeWorld(std::string_view datagram);
+// With `spectators` (the reply to "status 23"), the settings end at the first newline, so the
+// "\" of a spectator's mark is not read as one more setting.
+StatusReply DecodeQuakeWorld(std::string_view datagram, bool spectators = false);
 StatusReply DecodeQuakeII(std::string_view datagram);
 
 }  // namespace morvek::status

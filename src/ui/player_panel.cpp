@@ -153,7 +153,10 @@ void SetLabel(QLabel* label, std::string_view bytes) {
 }
 
 // The name column: rich text when readable letters carry a colour, plain text otherwise.
-void SetName(QLabel* label, std::string_view bytes, bool readable) {
+void SetName(QLabel* label, std::string_view bytes, const Options& options) {
+    if (options.show_spectators && IsSpectatorName(bytes))
+        bytes.remove_prefix(kSpectatorMark.size());
+    const bool readable = options.readable_names;
     const QString markup = readable ? NameMarkup(bytes) : QString();
     const Qt::TextFormat format = markup.isEmpty() ? Qt::PlainText : Qt::RichText;
     if (label->textFormat() != format) {
@@ -237,13 +240,20 @@ void PlayerPanel::ShowPlayers(const Monitor& monitor) {
         const PlayerRecord& row = monitor.view.rows[std::size_t(d)];
         SetLabel(plID[i], row[kId]);
         if (auto colour = PresenceColour(row[kPresent])) plStatus[i]->SetColour(*colour);
-        SetName(plNome[i], row[kName], monitor.options.readable_names);
-        if (auto colour = ColourForNumber(row[kShirt])) plShirt[i]->SetColour(*colour);
-        if (auto colour = ColourForNumber(row[kPants])) plPants[i]->SetColour(*colour);
+        SetName(plNome[i], row[kName], monitor.options);
+        // A spectator shown apart has no colours and no frags: "S".
+        const bool spectator = IsSpectator(monitor.options, row);
+        if (spectator) {
+            plShirt[i]->SetColour(QColor());
+            plPants[i]->SetColour(QColor());
+        } else {
+            if (auto colour = ColourForNumber(row[kShirt])) plShirt[i]->SetColour(*colour);
+            if (auto colour = ColourForNumber(row[kPants])) plPants[i]->SetColour(*colour);
+        }
         SetLabel(plIPAddress[i], row[kAddress]);
         SetLabel(plPort[i], row[kPort]);
         SetLabel(plTime[i], TimeText(row[kTime]));
-        SetLabel(plFrags[i], FragsText(row[kFrags]));
+        SetLabel(plFrags[i], spectator ? std::string("S") : FragsText(row[kFrags]));
     }
 }
 

@@ -209,7 +209,7 @@ std::string TimeDateText(const QDateTime& now) {
     return ToCp1252(text);
 }
 
-std::optional<std::string> PlayerListBlock(const PlayerView& view, bool readable_names) {
+std::optional<std::string> PlayerListBlock(const PlayerView& view, const Options& options) {
     std::string out;
     AppendLine(out, "<Table border=1>");
     AppendLine(out, "<Tr>");
@@ -220,7 +220,7 @@ std::optional<std::string> PlayerListBlock(const PlayerView& view, bool readable
         if (row[kName].empty()) continue;
         AppendLine(out, "<Tr>");
         AppendCell(out, NumberLine(i));
-        AppendCell(out, HtmlEscape(ShownText(row[kName], readable_names)));
+        AppendCell(out, HtmlEscape(ShownName(options, row[kName])));
 
         const std::string& time = row[kTime];
         if (time.empty()) {
@@ -233,7 +233,9 @@ std::optional<std::string> PlayerListBlock(const PlayerView& view, bool readable
         }
 
         const std::string& frags = row[kFrags];
-        if (LeadingNumber(frags) > kStoredNegativeFrags)
+        if (IsSpectator(options, row))
+            AppendCell(out, "spectator");
+        else if (LeadingNumber(frags) > kStoredNegativeFrags)
             AppendCell(out, NumberLine(FragsValue(frags)));
         else
             AppendCell(out, HtmlEscape(frags));
@@ -261,7 +263,7 @@ std::optional<std::string> RenderPage(std::string_view template_bytes, const Mon
         }
         if (*kind == Placeholder::PlayerList) {
             if (!player_block) {
-                player_block = PlayerListBlock(monitor.view, monitor.options.readable_names);
+                player_block = PlayerListBlock(monitor.view, monitor.options);
                 if (!player_block) return std::nullopt;
             }
             out += *player_block;

@@ -34,9 +34,9 @@ inline constexpr std::string_view kCreditLine =
     "Page made with Morvek - https://morvek.example/ - (c) Morvek developers";
 
 // The lines of the "{PlayerList}" block for the view's rows, each ending with CR LF; nothing
-// when a row's Time text cannot be read as a number. With `readable_names`, names are written as
-// players read them (core/quake_text.h).
-std::optional<std::string> PlayerListBlock(const PlayerView& view, bool readable_names = false);
+// when a row's Time text cannot be read as a number. Names are written as `options` show them
+// (readable, without the spectator mark); a spectator's frags cell says "spectator".
+std::optional<std::string> PlayerListBlock(const PlayerView& view, const Options& options);
 
 // The whole page: every output line ends with CR LF. Nothing when the page cannot be made (a
 // player's Time text that is not a number); the caller then leaves the previous page alone.
