@@ -154,6 +154,8 @@ constexpr SettingField kTable[] = {
     Text<&V::html_template>("HTMLTemplate", "standard.htm"),
     Seconds<&V::html_refresh_ms>("HTMLRefresh", "HTMLRefresh", "0"),
     Boolean<&V::keep_trying>("KeepTrying", "False"),
+    Boolean<&V::readable_names>("ReadableQuakeNames", "True"),
+    Boolean<&V::show_spectators>("ShowSpectators", "False"),
 };
 
 }  // namespace

@@ -153,6 +153,16 @@ void frmSetup::BuildControls() {
     }
     optSorting[0]->setChecked(true);
     grid->addLayout(sortings, 2, 1);
+    chkReadable = new QCheckBox(frApplication);
+    chkSpectators = new QCheckBox(frApplication);
+    auto* readable_label = label("Readable Quake names:", frApplication);
+    auto* spectators_label = label("Show spectators:", frApplication);
+    readable_label->setBuddy(chkReadable);
+    spectators_label->setBuddy(chkSpectators);
+    grid->addWidget(readable_label, 3, 0);
+    grid->addWidget(chkReadable, 3, 1);
+    grid->addWidget(spectators_label, 4, 0);
+    grid->addWidget(chkSpectators, 4, 1);
     TabStrip->addTab(application_page, QStringLiteral("Application"));
 
     // Page "Graph".
@@ -279,6 +289,8 @@ void frmSetup::Form_Load() {
     chkDisconnect->setChecked(live.disconnect_on_map_change != 0);
     chkMantein->setChecked(live.keep_disconnected != 0);
     chkKeepTrying->setChecked(live.keep_trying);
+    chkReadable->setChecked(live.readable_names);
+    chkSpectators->setChecked(live.show_spectators);
     txtColumns->setText(QString::number(monitor.graph.RowCount()));
 
     // 8. Sorting.
@@ -406,6 +418,8 @@ void frmSetup::cmdOk_Click() {
     values.disconnect_on_map_change = chkDisconnect->isChecked() ? 1 : 0;
     values.keep_disconnected = chkMantein->isChecked() ? 1 : 0;
     values.keep_trying = chkKeepTrying->isChecked();
+    values.readable_names = chkReadable->isChecked();
+    values.show_spectators = chkSpectators->isChecked();
     values.graph_rows = *RowsFromText(txtColumns);
     values.player_sorting = sorting_choice_;
     values.server_type = type_choice_;

@@ -82,6 +82,8 @@ class frmSetup : public QDialog {
     QCheckBox* chkKeepTrying = nullptr;  // below the connection group: usable while connected
     QCheckBox* chkDisconnect = nullptr;
     QCheckBox* chkMantein = nullptr;
+    QCheckBox* chkReadable = nullptr;
+    QCheckBox* chkSpectators = nullptr;
     std::array<QRadioButton*, 3> optSorting{};
 
     QGroupBox* frGraphOptions = nullptr;

@@ -1,5 +1,6 @@
 // The headless monitor against bad input: refused intervals, a host that does not resolve, server
 // texts that would drive the terminal, and a server that goes away and comes back while recording.
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -68,12 +69,22 @@ class TestHeadlessHostile : public QObject {
         state.players[0].name = "\x1b[2Jwipe";
         sim::SimServer server(state, sim::SimOptions{});
         QVERIFY(server.Start());
-        Run r = Headless(
-            {"--polls", "3", "--check", "0.1", "0", "127.0.0.1", QString::number(server.Port())});
-        QCOMPARE(r.status, 0);
-        QVERIFY(!r.out.contains('\x1b') && !r.out.contains('\x07') && !r.out.contains('\r'));
-        QVERIFY(r.out.contains("\nServer: evil?]0;pwned???forged row  map e1m1"));
-        QVERIFY(r.out.contains(" ?[2Jwipe "));
+        // Shown as Windows-1252 and as players read Quake names: no control character either way.
+        QTemporaryDir dir;
+        for (const bool readable : {false, true}) {
+            const QString settings = dir.filePath(readable ? "readable.conf" : "raw.conf");
+            QFile file(settings);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(readable ? "" : "[Software\\Varnoth\\Morvek]\nReadableQuakeNames=False\n");
+            file.close();
+            Run r = Headless({"--settings", settings, "--polls", "3", "--check", "0.1", "0",
+                              "127.0.0.1", QString::number(server.Port())});
+            QCOMPARE(r.status, 0);
+            QVERIFY(!r.out.contains('\x1b') && !r.out.contains('\x07') && !r.out.contains('\r'));
+            QVERIFY(r.out.contains(readable ? "\nServer: evil9]0;pwned#> forged row  map e1m1"
+                                            : "\nServer: evil?]0;pwned???forged row  map e1m1"));
+            QVERIFY(r.out.contains(readable ? " 9[2Jwipe " : " ?[2Jwipe "));
+        }
     }
 
     void recording_goes_on_across_a_reconnection() {

@@ -38,7 +38,9 @@ const std::vector<std::string> kReadOrder = {"PlayerSorting",
                                              "HTMLOutput",
                                              "HTMLTemplate",
                                              "HTMLRefresh",
-                                             "KeepTrying"};
+                                             "KeepTrying",
+                                             "ReadableQuakeNames",
+                                             "ShowSpectators"};
 
 // A backend that keeps values in memory and records every call.
 class RecordingBackend : public SettingsBackend {
@@ -125,6 +127,8 @@ SettingsValues Changed() {
     v.html_template = "dark.htm";
     v.html_refresh_ms = 250;
     v.keep_trying = true;
+    v.readable_names = false;
+    v.show_spectators = true;
     return v;
 }
 
@@ -159,7 +163,8 @@ class TestSettings : public QObject {
                  "ManteinDisconnectedPlayerInfo=1\nDisconnectOnMapChange=0\nCheckInterval=5\n"
                  "TimeOutInterval=30\nServerPort=26000\nServerType=0\nSerieMaxPlayer=1\n"
                  "SerieFixed=16\nShowLegend=True\nHTMLTemplate=standard.htm\nHTMLRefresh=0\n"
-                 "KeepTrying=False\n");
+                 "KeepTrying=False\n"
+                 "ReadableQuakeNames=True\nShowSpectators=False\n");
         QCOMPARE(values->server_name + "|" + values->html_template,
                  std::string("localhost|standard.htm"));
         QCOMPARE(values->check_interval_ms + values->timeout_interval_ms, 35000);
@@ -177,7 +182,8 @@ class TestSettings : public QObject {
                  "TimeOutInterval=70\nServerName=192.0.2.7\nServerPort=27500\nServerType=3\n"
                  "SerieMaxPlayer=0\nSerieFixed=8\nShowLegend=False\n"
                  "HTMLOutput=/srv/www/status.htm\nHTMLTemplate=dark.htm\nHTMLRefresh=0.25\n"
-                 "KeepTrying=True\n");
+                 "KeepTrying=True\n"
+                 "ReadableQuakeNames=False\nShowSpectators=True\n");
         IniSettingsBackend next_run(path);
         SettingsValues expected = changed;
         expected.server_name = "192.0.2.7";

@@ -124,6 +124,7 @@ void TestSetupDialog::captions_are_the_programs_own() {
             "Setup|Connection:|Application:|&Ok|&Cancel|Connection|Application|Graph|Server type:|"
             "Server name (or IP Address):|Server port:|Refresh frequency:|Timeout interval:|s|s|"
             "Disconnect on level change:|Mantein disconnected player info:|Player sorting:|"
+            "Readable Quake names:|Show spectators:|"
             "Show graph:|Show legend:|Graph Series:|Max graph data per serie:|Quake I|QuakeWorld|"
             "Hexen II|Quake II|ID|Name|Frags|Server's max players|Fixed:")
             .split('|');
