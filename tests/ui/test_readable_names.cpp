@@ -167,8 +167,12 @@ class TestReadableNames : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         d.TabStrip->setCurrentIndex(1);
         QVERIFY(d.chkReadable->isChecked() && !d.chkSpectators->isChecked());
-        if (click_readable) QTest::mouseClick(d.chkReadable, Qt::LeftButton);
-        if (click_spectators) QTest::mouseClick(d.chkSpectators, Qt::LeftButton);
+        // On the box itself: the check boxes have no text of their own (their labels are beside).
+        const auto click = [](QCheckBox* box) {
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        };
+        if (click_readable) click(d.chkReadable);
+        if (click_spectators) click(d.chkSpectators);
         QTest::mouseClick(d.cmdOk, Qt::LeftButton);
         const Options& o = window.rig.monitor.options;
         QCOMPARE(std::make_pair(o.readable_names, o.show_spectators),
