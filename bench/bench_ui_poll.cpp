@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "query/connection.h"
 #include "ui/main_window.h"
+#include "widgets_main.h"
 
 using namespace morvek;
 
@@ -69,10 +70,5 @@ BENCHMARK(BM_StartupToShownWindow)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

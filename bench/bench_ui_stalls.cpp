@@ -17,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "query/connection.h"
 #include "ui/main_window.h"
+#include "widgets_main.h"
 
 using namespace morvek;
 
@@ -139,10 +140,5 @@ BENCHMARK(BM_StallResolvingHost)->Iterations(5)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }
