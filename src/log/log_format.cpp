@@ -1,6 +1,7 @@
 #include "log/log_format.h"
 
 #include <cmath>
+#include <utility>
 
 #include "core/numbers.h"
 
@@ -8,30 +9,89 @@ namespace morvek::logfile {
 
 namespace {
 
-// Reads fields out of a byte range that may be shorter than the structure.
+// The layout of each structure, described once: its fields in file order with their widths. The
+// writer appends them and the reader takes them in the same order, so the two cannot drift apart.
+template <class Io, class Header>
+void HeaderLayout(Io& io, Header& h) {
+    io.Text(h.server_name, kTextWidth);
+    io.Text(h.server_address, kTextWidth);
+    io.Text(h.server_port, kTextWidth);
+    io.Byte(h.server_type);
+}
+
+template <class Io, class Sample>
+void SampleLayout(Io& io, Sample& s) {
+    io.Text(s.map, kTextWidth);
+    io.Byte(s.max_players);
+    io.Byte(s.current_players);
+    io.Byte(s.hour);
+    io.Byte(s.minute);
+}
+
+template <class Io, class Entry>
+void EntryLayout(Io& io, Entry& e) {
+    io.Text(e.present, 1);
+    io.Text(e.name, kTextWidth);
+    io.Byte(e.shirt);
+    io.Byte(e.pants);
+    io.Packed(e.time);
+    io.Packed(e.frags);
+}
+
+template <class Io, class Record>
+void RecordLayout(Io& io, Record& r) {
+    SampleLayout(io, r.sample);
+    for (auto& entry : r.entries) EntryLayout(io, entry);
+}
+
+// Appends fields: texts padded with blanks or cut to their width.
+class FieldWriter {
+  public:
+    explicit FieldWriter(std::int64_t size) { out_.reserve(std::size_t(size)); }
+    void Text(const std::string& text, std::size_t width) { out_ += FixedText(text, width); }
+    void Byte(std::uint8_t b) { out_ += static_cast<char>(b); }
+    void Packed(const PackedNumber& packed) {
+        for (std::uint8_t b : packed) Byte(b);
+    }
+    std::string Take() { return std::move(out_); }
+
+  private:
+    std::string out_;
+};
+
+// Takes fields in order from bytes that may be shorter than the structure: missing text bytes
+// read as blanks, missing number bytes as zeros.
 class FieldReader {
   public:
     explicit FieldReader(std::string_view bytes) : bytes_(bytes) {}
-
-    std::uint8_t Byte(std::size_t offset) const {
-        return offset < bytes_.size() ? static_cast<std::uint8_t>(bytes_[offset]) : 0;
+    void Text(std::string& text, std::size_t width) {
+        text.assign(width, ' ');
+        for (char& c : text) c = Next(' ');
     }
-    std::string Text(std::size_t offset, std::size_t width) const {
-        std::string text(width, ' ');
-        for (std::size_t i = 0; i < width && offset + i < bytes_.size(); ++i)
-            text[i] = bytes_[offset + i];
-        return text;
-    }
-    PackedNumber Packed(std::size_t offset) const {
-        return {Byte(offset), Byte(offset + 1), Byte(offset + 2), Byte(offset + 3)};
+    void Byte(std::uint8_t& b) { b = static_cast<std::uint8_t>(Next('\0')); }
+    void Packed(PackedNumber& packed) {
+        for (std::uint8_t& b : packed) Byte(b);
     }
 
   private:
+    char Next(char missing) { return at_ < bytes_.size() ? bytes_[at_++] : missing; }
     std::string_view bytes_;
+    std::size_t at_ = 0;
 };
 
-void AppendPacked(std::string& out, const PackedNumber& packed) {
-    for (std::uint8_t b : packed) out += static_cast<char>(b);
+template <class Structure, class Layout>
+std::string Encode(const Structure& structure, std::int64_t size, Layout layout) {
+    FieldWriter out(size);
+    layout(out, structure);
+    return out.Take();
+}
+
+template <class Structure, class Layout>
+Structure Decode(std::string_view bytes, Layout layout) {
+    Structure structure;
+    FieldReader in(bytes);
+    layout(in, structure);
+    return structure;
 }
 
 }  // namespace
@@ -69,84 +129,35 @@ PackedNumber PackedField(std::string_view text) {
 }
 
 std::string EncodeHeader(const LogHeader& header) {
-    std::string out;
-    out.reserve(kHeaderSize);
-    out += FixedText(header.server_name, kTextWidth);
-    out += FixedText(header.server_address, kTextWidth);
-    out += FixedText(header.server_port, kTextWidth);
-    out += static_cast<char>(header.server_type);
-    return out;
+    return Encode(header, kHeaderSize, [](auto& io, auto& h) { HeaderLayout(io, h); });
 }
 
 std::string EncodeSample(const LogSample& sample) {
-    std::string out = FixedText(sample.map, kTextWidth);
-    out += static_cast<char>(sample.max_players);
-    out += static_cast<char>(sample.current_players);
-    out += static_cast<char>(sample.hour);
-    out += static_cast<char>(sample.minute);
-    return out;
+    return Encode(sample, kSampleSize, [](auto& io, auto& s) { SampleLayout(io, s); });
 }
 
 std::string EncodeEntry(const LogPlayerEntry& entry) {
-    std::string out = FixedText(entry.present, 1);
-    out += FixedText(entry.name, kTextWidth);
-    out += static_cast<char>(entry.shirt);
-    out += static_cast<char>(entry.pants);
-    AppendPacked(out, entry.time);
-    AppendPacked(out, entry.frags);
-    return out;
+    return Encode(entry, kEntrySize, [](auto& io, auto& e) { EntryLayout(io, e); });
 }
 
 std::string EncodeRecord(const LogRecord& record) {
-    std::string out;
-    out.reserve(kRecordSize);
-    out += EncodeSample(record.sample);
-    for (const auto& entry : record.entries) out += EncodeEntry(entry);
-    return out;
+    return Encode(record, kRecordSize, [](auto& io, auto& r) { RecordLayout(io, r); });
 }
 
 LogHeader DecodeHeader(std::string_view bytes) {
-    FieldReader in(bytes);
-    LogHeader h;
-    h.server_name = in.Text(0, kTextWidth);
-    h.server_address = in.Text(15, kTextWidth);
-    h.server_port = in.Text(30, kTextWidth);
-    h.server_type = in.Byte(45);
-    return h;
+    return Decode<LogHeader>(bytes, [](auto& io, auto& h) { HeaderLayout(io, h); });
 }
 
 LogSample DecodeSample(std::string_view bytes) {
-    FieldReader in(bytes);
-    LogSample s;
-    s.map = in.Text(0, kTextWidth);
-    s.max_players = in.Byte(15);
-    s.current_players = in.Byte(16);
-    s.hour = in.Byte(17);
-    s.minute = in.Byte(18);
-    return s;
+    return Decode<LogSample>(bytes, [](auto& io, auto& s) { SampleLayout(io, s); });
 }
 
 LogPlayerEntry DecodeEntry(std::string_view bytes) {
-    FieldReader in(bytes);
-    LogPlayerEntry e;
-    e.present = in.Text(0, 1);
-    e.name = in.Text(1, kTextWidth);
-    e.shirt = in.Byte(16);
-    e.pants = in.Byte(17);
-    e.time = in.Packed(18);
-    e.frags = in.Packed(22);
-    return e;
+    return Decode<LogPlayerEntry>(bytes, [](auto& io, auto& e) { EntryLayout(io, e); });
 }
 
 LogRecord DecodeRecord(std::string_view bytes) {
-    LogRecord r;
-    r.sample = DecodeSample(bytes.substr(0, std::min<std::size_t>(bytes.size(), kSampleSize)));
-    for (int s = 0; s < kPlayerSlots; ++s) {
-        std::size_t offset = std::size_t(kSampleSize + kEntrySize * s);
-        std::string_view part = offset < bytes.size() ? bytes.substr(offset, kEntrySize) : "";
-        r.entries[std::size_t(s)] = DecodeEntry(part);
-    }
-    return r;
+    return Decode<LogRecord>(bytes, [](auto& io, auto& r) { RecordLayout(io, r); });
 }
 
 LogPlayerEntry EntryFromSlot(const PlayerRecord& slot) {
