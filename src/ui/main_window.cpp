@@ -409,7 +409,7 @@ void frmMain::RepaintNet() {
 
 void frmMain::RefreshPanel() {
     const ServerSnapshot& s = monitor_.snapshot;
-    SetField(txtSvrName, ShownText(s.name, monitor_.options.readable_names));
+    SetToneField(txtSvrName, s.name, monitor_.options.readable_names);
     SetField(txtSvrMap, s.map);
     SetField(txtSvrVersion, s.version);
     SetField(txtSvrIP, s.address);

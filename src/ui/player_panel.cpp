@@ -1,9 +1,14 @@
 #include "ui/player_panel.h"
 
+#include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <cmath>
+#include <vector>
 
 #include "core/numbers.h"
 #include "core/quake_text.h"
@@ -47,36 +52,79 @@ std::optional<QColor> PresenceColour(std::string_view text) {
     return std::nullopt;
 }
 
+namespace {
+
+// One run of letters drawn in one tone: `length` characters from `start` of the readable text.
+struct ToneRun {
+    GlyphTone tone;
+    int start, length;
+    QString text;
+};
+
+// The readable text of game bytes cut into runs of one tone (one character per byte).
+std::vector<ToneRun> ToneRuns(std::string_view bytes) {
+    std::vector<ToneRun> runs;
+    int at = 0;
+    for (char byte : bytes) {
+        const QuakeGlyph glyph = QuakeChar(static_cast<unsigned char>(byte));
+        if (runs.empty() || runs.back().tone != glyph.tone) runs.push_back({glyph.tone, at, 0, {}});
+        runs.back().text += FromCp1252(std::string_view(&glyph.byte, 1));
+        ++runs.back().length;
+        ++at;
+    }
+    return runs;
+}
+
+QColor ToneColour(GlyphTone tone) {
+    const Rgb& c = tone == GlyphTone::kRed ? kRedLetters : kGoldLetters;
+    return QColor(c.r, c.g, c.b);
+}
+
+}  // namespace
+
 QString NameMarkup(std::string_view bytes) {
     QString out;
     bool coloured = false;
-    GlyphTone open = GlyphTone::kPlain;
-    QString run;
-    const auto flush = [&] {
-        if (run.isEmpty()) return;
-        const QString escaped = run.toHtmlEscaped();
-        if (open == GlyphTone::kPlain) {
+    for (const ToneRun& run : ToneRuns(bytes)) {
+        const QString escaped = run.text.toHtmlEscaped();
+        if (run.tone == GlyphTone::kPlain) {
             out += escaped;
         } else {
-            const Rgb& c = open == GlyphTone::kRed ? kRedLetters : kGoldLetters;
             out += QStringLiteral("<span style=\"color:%1\">%2</span>")
-                       .arg(QColor(c.r, c.g, c.b).name(), escaped);
+                       .arg(ToneColour(run.tone).name(), escaped);
             coloured = true;
         }
-        run.clear();
-    };
-    for (char byte : bytes) {
-        const QuakeGlyph glyph = QuakeChar(static_cast<unsigned char>(byte));
-        if (glyph.tone != open) {
-            flush();
-            open = glyph.tone;
-        }
-        run += FromCp1252(std::string_view(&glyph.byte, 1));
     }
-    flush();
     // A blank run in rich text would collapse: keep every blank.
     if (!coloured) return {};
     return QStringLiteral("<span style=\"white-space:pre\">") + out + QStringLiteral("</span>");
+}
+
+void SetToneField(QLineEdit* field, std::string_view bytes, bool readable) {
+    const QString text = FromCp1252(ShownText(bytes, readable));
+    if (field->text() == text && field->property("toneBytes").toByteArray() ==
+                                     QByteArray(bytes.data(), qsizetype(bytes.size())))
+        return;
+    field->setText(text);
+    field->setCursorPosition(0);
+    field->setProperty("toneBytes", QByteArray(bytes.data(), qsizetype(bytes.size())));
+    TipWhenCut(field, text);
+    // A field takes character formats only as input method attributes, measured from its cursor
+    // (now at 0), and only while it is editable; an empty list clears the colours.
+    QList<QInputMethodEvent::Attribute> formats;
+    if (readable) {
+        for (const ToneRun& run : ToneRuns(bytes)) {
+            if (run.tone == GlyphTone::kPlain) continue;
+            QTextCharFormat format;
+            format.setForeground(ToneColour(run.tone));
+            formats.append({QInputMethodEvent::TextFormat, run.start, run.length, format});
+        }
+    }
+    QInputMethodEvent event(QString(), formats);
+    const bool read_only = field->isReadOnly();
+    field->setReadOnly(false);
+    QCoreApplication::sendEvent(field, &event);
+    field->setReadOnly(read_only);
 }
 
 std::string TimeText(std::string_view time) {

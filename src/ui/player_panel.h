@@ -12,6 +12,7 @@
 #include "core/monitor.h"
 
 class QLabel;
+class QLineEdit;
 class QScrollBar;
 class QFrame;
 
@@ -40,6 +41,11 @@ inline constexpr Rgb kGoldLetters{176, 128, 0};
 // A name as players read it, as rich text: every run of red or gold letters in a span of its
 // colour, the rest escaped plain text. Empty when the name has no coloured letters.
 QString NameMarkup(std::string_view bytes);
+
+// Shows the readable form of a server text in a read-only field, its red and gold letters drawn
+// in their colours (a field holds plain text: the colours are character formats of its layout).
+// With `readable` off the bytes show as received, in the field's own colour.
+void SetToneField(QLineEdit* field, std::string_view bytes, bool readable);
 
 // What the time and frags columns show for a view row's texts.
 std::string TimeText(std::string_view time);

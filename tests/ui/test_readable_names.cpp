@@ -91,6 +91,17 @@ class TestReadableNames : public QObject {
         QCOMPARE(panel.plNome[1]->text(), QString());
     }
 
+    // Pixels of a field drawn in the games' gold (text is black on white otherwise).
+    static int GoldPixels(QWidget* field) {
+        const QImage image = field->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() - c.blue() > 90 && c.green() > 60;
+            }
+        return count;
+    }
     void server_panel_and_rules_window_show_readable_text() {
         platform::ScriptedDialogs dialogs;
         frmMain window(&dialogs, nullptr);
@@ -100,6 +111,7 @@ class TestReadableNames : public QObject {
         AddRuleLine(m.rules, "*admin", kRedRanger, kStatusRuleWidth);
         window.RefreshAll();
         QCOMPARE(window.txtSvrName->text(), QStringLiteral("[VX]Vore"));
+        QVERIFY(GoldPixels(window.txtSvrName) > 0);
         frmRoule rules(m.rules, {}, nullptr, &m.options.readable_names);
         QCOMPARE(rules.lstRoules->item(0)->text(), QStringLiteral("*admin              \tRanger"));
         // Switched off: the bytes as Windows-1252, at the next refresh.
@@ -107,6 +119,7 @@ class TestReadableNames : public QObject {
         window.RefreshAll();
         rules.Refresh();
         QCOMPARE(window.txtSvrName->text(), QString::fromUtf8("\u0090VX\u2018Vore"));
+        QCOMPARE(GoldPixels(window.txtSvrName), 0);
         QCOMPARE(rules.lstRoules->item(0)->text(),
                  QString::fromUtf8("*admin              \t\u00d2\u00e1\u00ee\u00e7\u00e5\u00f2"));
     }
