@@ -1,5 +1,5 @@
-// The player table (slots kept by name, presence ageing, the sorted view) and the frag graph
-// model fed from it.
+// The player table (slots kept by name, presence ageing, the ordered view) and the frag graph fed
+// from it, with the points a view plots.
 #include <QtTest>
 
 #include "core/frag_graph.h"
@@ -15,190 +15,123 @@ void Commit(PlayerTable& table, int type, const std::string& name, const std::st
     table.incoming[kFrags] = frags;
     CommitIncoming(table, ServerType(type));
 }
-// The names of the first n slots.
-std::vector<std::string> Names(const PlayerTable& table, int n) {
-    std::vector<std::string> names;
-    for (int s = 0; s < n; ++s) names.push_back(table.slot[std::size_t(s)][kName]);
-    return names;
-}
-std::vector<std::string> Ids(const PlayerView& view) {
-    std::vector<std::string> ids;
-    for (const auto& row : view.rows)
-        if (!row[kId].empty()) ids.push_back(row[kId]);
-    return ids;
-}
 }  // namespace
 
 class TestPlayerTable : public QObject {
     Q_OBJECT
   private slots:
-    void returning_player_keeps_slot_new_players_fill_upwards() {
+    // Players p0.. committed in turn, one slot made absent, then the newcomer: its slot.
+    void slot_for_a_player_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("players");
+        QTest::addColumn<int>("absent");
+        QTest::addColumn<QString>("newcomer");
+        QTest::addColumn<int>("slot");
+        QTest::newRow("returning_player_keeps_its_slot") << 0 << 2 << -1 << "p0" << 0;
+        QTest::newRow("new_players_fill_upwards") << 0 << 2 << -1 << "new" << 2;
+        QTest::newRow("never_used_slot_before_an_absent_one") << 0 << 2 << 0 << "new" << 2;
+        QTest::newRow("seventeenth_takes_the_first_absent") << 0 << 16 << 5 << "new" << 5;
+        QTest::newRow("all_16_present_overwrites_slot_0") << 2 << 16 << -1 << "new" << 0;
+        QTest::newRow("quakeworld_uses_64_slots") << 1 << 40 << -1 << "new" << 40;
+    }
+    void slot_for_a_player() {
+        QFETCH(int, type);
+        QFETCH(int, players);
+        QFETCH(int, absent);
+        QFETCH(QString, newcomer);
+        PlayerTable t;
+        for (int i = 0; i < players; ++i) Commit(t, type, "p" + std::to_string(i));
+        if (absent >= 0) t.slot[std::size_t(absent)][kPresent] = " ";  // a blank counts as empty
+        Commit(t, type, newcomer.toStdString());
+        std::vector<int> holding;
+        for (int s = 0; s < kPlayerSlots; ++s)
+            if (t.slot[std::size_t(s)][kName] == newcomer.toStdString()) holding.push_back(s);
+        QFETCH(int, slot);
+        QCOMPARE(holding, std::vector<int>{slot});
+        QCOMPARE(t.slot[std::size_t(slot)][kPresent], std::string("1"));
+    }
+
+    void presence_ages_out_on_the_fourth_tick_and_clear_keeps_countdowns() {
         PlayerTable t;
         Commit(t, 0, "a");
-        Commit(t, 0, "b");
-        Commit(t, 0, "a");
-        QCOMPARE(Names(t, 3), (std::vector<std::string>{"a", "b", ""}));
-        QCOMPARE(t.countdown[0], std::int16_t(3));
-        QCOMPARE(t.slot[0][kPresent], std::string("1"));
-    }
-
-    void never_used_slot_is_taken_before_an_absent_one() {
-        PlayerTable t;
-        Commit(t, 0, "a");
-        Commit(t, 0, "b");
-        t.slot[0][kPresent].clear();  // "a" has left
-        QCOMPARE(FindSlot(t, ServerType::QuakeI, "c"), 2);
-    }
-
-    void seventeenth_netquake_player_overwrites_slot_0_when_all_present() {
-        PlayerTable t;
-        for (int i = 0; i < 16; ++i) Commit(t, 2, "p" + std::to_string(i));
-        Commit(t, 2, "newcomer");
-        QCOMPARE(t.slot[0][kName], std::string("newcomer"));
-        QCOMPARE(t.slot[16][kName], std::string());
-    }
-
-    void seventeenth_player_takes_the_first_absent_slot() {
-        PlayerTable t;
-        for (int i = 0; i < 16; ++i) Commit(t, 0, "p" + std::to_string(i));
-        t.slot[5][kPresent] = " ";  // a single blank counts as empty
-        Commit(t, 0, "newcomer");
-        QCOMPARE(t.slot[5][kName], std::string("newcomer"));
-    }
-
-    void quakeworld_uses_64_slots() {
-        PlayerTable t;
-        for (int i = 0; i < 40; ++i) Commit(t, 1, "p" + std::to_string(i));
-        QCOMPARE(t.slot[39][kName], std::string("p39"));
-    }
-
-    void presence_ages_out_on_the_fourth_tick_and_all_64_slots_age() {
-        PlayerTable t;
-        Commit(t, 0, "a");
-        for (int tick = 1; tick <= 3; ++tick) {
+        std::string seen;
+        for (int tick = 1; tick <= 4; ++tick) {
             AgePresence(t);
-            QCOMPARE(t.slot[0][kPresent], std::string("1"));
+            seen += t.slot[0][kPresent] + t.slot[0][kName] + "|";
         }
-        AgePresence(t);
-        QCOMPARE(t.slot[0][kPresent], std::string());
-        QCOMPARE(t.slot[0][kName], std::string("a"));  // the name is kept
+        QCOMPARE(seen, std::string("1a|1a|1a|a|"));
         QCOMPARE(t.countdown[0], std::int16_t(3));
-        // Never-used slots 16..63 counted down from 0 to -1 and were reset to 3 on the first tick.
-        QCOMPARE(t.countdown[63], std::int16_t(3 - 3));
-        QCOMPARE(t.slot[63][kName], std::string());
-    }
-
-    void renamed_player_gets_a_new_slot() {
-        PlayerTable t;
-        Commit(t, 0, "old");
-        Commit(t, 0, "new");
-        QCOMPARE(Names(t, 2), (std::vector<std::string>{"old", "new"}));
-    }
-
-    void clear_leaves_countdowns_and_incoming() {
-        PlayerTable t;
+        QCOMPARE(t.countdown[63], std::int16_t(0));  // never used: 0, -1 -> 3, then 2, 1, 0
         PlayerView v;
-        Commit(t, 0, "a");
         v.rows[0][kName] = "a";
         ClearPlayerTable(t, v);
-        QCOMPARE(t.slot[0][kName], std::string());
-        QCOMPARE(v.rows[0][kName], std::string());
+        QCOMPARE(t.slot[0][kName] + v.rows[0][kName], std::string());
         QCOMPARE(t.countdown[0], std::int16_t(3));
         QCOMPARE(t.incoming[kName], std::string("a"));
     }
 
-    void order_by_id_with_and_without_absent_players() {
-        PlayerTable t;
-        PlayerView v;
-        Commit(t, 0, "a");
-        Commit(t, 0, "b");
-        Commit(t, 0, "c");
-        t.slot[1][kPresent].clear();
-        BuildPlayerView(t, v, kSortById, 0);
-        QCOMPARE(v.rows[0][kName], std::string("a"));
-        QCOMPARE(v.rows[1][kName], std::string("c"));
-        QCOMPARE(v.rows[1][kId], std::string("2"));  // the row number + 1, not the slot
-        QCOMPARE(v.rows[2][kName], std::string());
-        QCOMPARE(v.rows[2][kId], std::string());
-
-        BuildPlayerView(t, v, kSortById, 1);
-        for (int r = 0; r < 64; ++r) QCOMPARE(v.rows[r][kId], std::to_string(r + 1));
-        QCOMPARE(v.rows[1][kName], std::string("b"));
+    // "name:frags|..." committed (Quake I), slot 1 made absent when asked; "id:name" of each row.
+    void ordered_view_data() {
+        QTest::addColumn<int>("sorting");
+        QTest::addColumn<int>("keep_absent");
+        QTest::addColumn<QByteArray>("players");
+        QTest::addColumn<QByteArray>("rows");
+        QTest::newRow("by_id_without_absent_ids_are_row_numbers")
+            << int(kSortById) << 0 << QByteArray("a:0|-b:0|c:0") << QByteArray("1:a 2:c");
+        QTest::newRow("by_id_with_absent")
+            << int(kSortById) << 1 << QByteArray("a:0|-b:0|c:0") << QByteArray("1:a 2:b 3:c");
+        QTest::newRow("by_name_ignores_case_and_blank_names")
+            << int(kSortByName) << 0 << QByteArray("bob:0|Alice:0|alice:0|   :0|\xFF:0|\xE9ric:0")
+            << QByteArray("2:Alice 3:alice 1:bob 6:\xE9ric");
+        QTest::newRow("by_frags_ties_keep_lower_slot_minus_1000_never_listed")
+            << int(kSortByFrags) << 0 << QByteArray("x:-2|y:5|z:5|w:-1000|n:4244897280")
+            << QByteArray("2:y 3:z 5:n 1:x");
+        QTest::newRow("unknown_sorting_leaves_the_view")
+            << 7 << 1 << QByteArray("a:0") << QByteArray("9:kept");
     }
-
-    void order_by_name_ignores_case_and_blank_names() {
+    void ordered_view() {
+        QFETCH(int, sorting);
+        QFETCH(int, keep_absent);
+        QFETCH(QByteArray, players);
         PlayerTable t;
         PlayerView v;
-        Commit(t, 1, "bob");
-        Commit(t, 1, "Alice");
-        Commit(t, 1, "alice");
-        Commit(t, 1, "   ");
-        Commit(t, 1, "\xFF");
-        Commit(t, 1, "\xE9ric");  // éric sorts after the ASCII letters
-        BuildPlayerView(t, v, kSortByName, 0);
-        QCOMPARE(Ids(v), (std::vector<std::string>{"2", "3", "1", "6"}));
-        QCOMPARE(t.slot[1][kOrderMark], std::string("2"));
-        QCOMPARE(t.slot[3][kOrderMark], std::string());
-    }
-
-    void order_by_frags_descending_ties_keep_lower_slot() {
-        PlayerTable t;
-        PlayerView v;
-        Commit(t, 0, "x", "-2");
-        Commit(t, 0, "y", "5");
-        Commit(t, 0, "z", "5");
-        Commit(t, 0, "w", "-1000");       // never listed
-        Commit(t, 0, "n", "4244897280");  // -1 in the log's unsigned form
-        BuildPlayerView(t, v, kSortByFrags, 0);
-        QCOMPARE(Ids(v), (std::vector<std::string>{"2", "3", "5", "1"}));
-    }
-
-    void unknown_sorting_leaves_view_unchanged() {
-        PlayerTable t;
-        PlayerView v;
+        v.rows[0][kId] = "9";
         v.rows[0][kName] = "kept";
-        Commit(t, 0, "a");
-        BuildPlayerView(t, v, 7, 1);
-        QCOMPARE(v.rows[0][kName], std::string("kept"));
-    }
-};
-
-class TestFragGraph : public QObject {
-    Q_OBJECT
-  private slots:
-    void strip_chart_scrolls_newest_into_last_row() {
-        FragGraph g;
-        g.SetRowCount(3);
-        g.SetColumnCount(2);
-        SetupGraph(g);
-        PlayerTable t;
-        for (int poll = 1; poll <= 5; ++poll) {
-            t.slot[0][kFrags] = std::to_string(poll);
-            t.slot[1][kFrags] = std::to_string(-poll);
-            AddGraphSample(g, 0, t);
+        for (const QByteArray& p : players.split('|')) {
+            Commit(t, 0, p.mid(p.startsWith('-')).split(':')[0].toStdString(),
+                   p.split(':')[1].toStdString());
+            if (p.startsWith('-')) t.slot[1][kPresent].clear();
         }
-        QCOMPARE(g.Cell(1, 1), 3.0);
-        QCOMPARE(g.Cell(2, 1), 4.0);
-        QCOMPARE(g.Cell(3, 1), 5.0);
-        QCOMPARE(g.Cell(3, 2), -5.0);
-        QCOMPARE(g.CurrentRow(), 3);
-        QCOMPARE(g.LegendTexts(), (std::vector<std::string>{"1", "2"}));
+        BuildPlayerView(t, v, std::uint8_t(sorting), std::int16_t(keep_absent));
+        QByteArrayList rows;
+        for (const auto& row : v.rows)
+            if (!row[kId].empty() && !row[kName].empty())
+                rows << QByteArray::fromStdString(row[kId] + ":" + row[kName]);
+        QTEST(rows.join(' '), "rows");
     }
 
-    void one_row_is_overwritten_every_poll() {
-        FragGraph g;
-        g.SetRowCount(1);
-        g.SetColumnCount(1);
-        SetupGraph(g);
-        PlayerTable t;
-        t.slot[0][kFrags] = "7";
-        AddGraphSample(g, 0, t);
-        t.slot[0][kFrags] = "8";
-        AddGraphSample(g, 0, t);
-        QCOMPARE(g.Cell(1, 1), 8.0);
+    void strip_chart_scrolls_newest_into_the_last_row() {
+        for (int rows : {3, 1}) {
+            FragGraph g;
+            g.SetRowCount(rows);
+            g.SetColumnCount(2);
+            SetupGraph(g);
+            PlayerTable t;
+            for (int poll = 1; poll <= 5; ++poll) {
+                t.slot[0][kFrags] = std::to_string(poll);
+                t.slot[1][kFrags] = std::to_string(-poll);
+                AddGraphSample(g, 0, t);
+            }
+            std::vector<double> cells;
+            for (int r = 1; r <= rows; ++r) cells.insert(cells.end(), {g.Cell(r, 1), g.Cell(r, 2)});
+            QCOMPARE(cells, (rows == 3 ? std::vector<double>{3, -3, 4, -4, 5, -5}
+                                       : std::vector<double>{5, -5}));
+            QCOMPARE(g.CurrentRow(), rows);
+            QCOMPARE(g.LegendTexts(), (std::vector<std::string>{"1", "2"}));
+        }
     }
 
-    void zero_series_writes_nothing_and_series_past_64_are_not_fed() {
+    void no_series_writes_nothing_and_series_past_64_are_not_fed() {
         FragGraph g;
         g.SetRowCount(2);
         g.SetColumnCount(0);
@@ -209,8 +142,7 @@ class TestFragGraph : public QObject {
         g.SetColumnCount(100);
         for (auto& slot : t.slot) slot[kFrags] = "9";
         AddGraphSample(g, 0, t);
-        QCOMPARE(g.Cell(2, 64), 9.0);
-        QCOMPARE(g.Cell(2, 65), 0.0);
+        QCOMPARE(std::pair(g.Cell(2, 64), g.Cell(2, 65)), std::pair(9.0, 0.0));
     }
 
     void max_players_rule_sets_series_only_in_that_mode() {
@@ -218,7 +150,6 @@ class TestFragGraph : public QObject {
         m.graph.SetRowCount(20);
         m.graph.SetColumnCount(16);
         SetMaxPlayers(m, "24");
-        QCOMPARE(m.graph.ColumnCount(), 24);
         SetMaxPlayers(m, "");
         SetMaxPlayers(m, "0");
         QCOMPARE(m.graph.ColumnCount(), 24);
@@ -227,34 +158,54 @@ class TestFragGraph : public QObject {
         QCOMPARE(m.graph.ColumnCount(), 24);
     }
 
-    void explicit_rows_and_labels_for_replay() {
-        FragGraph g;
-        g.SetRowCount(4);
-        g.SetColumnCount(1);
-        SetupGraph(g);
-        PlayerTable t;
-        t.slot[0][kFrags] = "-5";
-        AddGraphSample(g, 2, t);
-        g.SetRowLabel(2, "A");
-        QCOMPARE(g.Cell(2, 1), -5.0);
-        QCOMPARE(g.RowLabel(2), std::string("A"));
-        ClearGraph(g);
-        QCOMPARE(g.RowCount(), 4);
-        QCOMPARE(g.Cell(2, 1), 0.0);
-        QCOMPARE(g.RowLabel(2), std::string());
+    // Samples cycled over the rows of series 1: "row:value ..." of its line (first four, last
+    // two), then the ranges of both axes.
+    void plotted_points_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<double>>("samples");
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("one_row") << 1 << QList<double>{3} << "1:3 | rows 0.5-1.5 | values 0-4";
+        QTest::newRow("every_row_of_a_short_graph")
+            << 4 << QList<double>{0, 5, -2, 5} << "1:0 2:5 3:-2 4:5 | rows 1-4 | values -4-6";
+        QTest::newRow("values_end_on_whole_ticks")
+            << 2 << QList<double>{100, 200} << "1:100 2:200 | rows 1-2 | values 0-250";
+        QTest::newRow("groups_keep_low_and_high_in_row_order")
+            << 250 << QList<double>{7, 1, 4}
+            << "1:7 2:1 4:7 5:1 ... 248:1 250:7 | rows 1-250 | values 0-8";
+        QTest::newRow("a_group_of_equal_samples_is_one_point")
+            << 300 << QList<double>{2}
+            << "1:2 4:2 7:2 10:2 ... 295:2 298:2 | rows 1-300 | values 0-3";
+    }
+    void plotted_points() {
+        QFETCH(int, rows);
+        QFETCH(QList<double>, samples);
+        FragGraph graph;
+        graph.SetRowCount(rows);
+        graph.SetColumnCount(2);
+        for (int r = 1; r <= rows; ++r) {
+            graph.SetCell(r, 1, samples[(r - 1) % samples.size()]);
+            graph.MarkSampled(r);
+        }
+        GraphLines plot;
+        plot.lines.resize(5, {GraphPoint{9, 9}});  // earlier lines are replaced
+        PlotGraph(graph, 2, plot);
+        QCOMPARE(plot.lines.size(), std::size_t(2));
+        QCOMPARE(plot.lines[1].front(), (GraphPoint{1, 0}));
+        QStringList points;
+        for (const GraphPoint& p : plot.lines[0])
+            points << QString("%1:%2").arg(p.row).arg(p.value);
+        QVERIFY(points.size() <= 2 * kMaxGraphBuckets);
+        if (points.size() > 8)
+            points = points.mid(0, 4) + QStringList{"..."} + points.mid(points.size() - 2);
+        QTEST(QString("%1 | rows %2-%3 | values %4-%5")
+                  .arg(points.join(' '))
+                  .arg(plot.row_min)
+                  .arg(plot.row_max)
+                  .arg(plot.value_min)
+                  .arg(plot.value_max),
+              "picture");
     }
 };
 
-int main(int argc, char** argv) {
-    int status = 0;
-    {
-        TestPlayerTable t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestFragGraph t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
-}
+QTEST_APPLESS_MAIN(TestPlayerTable)
 #include "test_player_table.moc"
