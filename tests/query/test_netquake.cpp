@@ -1,9 +1,10 @@
-// NetQuake (Quake I and Hexen II) requests byte by byte, replies decoded whole, and replies
-// applied to the picture through the connection.
+// NetQuake (Quake I and Hexen II) requests byte by byte, replies decoded whole, replies applied
+// to the picture through the connection, and a hostile server.
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include "query/netquake.h"
-#include "sim/netquake_replies.h"
 #include "support/rig.h"
 
 using namespace morvek;
@@ -11,36 +12,17 @@ Q_DECLARE_METATYPE(morvek::netquake::Reply)
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) out += char(v);
-    return out;
+// A control datagram built byte by byte, independently of the simulator: header, code, body.
+std::string Control(int code, const std::string& body) {
+    return std::string{char(0x80), 0, 0, char(5 + body.size()), char(code)} + body;
 }
-
-// A player-information reply built byte by byte, independently of the simulator.
-std::string PlayerReply(std::string_view name, std::string colours, std::string frags,
-                        std::string seconds, std::string_view address) {
-    std::string body = Bytes({0x84, 0x00});
-    body.append(name);
-    body += '\0';
-    body += colours + frags + seconds;
-    body.append(address);
-    body += '\0';
-    std::string out = Bytes({0x80, 0x00, 0x00, int(4 + body.size())});
-    return out + body;
+std::string PlayerReply(const std::string& name, const char (&numbers)[13],
+                        const std::string& address) {
+    return Control(0x84,
+                   std::string(1, '\0') + name + '\0' + std::string(numbers, 12) + address + '\0');
 }
-
-std::string ServerReply(std::string_view address, std::string_view name, std::string_view map,
-                        int players, int max, int version) {
-    std::string body = Bytes({0x83});
-    for (std::string_view s : {address, name, map}) {
-        body.append(s);
-        body += '\0';
-    }
-    body += char(players);
-    body += char(max);
-    body += char(version);
-    return Bytes({0x80, 0x00, 0x00, int(4 + body.size())}) + body;
+std::string ServerReply(const std::string& map, const std::string& address = "10.0.0.1:26000") {
+    return Control(0x83, address + '\0' + "srv" + '\0' + map + '\0' + "\x03\x10\x03");
 }
 
 }  // namespace
@@ -49,15 +31,15 @@ class TestNetQuake : public QObject {
     Q_OBJECT
   private slots:
     void request_bytes() {
-        QCOMPARE(netquake::ServerInfoRequest(ServerType::QuakeI),
-                 Bytes({0x80, 0x00, 0x00, 0x0C, 0x02, 'Q', 'U', 'A', 'K', 'E', 0x00, 0x03}));
-        QCOMPARE(
-            netquake::ServerInfoRequest(ServerType::HexenII),
-            Bytes({0x80, 0x00, 0x00, 0x0E, 0x02, 'H', 'E', 'X', 'E', 'N', 'I', 'I', 0x00, 0x05}));
-        QCOMPARE(netquake::PlayerInfoRequest(15), Bytes({0x80, 0x00, 0x00, 0x06, 0x03, 0x0F}));
-        QCOMPARE(netquake::FirstRuleRequest(), Bytes({0x80, 0x00, 0x00, 0x06, 0x04, 0x00}));
+        using namespace std::string_literals;
+        QCOMPARE(netquake::ServerInfoRequest(ServerType::QuakeI), "\x80\0\0\x0C\x02QUAKE\0\x03"s);
+        QCOMPARE(netquake::ServerInfoRequest(ServerType::HexenII),
+                 "\x80\0\0\x0E\x02HEXENII\0\x05"s);
+        QCOMPARE(netquake::PlayerInfoRequest(15), "\x80\0\0\x06\x03\x0F"s);
+        QCOMPARE(netquake::FirstRuleRequest(), "\x80\0\0\x06\x04\0"s);
         QCOMPARE(netquake::NextRuleRequest("fraglimit"),
-                 Bytes({0x80, 0x00, 0x00, 14, 0x04, 'f', 'r', 'a', 'g', 'l', 'i', 'm', 'i', 't'}));
+                 "\x80\0\0\x0E\x04"
+                 "fraglimit"s);
         QCOMPARE(netquake::NextRuleRequest(std::string(300, 'x')).size(), std::size_t(255));
     }
 
@@ -74,123 +56,169 @@ class TestNetQuake : public QObject {
         using netquake::ServerInfo;
         const auto q1 = ServerType::QuakeI, h2 = ServerType::HexenII;
         row("netquake_colours_in_the_first_byte_frags_signed_time_in_minutes",
-            PlayerReply("Ranger", Bytes({0x5B, 0x07, 0, 0}), Bytes({0xFF, 0xFF, 0xFF, 0xFF}),
-                        Bytes({0x5A, 0, 0, 0}), "192.0.2.1:26001"),
-            q1, PlayerInfo{"Ranger", "5", "11", "-1", "1.5", "192.0.2.1", "26001"});
+            PlayerReply("Ranger", "\x5B\x07\0\0\xFF\xFF\xFF\xFF\x5A\0\0\0", "192.0.2.1:26001"), q1,
+            PlayerInfo{"Ranger", "5", "11", "-1", "1.5", "192.0.2.1", "26001"});
         row("netquake_player_address_without_port",
-            PlayerReply("x", Bytes({0, 0, 0, 0}), Bytes({0, 1, 0, 0}), Bytes({0x3C, 0, 0, 0}),
-                        "loopback"),
-            h2, PlayerInfo{"x", "0", "0", "256", "1", "loopback", ""});
-        const std::string server = ServerReply("10.0.0.1:26000", "Dead Zone", "e1m1", 3, 16, 3);
-        row("quake_server_reply_with_version", server, q1,
-            ServerInfo{"10.0.0.1", "26000", "Dead Zone", "e1m1", "3", "16", "3"});
-        row("hexen2_server_reply_has_no_version", server, h2,
-            ServerInfo{"10.0.0.1", "26000", "Dead Zone", "e1m1", "3", "16", ""});
-        row("netquake_server_address_without_port_is_skipped",
-            ServerReply("no-colon", "n", "m", 1, 2, 3), q1, netquake::Malformed{});
-        row("netquake_server_reply_missing_its_last_byte", server.substr(0, server.size() - 1), q1,
+            PlayerReply("x", "\0\0\0\0\0\x01\0\0\x3C\0\0\0", "loopback"), h2,
+            PlayerInfo{"x", "0", "0", "256", "1", "loopback", ""});
+        row("quake_server_reply_with_version", ServerReply("e1m1"), q1,
+            ServerInfo{"10.0.0.1", "26000", "srv", "e1m1", "3", "16", "3"});
+        row("hexen2_server_reply_has_no_version", ServerReply("e1m1"), h2,
+            ServerInfo{"10.0.0.1", "26000", "srv", "e1m1", "3", "16", ""});
+        row("netquake_server_address_without_port_is_skipped", ServerReply("m", "no-colon"), q1,
+            netquake::Malformed{});
+        row("netquake_server_reply_missing_its_last_byte", ServerReply("e1m1").substr(0, 31), q1,
             netquake::Malformed{});
         row("netquake_rule",
-            sim::ControlDatagram(0x85, std::string("timelimit\0"
-                                                   "20\0",
-                                                   13)),
+            Control(0x85, std::string("timelimit\0"
+                                      "20\0",
+                                      13)),
             q1, netquake::RuleInfo{"timelimit", "20"});
         row("netquake_rule_without_value_ends_at_the_names_nul",
-            sim::ControlDatagram(0x85, std::string("noexit\0", 7)), q1,
-            netquake::RuleInfo{"noexit", ""});
-        row("netquake_empty_rule_ends_the_listing", sim::ControlDatagram(0x85, ""), q1,
-            netquake::RulesDone{});
-        row("netquake_unknown_reply_code", sim::ControlDatagram(0x01, "x"), q1,
-            netquake::UnknownCode{1});
+            Control(0x85, std::string("noexit\0", 7)), q1, netquake::RuleInfo{"noexit", ""});
+        row("netquake_empty_rule_ends_the_listing", Control(0x85, ""), q1, netquake::RulesDone{});
+        row("netquake_unknown_reply_code", Control(0x01, "x"), q1, netquake::UnknownCode{1});
     }
-
     void replies() {
         QFETCH(QByteArray, datagram);
         QFETCH(int, type);
-        QFETCH(netquake::Reply, expected);
-        QCOMPARE(netquake::Decode(datagram.toStdString(), ServerType(type)), expected);
+        QTEST(netquake::Decode(datagram.toStdString(), ServerType(type)), "expected");
     }
 
     void every_truncated_reply_is_skipped() {
-        const std::string full = PlayerReply("name", Bytes({1, 0, 0, 0}), Bytes({2, 0, 0, 0}),
-                                             Bytes({3, 0, 0, 0}), "1.2.3.4:5");
+        const std::string full = PlayerReply("name", "\x01\0\0\0\x02\0\0\0\x03\0\0\0", "1.2.3.4:5");
         for (std::size_t n = 0; n < full.size(); ++n)
             QCOMPARE(netquake::Decode(full.substr(0, n), ServerType::QuakeI),
                      netquake::Reply{netquake::Malformed{}});
     }
 
-    void applying_replies_to_the_picture() {
+    void replies_applied_to_the_picture() {
         testing::Rig rig;
-        auto [m, dialogs, hooks, c] = std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
-        c.HandleDatagram(ServerReply("10.0.0.1:26000", "srv", "e1m1", 2, 8, 3));
-        QCOMPARE(m.snapshot.name, std::string("srv"));
-        QCOMPARE(m.snapshot.max_players, std::string("8"));
-        QCOMPARE(m.graph.ColumnCount(), 8);  // the maximum-players rule ran
-        c.HandleDatagram(PlayerReply("Ranger", Bytes({0x5B, 0, 0, 0}), Bytes({12, 0, 0, 0}),
-                                     Bytes({120, 0, 0, 0}), "1.1.1.1:1"));
-        QCOMPARE(m.table.slot[0][kName], std::string("Ranger"));
-        QCOMPARE(m.table.slot[0][kPresent], std::string("1"));
-        QCOMPARE(m.table.slot[0][kTime], std::string("2"));
-        QCOMPARE(hooks.Count("ShowPlayers"), 1);  // redrawn after each committed player
-        QCOMPARE(m.net, NetLamp::Idle);
-        c.HandleDatagram(sim::ControlDatagram(0x42, ""));
-        QCOMPARE(dialogs.messages.size(), std::size_t(1));
-        QCOMPARE(dialogs.messages[0].text, std::string("66"));
-        QCOMPARE(dialogs.messages[0].title, std::string("Morvek"));
+        rig.Feed(ServerReply("e1m1"));
+        QCOMPARE(rig.monitor.snapshot.name + "|" + rig.monitor.snapshot.max_players,
+                 std::string("srv|16"));
+        QCOMPARE(rig.monitor.graph.ColumnCount(), 16);  // the maximum-players rule ran
+        rig.Feed(PlayerReply("Ranger", "\x5B\0\0\0\x0C\0\0\0\x78\0\0\0", "1.1.1.1:1"));
+        QCOMPARE(rig.Slot(0),
+                 (PlayerRecord{"1", "Ranger", "5", "11", "1.1.1.1", "2", "12", "1", ""}));
+        QCOMPARE(rig.hooks.Count("ShowPlayers"), 1);  // redrawn after each committed player
+        QCOMPARE(rig.monitor.net, NetLamp::Idle);
+        rig.Feed(Control(0x42, ""));
+        QCOMPARE(rig.dialogs.messages.size(), std::size_t(1));
+        QCOMPARE(rig.dialogs.messages[0].title + "|" + rig.dialogs.messages[0].text,
+                 std::string("Morvek|66"));
     }
 
-    void map_change_rule() {
+    void a_new_map_disconnects_when_asked() {
         testing::Rig rig;
-        auto [m, dialogs, hooks, c] = std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
+        auto [m, dialogs, c] = std::tie(rig.monitor, rig.dialogs, rig.connection);
         m.options.disconnect_on_map_change = 1;
         ShowState(m, ConnectionState::Connected);
         m.recording = true;
         c.timCheck().SetEnabled(true);
-        c.HandleDatagram(ServerReply("1.2.3.4:5", "s", "e1m1", 0, 8, 3));
-        QCOMPARE(m.state, ConnectionState::Connected);  // first map: nothing to compare with
-        c.HandleDatagram(ServerReply("1.2.3.4:5", "s", "e1m1", 0, 8, 3));
+        rig.Feed(ServerReply("e1m1"));  // first map: nothing to compare with
+        rig.Feed(ServerReply("e1m1"));
+        QCOMPARE(m.state, ConnectionState::Connected);
         QVERIFY(dialogs.messages.empty());
-        c.HandleDatagram(ServerReply("1.2.3.4:5", "s", "e1m2", 0, 8, 3));
+        rig.Feed(ServerReply("e1m2"));
         QCOMPARE(m.state, ConnectionState::Disconnected);
         QCOMPARE(m.snapshot.map, std::string("e1m2"));  // shown all the same
-        QVERIFY(!m.recording);
-        QVERIFY(!c.timCheck().Enabled());
-        QCOMPARE(dialogs.messages.size(), std::size_t(1));
-        QCOMPARE(dialogs.messages[0].text, std::string("Map changed: disconnecting."));
+        QVERIFY(!m.recording && !c.timCheck().Enabled() && m.menu.connect);
+        QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Map changed: disconnecting."});
         QCOMPARE(dialogs.messages[0].icon, platform::MessageIcon::Information);
-        QVERIFY(m.menu.connect);
-
-        // With the switch off, a new map is only shown.
-        testing::Rig rig2;
-        auto [m2, c2] = std::tie(rig2.monitor, rig2.connection);
-        ShowState(m2, ConnectionState::Connected);
-        c2.HandleDatagram(ServerReply("1.2.3.4:5", "s", "a", 0, 8, 3));
-        c2.HandleDatagram(ServerReply("1.2.3.4:5", "s", "b", 0, 8, 3));
-        QCOMPARE(m2.state, ConnectionState::Connected);
     }
 
     void rules_listing_only_while_the_window_is_shown() {
         testing::Rig rig;
-        auto [m, dialogs, hooks, c] = std::tie(rig.monitor, rig.dialogs, rig.hooks, rig.connection);
+        Monitor& m = rig.monitor;
         m.net = NetLamp::Receiving;
-        c.HandleDatagram(sim::ControlDatagram(0x85, std::string("sv_gravity\0"
-                                                                "800\0",
-                                                                15)));
+        const std::string gravity = Control(0x85, std::string("sv_gravity\0"
+                                                              "800\0",
+                                                              15));
+        rig.Feed(gravity);
         QVERIFY(m.rules.lines.empty());
         QCOMPARE(m.net, NetLamp::Receiving);  // ignored reply: the lamp stays bright green
-
         m.rules.shown = m.rules.listing = true;
-        c.HandleDatagram(sim::ControlDatagram(0x85, std::string("sv_gravity\0"
-                                                                "800\0",
-                                                                15)));
-        QCOMPARE(m.rules.lines.size(), std::size_t(1));
-        QCOMPARE(m.rules.lines[0], std::string("sv_gravity") + std::string(9, ' ') + "\t800");
-        c.HandleDatagram(sim::ControlDatagram(0x85, ""));
+        rig.Feed(gravity);
+        QCOMPARE(m.rules.lines,
+                 std::vector<std::string>{"sv_gravity" + std::string(9, ' ') + "\t800"});
+        rig.Feed(Control(0x85, ""));
         QCOMPARE(m.rules.caption, std::string("Rules - Done"));
         QCOMPARE(m.net, NetLamp::Idle);
-        c.CloseRules();
+        rig.connection.CloseRules();
         QVERIFY(m.rules.lines.empty());
         QCOMPARE(m.rules.caption, std::string("Rules - Working..."));
+    }
+    // A hostile server: floods of boxes and datagrams, numbers that would size the graph, and a
+    // rule list without end.
+    void unknown_reply_codes_keep_a_bounded_history() {
+        testing::Rig rig;
+        for (int i = 0; i < 1000; ++i) rig.Feed(Control(0x90 + i % 16, ""));
+        QCOMPARE(rig.dialogs.messages.size(), platform::ScriptedDialogs::kKeptMessages);
+        QCOMPARE(rig.dialogs.messages.back().text, std::string("151"));  // the latest: 0x97
+    }
+
+    void the_server_cannot_size_the_graph() {
+        Monitor m;
+        m.graph.SetRowCount(1000000);
+        SetMaxPlayers(m, "32767");
+        QCOMPARE(std::pair(m.graph.RowCount(), m.graph.ColumnCount()),
+                 std::pair(kMaxGraphRows, kPlayerSlots));
+        QCOMPARE(m.graph.LegendTexts().back(), std::string("64"));
+    }
+
+    void a_flood_is_read_a_bounded_number_at_a_time() {
+        QUdpSocket server;
+        QVERIFY(server.bind(QHostAddress::LocalHost, 0));
+        platform::UdpSocket socket;
+        socket.SetRemoteHost("127.0.0.1");
+        socket.SetRemotePort(server.localPort());
+        socket.Bind();
+        int received = 0, received_before_next_turn = -1;
+        connect(&socket, &platform::UdpSocket::DataArrival, this, [&] {
+            if (++received == 1)
+                QTimer::singleShot(0, [&] { received_before_next_turn = received; });
+        });
+        for (int i = 0; i < 100; ++i)
+            server.writeDatagram(QByteArray(64, 'x'), QHostAddress::LocalHost, socket.BoundPort());
+        QTRY_COMPARE_WITH_TIMEOUT(received, 100, 5000);
+        QCOMPARE(received_before_next_turn, platform::UdpSocket::kDatagramsPerTurn);
+        // A status reply far larger than any real one is not decoded.
+        const std::string huge = "\xFF\xFF\xFF\xFFn\\hostname\\big\n" + std::string(65000, 'x');
+        QVERIFY(!status::DecodeQuakeWorld(huge).valid && !status::DecodeQuakeII(huge).valid);
+    }
+
+    void a_rule_list_without_end_stops_data() {
+        QTest::addColumn<bool>("looping");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("a_new_name_every_time")
+            << false << int(kMaxNetQuakeRules) + 1 << int(kMaxNetQuakeRules);
+        QTest::newRow("the_same_name_again") << true << 2 << 1;
+    }
+    void a_rule_list_without_end_stops() {
+        QFETCH(bool, looping);
+        QUdpSocket server;
+        QVERIFY(server.bind(QHostAddress::LocalHost, 0));
+        int asked = 0;
+        connect(&server, &QUdpSocket::readyRead, this, [&] {
+            while (server.hasPendingDatagrams()) {
+                const QNetworkDatagram request = server.receiveDatagram();
+                if (request.data().size() < 5 || request.data()[4] != 0x04) continue;
+                const std::string name = looping ? "sv_loop" : "r" + std::to_string(asked);
+                ++asked;
+                const std::string reply = Control(0x85, name + '\0' + "1" + '\0');
+                server.writeDatagram(reply.data(), qint64(reply.size()), request.senderAddress(),
+                                     quint16(request.senderPort()));
+            }
+        });
+        testing::Rig rig;
+        rig.connection.Winsock().SetRemoteHost("127.0.0.1");
+        rig.connection.Winsock().SetRemotePort(server.localPort());
+        rig.connection.ShowRules();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.monitor.rules.caption, std::string(kRulesDone), 10000);
+        QTEST(asked, "requests");
+        QTEST(int(rig.monitor.rules.lines.size()), "lines");
     }
 };
 

@@ -27,7 +27,8 @@ QDebug operator<<(QDebug debug, const Setting& s) {
 }
 
 QDebug operator<<(QDebug debug, const Player& p) {
-    return debug << std::array{p.frags, p.time, p.port, p.name, p.address, p.shirt, p.pants};
+    debug << std::array{p.frags, p.time, p.port, p.name, p.address, p.shirt, p.pants};
+    return p.spectator ? debug << " spectator" : debug;
 }
 
 QDebug operator<<(QDebug debug, const StatusReply& r) {
