@@ -1,61 +1,60 @@
-// The two programs' command lines: --help, --version, bad options, and morvek handing the
-// headless options over to morvek-headless with its arguments unchanged.
-#include <QProcess>
+// The two programs' command lines: --help, --version, refused options and values, and morvek
+// handing the headless options over to morvek-headless with its arguments unchanged.
 #include <QtTest>
+
+#include "support/process.h"
+
+using morvek::testing::RunProgram;
 
 class TestFrontEnds : public QObject {
     Q_OBJECT
   private slots:
-    void options_data() {
+    void command_lines_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("out");
-        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<QByteArray>("out");  // contained in stdout, which is empty if this is
+        QTest::addColumn<QByteArray>("err");  // the same for stderr
         const QString window = MORVEK_EXE, headless = MORVEK_HEADLESS_EXE;
-        const QByteArray version = QByteArray("Morvek ") +
-                                   QByteArray::number(MORVEK_VERSION_MAJOR) + "." +
+        const QByteArray version = "Morvek " + QByteArray::number(MORVEK_VERSION_MAJOR) + "." +
                                    QByteArray::number(MORVEK_VERSION_MINOR) + "." +
                                    QByteArray::number(MORVEK_VERSION_PATCH) + "\n";
-        QTest::newRow("window version")
-            << window << QStringList{"--version"} << 0 << version << QByteArray();
-        QTest::newRow("headless version")
-            << headless << QStringList{"-v"} << 0 << version << QByteArray();
-        QTest::newRow("handed over")
-            << window << QStringList{"--help", "--headless"} << 0
-            << QByteArray("Usage: morvek-headless [options]") << QByteArray();
-        QTest::newRow("window help")
-            << window << QStringList{"--help"} << 0
-            << QByteArray("Usage: morvek [options] [<n> <address> <port>]\n") << QByteArray();
-        QTest::newRow("headless help") << headless << QStringList{"-h"} << 0
-                                       << QByteArray("  --print-pdf <FILE>") << QByteArray();
-        QTest::newRow("window unknown option")
-            << window << QStringList{"--bogus", "0", "h", "1"} << 2 << QByteArray()
-            << QByteArray("Unknown option 'bogus'.\n\nUsage: morvek ");
-        QTest::newRow("missing value")
-            << headless << QStringList{"--json", "--polls"} << 2 << QByteArray()
-            << QByteArray("Missing value after '--polls'.");
-        QTest::newRow("dump without a file")
-            << window << QStringList{"--dump-log"} << 2 << QByteArray()
-            << QByteArray("Usage: morvek-headless ");
+        auto row = [&](const char* name, const QString& program, const QStringList& args,
+                       int status, const QByteArray& out, const QByteArray& err) {
+            QTest::newRow(name) << program << args << status << out << err;
+        };
+        row("window version", window, {"--version"}, 0, version, "");
+        row("headless version", headless, {"-v"}, 0, version, "");
+        row("handed over", window, {"--help", "--headless"}, 0, "Usage: morvek-headless [options]",
+            "");
+        row("window help", window, {"--help"}, 0,
+            "Usage: morvek [options] [<n> <address> <port>]\n", "");
+        row("headless help", headless, {"-h"}, 0, "  --print-pdf <FILE>", "");
+        row("unknown option", window, {"--bogus", "0", "h", "1"}, 2, "",
+            "Unknown option 'bogus'.\n\nUsage: morvek ");
+        row("missing value", headless, {"--json", "--polls"}, 2, "",
+            "Missing value after '--polls'.");
+        row("dump without a file", window, {"--dump-log"}, 2, "", "Usage: morvek-headless ");
+        row("server type 12", window, {"--headless", "12", "host", "26000"}, 2, "",
+            "Error in interpreting command line.  Sintax: Morvek <n> <address> <port>");
+        for (const char* bad : {"0", "-1", "soon"})
+            row(qPrintable(QString("check ") + bad), headless, {"--check", bad}, 2, "",
+                QByteArray("morvek: invalid refresh interval: ") + bad + "\n");
+        row("timeout 0", headless, {"--timeout", "0"}, 2, "",
+            "morvek: invalid timeout interval: 0\n");
+        row("host that does not resolve", headless,
+            {"--polls", "1", "0", "nonexistent.invalid", "26000"}, 1, "",
+            "morvek: cannot resolve host \"nonexistent.invalid\"\n");
     }
-    void options() {
+    void command_lines() {
         QFETCH(QString, program);
         QFETCH(QStringList, args);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
-        QProcess p;
-        p.start(program, args);
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QTEST(p.exitCode(), "status");
-        const QByteArray stdout_text = p.readAllStandardOutput();
-        const QByteArray stderr_text = p.readAllStandardError();
-        QVERIFY2(stdout_text.contains(out), stdout_text.constData());
-        QVERIFY2(stderr_text.contains(err), stderr_text.constData());
-        // Help and version go to stdout alone; errors to stderr alone.
-        QCOMPARE(stdout_text.isEmpty(), out.isEmpty());
-        QCOMPARE(stderr_text.isEmpty(), err.isEmpty());
+        const auto run = RunProgram(program, args, {}, 20000);
+        QTEST(run.status, "status");
+        QVERIFY2(run.out.contains(out) && run.out.isEmpty() == out.isEmpty(), run.out);
+        QVERIFY2(run.err.contains(err) && run.err.isEmpty() == err.isEmpty(), run.err);
     }
 };
 

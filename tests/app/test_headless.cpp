@@ -1,5 +1,6 @@
-// The headless program end to end: the simulator inside it, exit statuses, JSON lines, a recorded
-// log read back with --dump-log, the published page and the PDF report.
+// The headless program end to end: the simulator inside it or on 127.0.0.1, exit statuses, JSON
+// lines, a recorded log read back with --dump-log, the published page and the PDF report, server
+// texts that would drive the terminal, and a server that goes away and comes back.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,136 +8,148 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
+#include <memory>
+
+#include "sim/sim_server.h"
+#include "support/process.h"
+
+using namespace morvek;
+using testing::RunProgram;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-};
-
-Run Morvek(QStringList args, const QTemporaryDir& dir, int timeout_ms = 30000) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    env.insert("XDG_DATA_HOME", dir.filePath("data"));
-    p.setProcessEnvironment(env);
-    p.start(MORVEK_EXE, args);
-    Run r;
-    if (!p.waitForFinished(timeout_ms)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+constexpr qint64 kHeader = 46, kRecord = 1683;
 
 QList<QJsonObject> JsonLines(const QByteArray& out) {
     QList<QJsonObject> lines;
-    for (const QByteArray& line : out.split('\n')) {
-        if (line.trimmed().isEmpty()) continue;
-        QJsonParseError error;
-        QJsonDocument doc = QJsonDocument::fromJson(line, &error);
-        if (error.error != QJsonParseError::NoError) return {};
-        lines.append(doc.object());
-    }
+    for (const QByteArray& line : out.split('\n'))
+        if (!line.trimmed().isEmpty()) lines.append(QJsonDocument::fromJson(line).object());
     return lines;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
 
 class TestHeadless : public QObject {
     Q_OBJECT
+    QTemporaryDir home_;
+
+    testing::ProgramRun Headless(const QStringList& args) {
+        return RunProgram(MORVEK_EXE, QStringList{"--headless"} + args, home_.path());
+    }
+
   private slots:
     void demo_in_json_for_every_server_type() {
-        QTemporaryDir dir;
+        const char* names[] = {"Quake I", "QuakeWd", "Hexen II", "Quake II"};
         for (int type = 0; type <= 3; ++type) {
-            Run r = Morvek({"--headless", "--demo", QString::number(type), "--json", "--polls", "3",
-                            "--check", "0.2"},
-                           dir);
-            QCOMPARE(r.status, 0);
-            auto lines = JsonLines(r.out);
+            const auto run = Headless(
+                {"--demo", QString::number(type), "--json", "--polls", "3", "--check", "0.2"});
+            QCOMPARE(run.status, 0);
+            const auto lines = JsonLines(run.out);
             QCOMPARE(lines.size(), 3);
             QCOMPARE(lines[0]["tick"].toInt(), 1);
             QCOMPARE(lines[0]["state"].toString(), QString("TryingToConnect"));
-            const QJsonObject last = lines[2];
+            const QJsonObject last = lines[2], server = last["server"].toObject();
             QCOMPARE(last["state"].toString(), QString("Connected"));
-            const char* names[] = {"Quake I", "QuakeWd", "Hexen II", "Quake II"};
-            QCOMPARE(last["server"].toObject()["type"].toString(), QString(names[type]));
-            QJsonArray players = last["players"].toArray();
-            QCOMPARE(players.size(), 6);
-            QCOMPARE(players[0].toObject()["name"].toString(), QString("Ranger"));
-            QVERIFY(!last["server"].toObject()["ping"].toString().isEmpty());
-            if (type == 1 || type == 3) QVERIFY(!last["rules"].toArray().isEmpty());
+            QCOMPARE(server["type"].toString(), QString(names[type]));
+            QVERIFY(!server["ping"].toString().isEmpty());
+            QCOMPARE(last["players"].toArray().size(), 6);
+            QCOMPARE(last["players"][0]["name"].toString(), QString("Ranger"));
+            QCOMPARE(last["rules"].toArray().isEmpty(), type == 0 || type == 2);
         }
     }
 
-    void bad_command_line_exits_2_with_the_syntax_message() {
-        QTemporaryDir dir;
-        Run r = Morvek({"--headless", "12", "host", "26000"}, dir);
-        QCOMPARE(r.status, 2);
-        QVERIFY(r.err.contains("Error in interpreting command line."));
-        QVERIFY(r.err.contains("Sintax: Morvek <n> <address> <port>"));
-    }
-
     void server_that_never_answers_exits_1_after_the_timeout() {
-        QTemporaryDir dir;
         QUdpSocket silent;  // bound, so no "port unreachable": a plain timeout
         QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
-        Run r = Morvek({"--headless", "--json", "--check", "0.1", "--timeout", "0.5", "0",
-                        "127.0.0.1", QString::number(silent.localPort())},
-                       dir);
-        QCOMPARE(r.status, 1);
-        QVERIFY(r.err.contains("Brelan+: Timeout time elapsed."));
-        bool message_line = false;
-        for (const QJsonObject& line : JsonLines(r.out))
-            message_line |= line["message"].toObject()["title"].toString() == "Brelan+";
-        QVERIFY(message_line);
+        const auto run = Headless({"--json", "--check", "0.1", "--timeout", "0.5", "0", "127.0.0.1",
+                                   QString::number(silent.localPort())});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains("Brelan+: Timeout time elapsed."));
+        const auto lines = JsonLines(run.out);
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [](const QJsonObject& line) {
+            return line["message"].toObject()["title"] == "Brelan+";
+        }));
     }
 
-    void record_then_dump_the_log() {
+    void one_run_records_publishes_and_prints() {
         QTemporaryDir dir;
-        const QString log = dir.filePath("match.mv");
-        Run r = Morvek({"--headless", "--demo", "--polls", "4", "--check", "0.2", "--record", log},
-                       dir);
-        QCOMPARE(r.status, 0);
-        QFileInfo info(log);
-        QVERIFY(info.exists());
-        // Records are written from the second tick on (the first is still trying to connect).
-        QVERIFY(info.size() >= 46 + 1683 * 2);
-        QCOMPARE((info.size() - 46) % 1683, qint64(0));
-
-        Run dump = Morvek({"--dump-log", log}, dir);
+        const QString log = dir.filePath("match.mv"), page = dir.filePath("page.htm"),
+                      pdf = dir.filePath("report.pdf"), tpl = dir.filePath("mine.htm");
+        QFile file(tpl);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
+        file.close();
+        const auto run = Headless({"--demo", "--polls", "4", "--check", "0.3", "--record", log,
+                                   "--html-template", tpl, "--html-output", page, "--html-refresh",
+                                   "0.2", "--print-pdf", pdf});
+        QCOMPARE(run.status, 0);
+        // Records from the second tick on (the first is still trying to connect).
+        const qint64 size = QFileInfo(log).size();
+        QVERIFY(size >= kHeader + 2 * kRecord);
+        QCOMPARE((size - kHeader) % kRecord, 0);
+        const auto dump = RunProgram(MORVEK_EXE, {"--dump-log", log}, home_.path());
         QCOMPARE(dump.status, 0);
-        auto lines = JsonLines(dump.out);
-        QCOMPARE(qint64(lines.size()), 1 + (info.size() - 46) / 1683);
+        const auto lines = JsonLines(dump.out);
+        QCOMPARE(lines.size(), 1 + (size - kHeader) / kRecord);
         QVERIFY(QJsonDocument(lines[1]).toJson().contains("Ranger"));
-    }
-
-    void publishes_the_page_and_prints_the_report() {
-        QTemporaryDir dir;
-        const QString page = dir.filePath("page.htm");
-        const QString pdf = dir.filePath("report.pdf");
-        QFile tpl(dir.filePath("mine.htm"));
-        QVERIFY(tpl.open(QIODevice::WriteOnly));
-        tpl.write("<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
-        tpl.close();
-        Run r = Morvek(
-            {"--headless", "--demo", "--polls", "4", "--check", "0.3", "--html-template",
-             tpl.fileName(), "--html-output", page, "--html-refresh", "0.2", "--print-pdf", pdf},
-            dir);
-        QCOMPARE(r.status, 0);
-        QFile out(page);
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        QByteArray html = out.readAll();
+        const QByteArray html = ReadFile(page);
         QVERIFY(html.startsWith("<h1>\r\nMorvek demo server\r\n</h1>\r\n<Table border=1>\r\n"));
         QVERIFY(html.contains("Ranger"));
-        QFile report(pdf);
-        QVERIFY(report.open(QIODevice::ReadOnly));
-        QVERIFY(report.read(5) == "%PDF-");
+        QVERIFY(ReadFile(pdf).startsWith("%PDF-"));
+    }
+
+    void server_texts_cannot_drive_the_terminal() {
+        sim::SimState state = sim::DemoState(ServerType::QuakeI);
+        state.hostname = "evil\x1b]0;pwned\x07\r\nforged row";
+        state.players[0].name = "\x1b[2Jwipe";
+        sim::SimServer server(state, sim::SimOptions{});
+        QVERIFY(server.Start());
+        // As Windows-1252 and as players read Quake names: no control character either way.
+        for (const bool readable : {false, true}) {
+            const QString settings = home_.filePath(readable ? "readable.conf" : "raw.conf");
+            QFile file(settings);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(readable ? "" : "[Software\\Varnoth\\Morvek]\nReadableQuakeNames=False\n");
+            file.close();
+            const auto run = RunProgram(
+                MORVEK_HEADLESS_EXE, {"--settings", settings, "--polls", "3", "--check", "0.1", "0",
+                                      "127.0.0.1", QString::number(server.Port())});
+            QCOMPARE(run.status, 0);
+            QVERIFY(!run.out.contains('\x1b') && !run.out.contains('\x07') &&
+                    !run.out.contains('\r'));
+            QVERIFY(run.out.contains(readable ? "\nServer: evil9]0;pwned#> forged row  map e1m1"
+                                              : "\nServer: evil?]0;pwned???forged row  map e1m1"));
+            QVERIFY(run.out.contains(readable ? " 9[2Jwipe " : " ?[2Jwipe "));
+        }
+    }
+
+    void recording_goes_on_across_a_reconnection() {
+        const QString log = home_.filePath("reconnect.mv");
+        auto server = std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeWorld),
+                                                       sim::SimOptions{});
+        QVERIFY(server->Start());
+        const quint16 port = server->Port();
+        QProcess p;
+        p.start(MORVEK_HEADLESS_EXE, {"--check", "0.1", "--polls", "40", "--record", log, "1",
+                                      "127.0.0.1", QString::number(port)});
+        QTRY_VERIFY_WITH_TIMEOUT(server->Polls() >= 5, 10000);
+        server.reset();  // the port closes: the next request meets "port unreachable"
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Error 10061"), 10000);
+        const qint64 at_error = QFileInfo(log).size();
+        server = std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeWorld),
+                                                  sim::SimOptions{.port = port});
+        QVERIFY(server->Start());
+        QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 20000);
+        QCOMPARE(p.exitCode(), 0);
+        const qint64 size = QFileInfo(log).size();
+        QCOMPARE((size - kHeader) % kRecord, 0);
+        QVERIFY2(size >= at_error + 3 * kRecord, QByteArray::number(size));
     }
 };
 

@@ -1,8 +1,7 @@
-// Files from outside: a disk that fills up mid-write leaves every earlier file whole, a path naming
+// Files from outside: a disk that fills up mid-write leaves the earlier file whole, a path naming
 // a pipe is never deleted nor replaced, and a huge template is refused.
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -10,6 +9,8 @@
 #include "log/recorder.h"
 #include "platform/settings_backend.h"
 #include "print/painter.h"
+#include "support/dialogs.h"
+#include "support/process.h"
 #include "web/publisher.h"
 
 using namespace morvek;
@@ -80,22 +81,19 @@ class TestHostileFiles : public QObject {
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         // The window: "&Record..." names the pipe.
         Monitor monitor;
-        platform::ScriptedDialogs dialogs;
+        testing::Dialogs dialogs;
         MonitorHooks hooks;
         dialogs.files = {fifo.toStdString()};
         StartRecording(monitor, dialogs, hooks);
-        QCOMPARE(dialogs.messages.size(), std::size_t(1));
-        QCOMPARE(dialogs.messages[0].text, fifo.toStdString() + " is not a regular file");
+        QCOMPARE(dialogs.Texts(), std::vector{fifo.toStdString() + " is not a regular file"});
         QVERIFY(!monitor.recording);
         QVERIFY(!AppendLogRecord(fifo.toStdString(), {}, {}));  // would wait for a reader
         // The headless monitor refuses at start.
         for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
-            QProcess p;
-            p.start(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, fifo});
-            QVERIFY(p.waitForFinished(20000));
-            QCOMPARE(p.exitCode(), 2);
-            QCOMPARE(p.readAllStandardError(),
-                     "morvek: " + fifo.toLocal8Bit() + " is not a regular file\n");
+            const auto run =
+                testing::RunProgram(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, fifo});
+            QCOMPARE(run.status, 2);
+            QCOMPARE(run.err, "morvek: " + fifo.toLocal8Bit() + " is not a regular file\n");
         }
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
     }
@@ -109,11 +107,10 @@ class TestHostileFiles : public QObject {
         monitor.web_active = true;
         monitor.options.html_template = big.fileName().toStdString();
         monitor.options.html_output = dir.filePath("out.htm").toStdString();
-        platform::ScriptedDialogs dialogs;
+        testing::Dialogs dialogs;
         web::HtmlPublisher publisher(monitor, dialogs);
         publisher.timHtml_Timer();
-        QCOMPARE(dialogs.messages.size(), std::size_t(1));
-        QCOMPARE(dialogs.messages[0].text, std::string("Template file larger than 4 MB"));
+        QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Template file larger than 4 MB"});
         QVERIFY(!monitor.web_active && !QFile::exists(dir.filePath("out.htm")));
     }
 };

@@ -24,23 +24,18 @@ quint16 FreePort() {
     return probe.serverPort();
 }
 
-void Stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
-
 }  // namespace
 
 class TestPrometheus : public QObject {
     Q_OBJECT
+    QProcess morvek_, prometheus_;
+
   private slots:
     void cleanup() {
-        Stop(server_);
-        Stop(morvek_);
+        for (QProcess* p : {&prometheus_, &morvek_}) {
+            p->kill();
+            p->waitForFinished();
+        }
     }
     void prometheus_reads_the_demo_player_count() {
         const QString prometheus = QStandardPaths::findExecutable("prometheus");
@@ -49,14 +44,9 @@ class TestPrometheus : public QObject {
             QSKIP("prometheus and promtool are not installed");
         QTemporaryDir dir;
         const quint16 metrics_port = FreePort(), api_port = FreePort();
-
-        QProcess& morvek = morvek_;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        morvek.setProcessEnvironment(env);
-        morvek.start(MORVEK_HEADLESS_EXE, {"--demo", "--check", "0.5", "--metrics",
-                                           "127.0.0.1:" + QString::number(metrics_port)});
-        QVERIFY(morvek.waitForStarted());
+        morvek_.start(MORVEK_HEADLESS_EXE,
+                      {"--demo", "--check", "0.5", "--settings", dir.filePath("none.ini"),
+                       "--metrics", "127.0.0.1:" + QString::number(metrics_port)});
         HttpReply scrape;
         QVERIFY(WaitFor(
             [&] {
@@ -64,7 +54,6 @@ class TestPrometheus : public QObject {
                 return scrape.body.contains("\nmorvek_players ");
             },
             10000));
-
         QProcess check;
         check.start(promtool, {"check", "metrics"});
         check.write(scrape.body);
@@ -80,13 +69,11 @@ class TestPrometheus : public QObject {
             "      - targets: ['127.0.0.1:" +
             QByteArray::number(metrics_port) + "']\n");
         config.close();
-        QProcess& server = server_;
-        server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start(prometheus, {"--config.file=" + config.fileName(),
-                                  "--storage.tsdb.path=" + dir.filePath("data"),
-                                  "--web.listen-address=127.0.0.1:" + QString::number(api_port)});
-        QVERIFY(server.waitForStarted());
-
+        prometheus_.setProcessChannelMode(QProcess::MergedChannels);
+        prometheus_.start(
+            prometheus,
+            {"--config.file=" + config.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
+             "--web.listen-address=127.0.0.1:" + QString::number(api_port)});
         QJsonArray result;
         WaitFor(
             [&] {
@@ -96,14 +83,11 @@ class TestPrometheus : public QObject {
                 return !result.isEmpty();
             },
             60000);
-        QVERIFY2(!result.isEmpty(), server.readAll().right(2000).constData());
+        QVERIFY2(!result.isEmpty(), prometheus_.readAll().right(2000).constData());
         QCOMPARE(result.at(0)["metric"]["job"].toString(), QString("morvek"));
         QCOMPARE(result.at(0)["value"][1].toString(),
                  QString::number(sim::DemoState(ServerType::QuakeI).players.size()));
     }
-
-  private:
-    QProcess morvek_, server_;
 };
 
 QTEST_GUILESS_MAIN(TestPrometheus)

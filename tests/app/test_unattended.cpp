@@ -1,7 +1,7 @@
 // Unattended runs of morvek-headless against a scripted simulator: a player joins, one leaves,
 // the map changes, the server goes silent for two timeout intervals and comes back. The JSON
-// event lines, in order, with "keep trying" off (the run ends at the timeout, as before) and on
-// (the run goes on and tells when the server answers again); --on-event gets each event.
+// event lines in order, with "keep trying" off (the run ends at the timeout) and on (the run goes
+// on and tells when the server answers again); --on-event gets each event.
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -14,6 +14,23 @@
 using namespace morvek;
 using namespace morvek::testing;
 
+namespace {
+
+// "event name" of each event line, and "title|text" of the last message line, in `message`.
+QStringList Events(const QByteArray& lines, QString* message = nullptr) {
+    QStringList events;
+    for (const QByteArray& line : lines.split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.contains("event"))
+            events << (o["event"].toString() + " " + o["name"].toString()).trimmed();
+        if (o.contains("message") && message)
+            *message = o["message"]["title"].toString() + "|" + o["message"]["text"].toString();
+    }
+    return events;
+}
+
+}  // namespace
+
 class TestUnattended : public QObject {
     Q_OBJECT
   private slots:
@@ -21,24 +38,18 @@ class TestUnattended : public QObject {
         QTest::addColumn<bool>("keep_trying");
         QTest::addColumn<QStringList>("events");
         QTest::addColumn<QString>("message");
+        const QStringList events{"join Newcomer", "leave Grunt", "map e1m2", "silent"};
         QTest::newRow("keep trying off")
-            << false << QStringList{"join Newcomer", "leave Grunt", "map e1m2", "silent"}
+            << false << events
             << "Brelan+|Timeout time elapsed. Please reconfigure Server Address and port or "
                "increase Timeout.";
-        QTest::newRow("keep trying on")
-            << true << QStringList{"join Newcomer", "leave Grunt", "map e1m2", "silent", "back"}
-            << "";
+        QTest::newRow("keep trying on") << true << events + QStringList{"back"} << "";
     }
     void scripted_server() {
         QFETCH(bool, keep_trying);
-        QFETCH(QStringList, events);
-        QFETCH(QString, message);
         QTemporaryDir dir;
-        sim::SimOptions options;
-        options.move = false;
-        sim::SimServer server(sim::DemoState(ServerType::QuakeWorld), options);
+        sim::SimServer server(sim::DemoState(ServerType::QuakeWorld), {.move = false});
         QVERIFY(server.Start());
-
         QProcess morvek;
         QStringList args{"--json",
                          "--check",
@@ -57,7 +68,6 @@ class TestUnattended : public QObject {
         connect(&morvek, &QProcess::readyReadStandardOutput, this,
                 [&] { out += morvek.readAllStandardOutput(); });
         morvek.start(MORVEK_HEADLESS_EXE, args);
-        QVERIFY(morvek.waitForStarted());
         auto after = [&](int polls) {
             const int until = server.RequestsReceived() + polls;
             return WaitFor([&] { return server.RequestsReceived() >= until; }, 10000);
@@ -78,27 +88,13 @@ class TestUnattended : public QObject {
         }
         QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
         QCOMPARE(morvek.exitCode(), 0);
-
-        QStringList seen, hooked;
-        QString shown;
         out += morvek.readAllStandardOutput();
-        for (const QByteArray& line : out.split('\n')) {
-            const QJsonObject o = QJsonDocument::fromJson(line).object();
-            if (o.contains("event"))
-                seen << (o["event"].toString() + " " + o["name"].toString()).trimmed();
-            if (o.contains("message"))
-                shown = o["message"]["title"].toString() + "|" + o["message"]["text"].toString();
-        }
-        QCOMPARE(seen, events);
-        QCOMPARE(shown, message);
+        QString message;
+        QTEST(Events(out, &message), "events");
+        QTEST(message, "message");
         QFile hook(dir.filePath("hook.txt"));
         QVERIFY(hook.open(QIODevice::ReadOnly));
-        for (const QByteArray& line : hook.readAll().split('\n'))
-            if (!line.isEmpty())
-                hooked << (QJsonDocument::fromJson(line)["event"].toString() + " " +
-                           QJsonDocument::fromJson(line)["name"].toString())
-                              .trimmed();
-        QCOMPARE(hooked, events);
+        QTEST(Events(hook.readAll()), "events");
     }
 
     // While nothing answers, the monitor asks once per timeout interval, not at every poll, and
