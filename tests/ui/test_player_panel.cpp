@@ -11,97 +11,91 @@
 using namespace morvek;
 
 namespace {
-PlayerRecord Row(const char* present, const char* name, const char* shirt, const char* pants,
-                 const char* time = "", const char* frags = "", const char* id = "") {
-    PlayerRecord r{};
-    r[kPresent] = present;
-    r[kName] = name;
-    r[kShirt] = shirt;
-    r[kPants] = pants;
-    r[kTime] = time;
-    r[kFrags] = frags;
-    r[kId] = id;
-    return r;
+
+QString Name(const std::optional<QColor>& colour) {
+    if (!colour) return "keep";
+    return colour->isValid() ? colour->name() : "face";
 }
+
+// One screen row: presence, name, id, shirt, pants, time, frags.
+QString Shown(const PlayerPanel& panel, int r) {
+    const auto box = [](const auto* b) { return b->IsButtonFace() ? "face" : b->Shown().name(); };
+    return QStringList({box(panel.plStatus[r]), panel.plNome[r]->text(), panel.plID[r]->text(),
+                        box(panel.plShirt[r]), box(panel.plPants[r]), panel.plTime[r]->text(),
+                        panel.plFrags[r]->text()})
+        .join(' ');
+}
+
 }  // namespace
 
 class TestPlayerPanel : public QObject {
     Q_OBJECT
   private slots:
-    void palette_and_colour_numbers() {
-        QCOMPARE(PlayerPalette().size(), std::size_t(14));
-        QCOMPARE(*ColourForNumber(""), QColor(192, 192, 192));  // "" reads 0
-        QCOMPARE(*ColourForNumber("abc"), QColor(192, 192, 192));
-        QCOMPARE(*ColourForNumber("4"), QColor(255, 0, 0));
-        QCOMPARE(*ColourForNumber("13"), QColor(0, 0, 255));
-        QCOMPARE(*ColourForNumber("2"), *ColourForNumber("9"));
-        QCOMPARE(*ColourForNumber("12.5"), QColor(255, 255, 0));  // halves to even: 12
-        QCOMPARE(*ColourForNumber("11.5"), QColor(255, 255, 0));  // 12 too
-        QVERIFY(!ColourForNumber("32").has_value());              // keeps its colour
-        for (const char* outside : {"14", "15", "-1", "33", "31.6", "1e10", "&HFFFF"}) {
-            auto colour = ColourForNumber(outside);
-            QVERIFY2(colour.has_value() && !colour->isValid(), outside);  // button face
-        }
+    void texts_and_colours_of_a_field_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        auto rows = [](const char* field,
+                       std::initializer_list<std::pair<const char*, const char*>> cases) {
+            for (auto [text, shown] : cases)
+                QTest::addRow("%s '%s'", field, text) << field << text << shown;
+        };
+        // "" reads 0; halves go to even (11.5 and 12.5 are 12); 32 keeps the colour; numbers
+        // without a palette entry show the button face.
+        rows("colour", {{"", "#c0c0c0"},
+                        {"abc", "#c0c0c0"},
+                        {"2", "#800080"},
+                        {"9", "#800080"},
+                        {"4", "#ff0000"},
+                        {"13", "#0000ff"},
+                        {"12.5", "#ffff00"},
+                        {"11.5", "#ffff00"},
+                        {"32", "keep"},
+                        {"14", "face"},
+                        {"15", "face"},
+                        {"-1", "face"},
+                        {"33", "face"},
+                        {"31.6", "face"},
+                        {"1e10", "face"},
+                        {"&HFFFF", "face"}});
+        rows("presence", {{"", "#ff0000"}, {" ", "#ff0000"}, {"1", "#00ff00"}, {"x", "keep"}});
+        rows("time", {{"012", "12"}, {"1.50", "1.5"}, {"", ""}, {"abc", "0"}});
+        rows("frags", {{"4244897280", "-1"}, {"-5", "-5"}, {"007", "007"}, {"", ""}});
     }
-
-    void presence_time_and_frags_texts() {
-        QCOMPARE(*PresenceColour(""), QColor(255, 0, 0));
-        QCOMPARE(*PresenceColour(" "), QColor(255, 0, 0));
-        QCOMPARE(*PresenceColour("1"), QColor(0, 255, 0));
-        QVERIFY(!PresenceColour("x").has_value());
-        QCOMPARE(TimeText("012"), std::string("12"));
-        QCOMPARE(TimeText("1.50"), std::string("1.5"));
-        QCOMPARE(TimeText(""), std::string());
-        QCOMPARE(TimeText("abc"), std::string("0"));
-        QCOMPARE(FragsText("4244897280"), std::string("-1"));
-        QCOMPARE(FragsText("-5"), std::string("-5"));
-        QCOMPARE(FragsText("007"), std::string("007"));  // shown as stored
-        QCOMPARE(FragsText(""), std::string());
+    void texts_and_colours_of_a_field() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        const std::string t = text.toStdString();
+        const QString shown = field == "colour"     ? Name(ColourForNumber(t))
+                              : field == "presence" ? Name(PresenceColour(t))
+                              : field == "time"     ? QString::fromStdString(TimeText(t))
+                                                    : QString::fromStdString(FragsText(t));
+        QTEST(shown, "shown");
     }
 
     void rows_and_colours() {
         Monitor m;
         PlayerPanel panel;
         panel.show();
-        // Start: red presence boxes, button-face colour boxes.
-        for (int r = 0; r < PlayerPanel::kRows; ++r) {
-            QCOMPARE(panel.plStatus[r]->Shown(), QColor(255, 0, 0));
-            QVERIFY(panel.plShirt[r]->IsButtonFace());
-        }
-        m.view.rows[0] = Row("1", "Ranger", "4", "13", "012", "25", "1");
-        m.view.rows[1] = Row("", "Gone", "3", "12", "7", "4244897280", "2");  // absent
-        m.view.rows[2] = Row("1", "Odd", "14", "15", "", "3", "3");
+        QCOMPARE(Shown(panel, 0), "#ff0000   face face  ");
+        auto row = [&](int r, std::array<const char*, 7> f) {  // presence name shirt pants ...
+            PlayerRecord& p = m.view.rows[std::size_t(r)];
+            std::tie(p[kPresent], p[kName], p[kShirt], p[kPants], p[kTime], p[kFrags], p[kId]) =
+                std::tuple(f[0], f[1], f[2], f[3], f[4], f[5], f[6]);
+        };
+        row(0, {"1", "Ranger", "4", "13", "012", "25", "1"});
+        row(1, {"", "Gone", "3", "12", "7", "4244897280", "2"});  // absent: the texts stay
+        row(2, {"1", "Odd", "14", "15", "", "3", "3"});
         panel.ShowPlayers(m);
-        QCOMPARE(panel.plStatus[0]->Shown(), QColor(0, 255, 0));
-        QCOMPARE(panel.plNome[0]->text(), QStringLiteral("Ranger"));
-        QCOMPARE(panel.plID[0]->text(), QStringLiteral("1"));
-        QCOMPARE(panel.plShirt[0]->Shown(), QColor(255, 0, 0));
-        QCOMPARE(panel.plPants[0]->Shown(), QColor(0, 0, 255));
-        QCOMPARE(panel.plTime[0]->text(), QStringLiteral("12"));
-        QCOMPARE(panel.plFrags[0]->text(), QStringLiteral("25"));
-        // An absent player keeps name, time and frags, with a red box.
-        QCOMPARE(panel.plStatus[1]->Shown(), QColor(255, 0, 0));
-        QCOMPARE(panel.plNome[1]->text(), QStringLiteral("Gone"));
-        QCOMPARE(panel.plTime[1]->text(), QStringLiteral("7"));
-        QCOMPARE(panel.plFrags[1]->text(), QStringLiteral("-1"));
-        // Colours 14 and 15 have no palette entry: the button face.
-        QVERIFY(panel.plShirt[2]->IsButtonFace());
-        QVERIFY(panel.plPants[2]->IsButtonFace());
-        // An empty row: empty texts, red presence, grey boxes (colour 0).
-        QCOMPARE(panel.plStatus[4]->Shown(), QColor(255, 0, 0));
-        QCOMPARE(panel.plNome[4]->text(), QString());
-        QCOMPARE(panel.plTime[4]->text(), QString());
-        QCOMPARE(panel.plShirt[4]->Shown(), QColor(192, 192, 192));
-        QCOMPARE(panel.plPants[4]->Shown(), QColor(192, 192, 192));
-
+        QCOMPARE((QStringList{Shown(panel, 0), Shown(panel, 1), Shown(panel, 2), Shown(panel, 4)}),
+                 (QStringList{"#00ff00 Ranger 1 #ff0000 #0000ff 12 25",
+                              "#ff0000 Gone 2 #008000 #ffff00 7 -1", "#00ff00 Odd 3 face face  3",
+                              "#ff0000   #c0c0c0 #c0c0c0  "}));
         // Colour 32 keeps the colour of the player drawn before in that screen row; a presence
         // text other than "", " " or "1" keeps the presence box.
-        m.view.rows[0] = Row("x", "Next", "32", "32");
+        row(0, {"x", "Next", "32", "32", "", "", ""});
         panel.ShowPlayers(m);
-        QCOMPARE(panel.plShirt[0]->Shown(), QColor(255, 0, 0));
-        QCOMPARE(panel.plPants[0]->Shown(), QColor(0, 0, 255));
-        QCOMPARE(panel.plStatus[0]->Shown(), QColor(0, 255, 0));
-        QCOMPARE(panel.plNome[0]->text(), QStringLiteral("Next"));
+        QCOMPARE(Shown(panel, 0), "#00ff00 Next  #ff0000 #0000ff  ");
     }
 
     void scrolling_over_the_view() {
@@ -113,27 +107,16 @@ class TestPlayerPanel : public QObject {
             ++redraws;
             panel.ShowPlayers(m);
         });
-        QCOMPARE(panel.VScroll->minimum(), 0);
-        QCOMPARE(panel.VScroll->maximum(), 59);
-        QCOMPARE(panel.VScroll->pageStep(), 5);
-        QCOMPARE(panel.VScroll->singleStep(), 1);
+        const QScrollBar* bar = panel.VScroll;
+        QCOMPARE((QList<int>{bar->minimum(), bar->maximum(), bar->pageStep(), bar->singleStep()}),
+                 (QList<int>{0, 59, 5, 1}));
         panel.VScroll->setValue(59);
         QCOMPARE(redraws, 1);
-        QCOMPARE(panel.plNome[0]->text(), QStringLiteral("p59"));
-        QCOMPARE(panel.plNome[4]->text(), QStringLiteral("p63"));
+        QCOMPARE(panel.plNome[0]->text() + panel.plNome[4]->text(), "p59p63");
         panel.VScroll->setValue(100);  // cannot pass the range
         QCOMPARE(panel.VScroll->value(), 59);
         panel.VScroll->triggerAction(QScrollBar::SliderPageStepSub);
         QCOMPARE(panel.plNome[0]->text(), QStringLiteral("p54"));
-    }
-
-    void names_are_windows_1252() {
-        Monitor m;
-        m.options.readable_names = false;
-        m.view.rows[0][kName] = "\x80x\xE9";
-        PlayerPanel panel;
-        panel.ShowPlayers(m);
-        QCOMPARE(panel.plNome[0]->text(), QString::fromUtf8("\u20ACx\u00E9"));
     }
 };
 

@@ -1,22 +1,18 @@
 // Readable Quake names where a person reads them: the player panel (red and gold letters in their
 // colours), the server panel, the rules window, the HTML page and the printed report; with the
 // switch off, the bytes as Windows-1252.
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
 #include "print/report.h"
 #include "support/dialogs.h"
 #include "support/to_string.h"
-#include "support/window_rig.h"
 #include "ui/main_window.h"
 #include "ui/player_panel.h"
 #include "ui/rules_window.h"
-#include "ui/setup_dialog.h"
 #include "web/html_renderer.h"
 
 using namespace morvek;
@@ -103,7 +99,7 @@ class TestReadableNames : public QObject {
         return count;
     }
     void server_panel_and_rules_window_show_readable_text() {
-        platform::ScriptedDialogs dialogs;
+        testing::Dialogs dialogs;
         frmMain window(&dialogs, nullptr);
         QVERIFY(window.Form_Load());
         Monitor& m = window.monitor();
@@ -161,35 +157,6 @@ class TestReadableNames : public QObject {
                 !op.text.empty())
                 report_names.push_back(op.text);
         QCOMPARE(report_names, names);
-    }
-
-    // The two switches of the setup dialog's Application page, clicked and applied with "&Ok".
-    void setup_dialog_switches_data() {
-        QTest::addColumn<bool>("click_readable");
-        QTest::addColumn<bool>("click_spectators");
-        QTest::newRow("defaults_kept") << false << false;
-        QTest::newRow("readable_off") << true << false;
-        QTest::newRow("spectators_on") << false << true;
-    }
-    void setup_dialog_switches() {
-        QFETCH(bool, click_readable);
-        QFETCH(bool, click_spectators);
-        testing::WindowRig window;
-        frmSetup d(window);
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        d.TabStrip->setCurrentIndex(1);
-        QVERIFY(d.chkReadable->isChecked() && !d.chkSpectators->isChecked());
-        // On the box itself: the check boxes have no text of their own (their labels are beside).
-        const auto click = [](QCheckBox* box) {
-            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-        };
-        if (click_readable) click(d.chkReadable);
-        if (click_spectators) click(d.chkSpectators);
-        QTest::mouseClick(d.cmdOk, Qt::LeftButton);
-        const Options& o = window.rig.monitor.options;
-        QCOMPARE(std::make_pair(o.readable_names, o.show_spectators),
-                 std::make_pair(!click_readable, click_spectators));
     }
 };
 
