@@ -101,12 +101,16 @@ bool Connection::ConnectToServer() {
 }
 
 void Connection::mnuDisconnect_Click() {
-    ShowState(monitor_, ConnectionState::Disconnected);
-    check_.SetEnabled(false);
-    StopPacing();
-    timeout_.SetEnabled(false);
-    mnuStopRecord_Click();
+    StopTalking(Polling::kStop);
+}
+
+void Connection::StopTalking(Polling polling) {
     socket_.Close();
+    StopPacing();
+    ShowState(monitor_, ConnectionState::Disconnected);
+    timeout_.SetEnabled(false);
+    if (polling == Polling::kStop) check_.SetEnabled(false);
+    mnuStopRecord_Click();
     hooks_.RefreshPanel();
 }
 
@@ -215,13 +219,8 @@ void Connection::timTimeout_Timer() {
     check_.SetEnabled(false);
     StopPacing();
     Tell(kTimeoutText, kTimeoutTitle, MessageIcon::Critical);
-    socket_.Close();
-    ShowState(monitor_, ConnectionState::Disconnected);
-    timeout_.SetEnabled(false);
-    check_.SetEnabled(false);
-    mnuStopRecord_Click();
-    UpdateMenuState();
-    hooks_.RefreshPanel();
+    // Stopped again: a reply read while the box was open may have started them.
+    StopTalking(Polling::kStop);
 }
 
 void Connection::KeepTrying() {
@@ -235,28 +234,16 @@ void Connection::KeepTrying() {
 
 void Connection::Winsock_Error(int number, const QString& description) {
     ++monitor_.counters.socket_errors;
-    ShowState(monitor_, ConnectionState::Disconnected);
-    StopPacing();
-    socket_.Close();
-    UpdateMenuState();
-    mnuStopRecord_Click();
-    timeout_.SetEnabled(false);
-    hooks_.RefreshPanel();
+    // The poll timer goes on: its next tick opens the socket again.
+    StopTalking(Polling::kGoOn);
     std::string text = "Error " + IntegerText(static_cast<std::int16_t>(number)) + " (" +
                        description.toStdString() + ")";
     Tell(text, kAppTitle, MessageIcon::None);
 }
 
 void Connection::DisconnectOnMapChange() {
-    socket_.Close();
-    StopPacing();
-    ShowState(monitor_, ConnectionState::Disconnected);
-    timeout_.SetEnabled(false);
-    check_.SetEnabled(false);
-    mnuStopRecord_Click();
-    UpdateMenuState();
     SetNet(NetLamp::Idle, false);
-    hooks_.RefreshPanel();
+    StopTalking(Polling::kStop);
     Tell(kMapChangedText, kAppTitle, MessageIcon::Information);
 }
 

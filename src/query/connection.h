@@ -95,6 +95,11 @@ class Connection : public QObject {
     void PaceTimer();
     void SendRuleRequest(std::string request);
     void StopPacing();
+    // Every way of ending the talk with the server ends it alike: socket closed, pacing and the
+    // timeout stopped, state Disconnected, recording ended, panel refreshed. A socket error
+    // leaves the poll timer running.
+    enum class Polling { kStop, kGoOn };
+    void StopTalking(Polling polling);
 
     Monitor& monitor_;
     platform::Dialogs& dialogs_;
