@@ -135,16 +135,25 @@ std::optional<Setting::Kind> QuakeIIKey(std::string_view key) {
     return Setting::kRule;
 }
 
+// Both status replies open alike: a datagram of at most kMaxStatusReply bytes whose first byte is
+// FF is a reply (marked valid); its four FF bytes and the two characters after them are skipped.
+std::optional<Rest> OpenStatusReply(std::string_view datagram, StatusReply& reply) {
+    if (datagram.size() > kMaxStatusReply) return std::nullopt;
+    Rest rest(datagram);
+    if (static_cast<unsigned char>(rest.First()) != 0xFF) return std::nullopt;
+    reply.valid = true;
+    rest.Drop(6);
+    return rest;
+}
+
 }  // namespace
 
 StatusReply DecodeQuakeWorld(std::string_view datagram, bool spectators) {
     StatusReply reply;
-    if (datagram.size() > kMaxStatusReply) return reply;
-    Rest rest(datagram);
-    if (static_cast<unsigned char>(rest.First()) != 0xFF) return reply;
-    reply.valid = true;
-    // Four FF bytes, the reply type character and the "\" that opens the settings line.
-    rest.Drop(6);
+    std::optional<Rest> opened = OpenStatusReply(datagram, reply);
+    if (!opened) return reply;
+    Rest& rest = *opened;
+    // The two characters skipped were the reply type and the "\" that opens the settings line.
     if (spectators) {
         const auto line = rest.TakeBefore('\n');
         Rest settings(line ? *line : rest.TakeToEndOfData());
@@ -187,13 +196,11 @@ StatusReply DecodeQuakeWorld(std::string_view datagram, bool spectators) {
 
 StatusReply DecodeQuakeII(std::string_view datagram) {
     StatusReply reply;
-    if (datagram.size() > kMaxStatusReply) return reply;
-    Rest rest(datagram);
-    if (static_cast<unsigned char>(rest.First()) != 0xFF) return reply;
-    reply.valid = true;
-    // Four FF bytes and two characters of the reply type, then the rest of the first line, its
-    // newline and the "\" that opens the settings line.
-    rest.Drop(6);
+    std::optional<Rest> opened = OpenStatusReply(datagram, reply);
+    if (!opened) return reply;
+    Rest& rest = *opened;
+    // The two characters skipped begin the reply type; the rest of its line, the newline and the
+    // "\" that opens the settings line follow.
     rest.TakeBefore('\n', 1);
     DecodeSettings(rest, reply.settings, QuakeIIKey);
 
