@@ -177,6 +177,25 @@ void GraphView::ApplyPalette() {
     setBackgroundBrush(p.color(QPalette::Base));
 }
 
+void GraphView::SetValueAxis(double min, double max, double step) {
+    const double old_min = axis_y_->min(), old_max = axis_y_->max();
+    const double old_step = axis_y_->tickInterval();
+    if (old_min == min && old_max == max && old_step == step) return;
+    // Each change lays the axis out again and measures every label it then has (a text layout
+    // each, milliseconds for a few dozen): of the two ways to the new range and step, take the
+    // one whose way-point has fewer labels. Range first from 0..2 step 1 to 0..400 step 100
+    // would measure 401 labels on the way; step first measures one.
+    const double labels_range_first = (max - min) / std::max(old_step, 1e-9);
+    const double labels_step_first = (old_max - old_min) / std::max(step, 1e-9);
+    if (labels_step_first < labels_range_first) {
+        axis_y_->setTickInterval(step);
+        axis_y_->setRange(min, max);
+    } else {
+        axis_y_->setRange(min, max);
+        axis_y_->setTickInterval(step);
+    }
+}
+
 void GraphView::Refresh(const FragGraph& graph, bool force) {
     if (!force && graph.revision == revision_) return;
     revision_ = graph.revision;
@@ -198,9 +217,7 @@ void GraphView::Refresh(const FragGraph& graph, bool force) {
         series_[std::size_t(c)]->replace(points);
     }
     axis_x_->setRange(lines_.row_min, lines_.row_max);
-    if (axis_y_->min() != lines_.value_min || axis_y_->max() != lines_.value_max)
-        axis_y_->setRange(lines_.value_min, lines_.value_max);
-    axis_y_->setTickInterval(lines_.value_step);
+    SetValueAxis(lines_.value_min, lines_.value_max, lines_.value_step);
     if (lines_.marker_row > 0) {
         const double row = lines_.marker_row;
         marker_line_->replace(QList<QPointF>{{row, lines_.value_min}, {row, lines_.value_max}});

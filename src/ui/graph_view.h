@@ -57,6 +57,7 @@ class GraphView : public QChartView {
   private:
     void SetSeriesCount(int count, const FragGraph& graph);
     void ApplyPalette();
+    void SetValueAxis(double min, double max, double step);
     void PlaceLegend();
 
     QChart* chart_ = nullptr;
