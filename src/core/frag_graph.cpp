@@ -113,6 +113,20 @@ void SetupGraph(FragGraph& graph) {
 }
 
 void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table, bool skip_spectators) {
+    std::array<double, kPlayerSlots> frags{};
+    bool sampled = false;
+    const int fed = std::min(graph.ColumnCount(), kPlayerSlots);
+    for (int s = 0; s < fed; ++s) {
+        frags[std::size_t(s)] = FragsValue(table.slot[std::size_t(s)][kFrags]);
+        // A table that holds no frags at all (the first poll after a connect, before any reply)
+        // gives zeros that are no sample of the match: the row is not drawn.
+        sampled = sampled || !table.slot[std::size_t(s)][kFrags].empty();
+    }
+    AddGraphSample(graph, row, frags, sampled, table, skip_spectators);
+}
+
+void AddGraphSample(FragGraph& graph, int row, const std::array<double, kPlayerSlots>& frags,
+                    bool sampled, const PlayerTable& table, bool skip_spectators) {
     if (row != 0) graph.SetCurrentRow(row);
     if (row == 0) {
         if (graph.CurrentRow() >= graph.RowCount()) {
@@ -125,19 +139,13 @@ void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table, bool sk
     if (graph.RowCount() == 0) return;
     const int fed = std::min(graph.ColumnCount(), kPlayerSlots);
     for (int s = 0; s < fed; ++s) {
-        double sample = RoundHalfEven(FragsValue(table.slot[s][kFrags]));
+        double sample = RoundHalfEven(frags[std::size_t(s)]);
         if (!std::isfinite(sample)) sample = 0;
-        if (skip_spectators && IsSpectatorName(table.slot[s][kName])) sample = 0;
+        if (skip_spectators && IsSpectatorName(table.slot[std::size_t(s)][kName])) sample = 0;
         graph.SetCell(graph.CurrentRow(), s + 1, sample);
-        graph.SetRowLabel(graph.CurrentRow(), "");
     }
-    // A table that holds no frags at all (the first poll after a connect, before any reply) gives
-    // zeros that are no sample of the match: the row is not drawn.
-    for (int s = 0; s < fed; ++s)
-        if (!table.slot[s][kFrags].empty()) {
-            graph.MarkSampled(graph.CurrentRow());
-            break;
-        }
+    if (fed > 0) graph.SetRowLabel(graph.CurrentRow(), "");
+    if (fed > 0 && sampled) graph.MarkSampled(graph.CurrentRow());
 }
 
 void ClearGraph(FragGraph& graph) {

@@ -3,6 +3,7 @@
 // the poll tick and the log player write it through SetupGraph and AddGraphSample.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -110,6 +111,10 @@ void SetupGraph(FragGraph& graph);
 // `skip_spectators`, a spectator's series gets 0, as an unused slot's.
 void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table,
                     bool skip_spectators = false);
+// The same with the frags already read as numbers (FragsValue of each slot's Frags field), for a
+// caller that holds them as numbers; `sampled` says whether any slot's Frags field held text.
+void AddGraphSample(FragGraph& graph, int row, const std::array<double, kPlayerSlots>& frags,
+                    bool sampled, const PlayerTable& table, bool skip_spectators = false);
 
 // Discards every sample and keeps the row count (row count to 0 and back), then SetupGraph.
 void ClearGraph(FragGraph& graph);

@@ -144,8 +144,11 @@ std::optional<std::int32_t> ToInt32(double value) {
 }
 
 double FragsValue(std::string_view frags) {
-    double v = LeadingNumber(frags);
-    return v > 4244897000.0 ? v - 4244897281.0 : v;
+    return FragsValue(LeadingNumber(frags));
+}
+
+double FragsValue(double stored) {
+    return stored > 4244897000.0 ? stored - 4244897281.0 : stored;
 }
 
 std::string IntegerText(long long value) {

@@ -33,6 +33,7 @@ std::optional<std::int32_t> IntervalMs(std::string_view seconds_text);
 // Frags read as a number: a value above 4244897000 is a negative count stored in a log's
 // unsigned form and reads as value - 4244897281 (4244897280 is -1).
 double FragsValue(std::string_view frags);
+double FragsValue(double stored);
 
 // Plain decimal text of a whole number: "-3", "0", "4244897280".
 std::string IntegerText(long long value);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -45,7 +46,9 @@ void SetButtons(Monitor& monitor, int first, bool enabled) {
 }
 
 // Fills graph rows 1 .. RowCount from the records starting at f, labelling row m "A". Each row
-// takes the record's frags through the table's Frags fields, as a live poll does.
+// takes the record's frags as a live poll takes the table's Frags fields (the numbers the record
+// would write there, read back by FragsValue); the caller then loads the current record into the
+// table.
 void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t p) {
     FragGraph& graph = monitor.graph;
     if (count <= 0) {
@@ -63,6 +66,7 @@ void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t
     std::int64_t m = p - f + 1;
     rows = graph.RowCount();
     std::string block = ReadAt(file, RecordOffset(f), rows * kRecordSize);
+    std::array<double, kPlayerSlots> values{};
     for (int r = 1; r <= rows; ++r) {
         std::string_view record;
         std::size_t start = std::size_t(r - 1) * std::size_t(kRecordSize);
@@ -72,9 +76,9 @@ void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t
             logfile::PackedNumber frags{};
             for (std::size_t i = 0; i < 4; ++i)
                 frags[i] = at + i < record.size() ? static_cast<std::uint8_t>(record[at + i]) : 0;
-            monitor.table.slot[std::size_t(s)][kFrags] = IntegerText(logfile::UnpackNumber(frags));
+            values[std::size_t(s)] = FragsValue(double(logfile::UnpackNumber(frags)));
         }
-        AddGraphSample(graph, r, monitor.table, monitor.options.show_spectators);
+        AddGraphSample(graph, r, values, true, monitor.table, monitor.options.show_spectators);
         graph.SetRowLabel(r, r == m ? "A" : "");
     }
 }
