@@ -191,38 +191,38 @@ class TestSettings : public QObject {
         QCOMPARE(text.toLower().count("timeoutinterval="), 1);
     }
 
-    // A value that does not fit its field takes that setting's default.
+    // "line|field|value"; a value that does not fit its field takes that setting's default.
     void stored_texts_are_converted_data() {
         QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArray>("field");
         QTest::addColumn<qlonglong>("expected");
-        for (auto [line, field, expected] :
-             std::initializer_list<std::tuple<const char*, const char*, qlonglong>>{
-                 {"ServerType=300", "type", 0},
-                 {"ServerType=255", "type", 255},
-                 {"ServerType=&H3", "type", 3},
-                 {"PlayerSorting=-1", "sorting", 0},
-                 {"GraphRows=32768", "rows", 20},
-                 {"GraphRows=-32768", "rows", -32768},
-                 {"GraphRows=12.5", "rows", 12},
-                 {"GraphRows=30 points", "rows", 30},
-                 {"ServerPort=26 001", "port", 26001},
-                 {"ServerPort=3000000000", "port", 26000},
-                 {"CheckInterval=0.25", "check", 250},
-                 {"CheckInterval=2147484", "check", 5000},
-                 {"CheckInterval=2147483.647", "check", 2147483647},
-                 {"TimeoutInterval=1E2", "timeout", 100000},
-                 {"ShowLegend=tRUE", "legend", 1},
-                 {"ShowLegend=False", "legend", 0},
-                 {"ShowLegend=0.0", "legend", 0},
-                 {"ShowLegend=2", "legend", 1},
-                 {"ShowLegend=0abc", "legend", 1},
-                 {"ShowLegend=", "legend", 1}})
-            QTest::newRow(line) << QByteArray(line) << QString(field) << expected;
+        for (const char* row : {"ServerType=300|type|0",
+                                "ServerType=255|type|255",
+                                "ServerType=&H3|type|3",
+                                "PlayerSorting=-1|sorting|0",
+                                "GraphRows=32768|rows|20",
+                                "GraphRows=-32768|rows|-32768",
+                                "GraphRows=12.5|rows|12",
+                                "GraphRows=30 points|rows|30",
+                                "ServerPort=26 001|port|26001",
+                                "ServerPort=3000000000|port|26000",
+                                "CheckInterval=0.25|check|250",
+                                "CheckInterval=2147484|check|5000",
+                                "CheckInterval=2147483.647|check|2147483647",
+                                "TimeoutInterval=1E2|timeout|100000",
+                                "ShowLegend=tRUE|legend|1",
+                                "ShowLegend=False|legend|0",
+                                "ShowLegend=0.0|legend|0",
+                                "ShowLegend=2|legend|1",
+                                "ShowLegend=0abc|legend|1",
+                                "ShowLegend=|legend|1"}) {
+            const QList<QByteArray> cells = QByteArray(row).split('|');
+            QTest::newRow(row) << cells[0] << cells[1] << cells[2].toLongLong();
+        }
     }
     void stored_texts_are_converted() {
         QFETCH(QByteArray, line);
-        QFETCH(QString, field);
+        QFETCH(QByteArray, field);
         const QString path = StorePath("convert");
         // Another value ahead of and behind the one under test still reads.
         WriteFile(path, kSection + "SerieFixed=9\n" + line + "\nHTMLRefresh=3\n");
@@ -231,13 +231,13 @@ class TestSettings : public QObject {
         QVERIFY(dialogs_.messages.empty());
         QCOMPARE(std::pair(loaded->serie_fixed, loaded->html_refresh_ms),
                  std::pair(std::int16_t(9), 3000));
-        const std::map<QString, qlonglong> got = {{"type", TypeCode(loaded->server_type)},
-                                                  {"sorting", loaded->player_sorting},
-                                                  {"rows", loaded->graph_rows},
-                                                  {"port", loaded->server_port},
-                                                  {"check", loaded->check_interval_ms},
-                                                  {"timeout", loaded->timeout_interval_ms},
-                                                  {"legend", loaded->show_legend}};
+        const std::map<QByteArray, qlonglong> got = {{"type", TypeCode(loaded->server_type)},
+                                                     {"sorting", loaded->player_sorting},
+                                                     {"rows", loaded->graph_rows},
+                                                     {"port", loaded->server_port},
+                                                     {"check", loaded->check_interval_ms},
+                                                     {"timeout", loaded->timeout_interval_ms},
+                                                     {"legend", loaded->show_legend}};
         QTEST(got.at(field), "expected");
     }
 
