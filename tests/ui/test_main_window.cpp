@@ -145,6 +145,14 @@ class TestMainWindow : public QObject {
         QCOMPARE(w->pctNet->Shown(), QColor(0, 128, 0));
         QVERIFY(w->pctOpen->isHidden() && w->pctSave->isHidden() && w->pctWeb->isHidden());
         QVERIFY(!w->connection().timCheck().Enabled());
+        // At the designed size the bottom frames' contents sit inside them, under their captions.
+        w->Form_Resize();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QCOMPARE(w->height(), TwipsToPixels(6360));
+        for (QGroupBox* frame : {w->frStatus, w->frPlay})
+            for (QWidget* inside : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(frame->contentsRect().contains(inside->geometry()),
+                         qPrintable(frame->title() + inside->objectName()));
     }
 
     void disabled_menu_items_data() {
@@ -222,32 +230,6 @@ class TestMainWindow : public QObject {
         w->monitor().graph.SetColumnCount(0);
         w->RefreshPanel();
         QCOMPARE(w->chtGrafico->SeriesCount(), 0);
-    }
-
-    void graph_scrolls_the_newest_sample_into_the_last_row() {
-        auto w = Loaded();
-        Monitor& m = w->monitor();
-        m.graph.SetColumnCount(2);
-        for (int i = 1; i <= 25; ++i) {
-            m.table.slot[0][kFrags] = std::to_string(i);
-            m.table.slot[1][kFrags] = std::to_string(100 + i);
-            AddGraphSample(m.graph, 0, m.table);
-        }
-        m.graph.show_legend = false;
-        w->RefreshPanel();
-        // The oldest five left through the first of the 20 rows.
-        QList<QPointF> first, second;
-        for (int row = 1; row <= 20; ++row) {
-            first << QPointF(row, row + 5);
-            second << QPointF(row, row + 105);
-        }
-        QCOMPARE(w->chtGrafico->Series(0)->points(), first);
-        QCOMPARE(w->chtGrafico->Series(1)->points(), second);
-        QVERIFY(w->chtGrafico->ValueAxis()->max() >= 125);
-        QVERIFY(!w->chtGrafico->chart()->legend()->isVisible());
-        const auto redraws = w->chtGrafico->Redraws();
-        w->RefreshPanel();  // nothing changed: no redraw
-        QCOMPARE(w->chtGrafico->Redraws(), redraws);
     }
 
     void menu_button_opens_the_menu_at_its_corner_and_exit_stops_polling() {

@@ -127,29 +127,6 @@ class TestWindowUse : public QObject {
         QCOMPARE(window.monitor().table.slot[0][kFrags], std::string("1"));
     }
 
-    void window_opens_with_the_designed_client_area() {
-        // The entry sequence's steps 1 to 7: the splash has painted before the window is built.
-        frmSplash splash;
-        splash.ShowPainted();
-        QVERIFY(splash.Painted());
-        testing::Dialogs dialogs;
-        frmMain window(&dialogs, nullptr);
-        QVERIFY(window.Form_Load());
-        window.Form_Resize();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.height(), TwipsToPixels(6360));
-        // The bottom strip ends 50 twips above the client area's bottom: no band under it.
-        for (QWidget* bottom :
-             {static_cast<QWidget*>(window.frStatus), static_cast<QWidget*>(window.frPlay)})
-            QCOMPARE(window.height() - bottom->geometry().bottom() - 1, 3);
-        // The frames' contents sit inside them, under their captions.
-        for (QGroupBox* frame : {window.frStatus, window.frPlay})
-            for (QWidget* inside : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                QVERIFY2(frame->contentsRect().contains(inside->geometry()),
-                         qPrintable(frame->title() + inside->objectName()));
-    }
-
     void graph_shows_what_was_sampled_and_whose_it_is() {
         GraphView view;
         view.resize(400, 150);
@@ -161,10 +138,13 @@ class TestWindowUse : public QObject {
         PlayerTable table;
         for (int s = 0; s < 24; ++s)
             table.slot[std::size_t(s)][kName] = "player" + IntegerText(s + 1);
-        for (int frags : {10, 11, 12}) {  // three polls after a connect
-            table.slot[0][kFrags] = IntegerText(frags);
-            AddGraphSample(graph, 0, table);
-        }
+        auto polls = [&](int from, int to) {
+            for (int frags = from; frags <= to; ++frags) {
+                table.slot[0][kFrags] = IntegerText(frags);
+                AddGraphSample(graph, 0, table);
+            }
+        };
+        polls(10, 12);               // three polls after a connect
         graph.SetRowLabel(19, "A");  // the log player's current record
         view.SetPlayerNames(table);
         view.Refresh(graph);
@@ -191,6 +171,17 @@ class TestWindowUse : public QObject {
         QCOMPARE(QList<QColor>({view.chart()->backgroundBrush().color(),
                                 view.ValueAxis()->labelsBrush().color()}),
                  QList<QColor>({QColor(30, 30, 30), QColor(230, 230, 230)}));
+        // 22 polls more: the oldest five left through the first row; nothing new, no redraw.
+        polls(13, 34);
+        graph.show_legend = false;
+        view.Refresh(graph);
+        QList<QPointF> scrolled;
+        for (int row = 1; row <= 20; ++row) scrolled << QPointF(row, row + 14);
+        QCOMPARE(view.Series(0)->points(), scrolled);
+        QVERIFY(view.ValueAxis()->max() >= 34 && !view.chart()->legend()->isVisible());
+        const auto redraws = view.Redraws();
+        view.Refresh(graph);
+        QCOMPARE(view.Redraws(), redraws);
     }
 
     void cut_texts_are_offered_whole_as_tooltips() {
