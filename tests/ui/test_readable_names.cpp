@@ -137,16 +137,15 @@ class TestReadableNames : public QObject {
         const std::optional<std::string> page =
             web::RenderPage("{ServerName}\r{PlayerList}", m, QDateTime());
         QVERIFY(page);
+        // The server name's line, then each row's name cell (the second of four).
         std::vector<std::string> page_names{page->substr(0, page->find("\r\n"))};
-        // Each row: the Id cell, then the name cell.
-        for (int id = 0; id < 4; ++id) {
-            const std::string before =
-                " " + std::to_string(id) + " \r\n</B>\r\n</TD>\r\n<TD>\r\n<B>\r\n";
-            const std::size_t at = page->find(before);
-            if (at == std::string::npos) break;
-            const std::size_t start = at + before.size();
-            page_names.push_back(page->substr(start, page->find("\r\n", start) - start));
-        }
+        const std::string cell = "<TD>\r\n<B>\r\n";
+        int n = 0;
+        for (auto at = page->find(cell); at != std::string::npos; at = page->find(cell, at + 1))
+            if (++n > 4 && n % 4 == 2) {
+                at += cell.size();
+                page_names.push_back(page->substr(at, page->find("\r\n", at) - at));
+            }
         QCOMPARE(page_names, names);
 
         // The report's values at the name column: the server name, then one per player.

@@ -104,22 +104,6 @@ class TestSetupDialog : public QObject {
         QVERIFY(dialogs().messages.empty());
     }
 
-    void while_connected_the_connection_group_is_grey_and_not_applied() {
-        window_->rig.monitor.state = ConnectionState::Connected;
-        frmSetup d(*window_);
-        QVERIFY(!d.txtServerName->isEnabled() && !d.lblConnection[0]->isEnabled());
-        QVERIFY(!d.optType[0]->isEnabled() && !d.txtTimeOut->isEnabled());
-        QVERIFY(d.frApplication->isEnabled() && d.chkDisconnect->isEnabled());
-        d.txtServerName->setText("elsewhere");
-        d.txtServerPort->setText("abc");
-        d.txtRefresh->setText("9");
-        d.chkDisconnect->setChecked(true);
-        d.cmdOk->click();
-        QCOMPARE(d.result(), int(QDialog::Accepted));
-        QVERIFY(dialogs().messages.empty());
-        QCOMPARE(Applied(*window_), "0 localhost 26000 5000 30000 1 1 20 0 1 1 1 16 0");
-    }
-
     // The switches' boxes have no text of their own (their labels are beside): clicked on the box.
     void switches_clicked_and_applied_data() {
         QTest::addColumn<bool>("connected");
@@ -139,6 +123,15 @@ class TestSetupDialog : public QObject {
         if (connected) window_->rig.monitor.state = ConnectionState::Connected;
         frmSetup d(*window_);
         QVERIFY(ShowActive(d));
+        // While connected the connection group is grey, and what it holds is not applied.
+        QCOMPARE(d.frConnection->isEnabled(), !connected);
+        QVERIFY(d.txtServerName->isEnabled() != connected &&
+                d.optType[0]->isEnabled() != connected);
+        QVERIFY(d.frApplication->isEnabled() && d.chkDisconnect->isEnabled());
+        if (connected) {
+            d.txtServerPort->setText("abc");
+            d.txtRefresh->setText("9");
+        }
         QCheckBox* check = box == "chkKeepTrying" ? d.chkKeepTrying
                            : box == "chkReadable" ? d.chkReadable
                                                   : d.chkSpectators;
@@ -149,6 +142,8 @@ class TestSetupDialog : public QObject {
         const auto& o = window_->rig.monitor.options;
         QCOMPARE((QList<bool>{o.keep_trying, o.readable_names, o.show_spectators}), applied);
         QCOMPARE(window_->Settings().keep_trying, applied[0]);
+        QCOMPARE(Applied(*window_), kDefaults);
+        QVERIFY(dialogs().messages.empty());
         frmSetup again(*window_);
         QCOMPARE((QList<bool>{again.chkKeepTrying->isChecked(), again.chkReadable->isChecked(),
                               again.chkSpectators->isChecked()}),
