@@ -343,58 +343,57 @@ void frmSetup::Refuse(QLineEdit* box, const char* message, const char* default_t
     box->setText(QString::fromLatin1(default_text));
 }
 
+std::array<frmSetup::BoxRule, 6> frmSetup::BoxRules() const {
+    return {
+        {{txtServerName, [](const QLineEdit* b) { return !b->text().isEmpty(); },
+          kInvalidServerName, "localhost", true},
+         {txtServerPort, [](const QLineEdit* b) { return PortFromText(b->text()).has_value(); },
+          kInvalidServerPort, "26000", true},
+         {txtRefresh, [](const QLineEdit* b) { return IntervalFromText(b->text()).has_value(); },
+          kInvalidRefresh, "5", true},
+         {txtTimeOut, [](const QLineEdit* b) { return IntervalFromText(b->text()).has_value(); },
+          kInvalidTimeout, "30", true},
+         {txtColumns, [](const QLineEdit* b) { return RowsFromText(b).has_value(); },
+          kInvalidGraphLength, "20", false},
+         {txtSerie, [](const QLineEdit* b) { return SeriesFromText(b).has_value(); },
+          kInvalidGraphSeries, "16", false}}};
+}
+
+bool frmSetup::CheckBox(QLineEdit* box) {
+    for (const BoxRule& rule : BoxRules()) {
+        if (rule.box != box || rule.valid(box)) continue;
+        Refuse(box, rule.message, rule.default_text);
+        return false;
+    }
+    return true;
+}
+
 void frmSetup::txtServerName_LostFocus() {
-    if (validating_) return;
-    if (txtServerName->text().isEmpty()) Refuse(txtServerName, kInvalidServerName, "localhost");
+    if (!validating_) CheckBox(txtServerName);
 }
 
 void frmSetup::txtServerPort_LostFocus() {
-    if (validating_) return;
-    if (!PortFromText(txtServerPort->text())) Refuse(txtServerPort, kInvalidServerPort, "26000");
+    if (!validating_) CheckBox(txtServerPort);
 }
 
 void frmSetup::txtRefresh_LostFocus() {
-    if (validating_) return;
-    if (!IntervalFromText(txtRefresh->text())) Refuse(txtRefresh, kInvalidRefresh, "5");
+    if (!validating_) CheckBox(txtRefresh);
 }
 
 void frmSetup::txtTimeOut_Change() {
-    if (validating_) return;
-    if (!IntervalFromText(txtTimeOut->text())) Refuse(txtTimeOut, kInvalidTimeout, "30");
+    if (!validating_) CheckBox(txtTimeOut);
 }
 
 void frmSetup::txtColumns_LostFocus() {
-    if (validating_) return;
-    if (!RowsFromText(txtColumns)) Refuse(txtColumns, kInvalidGraphLength, "20");
+    if (!validating_) CheckBox(txtColumns);
 }
 
 bool frmSetup::CheckBeforeApply() {
-    // Enter takes "&Ok" without leaving the box being edited, so the boxes are checked again.
-    if (frConnection->isEnabled()) {
-        if (txtServerName->text().isEmpty()) {
-            Refuse(txtServerName, kInvalidServerName, "localhost");
-            return false;
-        }
-        if (!PortFromText(txtServerPort->text())) {
-            Refuse(txtServerPort, kInvalidServerPort, "26000");
-            return false;
-        }
-        if (!IntervalFromText(txtRefresh->text())) {
-            Refuse(txtRefresh, kInvalidRefresh, "5");
-            return false;
-        }
-        if (!IntervalFromText(txtTimeOut->text())) {
-            Refuse(txtTimeOut, kInvalidTimeout, "30");
-            return false;
-        }
-    }
-    if (!RowsFromText(txtColumns)) {
-        Refuse(txtColumns, kInvalidGraphLength, "20");
-        return false;
-    }
-    if (!SeriesFromText(txtSerie)) {
-        Refuse(txtSerie, kInvalidGraphSeries, "16");
-        return false;
+    // Enter takes "&Ok" without leaving the box being edited, so the boxes are checked again, the
+    // connection boxes only when they could be edited.
+    for (const BoxRule& rule : BoxRules()) {
+        if (rule.connection && !frConnection->isEnabled()) continue;
+        if (!CheckBox(rule.box)) return false;
     }
     return true;
 }

@@ -103,6 +103,18 @@ class frmSetup : public QDialog {
     void BuildControls();
     // Shows a validator's message (stop icon, "Morvek") and puts the default text back.
     void Refuse(QLineEdit* box, const char* message, const char* default_text);
+    // Every box with a rule, in the order "&Ok" checks them: what it must hold, the message when
+    // it does not and the text put back; `connection` boxes can be edited only while disconnected.
+    struct BoxRule {
+        QLineEdit* box;
+        bool (*valid)(const QLineEdit*);
+        const char* message;
+        const char* default_text;
+        bool connection;
+    };
+    std::array<BoxRule, 6> BoxRules() const;
+    // Checks one box by its rule (leaving it, or "&Ok"); false after a refusal.
+    bool CheckBox(QLineEdit* box);
     // The checks of the boxes, run again by "&Ok" before anything is applied; false after a
     // refusal.
     bool CheckBeforeApply();
