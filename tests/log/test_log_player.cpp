@@ -180,18 +180,6 @@ class TestLogPlayer : public QObject {
         }
     }
 
-    void a_hidden_graph_is_left_alone() {
-        QTemporaryDir dir;
-        Player p("", 20, false);
-        p.m.graph.visible = false;
-        p.m.options.serie_max_player = 0;
-        p.m.graph.SetCell(2, 3, 42);
-        p.Open(MakeLog(dir, "h.mv", 5));
-        QCOMPARE(p.m.graph.ColumnCount(), 16);
-        QCOMPARE(p.m.graph.Cell(2, 3), 42.0);
-        QCOMPARE(p.m.table.slot[0][kFrags] + " " + p.State(), std::string("1 1 111111 m1 20"));
-    }
-
     // Record 0 says 8 players, record 2 says 12: record 0's count first, then the max-players
     // rule with record 3's resets the graph, and the marker survives.
     void the_marker_survives_a_changed_maximum() {
@@ -291,7 +279,7 @@ class TestLogPlayer : public QObject {
     }
 
     // Record 3 keeps 1000 of its 1683 bytes: more than half, so it counts; slot 37 and on lie past
-    // the end: blanks and zeros. Under half a record left: not counted.
+    // the end: blanks and zeros. Under half a record left: not counted. Then the file is gone.
     void a_truncated_last_record_reads_padded() {
         QTemporaryDir dir;
         const std::string path = MakeLog(dir, "tr.mv", 3);
@@ -307,25 +295,11 @@ class TestLogPlayer : public QObject {
         QVERIFY(f.resize(46 + 1683 * 2 + 800));
         p.Click(5);
         QCOMPARE(p.m.player.position, std::string("2"));
-    }
-
-    // Garbage reads as records; the file going away between steps changes nothing.
-    void garbage_and_a_removed_file() {
-        QTemporaryDir dir;
-        QFile file(dir.filePath("garbage.mv"));
-        QByteArray junk;
-        for (int i = 0; i < 46 + 1683 * 2 + 900; ++i) junk += char((i * 131 + 7) & 0xFF);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
-        file.close();
-        Player p(file.fileName().toStdString());
-        for (int b : {5, 2, 4, 1, 0, 3}) p.Click(b);
-        QCOMPARE(p.m.player.position, std::string("2"));
-        QCOMPARE(p.m.graph.RowCount(), 3);
+        // The file goes away between steps: nothing changes, nothing breaks.
         const std::string map = p.m.snapshot.map;
-        QVERIFY(file.remove());
+        QVERIFY(f.remove());
         p.Click(3);
-        QCOMPARE(p.m.snapshot.map, map);
-        QCOMPARE(p.m.player.position, std::string("0"));
+        QCOMPARE(p.m.snapshot.map + "|" + p.m.player.position, map + "|0");
     }
 
     void dump_prints_header_and_records() {
