@@ -138,21 +138,17 @@ class HeadlessHooks : public MonitorHooks {
                                         : PictureText(monitor_, tick_) + "\n";
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
-        TellEvents();
+        TellEvents(events_.Update(monitor_));
         if (options_.polls >= 0 && static_cast<long long>(tick_) >= options_.polls && on_last_tick)
             on_last_tick();
     }
     void RefreshPanel() override {
-        // A timeout is told at once, as the run may end with it.
-        if (monitor_.counters.timeouts != timeouts_) {
-            timeouts_ = monitor_.counters.timeouts;
-            TellEvents();
-        }
+        TellEvents(events_.UpdateOnTimeout(monitor_));
         if (on_refresh) on_refresh();
     }
     // What happened since the last look: JSON lines with --json, the --on-event command.
-    void TellEvents() {
-        for (const Event& event : events_.Update(monitor_)) {
+    void TellEvents(const std::vector<Event>& events) {
+        for (const Event& event : events) {
             const std::string line =
                 JsonLine(EventObject(event, tick_, QDateTime::currentDateTimeUtc())) + "\n";
             if (options_.json) {
@@ -180,7 +176,6 @@ class HeadlessHooks : public MonitorHooks {
     Monitor& monitor_;
     const HeadlessOptions& options_;
     std::uint64_t tick_ = 0;
-    std::uint64_t timeouts_ = 0;
     EventTracker events_;
 };
 

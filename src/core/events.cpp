@@ -125,4 +125,10 @@ std::vector<Event> EventTracker::Update(const Monitor& monitor) {
     return events;
 }
 
+std::vector<Event> EventTracker::UpdateOnTimeout(const Monitor& monitor) {
+    if (monitor.counters.timeouts == timeouts_) return {};
+    timeouts_ = monitor.counters.timeouts;
+    return Update(monitor);
+}
+
 }  // namespace morvek

@@ -28,6 +28,7 @@ struct EventPicture {
 };
 
 enum class EventKind { Join, Leave, Map, Silent, Back, Lead, Full, SlotFree };
+inline constexpr int kEventKindCount = 8;
 
 struct Event {
     EventKind kind;
@@ -58,11 +59,16 @@ QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime&
 // a server is silent, which is not a leave): it keeps the last one's.
 class EventTracker {
   public:
-    // The events since the last call (none at the first).
+    // The events since the last call (none at the first): a front-end calls it at every poll
+    // tick.
     std::vector<Event> Update(const Monitor& monitor);
+    // A front-end calls it whenever the picture is redrawn: a timeout is told at once (a run may
+    // end with it), so this is Update when a timeout ran out since the last call, else nothing.
+    std::vector<Event> UpdateOnTimeout(const Monitor& monitor);
 
   private:
     std::optional<EventPicture> last_;
+    std::uint64_t timeouts_ = 0;
 };
 
 }  // namespace morvek

@@ -61,6 +61,12 @@ struct Options {
     bool readable_names = true;
     // QuakeWorld servers are asked for spectators too, and spectators are shown apart.
     bool show_spectators = false;
+    // The window's alerts (core/alerts.h): one bit per event kind that raises a desktop
+    // notification, the names whose joins do ("" or none: every join), and whether closing the
+    // window only hides it in the tray.
+    std::uint8_t alert_events = 0;
+    std::string alert_watch_list;
+    bool close_to_tray = false;
 
     bool operator==(const Options&) const = default;
 };

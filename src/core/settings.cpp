@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/alerts.h"
 #include "core/numbers.h"
 #include "core/text.h"
 
@@ -136,6 +137,30 @@ constexpr SettingField Boolean(const char* name, const char* default_text) {
         [](const SettingsValues& values) { return std::string(values.*Field ? "True" : "False"); }};
 }
 
+// One event kind's alert switch, True or False, kept as a bit of the alert set.
+template <EventKind Kind>
+constexpr SettingField AlertSwitch(const char* name) {
+    return {name, name, "False",
+            [](std::string_view text, SettingsValues& values) {
+                if (auto on = SettingsBoolean(text)) SetAlert(values, Kind, *on);
+            },
+            [](const SettingsValues& values) {
+                return std::string(AlertOn(values, Kind) ? "True" : "False");
+            }};
+}
+
+// The watch list, stored as "*" when it is empty (every player), since an empty value is never
+// written and clearing the list would otherwise leave the old one.
+constexpr SettingField WatchList(const char* name) {
+    return {name, name, "*",
+            [](std::string_view text, SettingsValues& values) {
+                values.alert_watch_list = Trimmed(text) == "*" ? std::string() : std::string(text);
+            },
+            [](const SettingsValues& values) {
+                return values.alert_watch_list.empty() ? std::string("*") : values.alert_watch_list;
+            }};
+}
+
 using V = SettingsValues;
 constexpr SettingField kTable[] = {
     Integer<&V::player_sorting, ToUInt8>("PlayerSorting", "0"),
@@ -156,6 +181,16 @@ constexpr SettingField kTable[] = {
     Boolean<&V::keep_trying>("KeepTrying", "False"),
     Boolean<&V::readable_names>("ReadableQuakeNames", "True"),
     Boolean<&V::show_spectators>("ShowSpectators", "False"),
+    AlertSwitch<EventKind::Join>("AlertJoin"),
+    AlertSwitch<EventKind::Leave>("AlertLeave"),
+    AlertSwitch<EventKind::Map>("AlertMap"),
+    AlertSwitch<EventKind::Silent>("AlertSilent"),
+    AlertSwitch<EventKind::Back>("AlertBack"),
+    AlertSwitch<EventKind::Lead>("AlertLead"),
+    AlertSwitch<EventKind::Full>("AlertFull"),
+    AlertSwitch<EventKind::SlotFree>("AlertSlotFree"),
+    WatchList("AlertWatchList"),
+    Boolean<&V::close_to_tray>("CloseToTray", "False"),
 };
 
 }  // namespace

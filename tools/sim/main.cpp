@@ -91,6 +91,8 @@ int main(int argc, char** argv) {
     QCommandLineOption map_change("map-change-after", "Change the map after this many polls.",
                                   "polls", "0");
     QCommandLineOption next_map("next-map", "The map to change to.", "name", "e1m2");
+    QCommandLineOption join("join-after", "The last player joins after this many polls.", "polls",
+                            "0");
     QCommandLineOption still("still", "Keep frags, times and pings still.");
     QCommandLineOption name("name",
                             "A player name, given once per player in order (\\xNN is the byte "
@@ -104,8 +106,8 @@ int main(int argc, char** argv) {
                               "Write every reply of every server type into this folder, one file "
                               "per datagram (the fuzz targets' seeds), and exit.",
                               "folder");
-    parser.addOptions({type, port, players, delay, stop, garbage, map_change, next_map, still, name,
-                       hostname, limited, corpus});
+    parser.addOptions({type, port, players, delay, stop, garbage, map_change, next_map, join, still,
+                       name, hostname, limited, corpus});
     parser.process(app);
     if (parser.isSet(corpus)) return WriteCorpus(parser.value(corpus)) ? 0 : 1;
 
@@ -133,6 +135,7 @@ int main(int argc, char** argv) {
     options.garbage = parser.isSet(garbage);
     options.map_change_after = parser.value(map_change).toInt();
     options.next_map = parser.value(next_map).toStdString();
+    options.join_after = parser.value(join).toInt();
     options.move = !parser.isSet(still);
     if (parser.isSet(limited)) options.reply_interval_ms = 1000;
 

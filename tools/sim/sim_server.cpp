@@ -15,6 +15,10 @@ SimServer::SimServer(SimState state, SimOptions options, QObject* parent)
       random_(options_.seed) {
     connect(&socket_, &QUdpSocket::readyRead, this, &SimServer::ReadPending);
     clock_.start();
+    if (options_.join_after > 0 && !state_.players.empty()) {
+        joining_.push_back(state_.players.back());
+        state_.players.pop_back();
+    }
 }
 
 bool SimServer::Start() {
@@ -61,6 +65,10 @@ void SimServer::Poll() {
     ++polls_;
     if (options_.map_change_after > 0 && polls_ == options_.map_change_after + 1)
         state_.map = options_.next_map;
+    if (!joining_.empty() && polls_ == options_.join_after + 1) {
+        state_.players.push_back(joining_.back());
+        joining_.clear();
+    }
     if (!options_.move) return;
     std::uniform_int_distribution<int> step(-1, 3);
     std::uniform_int_distribution<int> jitter(-5, 5);

@@ -21,6 +21,7 @@ struct SimOptions {
     double stop_after_s = -1;  // stop answering this many seconds after the first request
     bool garbage = false;      // answer every request with random bytes
     int map_change_after = 0;  // polls before the map changes (0: never)
+    int join_after = 0;        // polls before the last player joins (0: there from the start)
     std::string next_map = "e1m2";
     bool move = true;  // frags, times and pings move at every poll
     // Like a server with a flood limit: after a request it answers, requests from the same address
@@ -51,6 +52,7 @@ class SimServer : public QObject {
 
     SimState state_;
     SimOptions options_;
+    std::vector<SimPlayer> joining_;  // the player held back until join_after
     QUdpSocket socket_;
     QElapsedTimer since_first_;
     QElapsedTimer clock_;
