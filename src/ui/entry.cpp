@@ -88,7 +88,7 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     }
 
     // SIGTERM and SIGINT close the window as "&Exit" does.
-    platform::OnQuitSignal([&window] { window.close(); });
+    platform::OnQuitSignal([&window] { window.mnuExit_Click(); });
 
     const std::string command_line =
         options.command_line ? *options.command_line : ArgumentText(argc, argv);

@@ -13,8 +13,11 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
 #include <QWindowStateChangeEvent>
 
+#include "core/alerts.h"
 #include "core/quake_text.h"
 #include "core/text.h"
 #include "log/player.h"
@@ -25,11 +28,13 @@
 #include "query/connection.h"
 #include "query/live_settings.h"
 #include "ui/about_box.h"
+#include "ui/desktop_notifier.h"
 #include "ui/graph_view.h"
 #include "ui/player_panel.h"
 #include "ui/qt_dialogs.h"
 #include "ui/rules_window.h"
 #include "ui/setup_dialog.h"
+#include "ui/tray_icon.h"
 #include "ui/twips.h"
 #include "ui/web_dialog.h"
 #include "web/publisher.h"
@@ -106,6 +111,9 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
     connection_ = std::make_unique<Connection>(monitor_, *dialogs_, *this);
     connect(connection_.get(), &Connection::RecordDue, this, &frmMain::WriteLogRecord);
     publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
+    notifier_ = new DesktopNotifier(this);
+    // Ending the desktop session ends the program, even when closing only hides the window.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] { exiting_ = true; });
     setWindowTitle(QStringLiteral("Morvek"));
     setWindowIcon(QIcon(ProgramIcon(32)));
     // The rows are 13 pixels high and the captions narrow: a compact sans-serif face.
@@ -270,6 +278,48 @@ bool frmMain::Form_Load() {
 
 void frmMain::ApplySettings(const SettingsValues& v, unsigned reach) {
     morvek::ApplySettings(v, monitor_, *connection_, &publisher_->timHtml, reach);
+    UpdateTray();
+}
+
+// ---- tray and alerts ----
+
+TrayIcon* frmMain::Tray() const {
+    return tray_ && tray_->icon->isVisible() ? tray_.data() : nullptr;
+}
+
+QString frmMain::ServerText() const {
+    const QString name =
+        FromCp1252(ShownText(monitor_.snapshot.name, monitor_.options.readable_names));
+    const QString where = FromCp1252(connection_->Winsock().RemoteHost()) + QLatin1Char(':') +
+                          QString::number(connection_->Winsock().RemotePort());
+    return name.trimmed().isEmpty() ? where : QStringLiteral("%1 (%2)").arg(name, where);
+}
+
+void frmMain::UpdateTray() {
+    const Options& o = monitor_.options;
+    const bool wanted =
+        (o.alert_events != 0 || o.close_to_tray) && QSystemTrayIcon::isSystemTrayAvailable();
+    if (wanted && !tray_) tray_ = new TrayIcon(*this);
+    if (tray_) {
+        tray_->icon->setVisible(wanted);
+        tray_->Refresh(monitor_, ServerText());
+    }
+    // While the window can hide in the tray, closing the last window on screen (a message box
+    // shown while the window is hidden) must not end the program: closing the window does.
+    QApplication::setQuitOnLastWindowClosed(!Tray());
+}
+
+void frmMain::RecordPoint() {
+    TellAlerts(events_.Update(monitor_));
+}
+
+void frmMain::TellAlerts(const std::vector<Event>& events) {
+    if (events.empty() || monitor_.options.alert_events == 0) return;
+    const QPointer<TrayIcon> tray = Tray();
+    for (const Alert& alert : AlertsFor(events, monitor_.options, ServerText()))
+        notifier_->Notify(alert.summary, alert.body, [tray](const QString& s, const QString& b) {
+            if (tray) tray->ShowMessage(s, b);
+        });
 }
 
 SettingsValues frmMain::Settings() {
@@ -393,6 +443,7 @@ void frmMain::ShowPlayers() {
 
 void frmMain::UpdateMenuState() {
     const MenuState& m = monitor_.menu;
+    if (Tray()) tray_->Refresh(monitor_, ServerText());
     mnuConnect->setEnabled(m.connect);
     mnuDisconnect->setEnabled(m.disconnect);
     mnuRule->setEnabled(m.rules);
@@ -438,6 +489,9 @@ void frmMain::RefreshPanel() {
         chtGrafico->Refresh(monitor_.graph);
     }
     if (rules_window_) rules_window_->Refresh();
+    if (Tray()) tray_->Refresh(monitor_, ServerText());
+    // A timeout is told at once, as the headless monitor does.
+    TellAlerts(events_.UpdateOnTimeout(monitor_));
 }
 
 void frmMain::RefreshAll() {
@@ -551,6 +605,7 @@ void frmMain::mnuOpen_Click() {
 }
 
 void frmMain::mnuExit_Click() {
+    exiting_ = true;
     close();
 }
 
@@ -576,6 +631,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    // Closing to the tray only hides the window; "&Exit" (from either menu) closes it.
+    if (!exiting_ && monitor_.options.close_to_tray && Tray()) {
+        hide();
+        event->ignore();
+        return;
+    }
     // Form_Unload: the settings first, then the menu and the rules window. The timers and the
     // socket stop too, so nothing fires while the program winds down.
     SaveSettingsOnce();
@@ -586,7 +647,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
     connection_->timTimeout().SetEnabled(false);
     publisher_->timHtml.SetEnabled(false);
     connection_->Winsock().Close();
+    if (tray_) tray_->icon->hide();
     event->accept();
+    if (!QApplication::quitOnLastWindowClosed()) QCoreApplication::quit();
 }
 
 }  // namespace morvek

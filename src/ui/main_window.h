@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+#include "core/events.h"
 #include "core/hooks.h"
 #include "core/monitor.h"
 #include "core/settings.h"
@@ -29,10 +30,12 @@ class HtmlPublisher;
 }
 class ColourBox;
 class Connection;
+class DesktopNotifier;
 class GraphView;
 class HelpWindow;
 class PlayerPanel;
 class QtDialogs;
+class TrayIcon;
 class frmRoule;
 
 // The one-line credit of the bottom strip.
@@ -74,6 +77,8 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void RefreshPanel() override;
     void SetBusy(bool busy) override;
     void ProcessEvents() override;
+    // The poll tick: what happened since the last one raises the alerts switched on.
+    void RecordPoint() override;
 
     // Appends one log record: the log recorder on the connection's RecordDue.
     void WriteLogRecord();
@@ -161,6 +166,11 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     frmRoule* RulesWindow() const;
     HelpWindow* Help() const;
     web::HtmlPublisher& Publisher() { return *publisher_; }
+    // The tray icon while it is shown (a tray on the desktop, and an alert or closing to the tray
+    // switched on), else null.
+    TrayIcon* Tray() const;
+    // How the alerts and the tray name the server: its name as shown and host:port.
+    QString ServerText() const;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -176,6 +186,9 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void UpdateMinimumSize();
     // The designed frame's extents (outer minus client size) in pixels.
     QSize FrameExtra() const;
+    // Makes, shows or hides the tray icon as the options and the desktop ask, and redraws it.
+    void UpdateTray();
+    void TellAlerts(const std::vector<Event>& events);
 
     Monitor monitor_;
     std::unique_ptr<QtDialogs> own_dialogs_;
@@ -193,6 +206,10 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     QString help_folder_;
     QPointer<frmRoule> rules_window_;
     QPointer<HelpWindow> help_window_;
+    EventTracker events_;
+    DesktopNotifier* notifier_ = nullptr;
+    QPointer<TrayIcon> tray_;
+    bool exiting_ = false;  // "&Exit" closes the window even when closing hides it in the tray
 };
 
 }  // namespace morvek

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/alerts.h"
 #include "core/numbers.h"
 #include "core/text.h"
 #include "platform/dialogs.h"
@@ -203,6 +204,34 @@ void frmSetup::BuildControls() {
     grid->addWidget(txtColumns, 4, 1);
     TabStrip->addTab(graph_page, QStringLiteral("Graph"));
 
+    // Page "Alerts": the events that raise a desktop notification, in the order of EventKind.
+    auto* alerts_page = new QWidget;
+    auto* alerts_layout = new QVBoxLayout(alerts_page);
+    frAlerts = new QGroupBox(QStringLiteral("Notify me when:"), alerts_page);
+    alerts_layout->addWidget(frAlerts);
+    grid = new QGridLayout(frAlerts);
+    static constexpr std::array<const char*, kEventKindCount> kAlertNames = {
+        "A player joins",   "A player leaves",       "The map changes",    "The server goes silent",
+        "It answers again", "The frag lead changes", "The server is full", "A slot comes free"};
+    for (int i = 0; i < kEventKindCount; ++i) {
+        chkAlert[i] = new QCheckBox(QString::fromLatin1(kAlertNames[i]), frAlerts);
+        grid->addWidget(chkAlert[i], i / 2, i % 2);
+    }
+    auto* watch_label =
+        label("Only when one of these players joins (names separated by commas; empty: anyone):",
+              frAlerts);
+    watch_label->setWordWrap(true);
+    txtWatchList = new QLineEdit(frAlerts);
+    txtWatchList->setObjectName(QStringLiteral("txtWatchList"));
+    watch_label->setBuddy(txtWatchList);
+    grid->addWidget(watch_label, kEventKindCount / 2, 0, 1, 2);
+    grid->addWidget(txtWatchList, kEventKindCount / 2 + 1, 0, 1, 2);
+    chkCloseToTray =
+        new QCheckBox(QStringLiteral("Closing the window keeps Morvek in the tray"), alerts_page);
+    alerts_layout->addWidget(chkCloseToTray);
+    alerts_layout->addStretch();
+    TabStrip->addTab(alerts_page, QStringLiteral("Alerts"));
+
     connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
 
     // Buttons: "&Ok" is taken by Enter, "&Cancel" by Esc.
@@ -310,6 +339,11 @@ void frmSetup::Form_Load() {
         Select(serie_group_, optSerie[1]);
         optSerie_Click(1);
     }
+
+    // Alerts.
+    for (int i = 0; i < kEventKindCount; ++i) chkAlert[i]->setChecked(AlertOn(live, EventKind(i)));
+    txtWatchList->setText(FromCp1252(live.alert_watch_list));
+    chkCloseToTray->setChecked(live.close_to_tray);
 
     // 13.
     TabStrip->setCurrentIndex(0);
@@ -427,6 +461,13 @@ void frmSetup::cmdOk_Click() {
     const std::int16_t series = *SeriesFromText(txtSerie);
     values.serie_max_player = fixed_series_choice_ ? 0 : 1;
     values.serie_fixed = series;
+    // Alerts; the watch list as "name, name".
+    for (int i = 0; i < kEventKindCount; ++i)
+        SetAlert(values, EventKind(i), chkAlert[i]->isChecked());
+    QStringList watch;
+    for (const QString& name : WatchNames(ToCp1252(txtWatchList->text()))) watch << name;
+    values.alert_watch_list = ToCp1252(watch.join(QStringLiteral(", ")));
+    values.close_to_tray = chkCloseToTray->isChecked();
     api_.ApplySettings(values, server ? kReachServer : kReachModel);
 
     // 5. The graph frame, RoulerV and the window height.

@@ -1,7 +1,7 @@
-// The "Setup" dialog: server type, name, port and intervals, the application switches and the
-// graph options. It is filled from the live settings when it is created and, on "&Ok", hands them
-// back through the window (MainWindowApi::ApplySettings) and shows or hides the graph; nothing is
-// stored in the settings file here.
+// The "Setup" dialog: server type, name, port and intervals, the application switches, the graph
+// options and the alerts. It is filled from the live settings when it is created and, on "&Ok",
+// hands them back through the window (MainWindowApi::ApplySettings) and shows or hides the graph;
+// nothing is stored in the settings file here.
 #pragma once
 
 #include <QDialog>
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/events.h"
 #include "core/server_type.h"
 
 class QButtonGroup;
@@ -92,6 +93,11 @@ class frmSetup : public QDialog {
     std::array<QRadioButton*, 2> optSerie{};
     QLineEdit* txtSerie = nullptr;
     QLineEdit* txtColumns = nullptr;
+
+    QGroupBox* frAlerts = nullptr;
+    std::array<QCheckBox*, kEventKindCount> chkAlert{};  // one per event kind, in their order
+    QLineEdit* txtWatchList = nullptr;
+    QCheckBox* chkCloseToTray = nullptr;
 
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
