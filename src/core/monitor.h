@@ -65,7 +65,7 @@ struct Options {
     // notification, the names whose joins do ("" or none: every join), and whether closing the
     // window only hides it in the tray.
     std::uint8_t alert_events = 0;
-    std::string alert_watch_list;
+    std::string alert_watch_list = {};
     bool close_to_tray = false;
 
     bool operator==(const Options&) const = default;
