@@ -52,6 +52,9 @@ SettingsValues Changed() {
     v.keep_trying = true;
     v.readable_names = false;
     v.show_spectators = true;
+    v.alert_events = 0xFF;
+    v.alert_watch_list = "Ranger, Vore";
+    v.close_to_tray = true;
     return v;
 }
 
@@ -98,7 +101,10 @@ class TestSettings : public QObject {
                    "ServerType=0\nSerieMaxPlayer=1\nSerieFixed=16\n"
                    "ShowLegend=True\nHTMLTemplate=standard.htm\n"
                    "HTMLRefresh=0\nKeepTrying=False\n"
-                   "ReadableQuakeNames=True\nShowSpectators=False\n";
+                   "ReadableQuakeNames=True\nShowSpectators=False\nAlertJoin=False\n"
+                   "AlertLeave=False\nAlertMap=False\nAlertSilent=False\nAlertBack=False\n"
+                   "AlertLead=False\nAlertFull=False\nAlertSlotFree=False\n"
+                   "AlertWatchList=*\nCloseToTray=False\n";
         QTest::newRow("every_value_changed")
             << Changed() << "192.0.2.7"
             << kSection +
@@ -107,7 +113,10 @@ class TestSettings : public QObject {
                    "ServerName=192.0.2.7\nServerPort=27500\nServerType=3\nSerieMaxPlayer=0\n"
                    "SerieFixed=8\nShowLegend=False\nHTMLOutput=/srv/www/status.htm\n"
                    "HTMLTemplate=dark.htm\nHTMLRefresh=0.25\nKeepTrying=True\n"
-                   "ReadableQuakeNames=False\nShowSpectators=True\n";
+                   "ReadableQuakeNames=False\nShowSpectators=True\nAlertJoin=True\n"
+                   "AlertLeave=True\nAlertMap=True\nAlertSilent=True\nAlertBack=True\n"
+                   "AlertLead=True\nAlertFull=True\nAlertSlotFree=True\n"
+                   "AlertWatchList=Ranger, Vore\nCloseToTray=True\n";
     }
     void saved_file_and_next_load() {
         QFETCH(SettingsValues, values);
