@@ -1,4 +1,5 @@
-// The headless program end to end: the simulator inside it or on 127.0.0.1, exit statuses, JSON
+// The two programs end to end: command lines (help, version, refused options and values, morvek
+// handing the headless options over), the simulator inside or on 127.0.0.1, exit statuses, JSON
 // lines, a recorded log read back with --dump-log, the published page and the PDF report, server
 // texts that would drive the terminal, and a server that goes away and comes back.
 #include <QJsonArray>
@@ -43,6 +44,54 @@ class TestHeadless : public QObject {
     }
 
   private slots:
+    void command_lines_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");  // contained in stdout, which is empty if this is
+        QTest::addColumn<QByteArray>("err");  // the same for stderr
+        const QString window = MORVEK_EXE, headless = MORVEK_HEADLESS_EXE;
+        const QByteArray version = "Morvek " + QByteArray::number(MORVEK_VERSION_MAJOR) + "." +
+                                   QByteArray::number(MORVEK_VERSION_MINOR) + "." +
+                                   QByteArray::number(MORVEK_VERSION_PATCH) + "\n";
+        auto row = [&](const char* name, const QString& program, const QStringList& args,
+                       int status, const QByteArray& out, const QByteArray& err) {
+            QTest::newRow(name) << program << args << status << out << err;
+        };
+        row("window version", window, {"--version"}, 0, version, "");
+        row("headless version", headless, {"-v"}, 0, version, "");
+        row("handed over", window, {"--help", "--headless"}, 0, "Usage: morvek-headless [options]",
+            "");
+        row("window help", window, {"--help"}, 0,
+            "Usage: morvek [options] [<n> <address> <port>]\n", "");
+        row("headless help", headless, {"-h"}, 0, "  --print-pdf <FILE>", "");
+        row("unknown option", window, {"--bogus", "0", "h", "1"}, 2, "",
+            "Unknown option 'bogus'.\n\nUsage: morvek ");
+        row("missing value", headless, {"--json", "--polls"}, 2, "",
+            "Missing value after '--polls'.");
+        row("dump without a file", window, {"--dump-log"}, 2, "", "Usage: morvek-headless ");
+        row("server type 12", window, {"--headless", "12", "host", "26000"}, 2, "",
+            "Error in interpreting command line.  Sintax: Morvek <n> <address> <port>");
+        for (const char* bad : {"0", "-1", "soon"})
+            row(qPrintable(QString("check ") + bad), headless, {"--check", bad}, 2, "",
+                QByteArray("morvek: invalid refresh interval: ") + bad + "\n");
+        row("timeout 0", headless, {"--timeout", "0"}, 2, "",
+            "morvek: invalid timeout interval: 0\n");
+        row("host that does not resolve", headless,
+            {"--polls", "1", "0", "nonexistent.invalid", "26000"}, 1, "",
+            "morvek: cannot resolve host \"nonexistent.invalid\"\n");
+    }
+    void command_lines() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        const auto run = RunProgram(program, args, home_.path(), 20000);
+        QTEST(run.status, "status");
+        QVERIFY2(run.out.contains(out) && run.out.isEmpty() == out.isEmpty(), run.out);
+        QVERIFY2(run.err.contains(err) && run.err.isEmpty() == err.isEmpty(), run.err);
+    }
+
     void demo_in_json_for_every_server_type() {
         const char* names[] = {"Quake I", "QuakeWd", "Hexen II", "Quake II"};
         for (int type = 0; type <= 3; ++type) {
