@@ -1,6 +1,7 @@
 // The log player on real files in a temporary folder: opening, the six buttons, the graph
 // windows, the slot mapping, logs that are short, truncated or garbage, and the dump.
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -302,29 +303,24 @@ class TestLogPlayer : public QObject {
         QCOMPARE(p.m.snapshot.map + "|" + p.m.player.position, map + "|0");
     }
 
+    // The header line, then one line per record with all 64 slots; a missing file or a folder: 1.
     void dump_prints_header_and_records() {
         QTemporaryDir dir;
         std::ostringstream out, err;
         QCOMPARE(DumpLog(MakeLog(dir, "d.mv", 2, 2), out, err), 0);
-        QCOMPARE(err.str(), std::string());
         const QList<QByteArray> lines = QByteArray::fromStdString(out.str()).trimmed().split('\n');
         QCOMPARE(lines.size(), 3);
-        const QJsonObject header = QJsonDocument::fromJson(lines[0]).object();
-        QCOMPARE(header["server_name"].toString() + "|" +
-                     QString::number(header["server_type"].toInt()) + "|" +
-                     QString::number(header["records"].toInt()),
-                 QString("Test Server    |2|2"));
-        const QJsonObject second = QJsonDocument::fromJson(lines[2]).object();
-        QCOMPARE(second["map"].toString() + "|" + QString::number(second["max_players"].toInt()),
-                 QString("m2             |8"));
-        QCOMPARE(second["players"].toArray().size(), 64);
-        QCOMPARE(second["players"][5].toObject(), (QJsonObject{{"slot", 5},
-                                                               {"present", "1"},
-                                                               {"name", "Zed            "},
-                                                               {"shirt", 0},
-                                                               {"pants", 0},
-                                                               {"time", 12},
-                                                               {"frags", -2}}));
+        QCOMPARE(QJsonDocument::fromJson(lines[0]).object()["records"].toInt(), 2);
+        const QJsonArray players = QJsonDocument::fromJson(lines[2]).object()["players"].toArray();
+        QCOMPARE(players.size(), 64);
+        QCOMPARE(players[5].toObject(), (QJsonObject{{"slot", 5},
+                                                     {"present", "1"},
+                                                     {"name", "Zed            "},
+                                                     {"shirt", 0},
+                                                     {"pants", 0},
+                                                     {"time", 12},
+                                                     {"frags", -2}}));
+        QCOMPARE(err.str(), std::string());
         QCOMPARE(DumpLog(dir.filePath("none.mv").toStdString(), out, err), 1);
         QVERIFY(!err.str().empty());
         QCOMPARE(DumpLog(dir.path().toStdString(), out, err), 1);

@@ -234,32 +234,6 @@ class TestStatus : public QObject {
             }
         }
     }
-
-    void simulator_over_udp() {
-        for (int type : {1, 3}) {
-            testing::Rig rig(type);
-            const sim::SimState state = rig.StartServer().State();
-            rig.connection.mnuConnect_Click();
-            QTRY_VERIFY_WITH_TIMEOUT(rig.connection.DatagramsReceived() >= 1, 5000);
-            rig.connection.timCheck_Timer();
-            QTRY_VERIFY_WITH_TIMEOUT(rig.connection.DatagramsReceived() >= 2, 5000);
-            QCOMPARE(rig.monitor.state, ConnectionState::Connected);
-            QCOMPARE(Snapshot(rig.monitor), state.hostname + "|" + state.map + "|" + state.version +
-                                                "|" + std::to_string(state.players.size()) + "/" +
-                                                std::to_string(state.max_players) + "|" +
-                                                std::to_string(rig.server->Port()));
-            for (std::size_t i = 0; i < state.players.size(); ++i) {
-                const auto& p = state.players[i];
-                const PlayerRecord& slot = rig.Slot(int(i));
-                QCOMPARE((std::array{slot[kName], slot[kFrags], slot[kPort], slot[kAddress]}),
-                         (std::array{p.name, std::to_string(p.frags), std::to_string(p.ping),
-                                     type == 1 ? p.skin : ""}));
-            }
-            QVERIFY(!rig.monitor.rules.lines.empty());
-            QCOMPARE(rig.dialogs.Texts(), std::vector<std::string>{});
-            rig.connection.mnuDisconnect_Click();
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStatus)
