@@ -93,12 +93,8 @@ std::int64_t LogRecordCount(const std::string& path) {
 }
 
 void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) {
-    platform::OpenFileRequest request;
-    request.title = "Select a Log file to open";
-    request.filter = kLogFilter;
-    request.default_extension = kLogExtension;
-    request.must_exist = true;
-    std::optional<QString> chosen = dialogs.OpenFile(request);
+    std::optional<QString> chosen =
+        dialogs.OpenFile(LogFileRequest("Select a Log file to open", true));
     if (!chosen || chosen->isEmpty()) {
         monitor.log_path.clear();
         return;

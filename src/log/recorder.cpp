@@ -31,13 +31,18 @@ bool WriteAll(QFile& file, const std::string& bytes) {
 
 }  // namespace
 
-void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) {
+platform::OpenFileRequest LogFileRequest(const char* title, bool must_exist) {
     platform::OpenFileRequest request;
-    request.title = "Select a Log file to record";
+    request.title = title;
     request.filter = kLogFilter;
     request.default_extension = kLogExtension;
-    request.must_exist = false;
-    std::optional<QString> chosen = dialogs.OpenFile(request);
+    request.must_exist = must_exist;
+    return request;
+}
+
+void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) {
+    std::optional<QString> chosen =
+        dialogs.OpenFile(LogFileRequest("Select a Log file to record", false));
     if (!chosen || chosen->isEmpty()) return;
 
     const QString name = *chosen;

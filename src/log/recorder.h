@@ -13,8 +13,12 @@
 namespace morvek {
 
 // The open-file dialog's filter and default extension for logs.
-extern const char* const kLogFilter;         // "Morvek files (*.mv)|*.mv|All files (*.*)|*.*"
-extern const char* const kLogExtension;      // ".mv"
+extern const char* const kLogFilter;     // "Morvek files (*.mv)|*.mv|All files (*.*)|*.*"
+extern const char* const kLogExtension;  // ".mv"
+
+// The file dialog that chooses a log, to record (a new name may be typed) or to open (it must
+// exist).
+platform::OpenFileRequest LogFileRequest(const char* title, bool must_exist);
 extern const char* const kLogExistsWarning;  // the question asked before replacing a log
 
 // mnuSave: asks for the file (a new name may be typed), asks before deleting an existing one
