@@ -301,8 +301,8 @@ void frmMain::UpdateTray() {
         (o.alert_events != 0 || o.close_to_tray) && QSystemTrayIcon::isSystemTrayAvailable();
     if (wanted && !tray_) tray_ = new TrayIcon(*this);
     if (tray_) {
+        tray_->Refresh(monitor_, ServerText());  // the icon first: an icon without one is refused
         tray_->icon->setVisible(wanted);
-        tray_->Refresh(monitor_, ServerText());
     }
     // While the window can hide in the tray, closing the last window on screen (a message box
     // shown while the window is hidden) must not end the program: closing the window does.
