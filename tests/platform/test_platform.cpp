@@ -1,6 +1,7 @@
 // The template folder beside the program (found in any letter case, created with the sample
-// template, or moved to the user's data folder where the program's folder cannot be written) and
-// the help file's path.
+// template, or moved to the user's data folder where the program's folder cannot be written), the
+// help file's path, and the timer seam: interval 0 never fires (a bare QTimer would fire
+// continuously), Enabled and Interval each start and stop it, intervals above 65535 ms are kept.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 #include "platform/paths.h"
+#include "platform/timer.h"
 
 using namespace morvek::platform;
 
@@ -21,7 +23,7 @@ QStringList Entries(const QString& folder) {
 }
 }  // namespace
 
-class TestPaths : public QObject {
+class TestPlatform : public QObject {
     Q_OBJECT
   private slots:
     void existing_folder_found_in_any_case_and_never_touched() {
@@ -81,7 +83,47 @@ class TestPaths : public QObject {
         help.remove();
         QCOMPARE(found, help.fileName());
     }
+
+    void interval_0_never_fires_even_when_enabled() {
+        Timer timer(0);
+        int ticks = 0;
+        connect(&timer, &Timer::Tick, [&] { ++ticks; });
+        timer.SetEnabled(true);
+        QTest::qWait(30);
+        QCOMPARE(ticks, 0);
+        QVERIFY(timer.Enabled() && !timer.Running());
+        // A running timer whose interval drops to 0 stops; raising it again starts it.
+        timer.SetInterval(5);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks > 0, 2000);
+        timer.SetInterval(0);
+        ticks = 0;
+        QTest::qWait(30);
+        QCOMPARE(ticks, 0);
+    }
+
+    void enabled_and_interval_decide_running_data() {
+        QTest::addColumn<qint64>("interval");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<qint64>("kept");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("disabled") << qint64(5000) << false << qint64(5000) << false;
+        QTest::newRow("enabled") << qint64(5000) << true << qint64(5000) << true;
+        QTest::newRow("above_65535_ms") << qint64(70000) << true << qint64(70000) << true;
+        QTest::newRow("negative_is_0") << qint64(-5) << true << qint64(0) << false;
+        QTest::newRow("past_int_is_the_largest")
+            << (qint64(1) << 33) << true << qint64(2147483647) << true;
+    }
+    void enabled_and_interval_decide_running() {
+        QFETCH(qint64, interval);
+        QFETCH(bool, enabled);
+        Timer timer;
+        timer.SetInterval(interval);
+        timer.SetEnabled(enabled);
+        QFETCH(qint64, kept);
+        QCOMPARE(qint64(timer.Interval()), kept);
+        QTEST(timer.Running(), "running");
+    }
 };
 
-QTEST_GUILESS_MAIN(TestPaths)
-#include "test_paths.moc"
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "test_platform.moc"
