@@ -77,6 +77,17 @@ void frmSetup::BuildControls() {
     auto label = [](const char* text, QWidget* parent) {
         return new QLabel(QString::fromLatin1(text), parent);
     };
+    // A switch: its caption in the first column (the box is the caption's buddy), the
+    // box in the second, in the grid's own group box.
+    auto switch_row = [&label](QGridLayout* grid, int row, const char* caption) {
+        QWidget* group = grid->parentWidget();
+        auto* box = new QCheckBox(group);
+        QLabel* text = label(caption, group);
+        text->setBuddy(box);
+        grid->addWidget(text, row, 0);
+        grid->addWidget(box, row, 1);
+        return box;
+    };
 
     // Page "Connection".
     auto* connection_page = new QWidget;
@@ -132,16 +143,8 @@ void frmSetup::BuildControls() {
     frApplication = new QGroupBox(QStringLiteral("Application:"), application_page);
     application_layout->addWidget(frApplication);
     grid = new QGridLayout(frApplication);
-    chkDisconnect = new QCheckBox(frApplication);
-    chkMantein = new QCheckBox(frApplication);
-    auto* disconnect_label = label("Disconnect on level change:", frApplication);
-    auto* mantein_label = label("Mantein disconnected player info:", frApplication);
-    disconnect_label->setBuddy(chkDisconnect);
-    mantein_label->setBuddy(chkMantein);
-    grid->addWidget(disconnect_label, 0, 0);
-    grid->addWidget(chkDisconnect, 0, 1);
-    grid->addWidget(mantein_label, 1, 0);
-    grid->addWidget(chkMantein, 1, 1);
+    chkDisconnect = switch_row(grid, 0, "Disconnect on level change:");
+    chkMantein = switch_row(grid, 1, "Mantein disconnected player info:");
     grid->addWidget(label("Player sorting:", frApplication), 2, 0);
     static constexpr std::array<const char*, 3> kSortingNames = {"ID", "Name", "Frags"};
     auto* sortings = new QHBoxLayout;
@@ -154,16 +157,8 @@ void frmSetup::BuildControls() {
     }
     optSorting[0]->setChecked(true);
     grid->addLayout(sortings, 2, 1);
-    chkReadable = new QCheckBox(frApplication);
-    chkSpectators = new QCheckBox(frApplication);
-    auto* readable_label = label("Readable Quake names:", frApplication);
-    auto* spectators_label = label("Show spectators:", frApplication);
-    readable_label->setBuddy(chkReadable);
-    spectators_label->setBuddy(chkSpectators);
-    grid->addWidget(readable_label, 3, 0);
-    grid->addWidget(chkReadable, 3, 1);
-    grid->addWidget(spectators_label, 4, 0);
-    grid->addWidget(chkSpectators, 4, 1);
+    chkReadable = switch_row(grid, 3, "Readable Quake names:");
+    chkSpectators = switch_row(grid, 4, "Show spectators:");
     TabStrip->addTab(application_page, QStringLiteral("Application"));
 
     // Page "Graph".
@@ -172,16 +167,8 @@ void frmSetup::BuildControls() {
     frGraphOptions = new QGroupBox(QStringLiteral("Graph options:"), graph_page);
     graph_layout->addWidget(frGraphOptions);
     grid = new QGridLayout(frGraphOptions);
-    chkShowGraph = new QCheckBox(frGraphOptions);
-    chkLegend = new QCheckBox(frGraphOptions);
-    auto* show_label = label("Show graph:", frGraphOptions);
-    auto* legend_label = label("Show legend:", frGraphOptions);
-    show_label->setBuddy(chkShowGraph);
-    legend_label->setBuddy(chkLegend);
-    grid->addWidget(show_label, 0, 0);
-    grid->addWidget(chkShowGraph, 0, 1);
-    grid->addWidget(legend_label, 1, 0);
-    grid->addWidget(chkLegend, 1, 1);
+    chkShowGraph = switch_row(grid, 0, "Show graph:");
+    chkLegend = switch_row(grid, 1, "Show legend:");
     grid->addWidget(label("Graph Series:", frGraphOptions), 2, 0);
     serie_group_ = new QButtonGroup(this);
     optSerie[0] = new QRadioButton(QStringLiteral("Server's max players"), frGraphOptions);
