@@ -54,7 +54,7 @@ void BM_PlayerStep(benchmark::State& state) {
     Monitor monitor;
     monitor.graph.SetRowCount(rows);
     monitor.graph.SetColumnCount(16);
-    monitor.log_path = LogOf(records);
+    monitor.log_path = QString::fromStdString(LogOf(records));
     monitor.log_open = true;
     monitor.player.position = IntegerText(records / 2);
     MonitorHooks hooks;

@@ -94,7 +94,7 @@ BENCHMARK(BM_StallPollTick)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 void BM_StallLogStep(benchmark::State& state) {
     QTemporaryDir dir;
-    const std::string log = dir.filePath("bench.mv").toStdString();
+    const QString log = dir.filePath("bench.mv");
     {
         Monitor m;
         m.snapshot.max_players = "64";
@@ -108,7 +108,7 @@ void BM_StallLogStep(benchmark::State& state) {
     Monitor& m = w.window.monitor();
     m.graph.SetRowCount(1000);
     SetupGraph(m.graph);
-    w.dialogs.files = {log};
+    w.dialogs.files = {log.toStdString()};
     w.window.mnuOpen_Click();
     double worst = 0;
     int button = 3;

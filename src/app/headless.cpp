@@ -163,7 +163,7 @@ class HeadlessHooks : public MonitorHooks {
     // new connection of the same run appends to the same log.
     void UpdateMenuState() override {
         if (options_.record_file && !monitor_.recording) {
-            monitor_.log_path = *options_.record_file;
+            monitor_.log_path = QString::fromLocal8Bit(*options_.record_file);
             monitor_.recording = true;
         }
     }
@@ -285,8 +285,8 @@ int RunHeadless(int argc, char** argv) {
 
     if (options.record_file) {
         // As "&Record..." answered Yes: an existing log is replaced.
-        platform::RemoveRegularFile(QString::fromLocal8Bit(*options.record_file));
-        monitor.log_path = *options.record_file;
+        monitor.log_path = QString::fromLocal8Bit(*options.record_file);
+        platform::RemoveRegularFile(monitor.log_path);
         monitor.recording = true;
     }
     if (options.html_template)

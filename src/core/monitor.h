@@ -4,6 +4,7 @@
 // nothing reads state back from a widget.
 #pragma once
 
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -125,7 +126,7 @@ struct Monitor {
     bool recording = false;   // pctSave visible
     bool log_open = false;    // pctOpen visible
     bool web_active = false;  // pctWeb visible
-    std::string log_path;     // LogPath, as the file system's own bytes (QFile::encodeName)
+    QString log_path;         // LogPath: the log file's name as the user chose it
 
     Options options;
     FragGraph graph;

@@ -21,10 +21,6 @@ using logfile::RecordOffset;
 
 namespace {
 
-QString FileName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 // Reads up to `size` bytes at `offset`; fewer (or none) where the file ends. Never seeks past the
 // end of the file.
 std::string ReadAt(QFile& file, std::int64_t offset, std::int64_t size) {
@@ -85,9 +81,9 @@ void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t
 
 }  // namespace
 
-std::int64_t LogRecordCount(const std::string& path) {
-    if (path.empty()) return 0;
-    QFileInfo info(FileName(path));
+std::int64_t LogRecordCount(const QString& path) {
+    if (path.isEmpty()) return 0;
+    QFileInfo info(path);
     if (!info.isFile()) return 0;
     return logfile::RecordCount(info.size());
 }
@@ -100,11 +96,11 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) 
         return;
     }
 
-    monitor.log_path = QFile::encodeName(*chosen).toStdString();
+    monitor.log_path = *chosen;
     monitor.log_open = true;
     monitor.recording = false;
 
-    QFile file(FileName(monitor.log_path));
+    QFile file(monitor.log_path);
     if (file.open(QIODevice::ReadOnly)) {
         logfile::LogHeader header = logfile::DecodeHeader(ReadAt(file, 0, kHeaderSize));
         monitor.snapshot.address = header.server_address;
@@ -171,7 +167,7 @@ void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
     hooks.ProcessEvents();
     // A click handled while events ran has moved the caption and loaded its record; load what the
     // caption shows now. A connect or a recording started meanwhile has closed the log.
-    if (monitor.log_open && !monitor.log_path.empty()) {
+    if (monitor.log_open && !monitor.log_path.isEmpty()) {
         std::int64_t now = CaptionPosition(monitor.player.position);
         auto position = static_cast<std::int32_t>(
             std::clamp<std::int64_t>(now, 0, std::numeric_limits<std::int32_t>::max()));
@@ -182,7 +178,7 @@ void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
 }
 
 void LoadLogPosition(Monitor& monitor, MonitorHooks& hooks, std::int32_t& position) {
-    QFile file(FileName(monitor.log_path));
+    QFile file(monitor.log_path);
     if (!file.open(QIODevice::ReadOnly)) return;
     const std::int64_t count = logfile::RecordCount(file.size());
 

@@ -15,7 +15,7 @@
 namespace morvek {
 
 // Records in the log file at `path` (0 when it cannot be read).
-std::int64_t LogRecordCount(const std::string& path);
+std::int64_t LogRecordCount(const QString& path);
 
 // mnuOpen: asks for an existing log (cancel empties LogPath and changes nothing else), turns
 // recording off and playback on, shows the header's server and type captions, loads the first

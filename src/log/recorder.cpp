@@ -17,10 +17,6 @@ const char* const kLogExistsWarning =
 
 namespace {
 
-QString FileName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 // Writes all of `bytes` (the file is unbuffered, so nothing is left to be written at close);
 // false on any shortfall.
 bool WriteAll(QFile& file, const std::string& bytes) {
@@ -60,7 +56,7 @@ void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& 
         if (!platform::RemoveRegularFile(name)) return;
     }
 
-    monitor.log_path = QFile::encodeName(name).toStdString();
+    monitor.log_path = name;
     monitor.log_open = false;
     monitor.recording = true;
     ResetLogPlayer(monitor);
@@ -91,10 +87,9 @@ logfile::LogRecord RecordFromMonitor(const Monitor& monitor, int hour, int minut
     return r;
 }
 
-bool AppendLogRecord(const std::string& path, const logfile::LogHeader& header,
+bool AppendLogRecord(const QString& name, const logfile::LogHeader& header,
                      const logfile::LogRecord& record) {
-    if (path.empty()) return false;
-    QString name = FileName(path);
+    if (name.isEmpty()) return false;
     // A device or a pipe is never written to (a pipe without a reader would block the program).
     if (!platform::IsReplaceable(name)) return false;
 
@@ -126,7 +121,7 @@ bool AppendLogRecord(const std::string& path, const logfile::LogHeader& header,
 }
 
 void WriteLogRecord(Monitor& monitor) {
-    if (monitor.log_path.empty()) return;
+    if (monitor.log_path.isEmpty()) return;
     QTime now = QTime::currentTime();
     AppendLogRecord(monitor.log_path, HeaderFromMonitor(monitor),
                     RecordFromMonitor(monitor, now.hour(), now.minute()));

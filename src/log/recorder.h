@@ -35,7 +35,7 @@ logfile::LogRecord RecordFromMonitor(const Monitor& monitor, int hour, int minut
 // false when the file could not be created or written; a failed write leaves the file as it was
 // before the call (a header that could not be written completely is removed, a partial record is
 // cut off), so later records stay at their offsets.
-bool AppendLogRecord(const std::string& path, const logfile::LogHeader& header,
+bool AppendLogRecord(const QString& path, const logfile::LogHeader& header,
                      const logfile::LogRecord& record);
 
 // One poll tick's record of the monitor into LogPath, stamped with the local hour and minute. A

@@ -276,7 +276,7 @@ class TestHeadless : public QObject {
         StartRecording(monitor, dialogs, hooks);
         QCOMPARE(dialogs.Texts(), std::vector{fifo.toStdString() + " is not a regular file"});
         QVERIFY(!monitor.recording);
-        QVERIFY(!AppendLogRecord(fifo.toStdString(), {}, {}));  // would wait for a reader
+        QVERIFY(!AppendLogRecord(fifo, {}, {}));  // would wait for a reader
         // The headless monitor refuses at start.
         for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
             const auto run =

@@ -146,7 +146,7 @@ class TestUnattended : public QObject {
         }
         rig.connection.mnuDisconnect_Click();
         QVERIFY(!rig.monitor.recording && recorded.size() >= 6);
-        QCOMPARE(LogRecordCount(log), std::int64_t(recorded.size()));
+        QCOMPARE(LogRecordCount(QString::fromStdString(log)), std::int64_t(recorded.size()));
 
         testing::Rig second;
         Monitor& replay = second.monitor;

@@ -34,8 +34,8 @@ Monitor ConnectedMonitor() {
     return m;
 }
 
-QByteArray ReadFile(const std::string& name) {
-    QFile f(QString::fromStdString(name));
+QByteArray ReadFile(const QString& name) {
+    QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
@@ -131,7 +131,7 @@ class TestLogFormat : public QObject {
     void the_header_comes_from_the_first_record_and_a_deleted_file_starts_anew() {
         QTemporaryDir dir;
         Monitor m = ConnectedMonitor();
-        m.log_path = dir.filePath("h.mv").toStdString();
+        m.log_path = dir.filePath("h.mv");
         WriteLogRecord(m);
         m.snapshot.name = "Renamed";
         m.server_type = ServerType::QuakeII;
@@ -139,7 +139,7 @@ class TestLogFormat : public QObject {
         QByteArray all = ReadFile(m.log_path);
         QCOMPARE(all.size(), 46 + 2 * 1683);
         QCOMPARE(all.left(15) + char(all[45] + '0'), QByteArray("Big Server Name1"));
-        QVERIFY(QFile::remove(QString::fromStdString(m.log_path)));
+        QVERIFY(QFile::remove(m.log_path));
         WriteLogRecord(m);
         all = ReadFile(m.log_path);
         QCOMPARE(all.size(), 46 + 1683);
@@ -163,7 +163,7 @@ class TestLogFormat : public QObject {
         QCOMPARE(r.title + "|" + r.filter + "|" + r.default_extension + (r.must_exist ? "|!" : "|"),
                  "Select a Log file to record|Morvek files (*.mv)|*.mv|All files (*.*)|*.*|.mv|");
         QVERIFY(dialogs.messages.empty());
-        QCOMPARE(m.log_path, name);
+        QCOMPARE(m.log_path, QString::fromStdString(name));
         QVERIFY(m.recording && !m.log_open && m.menu.stop_record && !m.menu.record);
         QCOMPARE(hooks.Count("UpdateMenuState"), 1);
         // The log player off at "0"; samples gone (rows kept), the table empty and redrawn.
@@ -200,7 +200,7 @@ class TestLogFormat : public QObject {
                  "log files). Do you want delete the old log?|Morvek");
         QVERIFY(no.messages[0].icon == platform::MessageIcon::Exclamation);
         QVERIFY(no.messages[0].buttons == platform::MessageButtons::YesNo);
-        QVERIFY(old.exists() && !m.recording && m.log_path.empty());
+        QVERIFY(old.exists() && !m.recording && m.log_path.isEmpty());
         platform::ScriptedDialogs yes;
         yes.files.push_back(name);
         yes.answers.push_back(platform::MessageResult::Yes);
@@ -216,16 +216,15 @@ class TestLogFormat : public QObject {
         m.recording = true;
         const LogHeader h = HeaderFromMonitor(m);
         const LogRecord r = RecordFromMonitor(m, 0, 0);
-        m.log_path = dir.filePath("missing/folder/x.mv").toStdString();
-        for (const std::string& path :
-             {m.log_path, dir.path().toStdString(), std::string(), std::string("/dev/full")})
-            QVERIFY2(!AppendLogRecord(path, h, r), path.c_str());
+        m.log_path = dir.filePath("missing/folder/x.mv");
+        for (const QString& path : {m.log_path, dir.path(), QString(), QStringLiteral("/dev/full")})
+            QVERIFY2(!AppendLogRecord(path, h, r), qPrintable(path));
         WriteLogRecord(m);
-        QVERIFY(!QFileInfo::exists(QString::fromStdString(m.log_path)) && m.recording);
-        const std::string ro = dir.filePath("ro.mv").toStdString();
+        QVERIFY(!QFileInfo::exists(m.log_path) && m.recording);
+        const QString ro = dir.filePath("ro.mv");
         QVERIFY(AppendLogRecord(ro, h, r));
-        QFile::setPermissions(QString::fromStdString(ro), QFileDevice::ReadOwner);
-        QFile probe(QString::fromStdString(ro));
+        QFile::setPermissions(ro, QFileDevice::ReadOwner);
+        QFile probe(ro);
         if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
             QSKIP("running with rights that ignore file permissions");
         QVERIFY(!AppendLogRecord(ro, h, r));

@@ -34,7 +34,8 @@ std::string MakeLog(const QTemporaryDir& dir, const QString& file, int records, 
         m.snapshot.players = "2";
         m.table.slot[0] = {"1", "abc", "4", "13", "skin", "7", IntegerText(n + 1), "50", ""};
         m.table.slot[5] = {"1", "Zed", "0", "0", "", "12.5", IntegerText(-(n + 1)), "", ""};
-        if (!AppendLogRecord(path, HeaderFromMonitor(m), RecordFromMonitor(m, 12, n % 60)))
+        if (!AppendLogRecord(QString::fromStdString(path), HeaderFromMonitor(m),
+                             RecordFromMonitor(m, 12, n % 60)))
             return {};
     }
     return path;
@@ -88,7 +89,7 @@ class TestLogPlayer : public QObject {
                      (req.must_exist ? "|!" : ""),
                  std::string("Select a Log file to open|Morvek files (*.mv)|*.mv|All files "
                              "(*.*)|*.*|.mv|!"));
-        QVERIFY(m.log_path == path && m.log_open && !m.recording);
+        QVERIFY(m.log_path == QString::fromStdString(path) && m.log_open && !m.recording);
         const auto& s = m.snapshot;
         QCOMPARE(s.name + "|" + s.address + "|" + s.port + "|" + s.map + "|" + s.type_name + "|" +
                      m.address_heading + "|" + m.port_heading + "|" + s.version,
@@ -113,7 +114,7 @@ class TestLogPlayer : public QObject {
         p.m.player.position = "7";
         platform::ScriptedDialogs dialogs;
         OpenLog(p.m, dialogs, p.hooks);
-        QVERIFY(p.m.log_path.empty() && !p.m.log_open);
+        QVERIFY(p.m.log_path.isEmpty() && !p.m.log_open);
         QCOMPARE(p.m.snapshot.map + p.m.player.position, std::string("dm47"));
         QCOMPARE(p.hooks.calls, std::vector<std::string>{});
     }
@@ -191,7 +192,8 @@ class TestLogPlayer : public QObject {
         src.table.slot[0] = {"1", "a", "", "", "", "", "3", "", ""};
         for (int n = 0; n < 4; ++n) {
             if (n == 2) src.snapshot.max_players = "12";
-            QVERIFY(AppendLogRecord(name, HeaderFromMonitor(src), RecordFromMonitor(src, 0, 0)));
+            QVERIFY(AppendLogRecord(QString::fromStdString(name), HeaderFromMonitor(src),
+                                    RecordFromMonitor(src, 0, 0)));
         }
         Player p(name, 2);
         p.Click(3);
@@ -212,7 +214,8 @@ class TestLogPlayer : public QObject {
         src.snapshot.max_players = "4";
         src.table.slot[0] = {"1", "abc", "4", "13", "male/grunt", "", "4244897280", "50", ""};
         src.table.slot[1] = {"1", "ABCDEFGHIJKLMNOPQRST", "255", "0", "", "90", "-3", "", ""};
-        QVERIFY(AppendLogRecord(name, HeaderFromMonitor(src), RecordFromMonitor(src, 0, 0)));
+        QVERIFY(AppendLogRecord(QString::fromStdString(name), HeaderFromMonitor(src),
+                                RecordFromMonitor(src, 0, 0)));
         Player p("", 20, false);
         p.m.table.slot[0][kOrderMark] = "x";
         p.m.table.slot[2] = {"1", "stale", "1", "1", "1.2.3.4", "5", "6", "7", ""};

@@ -32,8 +32,7 @@ class TestGraphRefill : public QObject {
         m.snapshot.max_players = "2";
         for (const std::string& f : frags) {
             m.table.slot[0] = {"1", "abc", "4", "13", "skin", "7", f, "50", ""};
-            QVERIFY(AppendLogRecord(QFile::encodeName(log).toStdString(), HeaderFromMonitor(m),
-                                    RecordFromMonitor(m, 12, 0)));
+            QVERIFY(AppendLogRecord(log, HeaderFromMonitor(m), RecordFromMonitor(m, 12, 0)));
         }
         testing::Dialogs dialogs;
         frmMain window(&dialogs, nullptr);
@@ -43,6 +42,7 @@ class TestGraphRefill : public QObject {
         window.mnuOpen->trigger();
         QTest::mouseClick(window.cmdPlayer[3], Qt::LeftButton);  // ">"
         QCOMPARE(window.lblPosizione->text(), QStringLiteral("2"));
+        QCOMPARE(window.monitor().log_path, log);
         // The graph's 20 rows cut to the log's 8; halves go to even, the unsigned form of a
         // negative count reads as that count.
         const QList<QPointF> line = {{1, 7},          {2, -3}, {3, -1},        {4, -280},

@@ -120,9 +120,7 @@ bool MakeLog(const QString& path, int records) {
     m.snapshot.max_players = "8";
     for (int n = 0; n < records; ++n) {
         m.table.slot[0] = {"1", "abc", "4", "13", "skin", "7", IntegerText(n + 1), "50", ""};
-        if (!AppendLogRecord(QFile::encodeName(path).toStdString(), HeaderFromMonitor(m),
-                             RecordFromMonitor(m, 12, 0)))
-            return false;
+        if (!AppendLogRecord(path, HeaderFromMonitor(m), RecordFromMonitor(m, 12, 0))) return false;
     }
     return true;
 }
@@ -289,7 +287,7 @@ class TestMainWindow : public QObject {
         w->RefreshPanel();
         QVERIFY(w->pctSave->isVisibleTo(w.get()));
         w->mnuStopRecord->trigger();
-        QVERIFY(!w->monitor().recording && w->monitor().log_path.empty());
+        QVERIFY(!w->monitor().recording && w->monitor().log_path.isEmpty());
         QVERIFY(w->mnuSave->isEnabled() && w->pctSave->isHidden());
     }
 
