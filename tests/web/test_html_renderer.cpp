@@ -220,9 +220,10 @@ class TestHtmlRenderer : public QObject {
                                                        << "out.htm"
                                                        << "1|26000\r\n|" + kept;
         for (const char* missing : {"nothere.htm", "folder.htm"})
-            QTest::newRow(missing) << missing << "out.htm"
-                                   << "0|older|Morvek (x): Template file not found|off 0|-|folder.htm "
-                                      "out.htm page.htm sub";
+            QTest::newRow(missing)
+                << missing << "out.htm"
+                << "0|older|Morvek (x): Template file not found|off 0|-|folder.htm "
+                   "out.htm page.htm sub";
         QTest::newRow("output is a folder") << "page.htm"
                                             << "folder.htm"
                                             << "0|<folder>|" + kept;
