@@ -75,14 +75,40 @@ std::vector<ToneRun> ToneRuns(std::string_view bytes) {
     return runs;
 }
 
-QColor ToneColour(GlyphTone tone) {
+// Relative luminance (sRGB): 0 for black, 1 for white.
+double Luminance(const QColor& c) {
+    const auto channel = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The games' colour of the letters; on a background it hardly stands out from (the red-brown
+// on a dark desktop), mixed toward white or black in tenths until it stands out 3:1.
+QColor ToneColour(GlyphTone tone, const QColor& background) {
     const Rgb& c = tone == GlyphTone::kRed ? kRedLetters : kGoldLetters;
-    return QColor(c.r, c.g, c.b);
+    const QColor game(c.r, c.g, c.b);
+    if (!background.isValid()) return game;
+    const QColor toward = Contrast(Qt::white, background) > Contrast(Qt::black, background)
+                              ? QColor(Qt::white)
+                              : QColor(Qt::black);
+    QColor shown = game;
+    for (int tenth = 1; tenth <= 10 && Contrast(shown, background) < 3.0; ++tenth) {
+        const auto mix = [&](int from, int to) { return from + (to - from) * tenth / 10; };
+        shown = QColor(mix(game.red(), toward.red()), mix(game.green(), toward.green()),
+                       mix(game.blue(), toward.blue()));
+    }
+    return shown;
 }
 
 }  // namespace
 
-QString NameMarkup(std::string_view bytes) {
+QString NameMarkup(std::string_view bytes, const QColor& background) {
     QString out;
     bool coloured = false;
     for (const ToneRun& run : ToneRuns(bytes)) {
@@ -91,7 +117,7 @@ QString NameMarkup(std::string_view bytes) {
             out += escaped;
         } else {
             out += QStringLiteral("<span style=\"color:%1\">%2</span>")
-                       .arg(ToneColour(run.tone).name(), escaped);
+                       .arg(ToneColour(run.tone, background).name(), escaped);
             coloured = true;
         }
     }
@@ -116,7 +142,7 @@ void SetToneField(QLineEdit* field, std::string_view bytes, bool readable) {
         for (const ToneRun& run : ToneRuns(bytes)) {
             if (run.tone == GlyphTone::kPlain) continue;
             QTextCharFormat format;
-            format.setForeground(ToneColour(run.tone));
+            format.setForeground(ToneColour(run.tone, field->palette().color(QPalette::Base)));
             formats.append({QInputMethodEvent::TextFormat, run.start, run.length, format});
         }
     }
@@ -205,7 +231,8 @@ void SetName(QLabel* label, std::string_view bytes, const Options& options) {
     if (options.show_spectators && IsSpectatorName(bytes))
         bytes.remove_prefix(kSpectatorMark.size());
     const bool readable = options.readable_names;
-    const QString markup = readable ? NameMarkup(bytes) : QString();
+    const QString markup =
+        readable ? NameMarkup(bytes, label->palette().color(QPalette::Window)) : QString();
     const Qt::TextFormat format = markup.isEmpty() ? Qt::PlainText : Qt::RichText;
     if (label->textFormat() != format) {
         label->clear();

@@ -39,8 +39,9 @@ inline constexpr Rgb kRedLetters{160, 64, 32};
 inline constexpr Rgb kGoldLetters{176, 128, 0};
 
 // A name as players read it, as rich text: every run of red or gold letters in a span of its
-// colour, the rest escaped plain text. Empty when the name has no coloured letters.
-QString NameMarkup(std::string_view bytes);
+// colour (made lighter or darker where it would hardly stand out from `background`), the rest
+// escaped plain text. Empty when the name has no coloured letters.
+QString NameMarkup(std::string_view bytes, const QColor& background = QColor());
 
 // Shows the readable form of a server text in a read-only field, its red and gold letters drawn
 // in their colours (a field holds plain text: the colours are character formats of its layout).

@@ -157,24 +157,38 @@ class TestPlayerPanel : public QObject {
         QTest::addColumn<bool>("readable");
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QList<int>>("rich");
+        QTest::addColumn<QString>("window");  // the panel's background, "" for the desktop's
         QTest::newRow("readable") << true
                                   << QStringList{Pre(kRed.arg("Ranger")), Pre(kGold.arg("0123")),
                                                  Pre(kGold.arg("[") + "VX" + kGold.arg("]") +
                                                      "Vore"),
                                                  "Two Lines"}
-                                  << QList<int>{1, 1, 1, 0};
+                                  << QList<int>{1, 1, 1, 0} << "";
+        // The red-brown stands out only 2.5:1 from a dark panel: lightened to 3:1; gold keeps.
+        const QString lighter = QStringLiteral("<span style=\"color:#a95336\">%1</span>");
+        QTest::newRow("readable on a dark desktop")
+            << true
+            << QStringList{Pre(lighter.arg("Ranger")), Pre(kGold.arg("0123")),
+                           Pre(kGold.arg("[") + "VX" + kGold.arg("]") + "Vore"), "Two Lines"}
+            << QList<int>{1, 1, 1, 0} << "#222020";
         QTest::newRow("windows_1252")
             << false
             << QStringList{QString::fromUtf8("\u00d2\u00e1\u00ee\u00e7\u00e5\u00f2"),
                            QString::fromUtf8("\u2019\u201c\u201d\u2022"),
                            QString::fromUtf8("\u0090VX\u2018Vore"), "Two\nLines"}
-            << QList<int>{0, 0, 0, 0};
+            << QList<int>{0, 0, 0, 0} << "";
     }
     void player_panel_draws_red_and_gold_letters() {
         QFETCH(bool, readable);
         QFETCH(QStringList, texts);
         QFETCH(QList<int>, rich);
+        QFETCH(QString, window);
         PlayerPanel panel;
+        if (!window.isEmpty()) {
+            QPalette dark = panel.palette();
+            dark.setColor(QPalette::Window, QColor(window));
+            panel.setPalette(dark);
+        }
         // A rich name scrolled away leaves a plain one behind.
         Monitor m = Names(readable);
         panel.ShowPlayers(m);
