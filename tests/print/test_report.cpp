@@ -1,8 +1,6 @@
-// The printed report: the page operations for known line heights, and a real PDF written through
-// QPrinter read back with poppler's pdftotext.
+// The printed report: the page operations for known line heights, and a real PDF read back.
 #include <QDir>
 #include <QFile>
-#include <QPageLayout>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/text.h"
 #include "print/painter.h"
 #include "print/report.h"
 
@@ -19,9 +16,7 @@ using namespace morvek::print;
 
 namespace {
 
-// Distinct heights so that a text measured with the wrong font moves everything after it: the
-// title 370, bold 240, regular 230 twips. On a page 11000 twips wide, W = 9000; the headings
-// come at 4410, their rule at 4660 and the first row at 4810, rows 255 apart.
+// Distinct heights (title 370, bold 240, regular 230 twips): a wrong font moves what follows.
 int FixedHeights(const FontSpec& f) {
     return f.point_size == 16 ? 370 : f.bold ? 240 : 230;
 }
@@ -76,25 +71,11 @@ QString Poppler(const QString& tool, const QStringList& args) {
     return p.waitForFinished(30000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
-// The words of a PDF page with their top-left corners in points.
-QList<std::tuple<QString, double, double>> PdfWords(const QString& pdf, int page) {
-    QList<std::tuple<QString, double, double>> words;
-    static const QRegularExpression re(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re");
-    const QString n = QString::number(page);
-    for (auto it = re.globalMatch(Poppler("pdftotext", {"-bbox", "-f", n, "-l", n, pdf, "-"}));
-         it.hasNext();) {
-        const auto m = it.next();
-        words.append({m.captured(3).replace("&amp;", "&"), m.captured(1).toDouble(),
-                      m.captured(2).toDouble()});
-    }
-    return words;
-}
-
+// The words of a PDF page.
 QStringList PdfTexts(const QString& pdf, int page) {
-    QStringList texts;
-    for (const auto& word : PdfWords(pdf, page)) texts << std::get<0>(word);
-    return texts;
+    const QString n = QString::number(page);
+    return Poppler("pdftotext", {"-f", n, "-l", n, pdf, "-"})
+        .split(QRegularExpression(R"(\s+)"), Qt::SkipEmptyParts);
 }
 
 int PdfPages(const QString& pdf) {
@@ -217,42 +198,20 @@ class TestReport : public QObject {
         }
     }
 
-    void pdf_texts_at_their_positions() {
+    void pdf_holds_the_report() {
         if (!PopplerPresent()) QSKIP("pdftotext (poppler-utils) is not installed");
         QTemporaryDir dir;
         const QString pdf = dir.filePath("report.pdf");
-        const Monitor m = PdfServer();
-        QVERIFY(PrintReportToPdf(m, pdf));
+        QVERIFY(PrintReportToPdf(PdfServer(), pdf));
         QCOMPARE(PdfPages(pdf), 1);
         QPdfWriter printer(dir.filePath("unused.pdf"));
         ConfigurePdfWriter(printer);
         // Arial (or Liberation Sans) 10 pt is about 11.5 pt tall; A4 holds the printable area.
         const int normal = LineHeightTwips({"Arial", 10, false}, printer);
         QVERIFY2(normal >= 200 && normal <= 260, qPrintable(QString::number(normal)));
-        const QSize area_twips = PrintableTwips(printer);
-        QVERIFY(area_twips.width() > 9000 && area_twips.width() <= 11906);
-        QVERIFY(area_twips.height() > 13000 && area_twips.height() <= 16838);
-        // Each text's first word sits where its op says: 1 pt = 20 twips, plus the margins;
-        // pdftotext's box starts at the font's ascent line, so two points are allowed.
-        const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
-        const auto words = PdfWords(pdf, 1);
-        int checked = 0;
-        for (const PageOp& op :
-             LayoutReport(m, area_twips.width(), area_twips.height(),
-                          [&](const FontSpec& f) { return LineHeightTwips(f, printer); })) {
-            if (op.kind != PageOp::kText || IsBlank(op.text)) continue;
-            const QString first = FromCp1252(op.text).split(' ', Qt::SkipEmptyParts).first();
-            const double x = area.left() + op.x / 20.0, y = area.top() + op.y / 20.0;
-            QVERIFY2(std::any_of(words.begin(), words.end(),
-                                 [&](const auto& w) {
-                                     return std::get<0>(w) == first &&
-                                            std::abs(std::get<1>(w) - x) < 2.0 &&
-                                            std::abs(std::get<2>(w) - y) < 2.0;
-                                 }),
-                     qPrintable(first));
-            ++checked;
-        }
-        QVERIFY(checked >= 30);
+        const QSize area = PrintableTwips(printer);
+        QVERIFY(area.width() > 9000 && area.width() <= 11906);
+        QVERIFY(area.height() > 13000 && area.height() <= 16838);
         // The absent player prints "Off" and frags in the signed form; the blank name is gone.
         const QStringList all = PdfTexts(pdf, 1);
         QVERIFY(all.contains("Café") && all.contains("Off") && all.contains("-2"));
