@@ -1,9 +1,5 @@
-// The two programs end to end: command lines (help, version, refused options and values, morvek
-// handing the headless options over), the simulator inside or on 127.0.0.1, exit statuses, JSON
-// lines, a recorded log read back with --dump-log, the published page and the PDF report, server
-// texts that would drive the terminal, a server that goes away and comes back; and files from
-// outside: a disk that fills up mid-write leaves the earlier file whole, a path naming a pipe is
-// never deleted nor replaced, and a huge template is refused.
+// The two programs end to end: command lines, exit statuses, JSON lines, the files they write,
+// hostile server texts, a server that goes away, and files from outside (full disk, pipes).
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <QJsonArray>
@@ -36,11 +32,6 @@ QList<QJsonObject> JsonLines(const QByteArray& out) {
     for (const QByteArray& line : out.split('\n'))
         if (!line.trimmed().isEmpty()) lines.append(QJsonDocument::fromJson(line).object());
     return lines;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // For this process, every write past `bytes` into a file fails as on a full disk.
@@ -164,10 +155,7 @@ class TestHeadless : public QObject {
         QTemporaryDir dir;
         const QString log = dir.filePath("match.mv"), page = dir.filePath("page.htm"),
                       pdf = dir.filePath("report.pdf"), tpl = dir.filePath("mine.htm");
-        QFile file(tpl);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
-        file.close();
+        Write(tpl, "<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
         const auto run = Headless({"--demo", "--polls", "4", "--check", "0.3", "--record", log,
                                    "--html-template", tpl, "--html-output", page, "--html-refresh",
                                    "0.2", "--print-pdf", pdf});
@@ -181,10 +169,10 @@ class TestHeadless : public QObject {
         const auto lines = JsonLines(dump.out);
         QCOMPARE(lines.size(), 1 + (size - kHeader) / kRecord);
         QVERIFY(QJsonDocument(lines[1]).toJson().contains("Ranger"));
-        const QByteArray html = ReadFile(page);
+        const QByteArray html = Read(page);
         QVERIFY(html.startsWith("<h1>\r\nMorvek demo server\r\n</h1>\r\n<Table border=1>\r\n"));
         QVERIFY(html.contains("Ranger"));
-        QVERIFY(ReadFile(pdf).startsWith("%PDF-"));
+        QVERIFY(Read(pdf).startsWith("%PDF-"));
     }
 
     void server_texts_cannot_drive_the_terminal() {
@@ -196,10 +184,8 @@ class TestHeadless : public QObject {
         // As Windows-1252 and as players read Quake names: no control character either way.
         for (const bool readable : {false, true}) {
             const QString settings = home_.filePath(readable ? "readable.conf" : "raw.conf");
-            QFile file(settings);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(readable ? "" : "[Software\\Varnoth\\Morvek]\nReadableQuakeNames=False\n");
-            file.close();
+            Write(settings,
+                  readable ? "" : "[Software\\Varnoth\\Morvek]\nReadableQuakeNames=False\n");
             const auto run = RunProgram(
                 MORVEK_HEADLESS_EXE, {"--settings", settings, "--polls", "3", "--check", "0.1", "0",
                                       "127.0.0.1", QString::number(server.Port())});

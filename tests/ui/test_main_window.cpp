@@ -93,14 +93,14 @@ QStringList Lines(const frmRoule& window) {
     return lines;
 }
 
-// A QuakeWorld log of `records` records from "Test Server"; slot 0's frags count 1, 2, 3...
-bool MakeLog(const QString& path, int records) {
+// A QuakeWorld log from "Test Server", one record per text of slot 0's frags.
+bool MakeLog(const QString& path, const std::vector<std::string>& frags) {
     Monitor m;
     m.server_type = ServerType::QuakeWorld;
     m.snapshot.name = "Test Server";
     m.snapshot.max_players = "8";
-    for (int n = 0; n < records; ++n) {
-        m.table.slot[0] = {"1", "abc", "4", "13", "skin", "7", IntegerText(n + 1), "50", ""};
+    for (const std::string& f : frags) {
+        m.table.slot[0] = {"1", "abc", "4", "13", "skin", "7", f, "50", ""};
         if (!AppendLogRecord(path, HeaderFromMonitor(m), RecordFromMonitor(m, 12, 0))) return false;
     }
     return true;
@@ -441,12 +441,10 @@ class TestMainWindow : public QObject {
 
     void log_player_buttons_answer_the_mouse() {
         const QString log = dir_.filePath("three.mv");
-        QVERIFY(MakeLog(log, 3));
-        testing::Dialogs dialogs;
-        frmMain window(&dialogs, nullptr);
-        QVERIFY(window.Form_Load());
-        window.show();
-        dialogs.files = {log.toStdString()};
+        QVERIFY(MakeLog(log, {"1", "2", "3"}));
+        auto loaded = Loaded();
+        frmMain& window = *loaded;
+        dialogs_.files = {log.toStdString()};
         window.mnuOpen->trigger();
         QCOMPARE(window.lblPosizione->text(), QStringLiteral("1"));
         // ">" ">|" "<" "|<" ">>" "<<": the graph's 20 rows were cut to the log's 3.
@@ -518,11 +516,29 @@ class TestMainWindow : public QObject {
         QCOMPARE(view.Redraws(), redraws);
     }
 
+    void value_axis_after_ranges_that_grow_and_shrink() {
+        FragGraph graph;
+        graph.SetRowCount(1);
+        graph.SetColumnCount(1);
+        SetupGraph(graph);
+        GraphView view;
+        view.resize(400, 200);
+        view.show();
+        QStringList axes;
+        for (double frags : {2.0, 500.0, 2.0, -400.0, 2.0, 4000.0, 3000.0}) {
+            graph.SetCell(1, 1, frags);
+            graph.MarkSampled(1);
+            view.Refresh(graph);
+            const QValueAxis* y = view.ValueAxis();
+            axes << QStringLiteral("%1..%2/%3").arg(y->min()).arg(y->max()).arg(y->tickInterval());
+        }
+        QCOMPARE(axes, QStringList({"0..3/1", "0..600/100", "0..3/1", "-500..100/100", "0..3/1",
+                                    "0..5000/1000", "0..4000/1000"}));
+    }
+
     void cut_texts_are_offered_whole_as_tooltips() {
-        testing::Dialogs dialogs;
-        frmMain window(&dialogs, nullptr);
-        QVERIFY(window.Form_Load());
-        window.show();
+        auto loaded = Loaded();
+        frmMain& window = *loaded;
         Monitor& m = window.monitor();
         const std::string name = "The Longest Server Name Of The Whole Quake Family";
         const std::string player = "Sergeant Slaughter of the North";
@@ -555,16 +571,24 @@ class TestMainWindow : public QObject {
         QCOMPARE(QFileInfo(record).size(), qint64(46 + 1683));
 
         const QString replay = dir_.filePath(QStringLiteral("replay-é.mv"));
-        QVERIFY(MakeLog(replay, 4));
+        // Frags as the server sent them, negative counts in a log's unsigned form included.
+        QVERIFY(MakeLog(
+            replay, {"7", "-3", "4244897280", "4244897001", "4244897000", "2.5", "-16777215", ""}));
         window.mnuStopRecord_Click();
         QStringList seen_open;
         AnswerFileDialog(replay, seen_open);
         window.mnuOpen_Click();
         QCOMPARE(seen_open, QStringList({QString::number(QFileDialog::AcceptOpen),
                                          "Morvek files (*.mv)", "All files (*)"}));
-        QCOMPARE(LogRecordCount(window.monitor().log_path), std::int64_t(4));
+        QCOMPARE(LogRecordCount(window.monitor().log_path), std::int64_t(8));
         QCOMPARE(window.txtSvrName->text(), QStringLiteral("Test Server    "));
-        QCOMPARE(window.lblPosizione->text(), QStringLiteral("1"));
+        QTest::mouseClick(window.cmdPlayer[3], Qt::LeftButton);  // ">"
+        QCOMPARE(window.lblPosizione->text(), QStringLiteral("2"));
+        // The graph's 20 rows cut to the log's 8; halves go to even.
+        const QList<QPointF> line = {{1, 7},          {2, -3}, {3, -1},        {4, -280},
+                                     {5, 4244897000}, {6, 2},  {7, -16777215}, {8, 0}};
+        QCOMPARE(window.chtGrafico->Series(0)->points(), line);
+        QCOMPARE(window.chtGrafico->MarkerLine()->points(), QList<QPointF>({{2, -1e9}, {2, 5e9}}));
     }
 
     void page_is_written_in_a_folder_closed_to_new_files() {
