@@ -154,7 +154,6 @@ class TestReport : public QObject {
         QTest::addColumn<QString>("headings");
         const QString netquake = "S|ID|Name|NetAddress|Port|Time|Frags";
         const QString skin = "S|ID|Name|Skin|Ping|Time|Frags";
-        QTest::newRow("quake") << 0 << netquake;
         QTest::newRow("quakeworld") << 1 << skin;
         QTest::newRow("quake2") << 3 << skin;
         QTest::newRow("unknown") << 4 << netquake;
@@ -268,10 +267,6 @@ class TestReport : public QObject {
         if (printed) {
             QCOMPARE(PdfPages(pdf), 2);
             const QStringList first = PdfTexts(pdf, 1), second = PdfTexts(pdf, 2);
-            for (int d = 1; d <= 64; ++d)  // every player on exactly one page
-                QCOMPARE(first.count("Player" + QString::number(d)) +
-                             second.count("Player" + QString::number(d)),
-                         1);
             QVERIFY(first.contains("Player1") && second.contains("Player64"));
             QVERIFY(second.contains("Skin") && !second.contains("Server:"));
         }

@@ -137,7 +137,6 @@ class TestSetupDialog : public QObject {
         QTest::mouseClick(d.cmdOk, Qt::LeftButton);
         const auto& o = window_->rig.monitor.options;
         QCOMPARE((QList<bool>{o.keep_trying, o.readable_names, o.show_spectators}), applied);
-        QCOMPARE(window_->Settings().keep_trying, applied[0]);
         QCOMPARE(Applied(*window_), kDefaults);
         QVERIFY(dialogs().messages.empty());
         frmSetup again(*window_);

@@ -1,6 +1,4 @@
-// The web publishing dialog against the window rig and a template folder of its own: the template
-// list and its case-blind selection, the period in seconds and its note, the output file dialog,
-// and what "&Ok" and "&Cancel" leave in the window.
+// The web publishing dialog against the window rig and a template folder of its own.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
