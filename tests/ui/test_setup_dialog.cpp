@@ -1,4 +1,5 @@
-// The setup dialog against the window rig: what it shows, its validators, what "&Ok" applies.
+// The setup dialog against the window rig: what it shows, its validators, what "&Ok" applies,
+// and the "Alerts" page clicked through "&Ok" into the settings file and back.
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -8,14 +9,16 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 
+#include "core/alerts.h"
+#include "platform/settings_backend.h"
 #include "support/window_rig.h"
 #include "ui/setup_dialog.h"
 
-using morvek::ConnectionState;
-using morvek::frmSetup;
+using namespace morvek;
 using morvek::testing::WindowRig;
 
 namespace {
@@ -65,6 +68,47 @@ void Leave(QLineEdit* box, const QString& text, QWidget* next) {
     box->setFocus(Qt::TabFocusReason);
     box->setText(text);
     next->setFocus(Qt::TabFocusReason);
+}
+
+// What the page shows: the checked kinds, the watch list and the tray switch.
+QString Page(const frmSetup& d) {
+    QStringList on;
+    for (int i = 0; i < kEventKindCount; ++i)
+        if (d.chkAlert[i]->isChecked()) on << EventName(EventKind(i));
+    return on.join(' ') + " / " + d.txtWatchList->text() + " / " +
+           (d.chkCloseToTray->isChecked() ? "tray" : "no tray");
+}
+
+void Click(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// Clicks the kinds and the tray switch, replaces the watch list by typing, takes "&Ok" and saves.
+void Change(WindowRig& window, const QString& file, std::initializer_list<EventKind> kinds,
+            const QString& watch) {
+    frmSetup d(window);
+    d.show();
+    d.TabStrip->setCurrentWidget(d.frAlerts->parentWidget());
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    for (EventKind kind : kinds) Click(d.chkAlert[int(kind)]);
+    Click(d.chkCloseToTray);
+    QTest::mouseClick(d.txtWatchList, Qt::LeftButton);
+    QTest::keyClick(d.txtWatchList, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(d.txtWatchList, Qt::Key_Backspace);
+    QTest::keyClicks(d.txtWatchList, watch);
+    QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+    platform::IniSettingsBackend store(file);
+    QVERIFY(SaveSettings(store, window.Settings(), "", nullptr));
+}
+
+// The alert values of the settings file, in its order.
+QStringList Stored(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {"cannot read"};
+    QStringList lines;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (line.startsWith("Alert") || line.startsWith("CloseToTray")) lines << line;
+    return lines;
 }
 
 }  // namespace
@@ -369,6 +413,31 @@ class TestSetupDialog : public QObject {
             QVERIFY(!d.isVisible());
             QCOMPARE(window_->rig.connection.Winsock().RemoteHost(), std::string("by.enter"));
         }
+    }
+
+    void alerts_page_clicks_reach_the_file_and_come_back() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("Morvek.conf");
+        WindowRig first;
+        QCOMPARE(Page(frmSetup(first)), QString(" /  / no tray"));  // nothing on by default
+        Change(first, file, {EventKind::Join, EventKind::Map}, " Ranger ,, bob,");
+        QCOMPARE(first.rig.monitor.options.alert_events,
+                 AlertBit(EventKind::Join) | AlertBit(EventKind::Map));
+        QCOMPARE(
+            Stored(file),
+            QStringList({"AlertJoin=True", "AlertLeave=False", "AlertMap=True", "AlertSilent=False",
+                         "AlertBack=False", "AlertLead=False", "AlertFull=False",
+                         "AlertSlotFree=False", "AlertWatchList=Ranger, bob", "CloseToTray=True"}));
+
+        // The next run reads them; clearing the watch list is stored too.
+        WindowRig next;
+        platform::IniSettingsBackend store(file);
+        next.ApplySettings(*LoadSettings(store, nullptr), kReachAll);
+        QCOMPARE(Page(frmSetup(next)), QString("join map / Ranger, bob / tray"));
+        Change(next, file, {EventKind::Join, EventKind::SlotFree}, "");
+        QCOMPARE(Stored(file).filter("True"), QStringList({"AlertMap=True", "AlertSlotFree=True"}));
+        QCOMPARE(Stored(file).filter("WatchList"), QStringList({"AlertWatchList=*"}));
+        QCOMPARE(Page(frmSetup(next)), QString("map slot_free /  / no tray"));
     }
 };
 
