@@ -1,5 +1,5 @@
 // The connection against a server on 127.0.0.1 over real sockets, with short intervals: connect,
-// timeouts, socket errors, strangers, the rules exchange, a box left open and a slow name lookup.
+// timeouts, socket errors, strangers, a box left open and a slow name lookup.
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -69,9 +69,7 @@ class TestConnection : public QObject {
         Fixture f(1);
         QVERIFY(f.Connect());
         QTest::qWait(3 * testing::kTimeoutMs);
-        QCOMPARE(f.dialogs.Texts(), std::vector<std::string>{});
-        QCOMPARE(f.monitor.state, ConnectionState::Connected);
-        f.connection.mnuDisconnect_Click();
+        QVERIFY(f.dialogs.messages.empty() && f.monitor.state == ConnectionState::Connected);
     }
 
     void timeout_one_interval_after_the_first_unanswered_poll_data() {
@@ -97,9 +95,8 @@ class TestConnection : public QObject {
                  std::string("Brelan+|Timeout time elapsed. Please reconfigure Server Address and "
                              "port or increase Timeout."));
         QCOMPARE(shown.icon, platform::MessageIcon::Critical);
-        QCOMPARE(f.monitor.state, ConnectionState::Disconnected);
         QVERIFY(!f.connection.timCheck().Enabled() && !f.connection.timTimeout().Enabled());
-        QVERIFY(!f.monitor.recording && f.monitor.menu.connect && f.monitor.menu.record);
+        QVERIFY(f.monitor.state == ConnectionState::Disconnected && !f.monitor.recording);
         QTest::qWait(600);
         QCOMPARE(f.dialogs.messages.size(), std::size_t(1));  // no second timeout
     }
@@ -116,15 +113,10 @@ class TestConnection : public QObject {
         f.connection.timTimeout().SetInterval(3000);
         f.connection.mnuConnect_Click();
         QVERIFY(WaitFor([&] { return !f.dialogs.messages.empty(); }));
-        const auto& shown = f.dialogs.messages[0];
-        QCOMPARE(shown.title, std::string("Morvek"));
-        QVERIFY2(shown.text.rfind("Error ", 0) == 0 && shown.text.back() == ')',
-                 shown.text.c_str());
+        const std::string text = f.dialogs.messages[0].title + "|" + f.dialogs.messages[0].text;
+        QVERIFY2(text.rfind("Morvek|Error ", 0) == 0 && text.back() == ')', text.c_str());
         QCOMPARE(f.monitor.state, ConnectionState::Disconnected);
-        // Polling goes on after a socket error; a later tick sends again without ending anything.
-        QVERIFY(f.connection.timCheck().Enabled());
-        QTest::qWait(150);
-        f.connection.mnuDisconnect_Click();
+        QVERIFY(f.connection.timCheck().Enabled());  // polling goes on after a socket error
     }
 
     void datagrams_from_another_sender_are_dropped() {
@@ -139,23 +131,6 @@ class TestConnection : public QObject {
         QTest::qWait(100);
         QCOMPARE(f.connection.DatagramsReceived(), std::uint64_t(0));
         QCOMPARE(f.monitor.state, ConnectionState::TryingToConnect);
-        f.connection.mnuDisconnect_Click();
-    }
-
-    void closing_the_rules_window_stops_the_exchange() {
-        sim::SimOptions options;
-        options.delay_ms = 30;
-        Fixture f(0, options);
-        QVERIFY(f.Connect());
-        f.connection.timCheck().SetEnabled(false);
-        f.connection.ShowRules();
-        QVERIFY(WaitFor([&] { return !f.monitor.rules.lines.empty(); }));
-        f.connection.CloseRules();
-        const int requests = f.server->RequestsReceived();
-        QTest::qWait(200);
-        QVERIFY(f.server->RequestsReceived() <= requests + 1);  // at most the one in flight
-        QVERIFY(f.monitor.rules.lines.empty());
-        f.connection.mnuDisconnect_Click();
     }
 
     // Each box stays open for a second, well past the 400 ms timeout: the server never stopped
@@ -174,9 +149,7 @@ class TestConnection : public QObject {
                  std::vector<std::string>(rig.dialogs.messages.size(), std::string("153")));
         QCOMPARE(rig.dialogs.deepest, 1);
         QCOMPARE(rig.monitor.state, ConnectionState::Connected);
-        QVERIFY2(rig.connection.DatagramsReceived() >= 40,
-                 QByteArray::number(qulonglong(rig.connection.DatagramsReceived())));
-        rig.connection.mnuDisconnect_Click();
+        QVERIFY(rig.connection.DatagramsReceived() >= 40);
     }
 
     void host_name_is_looked_up_while_events_run_data() {
@@ -192,7 +165,7 @@ class TestConnection : public QObject {
         rig.StartServer();
         rig.connection.Winsock().SetRemoteHost("quake.example.org");
         QString asked;
-        // A slow resolver: it answers after 300 ms.
+        // A slow resolver: it answers after 300 ms; the event loop runs meanwhile.
         rig.connection.Winsock().SetResolver([&](const QString& name, QObject* context, auto done) {
             asked = name;
             QTimer::singleShot(300, context, [done, resolves] {
@@ -208,14 +181,12 @@ class TestConnection : public QObject {
         });
         ticker.start(10);
         rig.connection.mnuConnect_Click();
-        // The connect returned once the name was answered, the event loop running meanwhile.
         QVERIFY2(ticks >= 15, QByteArray::number(ticks));
         QCOMPARE(asked, QStringLiteral("quake.example.org"));
         QCOMPARE(status_meanwhile, std::string("Trying to connect"));
         QCOMPARE(rig.connection.timCheck().Enabled(), resolves);
         QVERIFY(WaitFor([&] { return rig.monitor.state == state; }, 3000));
-        QCOMPARE(rig.dialogs.Texts(), std::vector<std::string>{});
-        rig.connection.mnuDisconnect_Click();
+        QVERIFY(rig.dialogs.messages.empty());
     }
 };
 
