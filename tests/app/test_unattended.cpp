@@ -1,14 +1,19 @@
 // morvek-headless against a scripted simulator on 127.0.0.1 (events in order, with and without
-// "keep trying", --on-event); the monitor facing a silent server; a match recorded and replayed.
+// "keep trying", --on-event); the monitor facing a silent server; a match recorded and replayed;
+// a real Prometheus scraping --metrics, and promtool checking what it serves.
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "log/player.h"
 #include "log/recorder.h"
 #include "sim/sim_server.h"
+#include "support/http.h"
 #include "support/rig.h"
 
 using namespace morvek;
@@ -29,11 +34,25 @@ QStringList Events(const QByteArray& lines, QString* message = nullptr) {
     return events;
 }
 
+quint16 FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
 }  // namespace
 
 class TestUnattended : public QObject {
     Q_OBJECT
+    QProcess morvek_, prometheus_;
+
   private slots:
+    void cleanup() {
+        for (QProcess* p : {&prometheus_, &morvek_}) {
+            p->kill();
+            p->waitForFinished();
+        }
+    }
     void scripted_server_data() {
         QTest::addColumn<bool>("keep_trying");
         QTest::addColumn<QStringList>("events");
@@ -159,6 +178,58 @@ class TestUnattended : public QObject {
             QCOMPARE(second.Slot(0)[kFrags], recorded[i]);
         }
         QVERIFY(!replay.player.buttons[3]);  // at the last record
+    }
+
+    void prometheus_reads_the_demo_player_count() {
+        const QString prometheus = QStandardPaths::findExecutable("prometheus");
+        const QString promtool = QStandardPaths::findExecutable("promtool");
+        if (prometheus.isEmpty() || promtool.isEmpty())
+            QSKIP("prometheus and promtool are not installed");
+        QTemporaryDir dir;
+        const quint16 metrics_port = FreePort(), api_port = FreePort();
+        morvek_.start(MORVEK_HEADLESS_EXE,
+                      {"--demo", "--check", "0.5", "--settings", dir.filePath("none.ini"),
+                       "--metrics", "127.0.0.1:" + QString::number(metrics_port)});
+        HttpReply scrape;
+        QVERIFY(WaitFor(
+            [&] {
+                scrape = HttpRequest(metrics_port, "GET", "/metrics", 1000);
+                return scrape.body.contains("\nmorvek_players ");
+            },
+            10000));
+        QProcess check;
+        check.start(promtool, {"check", "metrics"});
+        check.write(scrape.body);
+        check.closeWriteChannel();
+        QVERIFY(check.waitForFinished(20000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
+
+        QFile config(dir.filePath("prometheus.yml"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
+            "scrape_configs:\n  - job_name: morvek\n    static_configs:\n"
+            "      - targets: ['127.0.0.1:" +
+            QByteArray::number(metrics_port) + "']\n");
+        config.close();
+        prometheus_.setProcessChannelMode(QProcess::MergedChannels);
+        prometheus_.start(
+            prometheus,
+            {"--config.file=" + config.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
+             "--web.listen-address=127.0.0.1:" + QString::number(api_port)});
+        QJsonArray result;
+        WaitFor(
+            [&] {
+                const HttpReply reply =
+                    HttpRequest(api_port, "GET", "/api/v1/query?query=morvek_players", 1000);
+                result = QJsonDocument::fromJson(reply.body)["data"]["result"].toArray();
+                return !result.isEmpty();
+            },
+            60000);
+        QVERIFY2(!result.isEmpty(), prometheus_.readAll().right(2000).constData());
+        QCOMPARE(result.at(0)["metric"]["job"].toString(), QString("morvek"));
+        QCOMPARE(result.at(0)["value"][1].toString(),
+                 QString::number(sim::DemoState(ServerType::QuakeI).players.size()));
     }
 };
 
