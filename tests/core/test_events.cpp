@@ -107,9 +107,8 @@ class TestEvents : public QObject {
                               {"previous", "e1m1"},
                               {"tick", 9},
                               {"time", "2026-12-07T12:00:05Z"}}));
-        QCOMPARE(
-            EventObject({EventKind::SlotFree, "", ""}, 1, time),
-            (QJsonObject{{"event", "slot_free"}, {"tick", 1}, {"time", "2026-12-07T12:00:05Z"}}));
+        QCOMPARE(EventObject({EventKind::SlotFree, "", ""}, 1, time).keys(),
+                 (QStringList{"event", "tick", "time"}));
     }
 };
 

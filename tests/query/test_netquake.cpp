@@ -116,8 +116,7 @@ class TestNetQuake : public QObject {
         rig.Feed(ServerReply("e1m1"));
         QVERIFY(m.state == ConnectionState::Connected && dialogs.messages.empty());
         rig.Feed(ServerReply("e1m2"));
-        QCOMPARE(m.state, ConnectionState::Disconnected);
-        QCOMPARE(m.snapshot.map, std::string("e1m2"));  // shown all the same
+        QVERIFY(m.state == ConnectionState::Disconnected && m.snapshot.map == "e1m2");
         QVERIFY(!m.recording && !c.timCheck().Enabled() && m.menu.connect);
         QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Map changed: disconnecting."});
         QCOMPARE(dialogs.messages[0].icon, platform::MessageIcon::Information);
@@ -142,21 +141,12 @@ class TestNetQuake : public QObject {
         QVERIFY(m.rules.lines.empty());
         QCOMPARE(m.rules.caption, std::string("Rules - Working..."));
     }
-    // A hostile server: floods of boxes and datagrams, a huge graph, a rule list without end.
+    // A hostile server: floods of boxes and datagrams, a rule list without end.
     void unknown_reply_codes_keep_a_bounded_history() {
         testing::Rig rig;
         for (int i = 0; i < 1000; ++i) rig.Feed(Control(0x90 + i % 16, ""));
         QCOMPARE(rig.dialogs.messages.size(), platform::ScriptedDialogs::kKeptMessages);
         QCOMPARE(rig.dialogs.messages.back().text, std::string("151"));  // the latest: 0x97
-    }
-
-    void the_server_cannot_size_the_graph() {
-        Monitor m;
-        m.graph.SetRowCount(1000000);
-        SetMaxPlayers(m, "32767");
-        QCOMPARE(std::pair(m.graph.RowCount(), m.graph.ColumnCount()),
-                 std::pair(kMaxGraphRows, kPlayerSlots));
-        QCOMPARE(m.graph.LegendTexts().back(), std::string("64"));
     }
 
     void a_flood_is_read_a_bounded_number_at_a_time() {
