@@ -143,27 +143,11 @@ class TestReport : public QObject {
         const QStringList empty = Layout(Server(0), 15000);
         QCOMPARE(empty.mid(empty.size() - 2),
                  QStringList({"L 500 4660 9000 4660", "L 500 4860 9000 4860"}));
+        QCOMPARE(Layout(Server(4)), Layout(Server(0)));  // an unknown type: NetQuake headings
         const QStringList odd = Layout(Server(0), 0, kPageWidth + 1);
         const qsizetype map = odd.indexOf(QRegularExpression("450[01] 2130 \\*Map:"));
         QVERIFY(odd[0] == "L 0 0 9001 0" && map > 0);
         QCOMPARE(odd[map + 1], QString("%1 2130 e1m1").arg(odd[map].left(4).toInt() + 1500));
-    }
-
-    void headings_per_server_type_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("headings");
-        const QString netquake = "S|ID|Name|NetAddress|Port|Time|Frags";
-        const QString skin = "S|ID|Name|Skin|Ping|Time|Frags";
-        QTest::newRow("quakeworld") << 1 << skin;
-        QTest::newRow("quake2") << 3 << skin;
-        QTest::newRow("unknown") << 4 << netquake;
-    }
-    void headings_per_server_type() {
-        QFETCH(int, type);
-        QStringList headings;
-        for (const QString& op : Layout(Server(type)))
-            if (op.section(' ', 1, 1) == "4410") headings << op.section('*', 1);
-        QTEST(headings.join('|'), "headings");
     }
 
     void rows_that_do_not_fit_continue_on_a_new_page() {
