@@ -98,7 +98,8 @@ class TestLogPlayer : public QObject {
         QVERIFY(p.m.log_path.isEmpty() && p.m.snapshot.map == "dm4");
     }
 
-    // Steps "button:state" after opening ("=N" sets the position by hand).
+    // Steps "button:state" after opening ("=N" sets the position by hand; positions outside the
+    // log are brought inside).
     void button_walks_data() {
         QTest::addColumn<int>("records");
         QTest::addColumn<QString>("walk");
@@ -110,7 +111,9 @@ class TestLogPlayer : public QObject {
         QTest::newRow("pages_of_the_graphs_rows_any_other_index_reloads")
             << 50
             << "open:1 111111 m1 20;=5:;1:1 000111 m1 20;4:21 111111 m21 20;4:41 111111 m41 20;"
-               "4:50 111000 m50 20;1:30 111111 m30 20;9:30 111111 m30 20";
+               "4:50 111000 m50 20;1:30 111111 m30 20;9:30 111111 m30 20;=1000000:;9:50 111000 m50 "
+               "20;"
+               "=-5:;9:1 000111 m1 20";
         QTest::newRow("a_short_log_cuts_the_row_count_and_the_page")
             << 5 << "open:1 111111 m1 5;4:5 111000 m5 5;1:1 000111 m1 5";
     }
@@ -131,27 +134,6 @@ class TestLogPlayer : public QObject {
                     (set ? QString() : QString::fromStdString(p.State()));
         }
         QCOMPARE(seen, walk);
-    }
-
-    // Positions are brought inside the log; the graph shows the 20 records up to the position,
-    // its row labelled "A"; the table holds that record.
-    void graph_windows_of_a_50_record_log() {
-        QTemporaryDir dir;
-        Player p(MakeLog(dir, "g.mv", 50));
-        QCOMPARE(p.m.graph.ColumnCount(), 8);  // record 0's MaxPlayers
-        for (auto [asked, kept, first, marker] :
-             {std::tuple(9, 9, 10, 1), std::tuple(44, 44, 31, 15), std::tuple(1000000, 49, 31, 20),
-              std::tuple(-5, 0, 1, 1)}) {
-            std::int32_t position = asked;
-            LoadLogPosition(p.m, p.hooks, position);
-            QCOMPARE(position, kept);
-            for (int r = 1; r <= 20; ++r) {
-                QCOMPARE(p.m.graph.Cell(r, 1), double(first + r - 1));
-                QCOMPARE(p.m.graph.Cell(r, 6), -double(first + r - 1));  // slot 5
-                QCOMPARE(p.m.graph.RowLabel(r), std::string(r == marker ? "A" : ""));
-            }
-            QCOMPARE(p.m.table.slot[0][kFrags], std::to_string(kept + 1));
-        }
     }
 
     // No address or ping in a log, no times from Quake II; names cut to 15; an empty slot comes
@@ -198,29 +180,6 @@ class TestLogPlayer : public QObject {
         };
         p.Click(2);
         QCOMPARE(p.m.player.position + p.m.snapshot.map, std::string("0"));
-    }
-
-    // Nowhere to move: the buttons stay off; the row count is kept.
-    void logs_without_a_complete_record_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        const QByteArray header = QByteArray("Server         1.2.3.4        27960          \x03");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("short_header") << header.left(20);
-        QTest::newRow("under_half_a_record") << header + QByteArray(841, 'x');
-    }
-    void logs_without_a_complete_record() {
-        QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        QFile file(dir.filePath("short.mv"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
-        Player p(file.fileName().toStdString());
-        QVERIFY(p.m.log_open && p.m.player.frame && p.m.player.label);
-        for (int b = 0; b < 6; ++b) {
-            p.Click(b);
-            QCOMPARE(p.State().substr(0, 8), std::string("0 000000"));
-            QCOMPARE(p.m.graph.RowCount(), 20);
-        }
     }
 
     // Record 3 keeps 1000 of its 1683 bytes: more than half, so it counts, slot 37 and on blank;

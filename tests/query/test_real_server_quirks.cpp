@@ -132,18 +132,11 @@ class TestRealServerQuirks : public QObject {
         QVERIFY(!p.Paced());
     }
 
-    // A flood limit (100 ms for a second): three players and the whole rules list still come in;
-    // without the limit, every poll is the burst of seventeen requests.
-    void darkplaces_one_reply_per_second_data() {
-        QTest::addColumn<int>("limit_ms");
-        QTest::newRow("flood_limit") << 100;
-        QTest::newRow("answers_bursts") << 0;
-    }
+    // A flood limit (100 ms for a second): three players and the whole rules list still come in.
     void darkplaces_one_reply_per_second() {
-        QFETCH(int, limit_ms);
         Rig rig(0);
         sim::SimOptions options;
-        options.reply_interval_ms = limit_ms;
+        options.reply_interval_ms = 100;
         sim::SimServer& server = rig.StartServer(options);
         server.State().players.resize(3);
         rig.connection.SetPaceGap(110);
@@ -153,8 +146,7 @@ class TestRealServerQuirks : public QObject {
         QVERIFY(WaitFor([&] { return !rig.Slot(2)[kName].empty(); }, 4000));
         QCOMPARE(rig.Slot(0)[kName] + "|" + rig.Slot(1)[kName] + "|" + rig.Slot(2)[kName],
                  std::string("Ranger|Grunt|Lady Death"));
-        QCOMPARE(rig.connection.Pacing().Paced(), limit_ms > 0);
-        if (limit_ms == 0) QCOMPARE(server.RequestsReceived(), 17 * server.Polls());
+        QVERIFY(rig.connection.Pacing().Paced());
         rig.connection.ShowRules();
         QVERIFY(WaitFor([&] { return rig.monitor.rules.caption == kRulesDone; }, 8000));
         QCOMPARE(rig.monitor.rules.lines.size(), server.State().rules.size());
