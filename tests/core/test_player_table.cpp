@@ -110,39 +110,30 @@ class TestPlayerTable : public QObject {
         QTEST(rows.join(' '), "rows");
     }
 
+    // The newest sample goes into the last row; no series writes nothing; past 64 none is fed.
     void strip_chart_scrolls_newest_into_the_last_row() {
-        for (int rows : {3, 1}) {
+        for (auto [rows, columns] :
+             {std::pair(3, 2), std::pair(1, 2), std::pair(1, 0), std::pair(2, 100)}) {
             FragGraph g;
             g.SetRowCount(rows);
-            g.SetColumnCount(2);
+            g.SetColumnCount(columns);
             SetupGraph(g);
             PlayerTable t;
             for (int poll = 1; poll <= 5; ++poll) {
-                t.slot[0][kFrags] = std::to_string(poll);
-                t.slot[1][kFrags] = std::to_string(-poll);
+                for (int s = 0; s < kPlayerSlots; ++s)
+                    t.slot[std::size_t(s)][kFrags] = std::to_string(s % 2 ? -poll : poll);
                 AddGraphSample(g, 0, t);
             }
             std::vector<double> cells;
-            for (int r = 1; r <= rows; ++r) cells.insert(cells.end(), {g.Cell(r, 1), g.Cell(r, 2)});
-            QCOMPARE(cells, (rows == 3 ? std::vector<double>{3, -3, 4, -4, 5, -5}
-                                       : std::vector<double>{5, -5}));
+            for (int r = 1; r <= rows; ++r)
+                cells.insert(cells.end(),
+                             {g.Cell(r, 1), g.Cell(r, 2), g.Cell(r, 64), g.Cell(r, 65)});
+            QCOMPARE(cells, (rows == 3 ? std::vector<double>{3, -3, 0, 0, 4, -4, 0, 0, 5, -5, 0, 0}
+                             : columns == 2 ? std::vector<double>{5, -5, 0, 0}
+                             : columns == 0 ? std::vector<double>{0, 0, 0, 0}
+                                            : std::vector<double>{4, -4, -4, 0, 5, -5, -5, 0}));
             QCOMPARE(g.CurrentRow(), rows);
-            QCOMPARE(g.LegendTexts(), (std::vector<std::string>{"1", "2"}));
         }
-    }
-
-    void no_series_writes_nothing_and_series_past_64_are_not_fed() {
-        FragGraph g;
-        g.SetRowCount(2);
-        g.SetColumnCount(0);
-        SetupGraph(g);
-        PlayerTable t;
-        AddGraphSample(g, 0, t);
-        QCOMPARE(g.Cell(2, 1), 0.0);
-        g.SetColumnCount(100);
-        for (auto& slot : t.slot) slot[kFrags] = "9";
-        AddGraphSample(g, 0, t);
-        QCOMPARE(std::pair(g.Cell(2, 64), g.Cell(2, 65)), std::pair(9.0, 0.0));
     }
 
     void max_players_rule_sets_series_only_in_that_mode() {
