@@ -1,5 +1,5 @@
-// The two programs end to end: command lines, exit statuses, JSON lines, the files they write,
-// hostile server texts, a server that goes away, and files from outside (full disk, pipes).
+// The two programs end to end: command lines, exit statuses, JSON lines and events, the files they
+// write, hostile server texts, a server that goes silent or away, and files from outside.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <QJsonArray>
@@ -15,13 +15,12 @@
 #include "log/recorder.h"
 #include "platform/settings_backend.h"
 #include "print/painter.h"
-#include "sim/sim_server.h"
-#include "support/dialogs.h"
 #include "support/process.h"
+#include "support/rig.h"
 #include "web/publisher.h"
 
 using namespace morvek;
-using testing::RunProgram;
+using namespace morvek::testing;
 
 namespace {
 
@@ -32,6 +31,18 @@ QList<QJsonObject> JsonLines(const QByteArray& out) {
     for (const QByteArray& line : out.split('\n'))
         if (!line.trimmed().isEmpty()) lines.append(QJsonDocument::fromJson(line).object());
     return lines;
+}
+
+// "event name" of each event line, and "title|text" of the last message line, in `message`.
+QStringList Events(const QByteArray& out, QString* message = nullptr) {
+    QStringList events;
+    for (const QJsonObject& o : JsonLines(out)) {
+        if (o.contains("event"))
+            events << (o["event"].toString() + " " + o["name"].toString()).trimmed();
+        if (o.contains("message") && message)
+            *message = o["message"]["title"].toString() + "|" + o["message"]["text"].toString();
+    }
+    return events;
 }
 
 // For this process, every write past `bytes` into a file fails as on a full disk.
@@ -64,8 +75,9 @@ void Write(const QString& path, const QByteArray& bytes) {
 class TestHeadless : public QObject {
     Q_OBJECT
     QTemporaryDir home_;
+    QUdpSocket silent_;  // bound, so no "port unreachable": a plain timeout
 
-    testing::ProgramRun Headless(const QStringList& args) {
+    ProgramRun Headless(const QStringList& args) {
         return RunProgram(MORVEK_EXE, QStringList{"--headless"} + args, home_.path());
     }
 
@@ -74,12 +86,14 @@ class TestHeadless : public QObject {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("out");  // contained in stdout, which is empty if this is
+        QTest::addColumn<QByteArray>("out");  // each part between bars is in stdout; empty: none
         QTest::addColumn<QByteArray>("err");  // the same for stderr
         const QString window = MORVEK_EXE, headless = MORVEK_HEADLESS_EXE;
         const QByteArray version = "Morvek " + QByteArray::number(MORVEK_VERSION_MAJOR) + "." +
                                    QByteArray::number(MORVEK_VERSION_MINOR) + "." +
                                    QByteArray::number(MORVEK_VERSION_PATCH) + "\n";
+        if (silent_.state() != QAbstractSocket::BoundState)
+            QVERIFY(silent_.bind(QHostAddress::LocalHost, 0));
         auto row = [&](const char* name, const QString& program, const QStringList& args,
                        int status, const QByteArray& out, const QByteArray& err) {
             QTest::newRow(name) << program << args << status << out << err;
@@ -90,7 +104,6 @@ class TestHeadless : public QObject {
             "");
         row("window help", window, {"--help"}, 0,
             "Usage: morvek [options] [<n> <address> <port>]\n", "");
-        row("headless help", headless, {"-h"}, 0, "  --print-pdf <FILE>", "");
         row("unknown option", window, {"--bogus", "0", "h", "1"}, 2, "",
             "Unknown option 'bogus'.\n\nUsage: morvek ");
         row("missing value", headless, {"--json", "--polls"}, 2, "",
@@ -98,7 +111,7 @@ class TestHeadless : public QObject {
         row("dump without a file", window, {"--dump-log"}, 2, "", "Usage: morvek-headless ");
         row("server type 12", window, {"--headless", "12", "host", "26000"}, 2, "",
             "Error in interpreting command line.  Sintax: Morvek <n> <address> <port>");
-        for (const char* bad : {"0", "-1", "soon"})
+        for (const char* bad : {"0", "soon"})
             row(qPrintable(QString("check ") + bad), headless, {"--check", bad}, 2, "",
                 QByteArray("morvek: invalid refresh interval: ") + bad + "\n");
         row("timeout 0", headless, {"--timeout", "0"}, 2, "",
@@ -106,6 +119,22 @@ class TestHeadless : public QObject {
         row("host that does not resolve", headless,
             {"--polls", "1", "0", "nonexistent.invalid", "26000"}, 1, "",
             "morvek: cannot resolve host \"nonexistent.invalid\"\n");
+        row("server that never answers", headless,
+            {"--json", "--check", "0.1", "--timeout", "0.5", "0", "127.0.0.1",
+             QString::number(silent_.localPort())},
+            1, "\"title\":\"Brelan+\"}}\n{\"event\":\"silent\"",
+            "Brelan+: Timeout time elapsed. Please reconfigure Server Address and port or increase "
+            "Timeout.\n");
+        const char* names[] = {"Quake I", "QuakeWd", "Hexen II", "Quake II"};
+        for (int type = 0; type < 4; ++type)
+            row(names[type], headless,
+                {"--demo", QString::number(type), "--json", "--polls", "3", "--check", "0.2"}, 0,
+                "\"state\":\"TryingToConnect\",\"tick\":1}|\"name\":\"Ranger\"|\"players\":\"6\"|" +
+                    QByteArray("\"type\":\"") + names[type] +
+                    (type % 2 ? "\"|\"rules\":[\"deathmatch"
+                              : "\"|\"rules\":[],\"server\":{\"addr") +
+                    "|},\"state\":\"Connected\",\"tick\":3}\n",
+                "");
     }
     void command_lines() {
         QFETCH(QString, program);
@@ -114,41 +143,70 @@ class TestHeadless : public QObject {
         QFETCH(QByteArray, err);
         const auto run = RunProgram(program, args, home_.path(), 20000);
         QTEST(run.status, "status");
-        QVERIFY2(run.out.contains(out) && run.out.isEmpty() == out.isEmpty(), run.out);
-        QVERIFY2(run.err.contains(err) && run.err.isEmpty() == err.isEmpty(), run.err);
-    }
-
-    void demo_in_json_for_every_server_type() {
-        const char* names[] = {"Quake I", "QuakeWd", "Hexen II", "Quake II"};
-        for (int type = 0; type <= 3; ++type) {
-            const auto run = Headless(
-                {"--demo", QString::number(type), "--json", "--polls", "3", "--check", "0.2"});
-            QCOMPARE(run.status, 0);
-            const auto lines = JsonLines(run.out);
-            QCOMPARE(lines.size(), 3);
-            QCOMPARE(lines[0]["tick"].toInt(), 1);
-            QCOMPARE(lines[0]["state"].toString(), QString("TryingToConnect"));
-            const QJsonObject last = lines[2], server = last["server"].toObject();
-            QCOMPARE(last["state"].toString(), QString("Connected"));
-            QCOMPARE(server["type"].toString(), QString(names[type]));
-            QVERIFY(!server["ping"].toString().isEmpty());
-            QCOMPARE(last["players"].toArray().size(), 6);
-            QCOMPARE(last["players"][0]["name"].toString(), QString("Ranger"));
-            QCOMPARE(last["rules"].toArray().isEmpty(), type == 0 || type == 2);
+        for (const auto& [text, parts] : {std::pair(run.out, out), std::pair(run.err, err)}) {
+            QVERIFY2(text.isEmpty() == parts.isEmpty(), text);
+            for (const QByteArray& part : parts.split('|')) QVERIFY2(text.contains(part), text);
         }
     }
 
-    void server_that_never_answers_exits_1_after_the_timeout() {
-        QUdpSocket silent;  // bound, so no "port unreachable": a plain timeout
-        QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
-        const auto run = Headless({"--json", "--check", "0.1", "--timeout", "0.5", "0", "127.0.0.1",
-                                   QString::number(silent.localPort())});
-        QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains("Brelan+: Timeout time elapsed."));
-        const auto lines = JsonLines(run.out);
-        QVERIFY(std::any_of(lines.begin(), lines.end(), [](const QJsonObject& line) {
-            return line["message"].toObject()["title"] == "Brelan+";
-        }));
+    // Events in order on stdout and to --on-event, with and without "keep trying".
+    void scripted_server_data() {
+        QTest::addColumn<bool>("keep_trying");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("message");
+        const QStringList events{"join Newcomer", "leave Grunt", "map e1m2", "silent"};
+        QTest::newRow("keep trying off")
+            << false << events
+            << "Brelan+|Timeout time elapsed. Please reconfigure Server Address and port or "
+               "increase Timeout.";
+        QTest::newRow("keep trying on") << true << events + QStringList{"back"} << "";
+    }
+    void scripted_server() {
+        QFETCH(bool, keep_trying);
+        QTemporaryDir dir;
+        sim::SimServer server(sim::DemoState(ServerType::QuakeWorld), {.move = false});
+        QVERIFY(server.Start());
+        QStringList args{"--json", "--check", "0.1", "--timeout", "0.5", "--settings", "none.ini"};
+        args << "--on-event"
+             << "dd status=none conv=notrunc oflag=append of=" + dir.filePath("hook") << "1"
+             << "127.0.0.1" << QString::number(server.Port());
+        if (keep_trying) args.prepend("--keep-trying");
+        QProcess morvek;
+        morvek.setWorkingDirectory(dir.path());
+        QByteArray out;
+        connect(&morvek, &QProcess::readyReadStandardOutput, this,
+                [&] { out += morvek.readAllStandardOutput(); });
+        morvek.start(MORVEK_HEADLESS_EXE, args);
+        auto after = [&](int polls) {
+            const int until = server.RequestsReceived() + polls;
+            return WaitFor([&] { return server.RequestsReceived() >= until; }, 10000);
+        };
+        QVERIFY(after(3));
+        server.State().players.push_back({"Newcomer", 1, 2, 0});
+        QVERIFY(after(3));
+        std::erase_if(server.State().players, [](const auto& p) { return p.name == "Grunt"; });
+        QVERIFY(after(6));
+        server.State().map = "e1m2";
+        QVERIFY(after(3));
+        server.SetAnswering(false);
+        QVERIFY(WaitFor([&] { return out.contains("\"silent\""); }));
+        if (keep_trying) {
+            // Ticks go on at each poll, but it asks once per timeout (0.5 s), with no box.
+            const int asked = server.RequestsReceived();
+            const qsizetype ticks = out.count("\"tick\"");
+            QTest::qWait(1000);
+            QVERIFY(server.RequestsReceived() - asked <= 3 && out.count("\"tick\"") >= ticks + 8);
+            server.SetAnswering(true);
+            QVERIFY(WaitFor([&] { return out.contains("\"back\""); }));
+            morvek.terminate();
+        }
+        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(morvek.exitCode(), 0);
+        out += morvek.readAllStandardOutput();
+        QString message;
+        QTEST(Events(out, &message), "events");
+        QTEST(message, "message");
+        QTEST(Events(Read(dir.filePath("hook"))), "events");
     }
 
     void one_run_records_publishes_and_prints() {
@@ -161,14 +219,10 @@ class TestHeadless : public QObject {
                                    "0.2", "--print-pdf", pdf});
         QCOMPARE(run.status, 0);
         // Records from the second tick on (the first is still trying to connect).
-        const qint64 size = QFileInfo(log).size();
-        QVERIFY(size >= kHeader + 2 * kRecord);
-        QCOMPARE((size - kHeader) % kRecord, 0);
+        const qint64 records = (QFileInfo(log).size() - kHeader) / kRecord;
         const auto dump = RunProgram(MORVEK_EXE, {"--dump-log", log}, home_.path());
-        QCOMPARE(dump.status, 0);
-        const auto lines = JsonLines(dump.out);
-        QCOMPARE(lines.size(), 1 + (size - kHeader) / kRecord);
-        QVERIFY(QJsonDocument(lines[1]).toJson().contains("Ranger"));
+        QCOMPARE(QFileInfo(log).size(), kHeader + records * kRecord);
+        QVERIFY(records >= 2 && dump.status == 0 && JsonLines(dump.out).size() == 1 + records);
         const QByteArray html = Read(page);
         QVERIFY(html.startsWith("<h1>\r\nMorvek demo server\r\n</h1>\r\n<Table border=1>\r\n"));
         QVERIFY(html.contains("Ranger"));
@@ -255,38 +309,20 @@ class TestHeadless : public QObject {
         const QString fifo = dir.filePath("fifo");
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         // The window: "&Record..." names the pipe.
-        Monitor monitor;
-        testing::Dialogs dialogs;
-        MonitorHooks hooks;
-        dialogs.files = {fifo.toStdString()};
-        StartRecording(monitor, dialogs, hooks);
-        QCOMPARE(dialogs.Texts(), std::vector{fifo.toStdString() + " is not a regular file"});
-        QVERIFY(!monitor.recording);
+        Rig rig;
+        rig.dialogs.files = {fifo.toStdString()};
+        StartRecording(rig.monitor, rig.dialogs, rig.hooks);
+        QCOMPARE(rig.dialogs.Texts(), std::vector{fifo.toStdString() + " is not a regular file"});
+        QVERIFY(!rig.monitor.recording);
         QVERIFY(!AppendLogRecord(fifo, {}, {}));  // would wait for a reader
         // The headless monitor refuses at start.
         for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
             const auto run =
-                testing::RunProgram(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, fifo});
+                RunProgram(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, fifo});
             QCOMPARE(run.status, 2);
             QCOMPARE(run.err, "morvek: " + fifo.toLocal8Bit() + " is not a regular file\n");
         }
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
-    }
-
-    void template_larger_than_4_mb_is_refused() {
-        QTemporaryDir dir;
-        QFile big(dir.filePath("big.htm"));
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(web::kMaxTemplateBytes + 1));
-        big.close();
-        Monitor monitor;
-        monitor.web_active = true;
-        monitor.options.html_template = big.fileName().toStdString();
-        monitor.options.html_output = dir.filePath("out.htm").toStdString();
-        testing::Dialogs dialogs;
-        web::HtmlPublisher publisher(monitor, dialogs);
-        publisher.timHtml_Timer();
-        QCOMPARE(dialogs.Texts(), std::vector<std::string>{"Template file larger than 4 MB"});
-        QVERIFY(!monitor.web_active && !QFile::exists(dir.filePath("out.htm")));
     }
 };
 
