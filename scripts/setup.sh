@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Morvek needs, when they are missing.
 #   scripts/setup.sh          build and run
-#   scripts/setup.sh --test   also what the test suite uses (fuzzing, PDF and web page checks,
-#                             desktop notifications on a private session bus)
+#   scripts/setup.sh --test   also what the test suite uses (fuzzing, PDF checks, desktop
+#                             notifications on a private session bus)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-httpserver-dev
           libbenchmark-dev fonts-liberation)
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(clang libclang-rt-14-dev poppler-utils chromium xvfb xauth imagemagick x11-utils
-              prometheus lintian dpkg-dev file dbus-daemon dbus-bin dunst)
+    packages+=(clang libclang-rt-14-dev poppler-utils xvfb xauth imagemagick x11-utils lintian
+              dpkg-dev file dbus-daemon dbus-bin dunst)
 fi
 
 missing=()
