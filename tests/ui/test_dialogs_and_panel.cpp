@@ -1,0 +1,565 @@
+// The setup and web dialogs on the window rig, the player panel, and readable Quake names.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include "core/alerts.h"
+#include "print/report.h"
+#include "support/to_string.h"
+#include "support/window_rig.h"
+#include "ui/main_window.h"
+#include "ui/player_panel.h"
+#include "ui/setup_dialog.h"
+#include "ui/web_dialog.h"
+#include "web/html_renderer.h"
+
+using namespace morvek;
+using morvek::testing::WindowRig;
+
+namespace {
+
+template <std::size_t N>
+int Checked(const std::array<QRadioButton*, N>& options) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (options[i]->isChecked()) return int(i);
+    return -1;
+}
+
+// Everything the setup dialog shows, in one line.
+QString Shown(const frmSetup& d) {
+    return QString::asprintf(
+        "%d %d %s %s %s %s %d %d %d %d %d %s %d %d %d %d %d %d %s %d", Checked(d.optType),
+        int(TypeCode(d.TypeChoice())), qPrintable(d.txtServerName->text()),
+        qPrintable(d.txtServerPort->text()), qPrintable(d.txtRefresh->text()),
+        qPrintable(d.txtTimeOut->text()), d.chkDisconnect->isChecked(), d.chkMantein->isChecked(),
+        d.chkKeepTrying->isChecked(), d.chkReadable->isChecked(), d.chkSpectators->isChecked(),
+        qPrintable(d.txtColumns->text()), Checked(d.optSorting), int(d.SortingChoice()),
+        d.chkShowGraph->isChecked(), d.chkLegend->isChecked(), Checked(d.optSerie),
+        d.FixedSeriesChoice(), qPrintable(d.txtSerie->text()), d.frConnection->isEnabled());
+}
+
+// Everything "&Ok" can change, in one line.
+QString Applied(WindowRig& w) {
+    const auto& m = w.rig.monitor;
+    auto& c = w.rig.connection;
+    return QString::asprintf(
+        "%d %s %d %lld %lld %d %d %d %d %d %d %d %d %d %d %d %d", int(m.server_type),
+        c.Winsock().RemoteHost().c_str(), c.Winsock().RemotePort(),
+        (long long)c.timCheck().Interval(), (long long)c.timTimeout().Interval(),
+        m.options.disconnect_on_map_change, m.options.keep_disconnected, m.options.keep_trying,
+        m.options.readable_names, m.options.show_spectators, m.graph.RowCount(),
+        m.options.player_sorting, w.graph_visible, m.graph.show_legend, m.options.serie_max_player,
+        m.options.serie_fixed, m.graph.ColumnCount());
+}
+const QString kDefaults = "0 localhost 26000 5000 30000 0 1 0 1 0 20 0 1 1 1 16 0";
+
+// The message boxes shown, as "title (x): text" for a critical one.
+QString Boxes(const testing::Dialogs& dialogs) {
+    QStringList boxes;
+    for (const auto& box : dialogs.messages)
+        boxes << QString::fromStdString(
+            box.title + (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") + box.text);
+    return boxes.join('|');
+}
+
+// Shown and active, so focus moves between its boxes as it does under a user's hands.
+bool ShowActive(QDialog& dialog) {
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    return QTest::qWaitForWindowActive(&dialog);
+}
+
+// Puts `text` into a box the way a user leaves it: focus in, text, focus to another box.
+void Leave(QLineEdit* box, const QString& text, QWidget* next) {
+    box->setFocus(Qt::TabFocusReason);
+    box->setText(text);
+    next->setFocus(Qt::TabFocusReason);
+}
+
+void Click(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// One screen row: presence, name, id, shirt, pants, time, frags.
+QString Shown(const PlayerPanel& panel, int r) {
+    const auto box = [](const auto* b) { return b->IsButtonFace() ? "face" : b->Shown().name(); };
+    return QStringList({box(panel.plStatus[r]), panel.plNome[r]->text(), panel.plID[r]->text(),
+                        box(panel.plShirt[r]), box(panel.plPants[r]), panel.plTime[r]->text(),
+                        panel.plFrags[r]->text()})
+        .join(' ');
+}
+
+const std::string kClanVore = "\x90VX\x91Vore";
+
+// A name drawn as rich text: its spans in one unbroken run.
+QString Rich(const QString& inner) {
+    return "<span style=\"white-space:pre\">" + inner + "</span> (rich)";
+}
+QString Tone(const char* colour, const QString& text) {
+    return QStringLiteral("<span style=\"color:%1\">%2</span>").arg(colour, text);
+}
+
+Monitor Names(bool readable) {
+    Monitor m;
+    m.options.readable_names = readable;
+    m.snapshot.name = kClanVore;
+    const std::string names[] = {"\xd2\xe1\xee\xe7\xe5\xf2", "\x92\x93\x94\x95", kClanVore,
+                                 "Two\nLines"};
+    for (int i = 0; i < 4; ++i) m.view.rows[i][kName] = names[i];
+    return m;
+}
+
+// Pixels of a field drawn in the games' gold (text is black on white otherwise).
+int GoldPixels(QWidget* field) {
+    const QImage image = field->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += c.red() - c.blue() > 90 && c.green() > 60;
+        }
+    return count;
+}
+
+}  // namespace
+
+class TestDialogsAndPanel : public QObject {
+    Q_OBJECT
+    std::unique_ptr<WindowRig> window_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString folder_;  // the web dialog's template folder, missing until a file is put there
+    testing::Dialogs& dialogs() { return window_->rig.dialogs; }
+    void Touch(const char* name) {
+        QDir().mkpath(folder_);
+        QFile file(QDir(folder_).filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    // What the web dialog leaves: options, timer, publishing, calls, a pending poll, messages.
+    QString Picture() {
+        const Monitor& m = window_->rig.monitor;
+        std::string out = m.options.html_template + "|" + m.options.html_output + "|" +
+                          std::to_string(window_->html.Interval()) +
+                          (window_->html.Running() ? " running" : " stopped") +
+                          (m.web_active ? "|web|" : "|-|");
+        for (const auto& call : window_->calls) out += call + "|";
+        out += window_->rig.connection.timTimeout().Enabled() ? "polled" : "-";
+        return QString::fromStdString(out) + "|" + Boxes(dialogs());
+    }
+
+  private slots:
+    void init() {
+        window_ = std::make_unique<WindowRig>();
+        dir_ = std::make_unique<QTemporaryDir>();
+        folder_ = dir_->filePath(QStringLiteral("new/template"));
+    }
+    void cleanup() { window_.reset(); }
+
+    // Every value set: "&Cancel" applies none, "&Ok" all, and the dialog opened again shows them.
+    void ok_applies_every_value_and_cancel_none() {
+        auto& m = window_->rig.monitor;
+        m.snapshot.name = "Old server";
+        const auto revision = m.graph.revision;
+        for (bool ok : {false, true}) {
+            frmSetup d(*window_);
+            d.optType[3]->click();
+            QCOMPARE(d.txtServerPort->text(), QStringLiteral("27910"));  // the type's usual port
+            d.txtServerName->setText("q2.example.net");
+            d.txtServerPort->setText("27911");
+            d.txtRefresh->setText("2147483.647");  // the largest
+            d.txtTimeOut->setText("0.0025");       // half a millisecond to even
+            for (QCheckBox* box : {d.chkDisconnect, d.chkMantein, d.chkKeepTrying, d.chkReadable,
+                                   d.chkSpectators, d.chkShowGraph, d.chkLegend})
+                box->toggle();
+            d.txtColumns->setText("40");
+            d.optSorting[2]->click();
+            d.optSerie[1]->click();
+            d.txtSerie->setText("3");
+            (ok ? d.cmdOk : d.cmdCancel)->click();
+            QCOMPARE(d.result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
+            if (ok) break;
+            QCOMPARE(Applied(*window_), kDefaults);
+            QVERIFY(window_->calls.empty() && m.graph.revision == revision);
+        }
+        QCOMPARE(Applied(*window_) + Boxes(dialogs()),
+                 "3 q2.example.net 27911 2147483647 2 1 0 1 0 1 40 2 0 0 0 3 3");
+        QCOMPARE(Shown(frmSetup(*window_)),
+                 "3 3 q2.example.net 27911 2147483.647 0.002 1 0 1 0 1 40 2 2 0 0 1 1 3 1");
+        // The server panel was reset with Quake II's captions, then the window redrawn.
+        QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name + "|" + m.address_heading + "|" +
+                     m.port_heading,
+                 std::string("|Quake II|Skin|Ping"));
+        QCOMPARE(window_->calls,
+                 (std::vector<std::string>{"SetGraphVisible(false)", "Form_Resize", "RefreshAll"}));
+        // A type without an option: none is chosen, the type stays; a log replayed keeps the panel.
+        m.server_type = ServerType(7);
+        m.log_open = true;
+        m.snapshot.name = "Replayed";
+        frmSetup again(*window_);
+        again.cmdOk->click();
+        QCOMPARE(std::to_string(Checked(again.optType)) + "|" + std::to_string(int(m.server_type)) +
+                     "|" + m.snapshot.name + "|" + m.snapshot.type_name,
+                 std::string("-1|7|Replayed|Quake II"));
+    }
+
+    // Connected: an empty host shows the peer's address, the connection boxes stay as they were.
+    void while_connected_only_the_switches_apply() {
+        const int port = window_->rig.StartServer().Port();
+        QVERIFY(window_->rig.Connect());
+        window_->rig.connection.Winsock().SetRemoteHost("");
+        frmSetup d(*window_);
+        QVERIFY(ShowActive(d));
+        QCOMPARE(d.txtServerName->text() + " " + QString::number(d.frConnection->isEnabled()),
+                 "127.0.0.1 0");
+        d.txtServerPort->setText("abc");
+        Click(d.chkKeepTrying);
+        QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        QCOMPARE(Applied(*window_) + Boxes(dialogs()),
+                 QString::asprintf("0  %d 40 400 0 1 1 1 0 20 0 1 1 1 16 16", port));
+    }
+
+    // A bad box is refused as it is left and by "&Ok", which leaves the dialog open, applying none.
+    void a_bad_box_is_refused_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("left");  // the message as the box is left; empty: none
+        QTest::addColumn<QString>("ok");    // the message at "&Ok"
+        QTest::addColumn<QString>("after");
+        // Refused texts with the message and default text; the series box is checked at "&Ok" only.
+        auto rows = [](const char* box, std::initializer_list<const char*> texts,
+                       const char* message = "", const char* after = "") {
+            const QString shown = *message ? QString("Morvek (x): ") + message : "";
+            for (const char* text : texts)
+                QTest::addRow("%s '%s'", box, text)
+                    << box << text << (strcmp(box, "txtSerie") ? shown : "") << shown
+                    << (*message ? after : text);
+        };
+        rows("txtServerName", {""}, "Invalid server name", "localhost");
+        rows("txtServerPort", {"65536"}, "Invalid server port", "26000");
+        rows("txtServerPort", {"65535", " 1 "});
+        rows("txtRefresh", {"0.0004"}, "Invalid refresh interval", "5");
+        rows("txtRefresh", {"7 s"});
+        rows("txtTimeOut", {"2147484"}, "Invalid timeout interval", "30");
+        rows("txtColumns", {"40000"}, "Invalid graph length", "20");
+        rows("txtColumns", {"32767"});
+        rows("txtSerie", {"-1", "40000"}, "Invalid number of graph series", "16");
+        rows("txtSerie", {"0"});
+    }
+    void a_bad_box_is_refused() {
+        QFETCH(QString, text);
+        QFETCH(QString, left);
+        QFETCH(QString, ok);
+        QFETCH(QString, after);
+        frmSetup d(*window_);
+        QVERIFY(ShowActive(d));
+        QFETCH(QString, box);
+        auto* edit = d.findChild<QLineEdit*>(box);
+        Leave(edit, text, edit == d.txtServerName ? d.txtServerPort : d.txtServerName);
+        QCOMPARE(Boxes(dialogs()) + "|" + edit->text(),
+                 left + "|" + (left.isEmpty() ? text : after));
+        d.chkDisconnect->setChecked(true);
+        const QSignalBlocker quiet(edit);  // no check as the text changes: "&Ok" checks it
+        edit->setText(text);
+        dialogs().messages.clear();
+        d.cmdOk->click();
+        QCOMPARE(Boxes(dialogs()) + "|" + edit->text(), ok + "|" + after);
+        if (!ok.isEmpty()) {
+            QCOMPARE(Applied(*window_) + QString::number(d.result()), kDefaults + "0");
+            d.cmdOk->click();  // with the default put back, "&Ok" applies
+        }
+        QCOMPARE(d.result() * 10 + window_->rig.monitor.options.disconnect_on_map_change, 11);
+    }
+
+    void the_timeout_is_checked_at_every_key() {
+        frmSetup d(*window_);
+        QVERIFY(ShowActive(d));
+        d.txtTimeOut->setFocus();
+        QStringList seen;  // deleting the last character: "3" passes, "" is refused at once
+        for (Qt::Key key : {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace}) {
+            QTest::keyClick(d.txtTimeOut, key);
+            seen << d.txtTimeOut->text() + "|" + Boxes(dialogs());
+        }
+        const QString refused = "Morvek (x): Invalid timeout interval";
+        QCOMPARE(seen, QStringList({"30|", "3|", "30|" + refused}));
+        d.txtTimeOut->selectAll();
+        QTest::keyClicks(d.txtTimeOut, "90");  // passes at every step
+        d.cmdOk->click();
+        QCOMPARE(QString::number(window_->rig.connection.timTimeout().Interval()) + "|" +
+                     Boxes(dialogs()),
+                 "90000|" + refused);
+    }
+
+    void a_message_inside_a_validator_does_not_cascade() {
+        frmSetup d(*window_);
+        QVERIFY(ShowActive(d));
+        // The focus moves on while the message is up, leaving an empty name box behind.
+        d.txtServerName->setText(QString());
+        dialogs().on_message = [&](const auto&) {
+            dialogs().on_message = nullptr;
+            d.txtRefresh->setFocus(Qt::TabFocusReason);
+        };
+        Leave(d.txtServerPort, "bad", d.txtServerName);
+        QCOMPARE(Boxes(dialogs()) + "|" + d.txtServerPort->text(),
+                 "Morvek (x): Invalid server port|26000");
+    }
+
+    // Fixed series set the column count at once, the same row count keeps the samples; back to the
+    // server's maximum the count stays until the next maximum, and a new row count starts afresh.
+    void graph_series_and_rows_applied() {
+        auto& m = window_->rig.monitor;
+        m.graph.SetColumnCount(4);
+        m.graph.SetCell(20, 2, 7);
+        QStringList seen;
+        for (auto [serie, count, rows] : {std::tuple(1, "10", "20"), std::tuple(0, "6", "25")}) {
+            frmSetup d(*window_);
+            QTest::mouseClick(d.optSerie[serie], Qt::LeftButton);
+            d.txtSerie->setText(count);
+            d.txtColumns->setText(rows);
+            d.cmdOk->click();
+            seen << Applied(*window_) + QString(" / %1 %2")
+                                            .arg(m.graph.Cell(20, 2))
+                                            .arg(m.graph.LegendTexts().size());
+        }
+        QCOMPARE(seen,
+                 QStringList({"0 localhost 26000 5000 30000 0 1 0 1 0 20 0 1 1 0 10 10 / 7 10",
+                              "0 localhost 26000 5000 30000 0 1 0 1 0 25 0 1 1 1 6 10 / 0 10"}));
+    }
+
+    void enter_takes_ok_and_escape_cancels() {
+        QStringList seen;
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            frmSetup d(*window_);
+            QVERIFY(ShowActive(d));
+            d.txtServerName->setFocus();
+            d.txtServerName->setText(key == Qt::Key_Return ? "enter.example" : "escape.example");
+            QTest::keyClick(d.txtServerName, key);
+            seen << QString::number(d.result()) + (d.isVisible() ? " open " : " closed ") +
+                        QString::fromStdString(window_->rig.connection.Winsock().RemoteHost());
+        }
+        QCOMPARE(seen, QStringList({"1 closed enter.example", "0 closed enter.example"}));
+    }
+
+    // Kinds and the tray switch clicked, the watch list typed: the dialog opened again shows them.
+    void alerts_page_clicks_apply_and_show_again() {
+        {
+            frmSetup d(*window_);
+            d.show();
+            d.TabStrip->setCurrentWidget(d.frAlerts->parentWidget());
+            QVERIFY(QTest::qWaitForWindowExposed(&d));
+            for (EventKind kind : {EventKind::Join, EventKind::Map}) Click(d.chkAlert[int(kind)]);
+            Click(d.chkCloseToTray);
+            QTest::mouseClick(d.txtWatchList, Qt::LeftButton);
+            QTest::keyClicks(d.txtWatchList, " Ranger ,, bob,");
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        }
+        frmSetup d(*window_);
+        QStringList page;
+        for (int i = 0; i < kEventKindCount; ++i)
+            if (d.chkAlert[i]->isChecked()) page << EventName(EventKind(i));
+        QCOMPARE(page << d.txtWatchList->text() << QString::number(d.chkCloseToTray->isChecked()),
+                 QStringList({"join", "map", "Ranger, bob", "1"}));
+    }
+
+    // The setting's template selected (exact, then case-blind); the period shown decides the option
+    // (not the timer), a typed one gets a note and is kept in range; "Save once" polls at once.
+    void ok_applies_template_and_period_data() {
+        QTest::addColumn<std::string>("setting");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("picture");  // "Save every" unless "Save once" is shown
+        auto row = [](const char* name, const char* setting, int interval, const char* shown,
+                      const char* text, const char* note, const char* picture) {
+            QTest::newRow(name) << std::string(setting) << interval << shown << text
+                                << (*note ? note : "From 0 to 86400 s.") << picture;
+        };
+        row("case blind, Ok keeps the listed case; a fraction", "STANDARD.HTM", 2500, "2.5 every",
+            "2.5", "", "standard.htm||2500 running|web|RefreshAll|-|");
+        row("exact match over a case-blind one listed first; half ms to even", "Other.HTM", 0,
+            "0 once", "0.0025", "", "Other.HTM||2 stopped|-|RefreshAll|polled|");
+        row("no template: Ok applies the rest and says so; a day", "gone.htm", 5000, "5 every",
+            "86400", "",
+            "gone.htm||86400000 running|web|RefreshAll|-|Morvek (x): Invalid template");
+        row("negative", "htm", 0, "0 once", "-5", "Out of range: 0 s will be used.",
+            "htm||0 stopped|-|RefreshAll|polled|Morvek (x): Invalid template");
+        row("above a day", "other.htm", 1, "0.001 every", "86401",
+            "Out of range: 86400 s will be used.", "other.htm||86400000 running|web|RefreshAll|-|");
+    }
+    void ok_applies_template_and_period() {
+        QFETCH(std::string, setting);
+        QFETCH(int, interval);
+        QFETCH(QString, text);
+        QVERIFY(QDir().mkpath(folder_ + "/folder.htm"));
+        for (const char* name : {"standard.htm", "Other.HTM", "other.htm", "page.html", "htm"})
+            Touch(name);
+        window_->rig.monitor.options.html_template = setting;
+        window_->html.SetInterval(interval);
+        window_->html.SetEnabled(true);  // publishing, whatever the period
+        window_->rig.monitor.web_active = true;
+        QUdpSocket server;  // on 127.0.0.1, only listening: a poll's request arrives there
+        QVERIFY(server.bind(QHostAddress::LocalHost, 0));
+        window_->rig.connection.Winsock().SetRemoteHost("127.0.0.1");
+        window_->rig.connection.Winsock().SetRemotePort(server.localPort());
+        frmWeb dialog(*window_, folder_);
+        QStringList listed;
+        for (int i = 0; i < dialog.lstTemplate->count(); ++i)
+            listed << dialog.lstTemplate->item(i)->text();
+        QCOMPARE(listed, QStringList({"other.htm", "Other.HTM", "standard.htm"}));
+        QTEST(dialog.txtRefresh->text() + (dialog.optOperation[1]->isChecked() ? " every" : "") +
+                  (dialog.optOperation[0]->isChecked() ? " once" : ""),
+              "shown");
+        dialog.txtRefresh->setText(text);
+        QTEST(dialog.lblPeriodNote->text(), "note");
+        dialog.cmdOk->click();
+        QTEST(Picture(), "picture");
+        QTRY_COMPARE_WITH_TIMEOUT(server.hasPendingDatagrams(), Picture().contains("polled"), 5000);
+        window_->rig.connection.Winsock().Close();
+    }
+
+    // The output file comes from a save dialog; "&Cancel" leaves it and all else as it was.
+    void output_file_chosen_then_cancel_changes_nothing() {
+        window_->rig.monitor.options = {.html_output = "kept.htm", .html_template = "standard.htm"};
+        const QString before = Picture();
+        frmWeb dialog(*window_, folder_);
+        QVERIFY(QFileInfo(folder_).isDir());  // a missing template folder is made
+        dialogs().files = {"site/index.htm", std::nullopt};
+        dialog.cmdScegli->click();
+        dialog.cmdScegli->click();  // cancelled: the box keeps the first choice
+        const auto& r = dialogs().file_requests[0];
+        QCOMPARE(r.title + "|" + r.filter + "|" + r.default_extension + (r.must_exist ? "|!" : "|"),
+                 "Select an Html file to save|Html files (*.htm; *.html)|*.htm;*.html|"
+                 "All files (*.*)|*.*|.htm|");
+        QCOMPARE(dialog.txtOutputFile->text(), QStringLiteral("site/index.htm"));
+        dialog.txtRefresh->setText(QStringLiteral("9"));
+        dialog.optOperation[0]->click();
+        dialog.Command1->click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(Picture(), before);
+    }
+
+    // A record shown over a screen row that showed present, colours 2, time 0 and frags 0.
+    void a_screen_row_shows_the_record_data() {
+        QTest::addColumn<QStringList>("record");  // presence, shirt, pants, time, frags
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("present, empty colour reads 0, palette ends at 13")
+            << QStringList{"1", "", "13", "012", "25"} << "#00ff00 N 1 #c0c0c0 #0000ff 12 25";
+        QTest::newRow("blank is absent, 32 keeps, 14 past the palette, unsigned frags")
+            << QStringList{" ", "32", "14", "1.50", "4244897280"}
+            << "#ff0000 N 1 #800080 face 1.5 -1";
+        QTest::newRow("unknown mark keeps, halves to even, frags as sent")
+            << QStringList{"x", "12.5", "11.5", "", "007"} << "#00ff00 N 1 #ffff00 #ffff00  007";
+        QTest::newRow("absent, below the palette, 31.6 is not 32")
+            << QStringList{"", "-1", "31.6", "", ""} << "#ff0000 N 1 face face  ";
+    }
+    void a_screen_row_shows_the_record() {
+        QFETCH(QStringList, record);
+        Monitor m;
+        PlayerPanel panel;
+        for (const QStringList& r : {QStringList{"1", "2", "2", "0", "0"}, record}) {
+            PlayerRecord& p = m.view.rows[0];
+            std::tie(p[kName], p[kId], p[kPresent], p[kShirt], p[kPants], p[kTime], p[kFrags]) =
+                std::tuple("N", "1", r[0].toStdString(), r[1].toStdString(), r[2].toStdString(),
+                           r[3].toStdString(), r[4].toStdString());
+            panel.ShowPlayers(m);
+        }
+        QTEST(Shown(panel, 0), "shown");
+    }
+
+    void scrolling_over_the_view() {
+        Monitor m;
+        for (int i = 0; i < kPlayerSlots; ++i) m.view.rows[i][kName] = "p" + std::to_string(i);
+        PlayerPanel panel;
+        connect(&panel, &PlayerPanel::Scrolled, [&] { panel.ShowPlayers(m); });
+        QScrollBar* bar = panel.VScroll;
+        bar->setValue(100);  // cannot pass the range
+        QCOMPARE(panel.plNome[0]->text() + panel.plNome[4]->text(), "p59p63");
+        bar->triggerAction(QScrollBar::SliderPageStepSub);
+        QCOMPARE(panel.plNome[0]->text(), QStringLiteral("p54"));
+    }
+
+    void player_panel_draws_red_and_gold_letters_data() {
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<QString>("window");  // the panel's background, "" for the desktop's
+        QTest::addColumn<QStringList>("names");
+        const QString clan = Tone("#b08000", "[") + "VX" + Tone("#b08000", "]") + "Vore";
+        QTest::newRow("readable") << true << ""
+                                  << QStringList{Rich(Tone("#a04020", "Ranger")),
+                                                 Rich(Tone("#b08000", "0123")), Rich(clan),
+                                                 "Two Lines"};
+        // The red-brown stands out only 2.5:1 from a dark panel: lightened to 3:1; gold keeps.
+        QTest::newRow("readable on a dark desktop")
+            << true << "#222020"
+            << QStringList{Rich(Tone("#a95336", "Ranger")), Rich(Tone("#b08000", "0123")),
+                           Rich(clan), "Two Lines"};
+        QTest::newRow("windows_1252")
+            << false << ""
+            << QStringList{QString::fromUtf8("\u00d2\u00e1\u00ee\u00e7\u00e5\u00f2"),
+                           QString::fromUtf8("\u2019\u201c\u201d\u2022"),
+                           QString::fromUtf8("\u0090VX\u2018Vore"), "Two\nLines"};
+    }
+    void player_panel_draws_red_and_gold_letters() {
+        QFETCH(bool, readable);
+        QFETCH(QString, window);
+        QFETCH(QStringList, names);
+        PlayerPanel panel;
+        if (!window.isEmpty()) panel.setPalette(QPalette(QColor(window)));
+        const Monitor m = Names(readable);
+        const auto name = [&](int r) {
+            const QLabel* label = panel.plNome[r];
+            return label->text() + (label->textFormat() == Qt::RichText ? " (rich)" : "");
+        };
+        panel.ShowPlayers(m);
+        QStringList got{name(0), name(1), name(2), name(3)};
+        panel.VScroll->setValue(3);  // a rich name scrolled away leaves a plain one behind
+        panel.ShowPlayers(m);
+        QCOMPARE(got << name(0) << name(1), (names + QStringList{names[3], ""}));
+    }
+
+    void server_panel_shows_readable_text_in_gold() {
+        testing::Dialogs dialogs;
+        frmMain window(&dialogs, nullptr);
+        QVERIFY(window.Form_Load());
+        window.monitor().snapshot.name = kClanVore;
+        QStringList got;
+        for (bool readable : {true, false}) {  // switched off: the bytes as Windows-1252
+            window.monitor().options.readable_names = readable;
+            window.RefreshAll();
+            got << window.txtSvrName->text() << QString::number(GoldPixels(window.txtSvrName) > 0);
+        }
+        QCOMPARE(got, QStringList({"[VX]Vore", "1", QString::fromUtf8("\u0090VX\u2018Vore"), "0"}));
+    }
+
+    // The page's server name and name cells (the second of four), and the report's name column.
+    void page_and_report_write_readable_names() {
+        const Monitor m = Names(true);
+        const QString page = QString::fromStdString(
+            web::RenderPage("{ServerName}\r{PlayerList}", m, QDateTime()).value_or("none"));
+        QStringList names{page.section("\r\n", 0, 0)};  // then the cell after each ID cell
+        const QRegularExpression after_id(
+            R"(<B>\r\n \d+ \r\n</B>\r\n</TD>\r\n<TD>\r\n<B>\r\n([^\r]*))");
+        for (auto match = after_id.globalMatch(page); match.hasNext();)
+            names << match.next().captured(1);
+        for (const print::PageOp& op :
+             print::LayoutReport(m, 11000, 0, [](const print::FontSpec&) { return 230; }))
+            if (op.kind == print::PageOp::kText && op.x == 2000 && !op.font.bold &&
+                !op.text.empty())
+                names << QString::fromStdString(op.text);
+        QCOMPARE(names, QStringList({"[VX]Vore", "Ranger", "0123", "[VX]Vore", "Two Lines",
+                                     "[VX]Vore", "Ranger", "0123", "[VX]Vore", "Two Lines"}));
+    }
+};
+
+QTEST_MAIN(TestDialogsAndPanel)
+#include "test_dialogs_and_panel.moc"
