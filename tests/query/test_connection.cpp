@@ -1,5 +1,5 @@
-// The connection against a server on 127.0.0.1 over real sockets, with short intervals: connect,
-// timeouts, socket errors, strangers, a box left open and a slow name lookup.
+// The connection against servers on 127.0.0.1 over real sockets, with short intervals: connect,
+// timeouts, socket errors, strangers, a box left open, a slow name lookup, floods and pacing.
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -19,25 +19,29 @@ struct Fixture : Rig {
     explicit Fixture(int type, sim::SimOptions options = {}) : Rig(type) { StartServer(options); }
 };
 
-// A Quake I server that answers every server-information request with its information and then
-// a reply whose code no server type defines (153): each one raises a box in the monitor.
-class OddServer : public QObject {
-  public:
-    OddServer() {
+// A server that keeps every request and answers it with what `answer` gives.
+struct FakeServer : QObject {
+    explicit FakeServer(std::function<std::vector<std::string>(const QByteArray&)> answer = {}) {
         socket.bind(QHostAddress::LocalHost, 0);
-        connect(&socket, &QUdpSocket::readyRead, this, [this] {
+        connect(&socket, &QUdpSocket::readyRead, this, [this, answer] {
             while (socket.hasPendingDatagrams()) {
                 const QNetworkDatagram request = socket.receiveDatagram();
-                if (request.data().size() < 5 || quint8(request.data()[4]) != 0x02) continue;
-                for (const std::string& reply :
-                     {sim::NetQuakeServerInfoReply(sim::DemoState(ServerType::QuakeI)),
-                      sim::ControlDatagram(153, "")})
+                requests << request.data();
+                if (!answer) continue;
+                for (const std::string& reply : answer(request.data()))
                     socket.writeDatagram(reply.data(), qint64(reply.size()),
                                          request.senderAddress(), quint16(request.senderPort()));
             }
         });
     }
+    void Serve(Rig& rig, int poll_ms = 60000) {
+        rig.connection.Winsock().SetRemoteHost("127.0.0.1");
+        rig.connection.Winsock().SetRemotePort(socket.localPort());
+        rig.connection.timCheck().SetInterval(poll_ms);
+        rig.connection.timTimeout().SetInterval(testing::kTimeoutMs);
+    }
     QUdpSocket socket;
+    QList<QByteArray> requests;
 };
 
 }  // namespace
@@ -56,7 +60,6 @@ class TestConnection : public QObject {
         QCOMPARE(f.monitor.snapshot.address + "|" + f.monitor.snapshot.type_name,
                  std::string("127.0.0.1|Quake I"));
         f.server->State().players[0].frags = 99;
-        QTRY_COMPARE_WITH_TIMEOUT(f.monitor.table.slot[0][kFrags], std::string("99"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(f.monitor.graph.Cell(f.monitor.graph.RowCount(), 1), 99.0, 5000);
         f.connection.mnuDisconnect_Click();
         QCOMPARE(f.monitor.state, ConnectionState::Disconnected);
@@ -102,46 +105,43 @@ class TestConnection : public QObject {
     }
 
     void closed_port_raises_the_socket_error() {
-        quint16 port;
-        {
-            QUdpSocket probe;
-            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-            port = probe.localPort();
-        }
-        Fixture f(0);
-        f.connection.Winsock().SetRemotePort(port);
-        f.connection.timTimeout().SetInterval(3000);
-        f.connection.mnuConnect_Click();
-        QVERIFY(WaitFor([&] { return !f.dialogs.messages.empty(); }));
-        const std::string text = f.dialogs.messages[0].title + "|" + f.dialogs.messages[0].text;
+        Rig rig(0);
+        FakeServer closed;
+        closed.Serve(rig);
+        closed.socket.close();
+        rig.connection.timTimeout().SetInterval(3000);
+        rig.connection.mnuConnect_Click();
+        QVERIFY(WaitFor([&] { return !rig.dialogs.messages.empty(); }));
+        const std::string text = rig.dialogs.messages[0].title + "|" + rig.dialogs.messages[0].text;
         QVERIFY2(text.rfind("Morvek|Error ", 0) == 0 && text.back() == ')', text.c_str());
-        QCOMPARE(f.monitor.state, ConnectionState::Disconnected);
-        QVERIFY(f.connection.timCheck().Enabled());  // polling goes on after a socket error
+        QCOMPARE(rig.monitor.state, ConnectionState::Disconnected);
+        QVERIFY(rig.connection.timCheck().Enabled());  // polling goes on after a socket error
     }
 
     void datagrams_from_another_sender_are_dropped() {
-        Fixture f(0);
-        f.server->SetAnswering(false);
-        f.connection.mnuConnect_Click();
-        QUdpSocket intruder;
-        QVERIFY(intruder.bind(QHostAddress::LocalHost, 0));
+        Rig rig(0);
+        FakeServer silent, intruder;
+        silent.Serve(rig);
+        rig.connection.mnuConnect_Click();
         const std::string fake = sim::ControlDatagram(0x83, std::string("x:1\0", 4));
-        intruder.writeDatagram(fake.data(), qint64(fake.size()), QHostAddress::LocalHost,
-                               f.connection.Winsock().BoundPort());
+        intruder.socket.writeDatagram(fake.data(), qint64(fake.size()), QHostAddress::LocalHost,
+                                      rig.connection.Winsock().BoundPort());
         QTest::qWait(100);
-        QCOMPARE(f.connection.DatagramsReceived(), std::uint64_t(0));
-        QCOMPARE(f.monitor.state, ConnectionState::TryingToConnect);
+        QCOMPARE(rig.connection.DatagramsReceived(), std::uint64_t(0));
+        QCOMPARE(rig.monitor.state, ConnectionState::TryingToConnect);
     }
 
-    // Each box stays open for a second, well past the 400 ms timeout: the server never stopped
-    // answering, so no timeout, and no box stacked on an open one.
+    // A Quake I server answers every poll with its information and a reply of a code no server
+    // type defines (153). Each box stays open for a second, well past the timeout: the server
+    // never stopped answering, so no timeout, and no box stacked on an open one.
     void replies_are_read_while_a_box_is_open() {
         Rig rig(0);
-        OddServer server;
-        rig.connection.Winsock().SetRemoteHost("127.0.0.1");
-        rig.connection.Winsock().SetRemotePort(server.socket.localPort());
-        rig.connection.timCheck().SetInterval(testing::kPollMs);
-        rig.connection.timTimeout().SetInterval(testing::kTimeoutMs);
+        FakeServer odd([](const QByteArray& request) {
+            if (request.size() < 5 || request[4] != 0x02) return std::vector<std::string>{};
+            return std::vector{sim::NetQuakeServerInfoReply(sim::DemoState(ServerType::QuakeI)),
+                               sim::ControlDatagram(153, "")};
+        });
+        odd.Serve(rig, testing::kPollMs);
         rig.dialogs.modal_ms = 1000;
         rig.connection.mnuConnect_Click();
         QVERIFY(WaitFor([&] { return rig.dialogs.messages.size() >= 2; }, 10000));
@@ -161,12 +161,11 @@ class TestConnection : public QObject {
     void host_name_is_looked_up_while_events_run() {
         QFETCH(bool, resolves);
         QFETCH(ConnectionState, state);
-        Rig rig(1);
-        rig.StartServer();
-        rig.connection.Winsock().SetRemoteHost("quake.example.org");
+        Fixture f(1);
+        f.connection.Winsock().SetRemoteHost("quake.example.org");
         QString asked;
         // A slow resolver: it answers after 300 ms; the event loop runs meanwhile.
-        rig.connection.Winsock().SetResolver([&](const QString& name, QObject* context, auto done) {
+        f.connection.Winsock().SetResolver([&](const QString& name, QObject* context, auto done) {
             asked = name;
             QTimer::singleShot(300, context, [done, resolves] {
                 done(resolves ? QList<QHostAddress>{QHostAddress(QHostAddress::LocalHost)}
@@ -177,16 +176,103 @@ class TestConnection : public QObject {
         std::string status_meanwhile;
         QTimer ticker;
         ticker.callOnTimeout([&] {
-            if (++ticks == 5) status_meanwhile = rig.monitor.status_text;
+            if (++ticks == 5) status_meanwhile = f.monitor.status_text;
         });
         ticker.start(10);
-        rig.connection.mnuConnect_Click();
+        f.connection.mnuConnect_Click();
         QVERIFY2(ticks >= 15, QByteArray::number(ticks));
-        QCOMPARE(asked, QStringLiteral("quake.example.org"));
-        QCOMPARE(status_meanwhile, std::string("Trying to connect"));
-        QCOMPARE(rig.connection.timCheck().Enabled(), resolves);
-        QVERIFY(WaitFor([&] { return rig.monitor.state == state; }, 3000));
-        QVERIFY(rig.dialogs.messages.empty());
+        QCOMPARE(asked + "|" + QString::fromStdString(status_meanwhile),
+                 QStringLiteral("quake.example.org|Trying to connect"));
+        QCOMPARE(f.connection.timCheck().Enabled(), resolves);
+        QVERIFY(WaitFor([&] { return f.monitor.state == state; }));
+        QVERIFY(f.dialogs.messages.empty());
+    }
+
+    // The request as it leaves the socket, with the spectators switch off and on, per type.
+    void status_request_bytes_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("spectators");
+        QTest::addColumn<QByteArray>("request");
+        const QByteArray plain("\xff\xff\xff\xffstatus ", 11);
+        QTest::newRow("quakeworld_off") << 1 << false << plain;
+        QTest::newRow("quakeworld_on") << 1 << true << QByteArray("\xff\xff\xff\xffstatus 23", 13);
+        QTest::newRow("quake2_on_unchanged") << 3 << true << plain;
+    }
+    void status_request_bytes() {
+        QFETCH(int, type);
+        QFETCH(bool, spectators);
+        Rig rig(type);
+        FakeServer server;
+        server.Serve(rig);
+        rig.monitor.options.show_spectators = spectators;
+        rig.connection.mnuConnect_Click();
+        QVERIFY(WaitFor([&] { return !server.requests.empty(); }));
+        QTEST(server.requests[0], "request");
+    }
+
+    // A hostile server: a flood of datagrams is read a bounded number per turn of the event loop.
+    void a_flood_is_read_a_bounded_number_at_a_time() {
+        FakeServer server;
+        platform::UdpSocket socket;
+        socket.SetRemoteHost("127.0.0.1");
+        socket.SetRemotePort(server.socket.localPort());
+        socket.Bind();
+        int received = 0, received_before_next_turn = -1;
+        connect(&socket, &platform::UdpSocket::DataArrival, this, [&] {
+            if (++received == 1)
+                QTimer::singleShot(0, [&] { received_before_next_turn = received; });
+        });
+        for (int i = 0; i < 100; ++i)
+            server.socket.writeDatagram(QByteArray(64, 'x'), QHostAddress::LocalHost,
+                                        socket.BoundPort());
+        QTRY_COMPARE_WITH_TIMEOUT(received, 100, 5000);
+        QCOMPARE(received_before_next_turn, platform::UdpSocket::kDatagramsPerTurn);
+    }
+
+    void a_rule_list_without_end_stops_data() {
+        QTest::addColumn<bool>("looping");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("a_new_name_every_time")
+            << false << int(kMaxNetQuakeRules) + 1 << int(kMaxNetQuakeRules);
+        QTest::newRow("the_same_name_again") << true << 2 << 1;
+    }
+    void a_rule_list_without_end_stops() {
+        QFETCH(bool, looping);
+        int asked = 0;
+        FakeServer server([&](const QByteArray& request) {
+            if (request.size() < 5 || request[4] != 0x04) return std::vector<std::string>{};
+            const std::string name = looping ? "sv_loop" : "r" + std::to_string(asked);
+            ++asked;
+            return std::vector{sim::ControlDatagram(0x85, name + '\0' + "1" + '\0')};
+        });
+        Rig rig;
+        server.Serve(rig);
+        rig.connection.ShowRules();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.monitor.rules.caption, std::string(kRulesDone), 10000);
+        QTEST(asked, "requests");
+        QTEST(int(rig.monitor.rules.lines.size()), "lines");
+    }
+
+    // A flood limit (darkplaces answers one control reply a second per address; here 100 ms):
+    // three players and the whole rules list still come in.
+    void darkplaces_one_reply_per_second() {
+        Rig rig(0);
+        sim::SimOptions options;
+        options.reply_interval_ms = 100;
+        sim::SimServer& server = rig.StartServer(options);
+        server.State().players.resize(3);
+        rig.connection.SetPaceGap(110);
+        rig.connection.timCheck().SetInterval(500);
+        rig.connection.timTimeout().SetInterval(3000);
+        QVERIFY(rig.Connect());
+        QVERIFY(WaitFor([&] { return !rig.Slot(2)[kName].empty(); }, 4000));
+        QCOMPARE(rig.Slot(0)[kName] + "|" + rig.Slot(1)[kName] + "|" + rig.Slot(2)[kName],
+                 std::string("Ranger|Grunt|Lady Death"));
+        QVERIFY(rig.connection.Pacing().Paced());
+        rig.connection.ShowRules();
+        QVERIFY(WaitFor([&] { return rig.monitor.rules.caption == kRulesDone; }, 8000));
+        QCOMPARE(rig.monitor.rules.lines.size(), server.State().rules.size());
     }
 };
 
