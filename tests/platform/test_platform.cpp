@@ -1,76 +1,72 @@
-// The template folder beside the program (found in any case, created with the sample, or in the
-// user's data folder), the help file's path, and the timer seam (interval 0 never fires).
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+// The template folder, the timer seam (interval 0 never fires) and the settings store's file.
 #include <QtTest>
 
+#include "core/settings.h"
+#include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "platform/settings_backend.h"
 #include "platform/timer.h"
 
+using namespace morvek;
 using namespace morvek::platform;
 
 namespace {
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "<missing>";
+
+const QByteArray kSection = "[Software\\Varnoth\\Morvek]\n";
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>";
 }
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
 QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                  QDir::System);
 }
+
 }  // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT
-  private slots:
-    void existing_folder_found_in_any_case_and_never_touched() {
-        QTemporaryDir program, data;
-        QVERIFY(QDir(program.path()).mkdir("Template"));
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), program.filePath("Template"));
-        QCOMPARE(Entries(program.filePath("Template")), QStringList{});
-        QVERIFY(QDir(program.path()).mkdir("template"));  // both: the lower-case one
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), program.filePath("template"));
-        QCOMPARE(Entries(data.path()), QStringList{});
-    }
 
-    void missing_folder_created_with_the_sample_only_when_asked() {
+    QTemporaryDir dir_;
+    ScriptedDialogs dialogs_;
+
+    QString StorePath(const QString& name) { return dir_.filePath(name + "/Morvek.conf"); }
+    SettingsFailure Failure() { return SettingsFailureDialog(dialogs_); }
+
+  private slots:
+    void init() { dialogs_.messages.clear(); }
+
+    // Made with the sample only when asked; found in any case, never touched.
+    void template_folder_beside_the_program() {
         QTemporaryDir program, data;
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), false),
-                 program.filePath("template"));
+        const QString lower = program.filePath("template"), upper = program.filePath("Template");
+        QCOMPARE(TemplateFolderIn(program.path(), data.path(), false), lower);
         QCOMPARE(Entries(program.path()), QStringList{});
-        const QString made = TemplateFolderIn(program.path(), data.path(), true);
-        QCOMPARE(made, program.filePath("template"));
-        QCOMPARE(Entries(made), QStringList{"standard.htm"});
-        QCOMPARE(ReadAll(made + "/standard.htm"),
-                 ReadAll(MORVEK_SOURCE_DIR "/resources/template/standard.htm"));
-        QVERIFY(QFile::remove(made + "/standard.htm"));  // the folder is found: nothing copied
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), made);
-        QCOMPARE(Entries(made), QStringList{});
+        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), lower);
+        QCOMPARE(Entries(lower), QStringList{"standard.htm"});
+        QCOMPARE(ReadFile(lower + "/standard.htm"),
+                 ReadFile(MORVEK_SOURCE_DIR "/resources/template/standard.htm"));
+        QVERIFY(QFile::remove(lower + "/standard.htm") && QDir().rename(lower, upper));
+        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), upper);
+        QCOMPARE(Entries(upper) + Entries(data.path()), QStringList{});
     }
 
     // A program "folder" that is a file cannot hold a folder, whoever runs the test.
     void unwritable_program_folder_falls_back() {
-        QTemporaryDir root;
-        QFile blocker(root.filePath("program"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const QString data = root.filePath("data/Morvek");
-        const QString made = TemplateFolderIn(root.filePath("program"), data, true);
+        const QString program = dir_.filePath("program"), data = dir_.filePath("data/Morvek");
+        WriteFile(program, "");
+        const QString made = TemplateFolderIn(program, data, true);
         QCOMPARE(made, data + "/template");
-        QCOMPARE(ReadAll(made + "/standard.htm"), SampleTemplate());
-    }
-
-    void help_file_found_in_any_case() {
-        const QString folder = QCoreApplication::applicationDirPath();
-        QCOMPARE(HelpFilePath(), QDir(folder).filePath("Morvek.hlp"));
-        QFile help(QDir(folder).filePath("MORVEK.HLP"));
-        if (help.exists()) QSKIP("a help file already lies beside the test program");
-        QVERIFY(help.open(QIODevice::WriteOnly));
-        help.close();
-        const QString found = HelpFilePath();
-        help.remove();
-        QCOMPARE(found, help.fileName());
+        QCOMPARE(ReadFile(made + "/standard.htm"), SampleTemplate());
     }
 
     void interval_0_never_fires_even_when_enabled() {
@@ -90,26 +86,138 @@ class TestPlatform : public QObject {
         QCOMPARE(ticks, 0);
     }
 
+    // "interval enabled|kept running": above 65535 ms kept, below 0 is 0, past int the largest.
     void enabled_and_interval_decide_running_data() {
-        QTest::addColumn<qint64>("interval");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<qint64>("kept");
-        QTest::addColumn<bool>("running");
-        QTest::newRow("disabled") << qint64(5000) << false << qint64(5000) << false;
-        QTest::newRow("above_65535_ms") << qint64(70000) << true << qint64(70000) << true;
-        QTest::newRow("negative_is_0") << qint64(-5) << true << qint64(0) << false;
-        QTest::newRow("past_int_is_the_largest")
-            << (qint64(1) << 33) << true << qint64(2147483647) << true;
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("got");
+        for (const char* row :
+             {"5000 0|5000 0", "70000 1|70000 1", "-5 1|0 0", "8589934592 1|2147483647 1"})
+            QTest::newRow(row) << QString(row).section('|', 0, 0) << QString(row).section('|', 1);
     }
     void enabled_and_interval_decide_running() {
-        QFETCH(qint64, interval);
-        QFETCH(bool, enabled);
+        QFETCH(QString, set);
         Timer timer;
-        timer.SetInterval(interval);
-        timer.SetEnabled(enabled);
-        QFETCH(qint64, kept);
-        QCOMPARE(qint64(timer.Interval()), kept);
-        QTEST(timer.Running(), "running");
+        timer.SetInterval(set.section(' ', 0, 0).toLongLong());
+        timer.SetEnabled(set.endsWith('1'));
+        QTEST(QString("%1 %2").arg(timer.Interval()).arg(int(timer.Running())), "got");
+    }
+
+    // Every value changed, read and saved anew: store order, seconds, the address heard from.
+    void saved_file_and_next_load() {
+        const QByteArray file =
+            kSection +
+            "PlayerSorting=2\nGraphRows=45\nManteinDisconnectedPlayerInfo=0\n"
+            "DisconnectOnMapChange=1\nCheckInterval=2.5\nTimeOutInterval=70\n"
+            "ServerName=192.0.2.7\nServerPort=27500\nServerType=3\nSerieMaxPlayer=0\n"
+            "SerieFixed=8\nShowLegend=False\nHTMLOutput=/srv/www/status.htm\n"
+            "HTMLTemplate=dark.htm\nHTMLRefresh=0.25\nKeepTrying=True\n"
+            "ReadableQuakeNames=False\nShowSpectators=True\nAlertJoin=True\n"
+            "AlertLeave=True\nAlertMap=True\nAlertSilent=True\nAlertBack=True\n"
+            "AlertLead=True\nAlertFull=True\nAlertSlotFree=True\n"
+            "AlertWatchList=Ranger, Vore\nCloseToTray=True\n";
+        WriteFile(StorePath("hand"), QByteArray(file).replace("192.0.2.7", "quake.example.net"));
+        IniSettingsBackend hand(StorePath("hand")), saved(StorePath("saved"));
+        const auto values = LoadSettings(hand, Failure());
+        QVERIFY(LoadSettings(saved, Failure()) == SettingsValues{});
+        QCOMPARE(ReadFile(StorePath("saved")), kSection);
+        QVERIFY(SaveSettings(saved, *values, "192.0.2.7", Failure()));
+        QCOMPARE(ReadFile(StorePath("saved")), file);
+        QVERIFY(dialogs_.messages.empty());
+    }
+
+    // "stored|saved again": a value that does not fit its setting takes that setting's default.
+    void stored_texts_are_converted_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("saved");
+        for (const char* row :
+             {"ServerType=300|ServerType=0", "PlayerSorting=-1|PlayerSorting=0",
+              "GraphRows=32768|GraphRows=20", "GraphRows=12.5|GraphRows=12",
+              "ServerPort=3000000000|ServerPort=26000", "CheckInterval=0.25|CheckInterval=0.25",
+              "CheckInterval=2147484|CheckInterval=5", "ShowLegend=tRUE|ShowLegend=True",
+              "ShowLegend=0.0|ShowLegend=False", "ShowLegend=0abc|ShowLegend=True",
+              "ShowLegend=|ShowLegend=True"})
+            QTest::newRow(row) << QByteArray(row).split('|')[0] << QByteArray(row).split('|')[1];
+    }
+    void stored_texts_are_converted() {
+        QFETCH(QByteArray, stored);
+        const QString path = StorePath("convert");
+        // Another value ahead of and behind the one under test still reads.
+        WriteFile(path, kSection + "SerieFixed=9\n" + stored + "\nHTMLRefresh=3\n");
+        IniSettingsBackend backend(path);
+        const auto loaded = LoadSettings(backend, Failure());
+        QVERIFY(loaded && SaveSettings(backend, *loaded, "", Failure()));
+        QFETCH(QByteArray, saved);
+        QCOMPARE(ReadFile(path).split('\n').mid(1, 3),
+                 (QByteArrayList{"SerieFixed=9", saved, "HTMLRefresh=3"}));
+        QVERIFY(dialogs_.messages.empty());
+    }
+
+    // A folder that is a regular file stops root too: one message each time, the file kept.
+    void store_that_cannot_be_opened() {
+        const QString blocker = dir_.filePath("blocker");
+        WriteFile(blocker, "not a folder");
+        IniSettingsBackend backend(blocker + "/Varnoth/Morvek.conf");
+        QVERIFY(!LoadSettings(backend, Failure()));
+        QVERIFY(!SaveSettings(backend, SettingsValues{}, "192.0.2.9", Failure()));
+        QCOMPARE(dialogs_.messages.size(), std::size_t(2));
+        const auto& shown = dialogs_.messages.back();
+        QCOMPARE(shown.title + "|" + shown.text, std::string("Morvek|Cannot Read Reg!\rMorvek"));
+        QVERIFY(shown.icon == MessageIcon::None && shown.buttons == MessageButtons::Ok);
+        QCOMPARE(ReadFile(blocker), QByteArray("not a folder"));
+    }
+
+    // Any case, blanks, comments, other sections, second copies; a save in place, "" keeps.
+    void hand_edited_file() {
+        const QString path = StorePath("hand");
+        const QByteArray other =
+            "no equals sign\n=no name\n[\nServerType=2\n[Other]\nServerPort=1\n";
+        WriteFile(path, other +
+                            "[ software\\varnoth\\MORVEK ]\r\n; ServerPort=2\r\n# ServerPort=3\n"
+                            "  serverPORT \t=  27500  \r\nServerPort=4\nGraphRows\nServerName=\n"
+                            "TIMEOUTINTERVAL=12\r\r\nHTMLOutput=C:\\web\\x\\xfiles\\out.htm\n"
+                            "[Software\\Varnoth\\Morvek]\nServerType=1");
+        IniSettingsBackend backend(path);
+        auto loaded = LoadSettings(backend, Failure());
+        SettingsValues expected;
+        expected.server_port = 27500;
+        expected.server_name = "";
+        expected.timeout_interval_ms = 12000;
+        expected.html_output = "C:\\web\\x\\xfiles\\out.htm";
+        QVERIFY(loaded == expected);
+        loaded->server_port = expected.server_port = 2;
+        loaded->html_output.clear();
+        QVERIFY(SaveSettings(backend, *loaded, "", Failure()));
+        const QByteArray after = ReadFile(path);
+        QVERIFY2(after.startsWith(other +
+                                  "[ software\\varnoth\\MORVEK ]\n; ServerPort=2\n# ServerPort=3\n"
+                                  "serverPORT=2\nServerPort=4\nGraphRows\nServerName=\n"
+                                  "TIMEOUTINTERVAL=12\nHTMLOutput=C:\\web\\x\\xfiles\\out.htm\n"
+                                  "PlayerSorting=0\n"),
+                 after.constData());
+        QVERIFY(after.endsWith("[Software\\Varnoth\\Morvek]\nServerType=1\n"));
+        QCOMPARE(after.toLower().count("timeoutinterval="), 1);
+        QVERIFY(LoadSettings(backend, Failure()) == expected && dialogs_.messages.empty());
+    }
+
+    // Values of any bytes stay one printable line, the file replaced whole; bad names fail.
+    void values_and_names_that_cannot_be_a_line() {
+        const QString path = StorePath("bytes");
+        IniSettingsBackend backend(path);
+        QVERIFY(backend.OpenKey(kSettingsKeyPath));
+        std::string every_byte;
+        for (int c = 0; c < 256; ++c) every_byte += char(c);
+        for (int i = 0; i < 3; ++i) QVERIFY(backend.Write(kSettingsKeyPath, "Value", every_byte));
+        QVERIFY(backend.Write(kSettingsKeyPath, "Other", "[Software\\Varnoth\\Morvek]\n"));
+        const QByteArray text = ReadFile(path);
+        for (char c : text) QVERIFY(c == '\n' || (c >= 0x20 && c < 0x7f));
+        QCOMPARE(text.count('\n'), 3);
+        QCOMPARE(Entries(QFileInfo(path).path()), QStringList{"Morvek.conf"});
+        for (const char* name : {"A=B", "A\nB", "", "[A]"})
+            QVERIFY(!backend.Write(kSettingsKeyPath, name, "1"));
+        QVERIFY(!backend.Read(kSettingsKeyPath, "A"));
+        QVERIFY(!backend.OpenKey("Bad]Key"));
+        QCOMPARE(EscapeIniValue(" a\\b\xe9\n"), std::string("\\x20a\\\\b\\xE9\\x0A"));
+        QCOMPARE(UnescapeIniValue("\\x4a\\x4A\\\\x41\\x4"), std::string("JJ\\x41\\x4"));
     }
 };
 

@@ -1,0 +1,420 @@
+// Numbers, command lines, events, alerts, readable Quake names, the player table and the graph.
+#include <QtTest>
+#include <cmath>
+
+#include "core/alerts.h"
+#include "core/command_line.h"
+#include "core/events.h"
+#include "core/frag_graph.h"
+#include "core/monitor.h"
+#include "core/numbers.h"
+#include "core/picture.h"
+#include "core/player_table.h"
+#include "core/quake_text.h"
+#include "core/text.h"
+#include "support/to_string.h"
+
+using namespace morvek;
+
+Q_DECLARE_METATYPE(morvek::EventPicture)
+
+namespace {
+
+void Commit(PlayerTable& table, int type, const std::string& name, const std::string& frags = "0") {
+    StartIncoming(table);
+    table.incoming[kName] = name;
+    table.incoming[kFrags] = frags;
+    CommitIncoming(table, ServerType(type));
+}
+
+Monitor WithPlayers(const std::vector<std::string>& names, bool readable) {
+    Monitor m;
+    m.options.readable_names = readable;
+    m.snapshot.name = "\x90VX\x91Vore";  // [VX]Vore with gold brackets
+    for (const std::string& name : names) Commit(m.table, 1, name);
+    BuildPlayerView(m.table, m.view, kSortById, 1, readable);
+    return m;
+}
+
+EventKind KindNamed(const QString& name) {
+    for (int i = 0; i < kEventKindCount; ++i)
+        if (name == QLatin1String(EventName(EventKind(i)))) return EventKind(i);
+    qFatal("no event kind %s", qPrintable(name));
+}
+
+// Events as "kind name previous | ...", both ways.
+std::vector<Event> Events(const QByteArray& text) {
+    std::vector<Event> events;
+    for (const QByteArray& item : text.split('|')) {
+        const QList<QByteArray> words = item.trimmed().split(' ');
+        if (!words[0].isEmpty())
+            events.push_back({KindNamed(QString::fromLatin1(words[0])),
+                              words.value(1).toStdString(), words.value(2).toStdString()});
+    }
+    return events;
+}
+QString Text(const std::vector<Event>& events) {
+    QStringList out;
+    for (const Event& e : events)
+        out << QString::fromStdString(EventName(e.kind) + (" " + e.name) + " " + e.previous)
+                   .trimmed();
+    return out.join(" | ");
+}
+
+EventPicture Picture(std::vector<std::pair<std::string, double>> present, std::string map = "dm4",
+                     int players = -2, int max_players = 16, bool silent = false) {
+    EventPicture p;
+    p.map = std::move(map);
+    p.players = players == -2 ? int(present.size()) : players;
+    p.max_players = max_players;
+    p.present = std::move(present);
+    p.silent = silent;
+    return p;
+}
+
+}  // namespace
+
+class TestCore : public QObject {
+    Q_OBJECT
+  private slots:
+    void leading_number_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<double>("value");
+        for (const char* row :
+             {"|0", " \t2\n6\t0 00|26000", "26000 1|260001", "-12x|-12", ".25|0.25", "15d-1|1.5",
+              "4E|4", "&h1a|26", "&O17|15", "&|0", "5\r6|5", "1.2.3|1.2"})
+            QTest::newRow(row) << QByteArray(row).split('|')[0]
+                               << QByteArray(row).split('|')[1].toDouble();
+    }
+    void leading_number() {
+        QFETCH(QByteArray, text);
+        QTEST(LeadingNumber(text.toStdString()), "value");
+    }
+
+    void out_of_range_numbers_fail_rather_than_clamp() {
+        QVERIFY(std::isinf(LeadingNumber("1E999")) && !ToInt32(LeadingNumber("1E999")));
+        QCOMPARE(ToInt16(-32768), std::optional<std::int16_t>(-32768));
+        QVERIFY(!ToInt16(32767.5) && !ToInt32(2147483648.0) && !ToInt32(std::nan("")));
+        QCOMPARE(FragsValue("4244897001"), -280.0);  // a log's unsigned negative
+        QCOMPARE(FragsValue("4244897000"), 4244897000.0);
+    }
+
+    void decimal_and_windows_1252_texts() {
+        QCOMPARE(
+            (std::array{DecimalText(90.0 / 60.0), DecimalText(100.0 / 60.0), DecimalText(-3),
+                        SecondsText(125), IntegerText(4244897280LL)}),
+            (std::array<std::string, 5>{"1.5", "1.66666666666667", "-3", "0.125", "4244897280"}));
+        QCOMPARE(UpperCase1252("\xE9t\xE9 alice \xF7\x9A\xFF"),
+                 std::string("\xC9T\xC9 ALICE \xF7\x8A\x9F"));
+        QCOMPARE(JsonLine(QJsonObject{{"k", FromCp1252("a\"b\\\x01\x80")}}),
+                 std::string("{\"k\":\"a\\\"b\\\\\\u0001\xE2\x82\xAC\"}"));
+    }
+
+    // "line|valid type host port", "-" for a field not read.
+    void command_lines_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("parsed");
+        for (const char* row :
+             {"3 q2.example.org 27910|1 3 q2.example.org 27910",
+              "x 127.0.0.1 26000|1 0 127.0.0.1 26000", "0 h 27500.5|1 0 h 27500",
+              "0 h 2600 1|1 0 h 26001", "0 h 26000 word|1 0 h 26000", "12 host 26000|0 - - -",
+              "0 host |0 0 host -", "0  host 26000|0 0 - -", "0 host 0|0 0 host -",
+              "0 h 26000 1|0 0 h -", "0 h 65536|0 0 h -", "|0 - - -"})
+            QTest::newRow(row) << QString(row).section('|', 0, 0) << QString(row).section('|', 1);
+    }
+    void command_lines() {
+        QFETCH(QString, line);
+        const CommandLine c = ParseCommandLine(line.toStdString());
+        QTEST(QString("%1 %2 %3 %4")
+                  .arg(c.valid)
+                  .arg(c.type ? QString::number(TypeCode(*c.type)) : "-")
+                  .arg(c.host ? QString::fromStdString(*c.host) : "-")
+                  .arg(c.port ? QString::number(*c.port) : "-"),
+              "parsed");
+    }
+
+    void derive_events_data() {
+        QTest::addColumn<EventPicture>("before");
+        QTest::addColumn<EventPicture>("after");
+        QTest::addColumn<QString>("events");
+        const auto two = Picture({{"Ranger", 5}, {"Grunt", 3}});
+        const auto silent = Picture({{"Ranger", 5}, {"Grunt", 3}}, "dm4", -2, 16, true);
+        QTest::newRow("rename is a leave and a join")
+            << two << Picture({{"Ranger", 5}, {"Grunt2", 3}}) << "leave Grunt | join Grunt2";
+        QTest::newRow("lead change")
+            << two << Picture({{"Ranger", 5}, {"Grunt", 6}}) << "lead Grunt Ranger";
+        QTest::newRow("leader after a tie")
+            << Picture({{"Ranger", 5}, {"Grunt", 5}}) << Picture({{"Ranger", 6}, {"Grunt", 5}})
+            << "lead Ranger";
+        QTest::newRow("full") << Picture({{"Ranger", 5}}, "dm4", 1, 2)
+                              << Picture({{"Ranger", 5}, {"Grunt", 3}}, "dm4", 2, 2)
+                              << "join Grunt | full";
+        QTest::newRow("slot free")
+            << Picture({{"Ranger", 5}, {"Grunt", 3}}, "dm4", 2, 2)
+            << Picture({{"Ranger", 5}}, "dm4", 1, 2) << "leave Grunt | slot_free";
+        QTest::newRow("answered again, map changed meanwhile")
+            << silent << Picture({{"Ranger", 5}, {"Grunt", 3}}, "e2m1") << "back | map e2m1 dm4";
+    }
+    void derive_events() {
+        QFETCH(EventPicture, before);
+        QFETCH(EventPicture, after);
+        QTEST(Text(DeriveEvents(before, after)), "events");
+    }
+
+    // A player the server stops reporting leaves on the fourth tick.
+    void leave_on_the_fourth_tick() {
+        Monitor m;
+        m.snapshot.players = "1";
+        Commit(m.table, 0, "Ranger");
+        EventTracker tracker;
+        QStringList seen;
+        for (int tick = 1; tick <= 5; ++tick, ++m.counters.replies) {
+            AgePresence(m.table);
+            BuildPlayerView(m.table, m.view, kSortById, 1);
+            seen << Text(tracker.Update(m));
+        }
+        QCOMPARE(seen, QStringList({"", "", "", "leave Ranger", ""}));
+    }
+
+    void event_object_as_written() {
+        const QDateTime time(QDate(2026, 12, 7), QTime(12, 0, 5), Qt::UTC);
+        QCOMPARE(EventObject({EventKind::Map, "caf\xe9", "e1m1"}, 9, time),
+                 (QJsonObject{{"event", "map"},
+                              {"name", QString::fromUtf8("caf\xc3\xa9")},
+                              {"previous", "e1m1"},
+                              {"tick", 9},
+                              {"time", "2026-12-07T12:00:05Z"}}));
+    }
+
+    // Events of one look, the kinds switched on, the watch list: "summary: body | ...".
+    void alerts_data() {
+        QTest::addColumn<QByteArray>("events");
+        QTest::addColumn<QString>("switches");
+        QTest::addColumn<QByteArray>("watch");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<QString>("alerts");
+        const QByteArray mix =
+            "silent | map e1m2 dm4 | leave Grunt | join Vore | join Ranger | "
+            "lead Ranger Grunt | full";
+        QTest::newRow("joins grouped, a watch list of stars and commas is everyone")
+            << QByteArray("join a | join b | join c") << "join" << QByteArray(" * , ") << true
+            << "3 players joined: a, b, c";
+        QTest::newRow("one alert per kind, in the events' order")
+            << mix << "join leave map silent lead full" << QByteArray() << true
+            << "Server went silent: Duel (127.0.0.1:27500) | Map changed: dm4 to e1m2 | "
+               "Player left: Grunt | 2 players joined: Vore, Ranger | "
+               "New frag leader: Ranger (before: Grunt) | Server full: Duel (127.0.0.1:27500)";
+        QTest::newRow("kinds switched off are left out")
+            << mix << "back slot_free leave" << QByteArray() << true << "Player left: Grunt";
+        QTest::newRow("lead after a tie, two map changes: first to last")
+            << QByteArray("map e1m2 dm4 | lead Ranger | map e1m3 e1m2") << "map lead"
+            << QByteArray() << true << "Map changed: dm4 to e1m3 | New frag leader: Ranger";
+        QTest::newRow("watch list: only its names join, without regard to case")
+            << QByteArray("leave Grunt | join Vore | join Ranger | join rangers") << "join leave"
+            << QByteArray(" ranger ,, * ,VORE,") << true
+            << "Player left: Grunt | 2 players joined: Vore, Ranger";
+        QTest::newRow("names as shown: game glyphs readable, watched as read")
+            << QByteArray("leave \x90Grunt\x91 | join \x10R\xe1nger\x11") << "join leave"
+            << QByteArray("[ranger]") << true << "Player left: [Grunt] | Player joined: [Ranger]";
+        QTest::newRow("names as shown: readable names off, Windows-1252")
+            << QByteArray("join R\xe9my") << "join" << QByteArray("r\xe9my") << false
+            << QString::fromUtf8("Player joined: R\u00e9my");
+    }
+    void alerts() {
+        QFETCH(QByteArray, events);
+        QFETCH(QString, switches);
+        QFETCH(QByteArray, watch);
+        Options options;
+        for (const QString& kind : switches.split(' ', Qt::SkipEmptyParts))
+            SetAlert(options, KindNamed(kind), true);
+        options.alert_watch_list = watch.toStdString();
+        QFETCH(bool, readable);
+        options.readable_names = readable;
+        QStringList got;
+        for (const Alert& alert :
+             AlertsFor(Events(events), options, QStringLiteral("Duel (127.0.0.1:27500)")))
+            got << alert.summary + ": " + alert.body;
+        QTEST(got.join(" | "), "alerts");
+    }
+
+    // One byte from each range of the mapping; the high half reads as the low half in red.
+    void each_range_of_bytes_reads_as_one_character_data() {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<QByteArray>("read");
+        QTest::addColumn<int>("tone");
+        for (QByteArray row :
+             {"00|\x95|0", "01|#|0", "05|\x95|0", "0a| |0",    "0b|#|0",    "0d|>|0", "0f|\x95|0",
+              "10|[|2",    "11|]|2", "12|0|2",    "1b|9|2",    "1c|\x95|0", "1f|-|0", "20| |0",
+              "41|A|0",    "7e|~|0", "7f|<|0",    "80|\x95|1", "92|0|2",    "c1|A|1", "ff|<|1"})
+            QTest::newRow(row) << row.split('|')[0].toInt(nullptr, 16) << row.split('|')[1]
+                               << row.split('|')[2].toInt();
+    }
+    void each_range_of_bytes_reads_as_one_character() {
+        QFETCH(int, byte);
+        QFETCH(QByteArray, read);
+        QFETCH(int, tone);
+        QCOMPARE(ReadableQuake(std::string(1, char(byte))), read.toStdString());
+        QCOMPARE(QuakeChar(std::uint8_t(byte)), (QuakeGlyph{read[0], GlyphTone(tone)}));
+    }
+
+    // JSON names as read with raw bytes beside when they differ; the text table one line each.
+    void picture_gives_readable_names_and_raw_bytes() {
+        const QString raw = QString::fromUtf8("\u00d2\u00e1\u00ee\u00e7\u00e5\u00f2");
+        const QString raw_clan = QString::fromUtf8("\u0090VX\u2018Vore");
+        for (bool readable : {true, false}) {
+            const Monitor m = WithPlayers({"\xd2\xe1\xee\xe7\xe5\xf2"}, readable);  // red Ranger
+            const QJsonObject picture = PictureObject(m, 1);
+            const QJsonObject server = picture["server"].toObject();
+            const QJsonObject player = picture["players"][0].toObject();
+            QCOMPARE((QStringList{server["name"].toString(), server["rawName"].toString(),
+                                  player["name"].toString(), player["rawName"].toString()}),
+                     (readable ? QStringList{"[VX]Vore", raw_clan, "Ranger", raw}
+                               : QStringList{raw_clan, "", raw, ""}));
+            QCOMPARE(server.keys().size() + player.keys().size(), readable ? 20 : 18);
+        }
+        const std::string text =
+            PictureText(WithPlayers({"Two\nLines", "\x92\x93\x94\x95"}, true), 1);
+        QVERIFY(text.find("Server: [VX]Vore  map") != std::string::npos);
+        QVERIFY(text.find(" + 0123             ") != std::string::npos);
+        QVERIFY(text.find(" + Two Lines        ") != std::string::npos);
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(5));
+    }
+
+    // Players p0.. committed in turn, one slot made absent, then the newcomer: its slot.
+    void slot_for_a_player_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("players");
+        QTest::addColumn<int>("absent");
+        QTest::addColumn<QString>("newcomer");
+        QTest::addColumn<int>("slot");
+        QTest::newRow("returning_player_keeps_its_slot") << 0 << 2 << -1 << "p0" << 0;
+        QTest::newRow("never_used_slot_before_an_absent_one") << 0 << 2 << 0 << "new" << 2;
+        QTest::newRow("seventeenth_takes_the_first_absent") << 0 << 16 << 5 << "new" << 5;
+        QTest::newRow("all_16_present_overwrites_slot_0") << 2 << 16 << -1 << "new" << 0;
+        QTest::newRow("quakeworld_uses_64_slots") << 1 << 40 << -1 << "new" << 40;
+        QTest::newRow("red_p0_is_another_player")
+            << 1 << 1 << -1 << QString::fromLatin1("\xf0\x30") << 1;
+    }
+    void slot_for_a_player() {
+        QFETCH(int, type);
+        QFETCH(int, players);
+        QFETCH(int, absent);
+        QFETCH(QString, newcomer);
+        const std::string name = newcomer.toLatin1().toStdString();
+        PlayerTable t;
+        for (int i = 0; i < players; ++i) Commit(t, type, "p" + std::to_string(i));
+        if (absent >= 0) t.slot[std::size_t(absent)][kPresent] = " ";  // a blank counts as empty
+        Commit(t, type, name);
+        std::vector<int> holding;
+        for (int s = 0; s < kPlayerSlots; ++s)
+            if (t.slot[std::size_t(s)][kName] == name) holding.push_back(s);
+        QFETCH(int, slot);
+        QCOMPARE(holding, std::vector<int>{slot});
+        QCOMPARE(t.slot[std::size_t(slot)][kPresent], std::string("1"));
+    }
+
+    // "name:frags|..." committed (Quake I), slot 1 made absent when asked; "id:name" of each row.
+    void ordered_view_data() {
+        QTest::addColumn<int>("sorting");
+        QTest::addColumn<int>("keep_absent");  // or 2: readable names too
+        QTest::addColumn<QByteArray>("players");
+        QTest::addColumn<QByteArray>("rows");
+        QTest::newRow("by_id_without_absent_ids_are_row_numbers")
+            << int(kSortById) << 0 << QByteArray("a:0|-b:0|c:0") << QByteArray("1:a 2:c");
+        QTest::newRow("by_id_with_absent")
+            << int(kSortById) << 1 << QByteArray("a:0|-b:0|c:0") << QByteArray("1:a 2:b 3:c");
+        QTest::newRow("by_name_ignores_case_and_blank_names")
+            << int(kSortByName) << 0 << QByteArray("bob:0|Alice:0|alice:0|   :0|\xFF:0|\xE9ric:0")
+            << QByteArray("2:Alice 3:alice 1:bob 6:\xE9ric");
+        QTest::newRow("by_name_reads_a_red_name_when_readable")
+            << int(kSortByName) << 2 << QByteArray("bob:0|zed:0|\xd2\xe1\xee\xe7\xe5\xf2:0")
+            << QByteArray("1:bob 3:\xd2\xe1\xee\xe7\xe5\xf2 2:zed");
+        QTest::newRow("by_frags_ties_keep_lower_slot_minus_1000_never_listed")
+            << int(kSortByFrags) << 0 << QByteArray("x:-2|y:5|z:5|w:-1000|n:4244897280")
+            << QByteArray("2:y 3:z 5:n 1:x");
+        QTest::newRow("unknown_sorting_leaves_the_view")
+            << 7 << 1 << QByteArray("a:0") << QByteArray("9:kept");
+    }
+    void ordered_view() {
+        QFETCH(int, sorting);
+        QFETCH(int, keep_absent);
+        QFETCH(QByteArray, players);
+        PlayerTable t;
+        PlayerView v;
+        v.rows[0][kId] = "9";
+        v.rows[0][kName] = "kept";
+        for (const QByteArray& p : players.split('|')) {
+            Commit(t, 0, p.mid(p.startsWith('-')).split(':')[0].toStdString(),
+                   p.split(':')[1].toStdString());
+            if (p.startsWith('-')) t.slot[1][kPresent].clear();
+        }
+        BuildPlayerView(t, v, std::uint8_t(sorting), std::int16_t(keep_absent & 1),
+                        keep_absent & 2);
+        QByteArrayList rows;
+        for (const auto& row : v.rows)
+            if (!row[kId].empty() && !row[kName].empty())
+                rows << QByteArray::fromStdString(row[kId] + ":" + row[kName]);
+        QTEST(rows.join(' '), "rows");
+    }
+
+    // Series past the 64 slots are never fed.
+    void series_past_64_are_not_fed() {
+        FragGraph g;
+        g.SetRowCount(1);
+        g.SetColumnCount(100);
+        SetupGraph(g);
+        PlayerTable t;
+        for (int s = 0; s < kPlayerSlots; ++s)
+            t.slot[std::size_t(s)][kFrags] = std::to_string(s + 1);
+        AddGraphSample(g, 0, t);
+        QCOMPARE((std::vector{g.Cell(1, 1), g.Cell(1, 64), g.Cell(1, 65), g.Cell(1, 100)}),
+                 (std::vector<double>{1, 64, 0, 0}));
+    }
+
+    // The server's maximum sets the series unless it is missing or 0, or the series are fixed.
+    void max_players_rule_sets_series_only_in_that_mode() {
+        Monitor m;
+        for (const char* max : {"24", "", "0"}) SetMaxPlayers(m, max);
+        m.options.serie_max_player = 0;
+        SetMaxPlayers(m, "8");
+        QCOMPARE(m.graph.ColumnCount(), 24);
+    }
+
+    // Samples cycled over series 1: its points (first four, last two), then both axes' ranges.
+    void plotted_points_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<double>>("samples");
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("one_row") << 1 << QList<double>{3} << "1:3 | rows 0.5-1.5 | values 0-4";
+        QTest::newRow("groups_keep_low_and_high_in_row_order")
+            << 250 << QList<double>{7, 1, 4}
+            << "1:7 2:1 4:7 5:1 ... 248:1 250:7 | rows 1-250 | values 0-8";
+    }
+    void plotted_points() {
+        QFETCH(int, rows);
+        QFETCH(QList<double>, samples);
+        FragGraph graph;
+        graph.SetRowCount(rows);
+        graph.SetColumnCount(2);
+        for (int r = 1; r <= rows; ++r) {
+            graph.SetCell(r, 1, samples[(r - 1) % samples.size()]);
+            graph.MarkSampled(r);
+        }
+        GraphLines plot;
+        plot.lines.resize(5, {GraphPoint{9, 9}});  // earlier lines are replaced
+        PlotGraph(graph, 2, plot);
+        QCOMPARE(plot.lines.size(), std::size_t(2));
+        QCOMPARE(plot.lines[1].front(), (GraphPoint{1, 0}));
+        QStringList points;
+        for (const GraphPoint& p : plot.lines[0])
+            points << QString("%1:%2").arg(p.row).arg(p.value);
+        if (points.size() > 8)
+            points = points.mid(0, 4) + QStringList{"..."} + points.mid(points.size() - 2);
+        points << QString::asprintf("| rows %g-%g | values %g-%g", plot.row_min, plot.row_max,
+                                    plot.value_min, plot.value_max);
+        QTEST(points.join(' '), "picture");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "test_core.moc"
