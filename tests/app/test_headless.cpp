@@ -96,9 +96,8 @@ class TestHeadless : public QObject {
         row("dump without a file", window, {"--dump-log"}, 2, "", "Usage: morvek-headless ");
         row("server type 12", window, {"--headless", "12", "host", "26000"}, 2, "",
             "Error in interpreting command line.  Sintax: Morvek <n> <address> <port>");
-        for (const char* bad : {"0", "soon"})
-            row(qPrintable(QString("check ") + bad), headless, {"--check", bad}, 2, "",
-                QByteArray("morvek: invalid refresh interval: ") + bad + "\n");
+        row("check soon", headless, {"--check", "soon"}, 2, "",
+            "morvek: invalid refresh interval: soon\n");
         row("timeout 0", headless, {"--timeout", "0"}, 2, "",
             "morvek: invalid timeout interval: 0\n");
         row("host that does not resolve", headless,

@@ -20,10 +20,10 @@ namespace {
 int FixedHeights(const FontSpec& f) {
     return f.point_size == 16 ? 370 : f.bold ? 240 : 230;
 }
-constexpr int kFirstRow = 4810, kRowStep = 255;
 
-Monitor Server() {  // Quake I
+Monitor Server(int type = 0) {
     Monitor m;
+    m.server_type = ServerType(type);
     m.snapshot = {"Frag Palace", "", "e1m1", "10.0.0.7", "26000", "", "3", "16", "Quake I"};
     return m;
 }
@@ -82,6 +82,7 @@ class TestReport : public QObject {
         SetRow(m, 5, "0", "6", "Zero", "12abc");
         const QString title = QString::asprintf("435 35 +Graph %d.%d.%d", MORVEK_VERSION_MAJOR,
                                                 MORVEK_VERSION_MINOR, MORVEK_VERSION_PATCH);
+        QCOMPARE(Layout(Server(4)), Layout(Server()));  // an unknown type: NetQuake headings
         QCOMPARE(Layout(m).join('|'),
                  "L 0 0 9000 0|L 9000 0 9000 510|L 0 510 9000 510|L 0 510 0 0|P 10 10 385 460|" +
                      title +
@@ -108,11 +109,11 @@ class TestReport : public QObject {
         SetRow(m, 0, "1", "1", "Only");
         // The row fits (4810 + 230 <= 5050), the rule does not; both fit; a page too short prints.
         for (auto [height, breaks, y] :
-             {std::tuple(5050, 1, 650), std::tuple(5115, 0, kFirstRow), std::tuple(600, 1, 650)}) {
+             {std::tuple(5050, 1, 650), std::tuple(5115, 0, 4810), std::tuple(600, 1, 650)}) {
             const QStringList ops = Layout(m, height);
             QCOMPARE(ops.count("N 0 0"), breaks);
             QCOMPARE(ops.filter(" Only").value(0), QString("2000 %1 Only").arg(y));
-            QCOMPARE(ops.last(), QString("L 500 %1 9000 %1").arg(y + kRowStep + 50));
+            QCOMPARE(ops.last(), QString("L 500 %1 9000 %1").arg(y + 255 + 50));
         }
     }
 
@@ -134,7 +135,7 @@ class TestReport : public QObject {
         if (file.contains('/'))
             QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
         QPdfWriter writer(pdf);
-        Monitor m = Server();
+        Monitor m = Server(1);  // QuakeWorld: skin and ping columns
         m.options.readable_names = false;
         m.snapshot.name = "Caf\xE9 Arena";  // Windows-1252 e acute
         for (int d = 0; d < 64; ++d) SetRow(m, d, "1", std::to_string(d), "P" + std::to_string(d));
@@ -159,7 +160,7 @@ class TestReport : public QObject {
         QVERIFY(pages[0].contains("Caf\u00e9") && pages[0].contains("Off") &&
                 pages[0].contains("-2"));
         QVERIFY(!pages[0].contains("4244897279") && pages[1].contains("P63") &&
-                pages[1].contains("NetAddress") && !pages[1].contains("Server:"));
+                pages[1].contains("Skin") && !pages[1].contains("Server:"));
         QCOMPARE(pages[0].count("On") + pages[1].count("On"), 62);
     }
 };
