@@ -1,6 +1,5 @@
 // Numbers, command lines, events, alerts, readable Quake names, the player table and the graph.
 #include <QtTest>
-#include <cmath>
 
 #include "core/alerts.h"
 #include "core/command_line.h"
@@ -255,9 +254,11 @@ class TestCore : public QObject {
         QFETCH(int, tone);
         QCOMPARE(ReadableQuake(std::string(1, char(byte))), read.toStdString());
         QCOMPARE(QuakeChar(std::uint8_t(byte)), (QuakeGlyph{read[0], GlyphTone(tone)}));
+        const std::string line{char(byte), '\t', char(byte)};  // a rule line keeps its tab
+        QCOMPARE(ShownRuleLine(line, true), read.toStdString() + '\t' + read.toStdString());
     }
 
-    // JSON names as read with raw bytes beside when they differ; the text table one line each.
+    // JSON names as read, raw bytes beside when they differ; the text one line each.
     void picture_gives_readable_names_and_raw_bytes() {
         const QString raw = QString::fromUtf8("\u00d2\u00e1\u00ee\u00e7\u00e5\u00f2");
         const QString raw_clan = QString::fromUtf8("\u0090VX\u2018Vore");
@@ -272,11 +273,10 @@ class TestCore : public QObject {
                                : QStringList{raw_clan, "", raw, ""}));
             QCOMPARE(server.keys().size() + player.keys().size(), readable ? 20 : 18);
         }
-        const std::string text =
-            PictureText(WithPlayers({"Two\nLines", "\x92\x93\x94\x95"}, true), 1);
-        QVERIFY(text.find("Server: [VX]Vore  map") != std::string::npos);
-        QVERIFY(text.find(" + 0123             ") != std::string::npos);
-        QVERIFY(text.find(" + Two Lines        ") != std::string::npos);
+        const auto text = PictureText(WithPlayers({"Two\nLines", "\x92\x93\x94\x95"}, true), 1);
+        for (const char* part :
+             {"Server: [VX]Vore  map", " + 0123             ", " + Two Lines        "})
+            QVERIFY2(text.find(part) != std::string::npos, text.c_str());
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(5));
     }
 
