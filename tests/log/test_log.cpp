@@ -21,13 +21,6 @@ using namespace morvek::logfile;
 
 namespace {
 
-QByteArray Hex(const PackedNumber& p) {
-    return QByteArray(reinterpret_cast<const char*>(p.data()), 4).toHex();
-}
-std::string Blanks(int n) {
-    return std::string(std::size_t(n), ' ');
-}
-
 Monitor ConnectedMonitor() {
     Monitor m;
     m.server_type = ServerType::QuakeWorld;
@@ -87,8 +80,7 @@ class TestLog : public QObject {
     Q_OBJECT
 
   private slots:
-    // "value|bytes|read back"; byte 3 = 1 is the negative marker: 16777216 .. 33554431 read back
-    // negative; outside the range, infinite or not a number: zeros.
+    // "value|bytes|read back": byte 3 = 1 marks a negative; out of range, inf or nan: zeros.
     void packed_number_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QByteArray>("bytes");
@@ -104,7 +96,8 @@ class TestLog : public QObject {
     }
     void packed_number() {
         QFETCH(double, value);
-        QTEST(Hex(PackNumber(value)), "bytes");
+        const PackedNumber packed = PackNumber(value);
+        QTEST(QByteArray(reinterpret_cast<const char*>(packed.data()), 4).toHex(), "bytes");
         QTEST(qint64(UnpackNumber(PackNumber(value))), "back");
     }
 
@@ -135,48 +128,28 @@ class TestLog : public QObject {
     void header_layout_cuts_and_pads_texts_and_keeps_high_bytes() {
         const std::string bytes =
             EncodeHeader({"My Quake Server Name", "192.168.100.200", "27500", 3});
-        QCOMPARE(bytes, "My Quake Server192.168.100.20027500" + Blanks(10) + "\x03");
-        QVERIFY(DecodeHeader(bytes) ==
-                (LogHeader{"My Quake Server", "192.168.100.200", "27500" + Blanks(10), 3}));
+        QCOMPARE(bytes, "My Quake Server192.168.100.20027500" + std::string(10, ' ') + "\x03");
+        QVERIFY(DecodeHeader(bytes) == (LogHeader{"My Quake Server", "192.168.100.200",
+                                                  "27500" + std::string(10, ' '), 3}));
         QCOMPARE(FixedText("\xE9\x80", 3), std::string("\xE9\x80 "));
     }
 
-    // Map, max players 16, players 2, 23:59; slot 0: present, name, shirt 4, pants 13, time
-    // 12.5 -> 12, frags -3; slot 1: name cut to 15, time 13.5 -> 14, frags -300; then empty.
+    // Times 12.5 and 13.5 round to even, the second name is cut to 15, empty slots follow.
     void record_layout_from_the_monitor() {
         const LogRecord record = RecordFromMonitor(ConnectedMonitor(), 23, 59);
         const std::string bytes = EncodeRecord(record);
         auto zeros = [](int n) { return std::string(std::size_t(n), '\0'); };
+        auto blanks = [](int n) { return std::string(std::size_t(n), ' '); };
         QCOMPARE(std::int64_t(bytes.size()), kRecordSize);
         QCOMPARE(bytes.substr(0, 19 + 26 * 3),
-                 "e1m1" + Blanks(11) + "\x10\x02\x17\x3b" + "1abc" + Blanks(12) + "\x04\x0d\x0c" +
+                 "e1m1" + blanks(11) + "\x10\x02\x17\x3b" + "1abc" + blanks(12) + "\x04\x0d\x0c" +
                      zeros(3) + "\x03" + zeros(2) + "\x01" + "1ABCDEFGHIJKLMNO" + zeros(2) +
-                     "\x0e" + zeros(3) + "\x2c\x01" + zeros(1) + "\x01" + Blanks(16) + zeros(10));
-        QCOMPARE(bytes.substr(19 + 26 * 63), Blanks(16) + zeros(10));
+                     "\x0e" + zeros(3) + "\x2c\x01" + zeros(1) + "\x01" + blanks(16) + zeros(10));
+        QCOMPARE(bytes.substr(19 + 26 * 63), blanks(16) + zeros(10));
         QVERIFY(DecodeRecord(bytes) == record);
     }
 
-    // The header names the first record's server, type byte included; a removed log starts anew.
-    void the_header_comes_from_the_first_record_and_a_deleted_file_starts_anew() {
-        QTemporaryDir dir;
-        Monitor m = ConnectedMonitor();
-        m.log_path = dir.filePath("h.mv");
-        QByteArray seen;
-        for (const char* name : {"Big Server Name Longer", "Renamed", "Again"}) {
-            m.snapshot.name = name;
-            if (m.snapshot.name == "Again") QFile::remove(m.log_path);
-            WriteLogRecord(m);
-            m.server_type = ServerType::QuakeII;
-            QFile f(m.log_path);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray all = f.readAll();
-            seen += all.left(15) + char(all[45] + '0') + QByteArray::number(all.size()) + ";";
-        }
-        QCOMPARE(seen, "Big Server Name11729;Big Server Name13412;Again          31729;");
-    }
-
-    // Recording asks for a file, turns the player off and clears the match; no file until a
-    // record is written; an existing log is kept on "No" and deleted at once on "Yes".
+    // No file until a record is written; an existing log is kept on "No", deleted on "Yes".
     void start_recording_clears_the_match_and_asks_before_deleting() {
         QTemporaryDir dir;
         const QString name = dir.filePath("new.mv");
@@ -229,8 +202,7 @@ class TestLog : public QObject {
         QCOMPARE(QFileInfo(probe).size(), qint64(46 + 1683));
     }
 
-    // Steps "button:state" after opening ("=N" sets the position by hand; positions outside the
-    // log are brought inside); ">>" and "<<" page by the graph's rows.
+    // Steps "button:state" ("=N" sets the position by hand); ">>" and "<<" page by graph rows.
     void button_walks_data() {
         QTest::addColumn<int>("records");
         QTest::addColumn<QString>("walk");
@@ -261,9 +233,7 @@ class TestLog : public QObject {
         QCOMPARE(seen, walk);
     }
 
-    // A Quake II log: the header's texts padded to 15 (the monitor's own version stays); no
-    // address or ping, no times from Quake II, names cut to 15, an empty slot blank with zero
-    // numbers; the dump prints the slots as the log holds them. A cancelled open clears the path.
+    // A Quake II log has no address, ping or times; texts come back padded to 15, as dumped.
     void an_opened_log_shows_and_dumps_its_header_and_slots() {
         QTemporaryDir dir;
         const QString name = dir.filePath("q2.mv");
@@ -307,20 +277,6 @@ class TestLog : public QObject {
         m.snapshot.map = "dm4";
         OpenLog(m, p.dialogs, p.hooks);  // cancelled: only the path is cleared
         QVERIFY(m.log_path.isEmpty() && m.snapshot.map == "dm4");
-    }
-
-    // A step is busy and lets events run; ">|" pressed meanwhile keeps caption and record
-    // together.
-    void a_click_during_a_step() {
-        QTemporaryDir dir;
-        Player p(MakeLog(dir, "r.mv", 10), 3);
-        p.hooks.calls.clear();
-        p.hooks.on_process_events = [&] { p.Click(5); };
-        p.Click(3);
-        QCOMPARE(std::vector(p.hooks.calls.begin(), p.hooks.calls.begin() + 3),
-                 (std::vector<std::string>{"RefreshPanel", "SetBusy(true)", "ProcessEvents"}));
-        QCOMPARE(p.hooks.calls.back(), std::string("RefreshPanel"));
-        QCOMPARE(p.State() + p.m.graph.RowLabel(3), std::string("10 111000 m10 3A"));
     }
 };
 

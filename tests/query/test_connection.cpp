@@ -1,5 +1,4 @@
-// The connection against servers on 127.0.0.1 over real sockets, with short intervals: connect,
-// timeouts, socket errors, strangers, a box left open, a slow name lookup, floods and pacing.
+// The connection against servers on 127.0.0.1 over real sockets, with short intervals.
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -49,8 +48,7 @@ struct FakeServer : QObject {
 class TestConnection : public QObject {
     Q_OBJECT
   private slots:
-    // Each datagram stops the timeout timer and the next poll starts it again: a server that
-    // answers every poll never times out.
+    // Each datagram stops the timeout timer: a server that answers every poll never times out.
     void connect_reaches_connected_and_follows_the_server() {
         Fixture f(0);
         f.connection.mnuConnect_Click();
@@ -106,9 +104,7 @@ class TestConnection : public QObject {
         QCOMPARE(f.connection.DatagramsReceived() == 0, !connected_first);
     }
 
-    // A Quake I server answers every poll with its information and a reply of a code no server
-    // type defines (153). Each box stays open for a second, well past the timeout: the server
-    // never stopped answering, so no timeout, and no box stacked on an open one.
+    // Every poll brings a reply of code 153 and its box stays open a second: no timeout, no stack.
     void replies_are_read_while_a_box_is_open() {
         Rig rig(0);
         FakeServer odd([](const QByteArray& request) {
@@ -149,8 +145,7 @@ class TestConnection : public QObject {
         QVERIFY(f.dialogs.messages.empty());
     }
 
-    // The status request as it leaves the socket: "status 23" asks a QuakeWorld server only for
-    // its spectators too, when the switch is on.
+    // "status 23" asks a QuakeWorld server for its spectators too, when the switch is on.
     void status_request_bytes() {
         const QByteArray plain("\xff\xff\xff\xffstatus ", 11);
         for (auto [type, spectators, request] :
@@ -210,8 +205,7 @@ class TestConnection : public QObject {
         QTEST(int(rig.monitor.rules.lines.size()), "lines");
     }
 
-    // A flood limit (darkplaces answers one control reply a second per address; here 100 ms):
-    // three players and the whole rules list still come in.
+    // darkplaces answers one request a second per address (here 100 ms): all still comes in.
     void darkplaces_one_reply_per_second() {
         Rig rig(0);
         sim::SimOptions options;

@@ -180,8 +180,7 @@ class TestReplies : public QObject, Make {
         QTEST(netquake::Decode(datagram.toStdString(), ServerType(type)), "expected");
     }
 
-    // Replies fed in order; then slot 0, "name|map|version|players/max|graph columns|rules caption|
-    // redraws" and the rules. The count lags one reply; a reply without players keeps the slot.
+    // Panel: "name|map|version|players/max|graph columns|rules caption|redraws"; the count lags.
     void replies_fill_slots_panel_and_rules_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<Lines>("datagrams");
@@ -271,8 +270,7 @@ class TestReplies : public QObject, Make {
         QCOMPARE(rig.dialogs.messages.back().text, std::string("151"));  // the latest: 0x97
     }
 
-    // With the switch on, spectators stay out of the frags ordering (listed after the players),
-    // the count and the graph.
+    // Spectators are listed after the players and kept out of the count and the graph.
     void spectators_shown_apart() {
         testing::Rig rig(1);
         Monitor& m = rig.monitor;
