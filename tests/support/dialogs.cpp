@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
-#include <utility>
 
 namespace morvek::testing {
 
@@ -29,9 +28,8 @@ std::vector<std::string> Dialogs::Texts() const {
 
 void Dialogs::Spin() {
     deepest = std::max(deepest, ++open_);
-    if (modal_ms > 0 || while_open) {
+    if (modal_ms > 0) {
         QEventLoop loop;
-        if (while_open) QTimer::singleShot(0, &loop, std::exchange(while_open, nullptr));
         QTimer::singleShot(modal_ms, &loop, &QEventLoop::quit);
         loop.exec();
     }

@@ -3,7 +3,6 @@
 // long before it answers, so timers and datagrams are delivered while it is open.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,6 @@ namespace morvek::testing {
 class Dialogs : public platform::ScriptedDialogs {
   public:
     int modal_ms = 0;
-    // Runs once inside the next box's nested loop: what the user does while the box is open.
-    std::function<void()> while_open;
     // The most boxes open at once so far (a box raised from inside another one's loop counts 2).
     int deepest = 0;
 

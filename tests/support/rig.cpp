@@ -9,7 +9,6 @@ namespace morvek::testing {
 Rig::Rig(int type) {
     monitor.server_type = ServerType(type);
     monitor.graph.SetRowCount(20);
-    QObject::connect(&connection, &Connection::RecordDue, [this] { hooks.WriteLogRecord(); });
 }
 
 Rig::~Rig() {

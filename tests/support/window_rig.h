@@ -37,19 +37,14 @@ class WindowRig : public MainWindowApi {
         calls.push_back(visible ? "SetGraphVisible(true)" : "SetGraphVisible(false)");
         graph_visible = visible;
         rig.monitor.graph.visible = visible;
-        rouler_v = visible ? 6360 : 4280;
-        if (!maximized) height = visible ? 6765 : 4280;
     }
-    bool IsMaximized() const override { return maximized; }
+    bool IsMaximized() const override { return false; }
     void Form_Resize() override { calls.push_back("Form_Resize"); }
     void RefreshAll() override { calls.push_back("RefreshAll"); }
 
     Rig rig;
     platform::Timer html;
     bool graph_visible = true;
-    bool maximized = false;
-    int rouler_v = 6360;  // twips
-    int height = 6765;    // twips
     std::vector<std::string> calls;
 };
 
