@@ -1,6 +1,8 @@
 // The two programs end to end: command lines, JSON lines, events, files, hostile input.
+#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -52,6 +54,25 @@ class DiskFullAt {
     rlimit saved_{};
 };
 
+// Root may write anywhere: for its lifetime this thread loses that right.
+class NoOverride {
+  public:
+    NoOverride() {
+        if (geteuid() != 0 || syscall(SYS_capget, &header_, saved_) != 0) return;
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~NoOverride() {
+        if (dropped_) syscall(SYS_capset, &header_, saved_);
+    }
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
 QByteArray Read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -98,6 +119,8 @@ class TestHeadless : public QObject {
             "Error in interpreting command line.  Sintax: Morvek <n> <address> <port>");
         row("check soon", headless, {"--check", "soon"}, 2, "",
             "morvek: invalid refresh interval: soon\n");
+        row("metrics address", headless, {"--metrics", "localhost:9100"}, 2, "",
+            "morvek: invalid metrics address: localhost:9100\n");
         row("timeout 0", headless, {"--timeout", "0"}, 2, "",
             "morvek: invalid timeout interval: 0\n");
         row("host that does not resolve", headless,
@@ -281,6 +304,28 @@ class TestHeadless : public QObject {
         }
         QVERIFY(!written);
         QCOMPARE(Read(target), old);
+    }
+
+    // A web folder where the page may be rewritten but no new file made: written in place.
+    void page_is_written_in_a_folder_closed_to_new_files() {
+        QTemporaryDir dir;
+        const QString page = dir.filePath("web/index.htm"), tpl = dir.filePath("t.htm");
+        QVERIFY(QDir().mkpath(dir.filePath("web")));
+        Write(page, "old\r\n");
+        Write(tpl, "{ServerName}\r\n");
+        Monitor monitor;
+        monitor.snapshot.name = "Arena";
+        QVERIFY(QFile::setPermissions(dir.filePath("web"), QFile::ReadOwner | QFile::ExeOwner));
+        bool written;
+        {
+            NoOverride as_a_user;
+            written = web::PublishPage(tpl, page, monitor, QDateTime());
+        }
+        QFile::setPermissions(dir.filePath("web"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(written);
+        QCOMPARE(Read(page), QByteArray("Arena\r\n"));
+        QCOMPARE(QDir(dir.filePath("web")).entryList(QDir::Files), QStringList({"index.htm"}));
     }
 
     void pipes_are_never_deleted_nor_replaced() {

@@ -202,6 +202,27 @@ class TestLog : public QObject {
         QCOMPARE(QFileInfo(probe).size(), qint64(46 + 1683));
     }
 
+    // The header comes from the first record only; a log deleted while recording starts anew.
+    void the_header_is_written_once_and_a_deleted_log_starts_anew() {
+        QTemporaryDir dir;
+        Monitor m = ConnectedMonitor();
+        m.log_path = dir.filePath("h.mv");
+        QStringList seen;
+        for (int step = 0; step < 3; ++step) {
+            if (step == 2) QVERIFY(QFile::remove(m.log_path));
+            WriteLogRecord(m);
+            m.snapshot.name = "Renamed";
+            m.server_type = ServerType::QuakeII;
+            QFile f(m.log_path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray all = f.readAll();
+            seen << QString::fromLatin1(all.left(15) + char('0' + all[45]) + " ") +
+                        QString::number(all.size());
+        }
+        QCOMPARE(seen, QStringList({"Big Server Name1 1729", "Big Server Name1 3412",
+                                    "Renamed        3 1729"}));
+    }
+
     // Steps "button:state" ("=N" sets the position by hand); ">>" and "<<" page by graph rows.
     void button_walks_data() {
         QTest::addColumn<int>("records");
@@ -231,6 +252,27 @@ class TestLog : public QObject {
                     (set ? QString() : QString::fromStdString(p.State()));
         }
         QCOMPARE(seen, walk);
+    }
+
+    // A step is busy and lets events run: ">|" pressed meanwhile keeps caption and record
+    // together; a log closed meanwhile loads nothing.
+    void a_click_or_a_close_during_a_step() {
+        QTemporaryDir dir;
+        Player p(MakeLog(dir, "r.mv", 10), 3);
+        p.hooks.calls.clear();
+        p.hooks.on_process_events = [&] { p.Click(5); };
+        p.Click(3);
+        QCOMPARE(std::vector(p.hooks.calls.begin(), p.hooks.calls.begin() + 3),
+                 (std::vector<std::string>{"RefreshPanel", "SetBusy(true)", "ProcessEvents"}));
+        QCOMPARE(p.hooks.calls.back(), std::string("RefreshPanel"));
+        QCOMPARE(p.State() + " " + p.m.graph.RowLabel(3), std::string("10 111000 m10 3 A"));
+        p.hooks.on_process_events = [&] {
+            ResetLogPlayer(p.m);
+            p.m.log_open = false;
+            p.m.snapshot.map.clear();
+        };
+        p.Click(2);
+        QCOMPARE(p.m.player.position + p.m.snapshot.map, std::string("0"));
     }
 
     // A Quake II log has no address, ping or times; texts come back padded to 15, as dumped.

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/hooks.h"
@@ -27,7 +29,12 @@ class RecordingHooks : public MonitorHooks {
     void RefreshPanel() override { calls.emplace_back("RefreshPanel"); }
     void SetBusy(bool on) override { calls.emplace_back(on ? "SetBusy(true)" : "SetBusy(false)"); }
     void RecordPoint() override { calls.emplace_back("RecordPoint"); }
-    void ProcessEvents() override { calls.emplace_back("ProcessEvents"); }
+    // Runs once at the next ProcessEvents: what the user does while a handler lets events run.
+    std::function<void()> on_process_events;
+    void ProcessEvents() override {
+        calls.emplace_back("ProcessEvents");
+        if (on_process_events) std::exchange(on_process_events, nullptr)();
+    }
 };
 
 }  // namespace morvek::testing

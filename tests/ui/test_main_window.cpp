@@ -183,13 +183,18 @@ class TestMainWindow : public QObject {
             QVERIFY(WaitFor([&] { return rules->windowTitle() == "Rules - Done"; }));
             for (int i = 0; i < rules->lstRoules->count(); ++i)
                 seen << rules->lstRoules->item(i)->text();
+            // A list rebuilt shorter replaces every line shown.
+            window->monitor().rules.Clear();
+            AddRuleLine(window->monitor().rules, "noexit", "1", kStatusRuleWidth);
+            rules->Refresh();
+            seen << QString::number(rules->lstRoules->count()) + rules->lstRoules->item(0)->text();
             rules->cmdClose->click();
         });
         window->mnuRule->trigger();  // modal until closed
         QCOMPARE(seen, QStringList({"Rules - Working...", "deathmatch         \t1",
                                     "fraglimit          \t30", "timelimit          \t20",
                                     "teamplay           \t0", "samelevel          \t0",
-                                    "maxspectators      \t2"}));
+                                    "maxspectators      \t2", "1noexit              \t1"}));
         QCOMPARE(window->pctNet->Shown(), QColor(0, 128, 0));
         QVERIFY(!window->RulesWindow() && !window->monitor().rules.shown &&
                 window->monitor().rules.lines.empty());
