@@ -131,6 +131,19 @@ class TestMainWindow : public QObject {
                            .arg(!w->frGraph->isHidden() && w->monitor().graph.visible);
         }
         QCOMPARE(heights, QStringList({"4290 3225 0", "6765 5740 1"}));
+        // A text its field cuts is offered whole as a tooltip; one that fits, none.
+        Monitor& m = w->monitor();
+        const std::string name(60, 'N'), player(40, 'P');
+        m.snapshot.name = name;
+        m.snapshot.ping = "12";
+        m.table.slot[0] = {"1", player, "4", "13", "", "", "7", "", ""};
+        BuildPlayerView(m.table, m.view, 0, 1);
+        w->ShowPlayers();
+        w->RefreshPanel();
+        QCOMPARE(QStringList({w->txtSvrName->toolTip(), w->txtPing->toolTip(),
+                              w->frInsidePlayer->plNome[0]->toolTip(),
+                              w->frInsidePlayer->plFrags[0]->toolTip()}),
+                 QStringList({QString(name.c_str()), "", QString(player.c_str()), ""}));
     }
 
     void disabled_menu_items_data() {
@@ -294,6 +307,9 @@ class TestMainWindow : public QObject {
                               QString::number(view.Legend()->count()),
                               view.Legend()->item(23)->toolTip(), QToolTip::text()}),
                  QStringList({"A", "24", "24: player24", "5: player5"}));
+        for (int i = 0; i < 24; ++i)  // every entry in view
+            QVERIFY(view.Legend()->viewport()->rect().contains(
+                view.Legend()->visualItemRect(view.Legend()->item(i))));
         QPalette dark = view.palette();
         dark.setColor(QPalette::Base, QColor(30, 30, 30));
         dark.setColor(QPalette::Text, QColor(230, 230, 230));
