@@ -96,6 +96,16 @@ class TestReplies : public QObject, Make {
             Reply({Map("dm2"), Host("Last one")}));
         row("quakeworld_reply_ends_with_a_nul", kQw + "\\map\\dm6\n" + kRanger + '\0',
             Reply({Map("dm6")}, {kRangerPlayer}));
+        row("quakeworld_only_known_keys_in_key_order",
+            kQw +
+                "\\maxclients\\8\\gamedir\\qw\\*version\\2.40\\fraglimit\\30\\version\\9\\"
+                "hostname\\H\\map\\dm4\\spawn\\1\n",
+            Reply({{Setting::kMaxClients, "maxclients", "8"},
+                   {Setting::kVersion, "*version", "2.40"},
+                   Rule("fraglimit", "30"),
+                   Host("H"),
+                   Map("dm4"),
+                   Rule("spawn", "1")}));
         row("quakeworld_capitalised_keys_are_ignored",
             kQw + "\\Hostname\\Capital\\HOSTNAME\\S\\Map\\dm9\n", Reply({}));
         const std::string two = "\\map\\dm6\n" + kRanger + "8 5 10 20 \"Second\" \"base\" 2 9\n";
