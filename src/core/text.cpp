@@ -2,8 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace morvek {
 
@@ -42,17 +40,45 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+// The characters of 0x80 to 0x9F; the five codes the code page leaves undefined (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) stand for the control characters of the same value, so every byte has one
+// character and back. Every other byte is the Latin-1 character of the same value.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t Cp1252Char(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte);
+}
+
+// The byte of a character, or "?" for one the code page lacks.
+char Cp1252Byte(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
+    return '?';
+}
+}  // namespace
+
 QString FromCp1252(std::string_view bytes) {
-    QStringDecoder decoder("windows-1252");
-    if (!decoder.isValid()) return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-    return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char b : bytes) *out++ = QChar(Cp1252Char(static_cast<unsigned char>(b)));
+    return text;
 }
 
 std::string ToCp1252(const QString& text) {
-    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Default);
-    if (!encoder.isValid()) return text.toLatin1().toStdString();
-    QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), std::size_t(bytes.size()));
+    std::string bytes;
+    bytes.reserve(std::size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // A character beyond the first 65536 is a pair of code units, and one "?".
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+        bytes += Cp1252Byte(c.unicode());
+    }
+    return bytes;
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {

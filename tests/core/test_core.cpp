@@ -1,4 +1,5 @@
 // Numbers, command lines, events, alerts, readable Quake names, the player table and the graph.
+#include <QStringDecoder>
 #include <QtTest>
 
 #include "core/alerts.h"
@@ -107,6 +108,19 @@ class TestCore : public QObject {
                  std::string("\xC9T\xC9 ALICE \xF7\x8A\x9F"));
         QCOMPARE(JsonLine(QJsonObject{{"k", FromCp1252("a\"b\\\x01\x80")}}),
                  std::string("{\"k\":\"a\\\"b\\\\\\u0001\xE2\x82\xAC\"}"));
+    }
+
+    // Every byte as Qt's own windows-1252 codec reads it, and back; a character the code page
+    // lacks (U+0100, U+FFFD, one beyond 65535, a lone half of one) is one "?".
+    void windows_1252_every_byte() {
+        std::string all(256, '\0');
+        for (int b = 0; b < 256; ++b) all[std::size_t(b)] = char(b);
+        QStringDecoder codec("windows-1252");
+        QVERIFY(codec.isValid());
+        const QString read = FromCp1252(all);
+        QCOMPARE(read, codec.decode(QByteArray::fromStdString(all)));
+        QCOMPARE(ToCp1252(read + QString::fromUtf8("\u0100\uFFFD\U0001F600") + QChar(0xD800)),
+                 all + "????");
     }
 
     // "line|valid type host port", "-" for a field not read.
