@@ -12,10 +12,16 @@ namespace morvek {
 
 namespace {
 
+void Report(const SettingsBackend& backend, const SettingsFailure& on_failure) {
+    std::string text = kSettingsFailureText;
+    if (const std::string detail = backend.FailureDetail(); !detail.empty()) text += "\r" + detail;
+    if (on_failure) on_failure(text, kSettingsFailureTitle);
+}
+
 bool OpenOrReport(SettingsBackend& backend, const std::string& key_path,
-                  const SettingsFailure& on_failure) {
-    if (backend.OpenKey(key_path)) return true;
-    if (on_failure) on_failure(kSettingsFailureText, kSettingsFailureTitle);
+                  SettingsBackend::Access access, const SettingsFailure& on_failure) {
+    if (backend.OpenKey(key_path, access)) return true;
+    Report(backend, on_failure);
     return false;
 }
 
@@ -76,12 +82,19 @@ bool IsWholeNumber(std::string_view text) {
 class Batch {
   public:
     explicit Batch(SettingsBackend& backend) : backend_(backend) { backend_.BeginBatch(); }
-    ~Batch() { backend_.EndBatch(); }
+    ~Batch() {
+        if (!ended_) backend_.EndBatch();
+    }
+    bool End() {
+        ended_ = true;
+        return backend_.EndBatch();
+    }
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
 
   private:
     SettingsBackend& backend_;
+    bool ended_ = false;
 };
 
 // The rows of the table, one helper for each way a setting is stored.
@@ -108,12 +121,16 @@ constexpr SettingField Integer(const char* name, const char* default_text) {
             [](const SettingsValues& values) { return IntegerText(AsInteger(values.*Field)); }};
 }
 
-// An interval stored in seconds ("2.5") and held in milliseconds.
-template <auto Field>
+// An interval stored in seconds ("2.5") and held in milliseconds: above 0, as the setup dialog and
+// the command line ask, or exactly 0 where 0 means "never" (`zero_allowed`).
+template <auto Field, bool zero_allowed = false>
 constexpr SettingField Seconds(const char* name, const char* written_as, const char* default_text) {
     return {name, written_as, default_text,
             [](std::string_view text, SettingsValues& values) {
-                if (auto value = ToInt32(LeadingNumber(text) * 1000.0)) values.*Field = *value;
+                if (auto value = IntervalMs(text))
+                    values.*Field = *value;
+                else if (zero_allowed && LeadingNumber(text) == 0)
+                    values.*Field = 0;
             },
             [](const SettingsValues& values) { return SecondsText(values.*Field); }};
 }
@@ -177,7 +194,7 @@ constexpr SettingField kTable[] = {
     Boolean<&V::show_legend>("ShowLegend", "-1"),
     Text<&V::html_output>("HTMLOutput", ""),
     Text<&V::html_template>("HTMLTemplate", "standard.htm"),
-    Seconds<&V::html_refresh_ms>("HTMLRefresh", "HTMLRefresh", "0"),
+    Seconds<&V::html_refresh_ms, true>("HTMLRefresh", "HTMLRefresh", "0"),
     Boolean<&V::keep_trying>("KeepTrying", "False"),
     Boolean<&V::readable_names>("ReadableQuakeNames", "True"),
     Boolean<&V::show_spectators>("ShowSpectators", "False"),
@@ -208,7 +225,8 @@ std::optional<bool> SettingsBoolean(std::string_view text) {
 std::optional<std::string> ReadRegValue(SettingsBackend& backend, const std::string& key_path,
                                         const std::string& name, const std::string& default_text,
                                         const SettingsFailure& on_failure) {
-    if (!OpenOrReport(backend, key_path, on_failure)) return std::nullopt;
+    if (!OpenOrReport(backend, key_path, SettingsBackend::Access::kRead, on_failure))
+        return std::nullopt;
     // The value as stored, whatever its length; a value stored with zero bytes is the empty text.
     auto value = backend.Read(key_path, name);
     if (!value) return default_text;
@@ -218,7 +236,7 @@ std::optional<std::string> ReadRegValue(SettingsBackend& backend, const std::str
 bool WriteRegValue(SettingsBackend& backend, const std::string& key_path, const std::string& name,
                    std::string_view value, const SettingsFailure& on_failure) {
     if (value.empty()) return true;
-    if (!OpenOrReport(backend, key_path, on_failure)) return false;
+    if (!OpenOrReport(backend, key_path, SettingsBackend::Access::kWrite, on_failure)) return false;
     backend.Write(key_path, name, std::string(value));
     return true;
 }
@@ -250,7 +268,9 @@ bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
                            on_failure))
             return false;
     }
-    return true;
+    if (batch.End()) return true;
+    Report(backend, on_failure);
+    return false;
 }
 
 void ApplySettings(const SettingsValues& values, Monitor& monitor) {

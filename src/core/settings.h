@@ -26,9 +26,13 @@ inline constexpr char kSettingsKeyPath[] = "Software\\Varnoth\\Morvek";
 class SettingsBackend {
   public:
     virtual ~SettingsBackend() = default;
-    // Creates the key, or opens it if it exists, for reading and writing. False when the store
-    // cannot be created or opened (no right to write there, a broken location...).
-    virtual bool OpenKey(const std::string& key_path) = 0;
+    // Opens the key. For reading nothing is created and no right to write is needed: a store or
+    // key that does not exist yet reads as empty. For writing the key is created when missing.
+    // False when the store cannot be read (or, for writing, created or written).
+    enum class Access { kRead, kWrite };
+    virtual bool OpenKey(const std::string& key_path, Access access) = 0;
+    // Where the store is and why the last OpenKey or EndBatch failed ("<file>: <cause>").
+    virtual std::string FailureDetail() const { return {}; }
     // The value stored under `name`, or nothing when there is no such value.
     virtual std::optional<std::string> Read(const std::string& key_path,
                                             const std::string& name) = 0;
@@ -36,16 +40,17 @@ class SettingsBackend {
     virtual bool Write(const std::string& key_path, const std::string& name,
                        const std::string& value) = 0;
     // Around a whole load or save: a store kept in one file reads it once at the start and writes
-    // it once at the end. Nothing by default.
+    // it once at the end; false when that write failed. Nothing by default.
     virtual void BeginBatch() {}
-    virtual void EndBatch() {}
+    virtual bool EndBatch() { return true; }
 };
 
 // Shows a message box: the text (lines joined by a carriage return) and its title, no icon, one
-// OK button. The store calls it once when the key cannot be created or opened.
+// OK button. The store calls it once when the key cannot be opened or the settings not written.
 using SettingsFailure = std::function<void(const std::string& text, const std::string& title)>;
 
-// The message of a store that cannot be created or opened, and its title.
+// The message of a store that cannot be opened or written, and its title; the message's last line
+// names the store and the cause.
 inline constexpr char kSettingsFailureText[] = "Cannot Read Reg!\rMorvek";
 inline constexpr char kSettingsFailureTitle[] = "Morvek";
 
@@ -79,8 +84,8 @@ struct SettingField {
 // Every setting, in the order they are read and written.
 std::span<const SettingField> SettingsTable();
 
-// Reads one value. Opens (creating on first use) the key; when that fails, shows the failure
-// message through `on_failure` and returns nothing, and the caller ends the program at once.
+// Reads one value. Opens the key for reading; when that fails, shows the failure message through
+// `on_failure` and returns nothing, and the caller ends the program at once.
 // A missing value gives `default_text`; a value stored with zero bytes gives the empty text.
 std::optional<std::string> ReadRegValue(SettingsBackend& backend, const std::string& key_path,
                                         const std::string& name, const std::string& default_text,
@@ -96,8 +101,10 @@ bool WriteRegValue(SettingsBackend& backend, const std::string& key_path, const 
 // Reads every setting in table order and converts it: numbers with LeadingNumber and halves to
 // even to the field's width, seconds times 1000 to milliseconds, the boolean from True/False (any
 // case) or a number. A value that does not fit its field, or a boolean that is neither a word nor
-// a number, takes that setting's default. Nothing when the key cannot be created or opened (the
-// message has been shown; the caller ends the program without saving).
+// a number, takes that setting's default; so does an interval that is not above 0 (HTMLRefresh:
+// below 0). A missing store gives the defaults; nothing is created or written. Nothing when the
+// store exists but cannot be read (the message has been shown; the caller ends the program
+// without saving).
 std::optional<SettingsValues> LoadSettings(SettingsBackend& backend,
                                            const SettingsFailure& on_failure);
 

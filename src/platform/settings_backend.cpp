@@ -19,10 +19,30 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-// A carriage return counts as a blank: a stray one (a line that ended in CR CR LF) must not
-// become part of a name or value, or each rewrite of the file would change what it reads.
+// Line ends count as blanks: a line is kept with its own end, and a stray carriage return (a line
+// that ended in CR CR LF) must not become part of a name or value.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The end a line was written with ("\r\n", "\n", or "" for a last line without one).
+std::string_view LineEnd(std::string_view line) {
+    if (line.empty() || line.back() != '\n') return {};
+    return line.size() >= 2 && line[line.size() - 2] == '\r' ? "\r\n" : "\n";
+}
+
+// The end new lines take: the one the file's first line was written with, LF in a new file.
+std::string NewLineEnd(const std::vector<std::string>& lines) {
+    const std::string_view end = lines.empty() ? std::string_view() : LineEnd(lines.front());
+    return end.empty() ? "\n" : std::string(end);
+}
+
+// Inserts `text` as a line at `at`, ending it as the file ends its lines; a last line without an
+// end before it gets one.
+void InsertLine(std::vector<std::string>& lines, std::size_t at, const std::string& text) {
+    const std::string end = NewLineEnd(lines);
+    if (at > 0 && LineEnd(lines[at - 1]).empty()) lines[at - 1] += end;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), text + end);
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -108,8 +128,8 @@ bool IsWritableKeyPath(const std::string& key_path) {
 
 // A new section at the end of the text, a blank line before it.
 void AddSection(std::vector<std::string>& lines, const std::string& key_path) {
-    if (!lines.empty() && !Trimmed(lines.back()).empty()) lines.emplace_back();
-    lines.push_back("[" + key_path + "]");
+    if (!lines.empty() && !Trimmed(lines.back()).empty()) InsertLine(lines, lines.size(), "");
+    InsertLine(lines, lines.size(), "[" + key_path + "]");
 }
 
 #ifdef Q_OS_WIN
@@ -165,21 +185,16 @@ std::vector<std::string> SplitIniLines(std::string_view bytes) {
     std::vector<std::string> lines;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        if (end == std::string_view::npos) break;
-        bytes.remove_prefix(end + 1);
+        const std::size_t size = end == std::string_view::npos ? bytes.size() : end + 1;
+        lines.emplace_back(bytes.substr(0, size));
+        bytes.remove_prefix(size);
     }
     return lines;
 }
 
 std::string JoinIniLines(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) {
-        text += line;
-        text += '\n';
-    }
+    for (const std::string& line : lines) text += line;
     return text;
 }
 
@@ -205,15 +220,16 @@ bool SetIniValue(std::vector<std::string>& lines, const std::string& key_path,
         section = Section{lines.size() - 1, lines.size()};
     }
     if (auto line = FindEntry(lines, *section, name)) {
-        // Keep the spelling the value was first stored under, as the registry does.
-        const std::string stored_name(ParseEntry(lines[*line])->name);
-        lines[*line] = stored_name + "=" + EscapeIniValue(value);
+        // Keep the spelling the value was first stored under, as the registry does, and the
+        // line's own end.
+        std::string& text = lines[*line];
+        text = std::string(ParseEntry(text)->name) + "=" + EscapeIniValue(value) +
+               std::string(LineEnd(text));
     } else {
         // After the section's last non-blank line.
         std::size_t at = section->end;
         while (at > section->header + 1 && Trimmed(lines[at - 1]).empty()) --at;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                     name + "=" + EscapeIniValue(value));
+        InsertLine(lines, at, name + "=" + EscapeIniValue(value));
     }
     return true;
 }
@@ -244,12 +260,22 @@ void IniSettingsBackend::BeginBatch() {
     ++batch_depth_;
 }
 
-void IniSettingsBackend::EndBatch() {
-    if (batch_depth_ == 0 || --batch_depth_ > 0) return;
-    if (batch_dirty_ && batch_lines_)
-        ReplaceFile(file_, QByteArray::fromStdString(JoinIniLines(*batch_lines_)));
+bool IniSettingsBackend::EndBatch() {
+    if (batch_depth_ == 0 || --batch_depth_ > 0) return true;
+    bool ok = true;
+    if (batch_dirty_ && batch_lines_) ok = SaveLines(*batch_lines_);
     batch_lines_.reset();
     batch_dirty_ = false;
+    return ok;
+}
+
+std::string IniSettingsBackend::FailureDetail() const {
+    return failure_.toLocal8Bit().toStdString();
+}
+
+bool IniSettingsBackend::Fail(const QString& cause) {
+    failure_ = file_ + QStringLiteral(": ") + cause;
+    return false;
 }
 
 std::optional<std::vector<std::string>> IniSettingsBackend::LoadLines() {
@@ -257,9 +283,15 @@ std::optional<std::vector<std::string>> IniSettingsBackend::LoadLines() {
     std::vector<std::string> lines;
     QFile file(file_);
     if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+        if (!file.open(QIODevice::ReadOnly)) {
+            Fail(file.errorString());
+            return std::nullopt;
+        }
         const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) return std::nullopt;
+        if (file.error() != QFileDevice::NoError) {
+            Fail(file.errorString());
+            return std::nullopt;
+        }
         lines = SplitIniLines(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
@@ -275,23 +307,36 @@ bool IniSettingsBackend::SaveLines(const std::vector<std::string>& lines) {
     }
     const std::string text = JoinIniLines(lines);
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    // No direct-write fallback: the file is replaced whole or not at all.
-    return ReplaceFile(file_, bytes);
+    // No direct-write fallback: the file is replaced whole or not at all. A link is written
+    // through: the settings file may be kept elsewhere on purpose.
+    const QFileInfo info(file_);
+    if (ReplaceFile(info.isSymLink() ? info.symLinkTarget() : file_, bytes)) return true;
+    return Fail(QStringLiteral("cannot be written"));
 }
 
-bool IniSettingsBackend::OpenKey(const std::string& key_path) {
+bool IniSettingsBackend::OpenKey(const std::string& key_path, Access access) {
+    failure_.clear();
+    const bool writing = access == Access::kWrite;
 #ifdef Q_OS_WIN
     if (registry_) {
         QSettings settings(RegistryPath(key_path), QSettings::NativeFormat);
-        return settings.status() == QSettings::NoError && settings.isWritable();
+        if (settings.status() == QSettings::NoError && (!writing || settings.isWritable()))
+            return true;
+        failure_ = RegistryPath(key_path) + (writing ? ": cannot be written" : ": cannot be read");
+        return false;
     }
 #endif
-    if (file_.isEmpty() || !IsWritableKeyPath(key_path)) return false;
+    if (file_.isEmpty() || !IsWritableKeyPath(key_path)) return Fail(QStringLiteral("no such key"));
     const QFileInfo info(file_);
-    if (!QDir().mkpath(info.absolutePath())) return false;
+    if (info.exists() && !info.isFile()) return Fail(QStringLiteral("not a regular file"));
+    // Reading needs nothing to exist, and creates nothing.
+    if (!writing) return LoadLines().has_value();
+    if (!QDir().mkpath(info.absolutePath()))
+        return Fail(QStringLiteral("its folder cannot be created"));
     const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir() || !folder.isWritable()) return false;
-    if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable())) return false;
+    if (!folder.isDir() || !folder.isWritable())
+        return Fail(QStringLiteral("its folder cannot be written"));
+    if (info.exists() && !info.isWritable()) return Fail(QStringLiteral("cannot be written"));
     auto lines = LoadLines();
     if (!lines) return false;
     if (HasIniSection(*lines, key_path)) return true;

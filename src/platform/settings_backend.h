@@ -11,13 +11,15 @@
 // backslash is written "\\", and control characters, bytes from 0x7F up and blanks at either end
 // of a value are written "\xHH", so the file stays plain ASCII. A hand-edited file may hold raw
 // 8-bit text, blanks around the "=", comment lines (";" or "#"), other sections and lines that
-// are none of these: they are skipped on reading and kept as they are on writing. A backslash that
+// are none of these: they are skipped on reading and kept as they are on writing, with their own
+// line ends (LF or CR LF; new lines take the end of the file's first line). A backslash that
 // starts neither "\\" nor "\xHH" stands for itself.
 //
-// Every write replaces the whole file atomically (QSaveFile: a temporary file in the same folder,
-// flushed, then renamed over the old one), so a crash or a full disk mid-write leaves the previous
-// file whole. Because of that the folder must be writable, and so must the file if it exists:
-// otherwise the key cannot be opened.
+// Reading needs no right to write and creates nothing: a missing file reads as empty. Every write
+// replaces the whole file atomically (QSaveFile: a temporary file in the same folder, flushed,
+// then renamed over the old one), so a crash or a full disk mid-write leaves the previous file
+// whole. Because of that the folder must be writable, and so must the file if it exists:
+// otherwise the key cannot be opened for writing.
 #pragma once
 
 #include <QString>
@@ -35,7 +37,7 @@ class IniSettingsBackend : public SettingsBackend {
   public:
     // The platform's store: the registry on Windows, DefaultFile() elsewhere.
     IniSettingsBackend();
-    // An INI file at this path (created with its folder when the key is first opened).
+    // An INI file at this path (created with its folder when the key is first opened for writing).
     explicit IniSettingsBackend(const QString& file);
 
     // The user's store on platforms without a registry:
@@ -44,16 +46,19 @@ class IniSettingsBackend : public SettingsBackend {
     // The file in use, or the registry path ("HKEY_LOCAL_MACHINE\...") on Windows.
     QString Location() const;
 
-    bool OpenKey(const std::string& key_path) override;
+    bool OpenKey(const std::string& key_path, Access access) override;
+    std::string FailureDetail() const override;
     std::optional<std::string> Read(const std::string& key_path, const std::string& name) override;
     bool Write(const std::string& key_path, const std::string& name,
                const std::string& value) override;
     // Within a batch the file's lines are read once and kept; writes change them in memory and
     // the file is replaced once when the outermost batch ends.
     void BeginBatch() override;
-    void EndBatch() override;
+    bool EndBatch() override;
 
   private:
+    // Keeps "<file>: <cause>" for FailureDetail; returns false.
+    bool Fail(const QString& cause);
     std::optional<std::vector<std::string>> LoadLines();
     bool SaveLines(const std::vector<std::string>& lines);
 
@@ -62,13 +67,14 @@ class IniSettingsBackend : public SettingsBackend {
     int batch_depth_ = 0;
     std::optional<std::vector<std::string>> batch_lines_;
     bool batch_dirty_ = false;
+    QString failure_;
 };
 
 // Escaping of one value in the INI file, and its reverse (which also accepts hand-written text).
 std::string EscapeIniValue(const std::string& value);
 std::string UnescapeIniValue(std::string_view text);
 
-// The INI text as lines (LF or CR LF ends; the last line may lack one) and back (LF ends).
+// The INI text as lines, each with its own end (LF or CR LF; the last line may lack one), and back.
 std::vector<std::string> SplitIniLines(std::string_view bytes);
 std::string JoinIniLines(const std::vector<std::string>& lines);
 // Whether the text holds a section named `key_path` (names compared without regard to case).

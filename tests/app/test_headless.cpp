@@ -216,6 +216,41 @@ class TestHeadless : public QObject {
         QTEST(Events(Read(dir.filePath("hook"))), "events");
     }
 
+    // Settings are only read, whoever runs it: a daemon account without a home (root runs the
+    // monitor as nobody), a store nobody may write, a folder that is missing. Nothing changes.
+    void settings_are_only_read_data() {
+        QTest::addColumn<QString>("settings");
+        for (const char* store : {"", "ro/Morvek.conf", "new/deep/x.conf"})
+            QTest::newRow(store) << store;
+    }
+    void settings_are_only_read() {
+        QFETCH(QString, settings);
+        QTemporaryDir dir;
+        const QString store = dir.filePath("ro/Morvek.conf");
+        const QByteArray stored = "[Software\\Varnoth\\Morvek]\r\nCheckInterval=0.1\r\n\xff\x01\r";
+        QVERIFY(QDir().mkpath(dir.filePath("ro")));
+        Write(store, stored);
+        QVERIFY(chmod(QFile::encodeName(store), 0444) == 0 &&
+                chmod(QFile::encodeName(dir.filePath("ro")), 0555) == 0 &&
+                chmod(QFile::encodeName(dir.path()), 0755) == 0);
+        QStringList args{MORVEK_HEADLESS_EXE, "--demo", "1", "--polls", "2", "--check", "0.1"};
+        if (!settings.isEmpty()) args << "--settings" << dir.filePath(settings);
+        if (geteuid() == 0)
+            args =
+                QStringList{
+                    "-u", "nobody", "--", "env", "-u", "XDG_CONFIG_HOME", "HOME=/nonexistent"} +
+                args;
+        const auto run = geteuid() == 0 ? RunProgram("runuser", args)
+                                        : RunProgram(args.takeFirst(), args, dir.filePath("home"));
+        QCOMPARE(QString("%1 %2").arg(run.status).arg(run.err), "0 ");
+        QCOMPARE(Read(store), stored);
+        QDirIterator all(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+        QStringList found;
+        while (all.hasNext()) found << all.next().mid(dir.path().size());
+        QCOMPARE(found, QStringList({"/ro", "/ro/Morvek.conf"}));
+    }
+
     void one_run_records_publishes_and_prints() {
         QTemporaryDir dir;
         const QString log = dir.filePath("match.mv"), page = dir.filePath("page.htm"),

@@ -119,7 +119,7 @@ class TestPlatform : public QObject {
         IniSettingsBackend hand(StorePath("hand")), saved(StorePath("saved"));
         const auto values = LoadSettings(hand, Failure());
         QVERIFY(LoadSettings(saved, Failure()) == SettingsValues{});
-        QCOMPARE(ReadFile(StorePath("saved")), kSection);
+        QCOMPARE(ReadFile(StorePath("saved")), "<missing>");
         QVERIFY(SaveSettings(saved, *values, "192.0.2.7", Failure()));
         QCOMPARE(ReadFile(StorePath("saved")), file);
         QVERIFY(dialogs_.messages.empty());
@@ -135,7 +135,8 @@ class TestPlatform : public QObject {
               "ServerPort=3000000000|ServerPort=26000", "CheckInterval=0.25|CheckInterval=0.25",
               "CheckInterval=2147484|CheckInterval=5", "ShowLegend=tRUE|ShowLegend=True",
               "ShowLegend=0.0|ShowLegend=False", "ShowLegend=0abc|ShowLegend=True",
-              "ShowLegend=|ShowLegend=True"})
+              "ShowLegend=|ShowLegend=True", "CheckInterval=abc|CheckInterval=5",
+              "TimeoutInterval=-5|TimeoutInterval=30"})
             QTest::newRow(row) << QByteArray(row).split('|')[0] << QByteArray(row).split('|')[1];
     }
     void stored_texts_are_converted() {
@@ -152,18 +153,35 @@ class TestPlatform : public QObject {
         QVERIFY(dialogs_.messages.empty());
     }
 
-    // A folder that is a regular file stops root too: one message each time, the file kept.
+    // Stores that stop root too: a folder that is a regular file reads as empty but cannot be
+    // written; a folder where the file should be cannot even be read. Each message names it.
+    void store_that_cannot_be_opened_data() {
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("folder is a file")
+            << "blocker/Morvek.conf" << true << "its folder cannot be created";
+        QTest::newRow("file is a folder") << "blocker" << false << "not a regular file";
+    }
     void store_that_cannot_be_opened() {
-        const QString blocker = dir_.filePath("blocker");
-        WriteFile(blocker, "not a folder");
-        IniSettingsBackend backend(blocker + "/Varnoth/Morvek.conf");
-        QVERIFY(!LoadSettings(backend, Failure()));
+        QFETCH(QString, store);
+        const QString blocker = dir_.filePath("blocker"), path = dir_.filePath(store);
+        QDir(blocker).removeRecursively();
+        QFile::remove(blocker);
+        if (store == "blocker")
+            QVERIFY(QDir().mkpath(blocker));
+        else
+            WriteFile(blocker, "not a folder");
+        IniSettingsBackend backend(path);
+        QTEST(LoadSettings(backend, Failure()) == SettingsValues{}, "loads");
         QVERIFY(!SaveSettings(backend, SettingsValues{}, "192.0.2.9", Failure()));
-        QCOMPARE(dialogs_.messages.size(), std::size_t(2));
         const auto& shown = dialogs_.messages.back();
-        QCOMPARE(shown.title + "|" + shown.text, std::string("Morvek|Cannot Read Reg!\rMorvek"));
+        QFETCH(QString, cause);
+        QCOMPARE(QString::fromStdString(shown.title + "|" + shown.text),
+                 "Morvek|Cannot Read Reg!\rMorvek\r" + path + ": " + cause);
         QVERIFY(shown.icon == MessageIcon::None && shown.buttons == MessageButtons::Ok);
-        QCOMPARE(ReadFile(blocker), QByteArray("not a folder"));
+        QCOMPARE(QFileInfo(blocker).isDir() ? "folder" : ReadFile(blocker),
+                 store == "blocker" ? "folder" : "not a folder");
     }
 
     // Any case, blanks, comments, other sections, second copies; a save in place, "" keeps.
@@ -188,13 +206,13 @@ class TestPlatform : public QObject {
         loaded->html_output.clear();
         QVERIFY(SaveSettings(backend, *loaded, "", Failure()));
         const QByteArray after = ReadFile(path);
-        QVERIFY2(after.startsWith(other +
-                                  "[ software\\varnoth\\MORVEK ]\n; ServerPort=2\n# ServerPort=3\n"
-                                  "serverPORT=2\nServerPort=4\nGraphRows\nServerName=\n"
-                                  "TIMEOUTINTERVAL=12\nHTMLOutput=C:\\web\\x\\xfiles\\out.htm\n"
-                                  "PlayerSorting=0\n"),
+        QVERIFY2(after.startsWith(
+                     other + "[ software\\varnoth\\MORVEK ]\r\n; ServerPort=2\r\n# ServerPort=3\n"
+                             "serverPORT=2\r\nServerPort=4\nGraphRows\nServerName=\n"
+                             "TIMEOUTINTERVAL=12\r\nHTMLOutput=C:\\web\\x\\xfiles\\out.htm\n"
+                             "PlayerSorting=0\n"),
                  after.constData());
-        QVERIFY(after.endsWith("[Software\\Varnoth\\Morvek]\nServerType=1\n"));
+        QVERIFY(after.endsWith("[Software\\Varnoth\\Morvek]\nServerType=1"));
         QCOMPARE(after.toLower().count("timeoutinterval="), 1);
         QVERIFY(LoadSettings(backend, Failure()) == expected && dialogs_.messages.empty());
     }
@@ -203,7 +221,7 @@ class TestPlatform : public QObject {
     void values_and_names_that_cannot_be_a_line() {
         const QString path = StorePath("bytes");
         IniSettingsBackend backend(path);
-        QVERIFY(backend.OpenKey(kSettingsKeyPath));
+        QVERIFY(backend.OpenKey(kSettingsKeyPath, SettingsBackend::Access::kWrite));
         std::string every_byte;
         for (int c = 0; c < 256; ++c) every_byte += char(c);
         for (int i = 0; i < 3; ++i) QVERIFY(backend.Write(kSettingsKeyPath, "Value", every_byte));
@@ -215,7 +233,7 @@ class TestPlatform : public QObject {
         for (const char* name : {"A=B", "A\nB", "", "[A]"})
             QVERIFY(!backend.Write(kSettingsKeyPath, name, "1"));
         QVERIFY(!backend.Read(kSettingsKeyPath, "A"));
-        QVERIFY(!backend.OpenKey("Bad]Key"));
+        QVERIFY(!backend.OpenKey("Bad]Key", SettingsBackend::Access::kRead));
         QCOMPARE(EscapeIniValue(" a\\b\xe9\n"), std::string("\\x20a\\\\b\\xE9\\x0A"));
         QCOMPARE(UnescapeIniValue("\\x4a\\x4A\\\\x41\\x4"), std::string("JJ\\x41\\x4"));
     }
