@@ -43,7 +43,7 @@ class JsonHooks : public MonitorHooks {
     explicit JsonHooks(Monitor& monitor) : monitor_(monitor) {}
     void RecordPoint() override {
         ++tick_;
-        out_ = JsonLine(PictureObject(monitor_, tick_));
+        out_ = PictureJson(monitor_, tick_);
         for (const Event& event : events_.Update(monitor_))
             out_ += JsonLine(EventObject(event, tick_, QDateTime::currentDateTimeUtc()));
         benchmark::DoNotOptimize(out_.data());

@@ -134,7 +134,7 @@ class HeadlessHooks : public MonitorHooks {
 
     void RecordPoint() override {
         ++tick_;
-        std::string out = options_.json ? JsonLine(PictureObject(monitor_, tick_)) + "\n"
+        std::string out = options_.json ? PictureJson(monitor_, tick_) + "\n"
                                         : PictureText(monitor_, tick_) + "\n";
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);

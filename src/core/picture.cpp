@@ -1,6 +1,5 @@
 #include "core/picture.h"
 
-#include <QJsonArray>
 #include <cstdio>
 
 #include "core/quake_text.h"
@@ -66,45 +65,86 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
     return out;
 }
 
-QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick) {
+namespace {
+
+// A JSON object written field by field: the callers give the keys in the order QJsonObject
+// keeps them (sorted), so the text is the one QJsonDocument would write.
+class JsonObjectText {
+  public:
+    explicit JsonObjectText(std::string& out) : out_(out) { out_ += '{'; }
+    ~JsonObjectText() { out_ += '}'; }
+    std::string& Key(const char* key) {
+        if (!first_) out_ += ',';
+        first_ = false;
+        out_ += '"';
+        out_ += key;
+        out_ += "\":";
+        return out_;
+    }
+    void Text(const char* key, std::string_view bytes) { AppendJsonString(Key(key), bytes); }
+
+  private:
+    std::string& out_;
+    bool first_ = true;
+};
+
+}  // namespace
+
+std::string PictureJson(const Monitor& monitor, std::uint64_t tick) {
     const ServerSnapshot& s = monitor.snapshot;
     const bool readable = monitor.options.readable_names;
-    QJsonObject server{{"name", FromCp1252(ShownText(s.name, readable))},
-                       {"version", FromCp1252(s.version)},
-                       {"map", FromCp1252(s.map)},
-                       {"address", FromCp1252(s.address)},
-                       {"port", FromCp1252(s.port)},
-                       {"ping", FromCp1252(s.ping)},
-                       {"players", FromCp1252(s.players)},
-                       {"maxPlayers", FromCp1252(s.max_players)},
-                       {"type", FromCp1252(s.type_name)}};
-    // With readable names, the bytes the server sent stay visible under a second key.
-    if (readable) server.insert("rawName", FromCp1252(s.name));
-    QJsonArray players;
-    for (const PlayerRecord& row : monitor.view.rows) {
-        if (row[kName].empty()) continue;
-        QJsonObject player{{"id", FromCp1252(row[kId])},
-                           {"present", FromCp1252(row[kPresent])},
-                           {"name", FromCp1252(ShownName(monitor.options, row[kName]))},
-                           {"shirt", FromCp1252(row[kShirt])},
-                           {"pants", FromCp1252(row[kPants])},
-                           {"address", FromCp1252(row[kAddress])},
-                           {"port", FromCp1252(row[kPort])},
-                           {"time", FromCp1252(row[kTime])},
-                           {"frags", FromCp1252(row[kFrags])}};
-        if (readable) player.insert("rawName", FromCp1252(row[kName]));
-        if (monitor.options.show_spectators)
-            player.insert("spectator", IsSpectator(monitor.options, row));
-        players.append(player);
+    std::string out;
+    out.reserve(4096);
+    {
+        JsonObjectText picture(out);
+        picture.Key("players") += '[';
+        bool first = true;
+        for (const PlayerRecord& row : monitor.view.rows) {
+            if (row[kName].empty()) continue;
+            if (!first) out += ',';
+            first = false;
+            JsonObjectText player(out);
+            player.Text("address", row[kAddress]);
+            player.Text("frags", row[kFrags]);
+            player.Text("id", row[kId]);
+            player.Text("name", ShownName(monitor.options, row[kName]));
+            player.Text("pants", row[kPants]);
+            player.Text("port", row[kPort]);
+            player.Text("present", row[kPresent]);
+            // With readable names, the bytes the server sent stay visible under a second key.
+            if (readable) player.Text("rawName", row[kName]);
+            player.Text("shirt", row[kShirt]);
+            if (monitor.options.show_spectators)
+                player.Key("spectator") += IsSpectator(monitor.options, row) ? "true" : "false";
+            player.Text("time", row[kTime]);
+        }
+        out += ']';
+        picture.Key("rules") += '[';
+        first = true;
+        for (const std::string& line : monitor.rules.lines) {
+            if (!first) out += ',';
+            first = false;
+            AppendJsonString(out, ShownRuleLine(line, readable));
+        }
+        out += ']';
+        {
+            picture.Key("server");
+            JsonObjectText server(out);
+            server.Text("address", s.address);
+            server.Text("map", s.map);
+            server.Text("maxPlayers", s.max_players);
+            server.Text("name", ShownText(s.name, readable));
+            server.Text("ping", s.ping);
+            server.Text("players", s.players);
+            server.Text("port", s.port);
+            if (readable) server.Text("rawName", s.name);
+            server.Text("type", s.type_name);
+            server.Text("version", s.version);
+        }
+        picture.Key("state") += std::string("\"") + StateName(monitor.state) + "\"";
+        picture.Key("tick") += std::to_string(tick);
     }
-    QJsonArray rules;
-    for (const std::string& line : monitor.rules.lines)
-        rules.append(FromCp1252(ShownRuleLine(line, readable)));
-    return QJsonObject{{"tick", qint64(tick)},
-                       {"state", QLatin1String(StateName(monitor.state))},
-                       {"server", server},
-                       {"players", players},
-                       {"rules", rules}};
+    return out;
 }
 
 QJsonObject MessageObject(const std::string& title, const std::string& text) {

@@ -12,8 +12,9 @@
 namespace morvek {
 
 std::string PictureText(const Monitor& monitor, std::uint64_t tick);
-// {"tick", "state", "server": {...}, "players": [...], "rules": [...]}
-QJsonObject PictureObject(const Monitor& monitor, std::uint64_t tick);
+// {"players": [...], "rules": [...], "server": {...}, "state", "tick"}: one line of compact JSON
+// (UTF-8), the keys in QJsonObject's order.
+std::string PictureJson(const Monitor& monitor, std::uint64_t tick);
 // {"message": {"title", "text"}}
 QJsonObject MessageObject(const std::string& title, const std::string& text);
 

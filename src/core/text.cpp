@@ -81,8 +81,66 @@ std::string ToCp1252(const QString& text) {
     return bytes;
 }
 
+namespace {
+void AppendUtf8(std::string& out, char16_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+}  // namespace
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
-    return FromCp1252(bytes).toUtf8().toStdString();
+    std::string out;
+    out.reserve(bytes.size());
+    for (char b : bytes) AppendUtf8(out, Cp1252Char(static_cast<unsigned char>(b)));
+    return out;
+}
+
+void AppendJsonString(std::string& out, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (char b : bytes) {
+        const char16_t c = Cp1252Char(static_cast<unsigned char>(b));
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 0xF];
+                } else {
+                    AppendUtf8(out, c);
+                }
+        }
+    }
+    out += '"';
 }
 
 std::string TerminalText(std::string_view bytes) {

@@ -31,6 +31,10 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // retitle the window nor start a line of its own.
 std::string TerminalText(std::string_view bytes);
 
+// Windows-1252 bytes as a quoted JSON string in UTF-8, escaped as QJsonDocument writes it,
+// appended to `out`.
+void AppendJsonString(std::string& out, std::string_view bytes);
+
 // One JSON object as one line of compact UTF-8 text, without the line end.
 std::string JsonLine(const QJsonObject& object);
 

@@ -2,7 +2,6 @@
 
 #include <QHttpServer>
 #include <QHttpServerResponse>
-#include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -48,9 +47,9 @@ MetricsServer::MetricsServer(const Monitor& monitor, QObject* parent)
                                    QByteArray::fromStdString(Exposition(monitor_)));
     });
     http_->route("/status.json", QHttpServerRequest::Method::Get, [this] {
-        return QHttpServerResponse(QByteArray("application/json"),
-                                   QJsonDocument(PictureObject(monitor_, monitor_.counters.polls))
-                                       .toJson(QJsonDocument::Compact));
+        return QHttpServerResponse(
+            QByteArray("application/json"),
+            QByteArray::fromStdString(PictureJson(monitor_, monitor_.counters.polls)));
     });
 }
 

@@ -1,4 +1,5 @@
 // Numbers, command lines, events, alerts, readable Quake names, the player table and the graph.
+#include <QJsonDocument>
 #include <QStringDecoder>
 #include <QtTest>
 
@@ -119,6 +120,10 @@ class TestCore : public QObject {
         QVERIFY(codec.isValid());
         const QString read = FromCp1252(all);
         QCOMPARE(read, codec.decode(QByteArray::fromStdString(all)));
+        std::string json;
+        AppendJsonString(json, all);
+        QCOMPARE("{\"k\":" + json + "}", JsonLine(QJsonObject{{"k", read}}));
+        QCOMPARE(Cp1252ToUtf8(all), read.toUtf8().toStdString());
         QCOMPARE(ToCp1252(read + QString::fromUtf8("\u0100\uFFFD\U0001F600") + QChar(0xD800)),
                  all + "????");
     }
@@ -278,7 +283,10 @@ class TestCore : public QObject {
         const QString raw_clan = QString::fromUtf8("\u0090VX\u2018Vore");
         for (bool readable : {true, false}) {
             const Monitor m = WithPlayers({"\xd2\xe1\xee\xe7\xe5\xf2"}, readable);  // red Ranger
-            const QJsonObject picture = PictureObject(m, 1);
+            const std::string json = PictureJson(m, 1);
+            const QJsonObject picture =
+                QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
+            QCOMPARE(json, JsonLine(picture));  // Qt's order and escapes
             const QJsonObject server = picture["server"].toObject();
             const QJsonObject player = picture["players"][0].toObject();
             QCOMPARE((QStringList{server["name"].toString(), server["rawName"].toString(),
