@@ -12,7 +12,18 @@ if [ -z "${MORVEK_PRIVATE_BUS:-}" ]; then
 fi
 work=$(mktemp -d)
 pids=""
-trap 'kill $pids 2>/dev/null || true; rm -rf "$work"' EXIT
+# Cleanup stops the programs started here and waits until each is gone (SIGKILL after 10 s) before
+# the folder goes; it cannot fail, and the test keeps its own status.
+alive() { [ -e "/proc/$1" ] && ! grep -q ') Z' "/proc/$1/stat" 2>/dev/null; }
+cleanup() {
+    status=$? && set +e && kill $pids 2>/dev/null
+    for pid in $pids; do
+        n=0 && while alive "$pid" && [ $((n += 1)) -le 100 ]; do sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+    done
+    cd / && rm -rf "$work" 2>/dev/null; exit $status
+}
+trap cleanup EXIT; trap 'exit 130' INT; trap 'exit 143' TERM
 cd "$work"
 printf '[Software\\Varnoth\\Morvek]\nAlertJoin=True\nAlertWatchList=Alpha, [ra<n>&GER]\nCheckInterval=1\n' >Morvek.conf
 "$2" -t 1 --players 2 --name Alpha --name '\x10Ra<n>&ger\x91' --join-after 2 --still >sim.out &
@@ -21,7 +32,7 @@ dunst >dunst.log 2>&1 &
 pids="$pids $!"
 dbus-monitor --session "interface='org.freedesktop.Notifications'" >bus.log 2>&1 &
 pids="$pids $!"
-for _ in $(seq 50); do
+for _ in $(seq 150); do
     [ -s sim.out ] && dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
         /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
         >/dev/null 2>&1 && break
@@ -29,7 +40,11 @@ for _ in $(seq 50); do
 done
 "$1" --settings Morvek.conf 1 127.0.0.1 "$(cut -d' ' -f2 sim.out)" >morvek.log 2>&1 &
 pids="$pids $!"
-for _ in $(seq 60); do grep -q 'member=Notify' bus.log && break; sleep 0.25; done
+# The call on the bus, and the service showing it.
+for _ in $(seq 120); do
+    grep -q 'member=Notify' bus.log && [ "$(dunstctl count displayed)" -ge 1 ] 2>/dev/null && break
+    sleep 0.25
+done
 sleep 2  # two more ticks: nothing else to tell
 expected='   string "Morvek"
    uint32 0
