@@ -10,9 +10,10 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --test
 jobs=$(nproc)
 
-echo "== Build (warnings as errors)"
+echo "== Build (warnings as errors, with the benchmarks)"
 rm -rf build-test
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEK_WERROR=ON
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEK_WERROR=ON \
+      -DMORVEK_BENCH=ON
 cmake --build build-test -j "$jobs"
 echo "== Tests"
 ctest --test-dir build-test -j "$jobs" --output-on-failure
