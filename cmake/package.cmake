@@ -8,8 +8,9 @@ include(GNUInstallDirs)
 
 install(TARGETS morvek-headless RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT headless)
 install(TARGETS morvek RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT window)
-# The help document, found beside the program or in ../share/morvek from it.
-install(FILES resources/Morvek.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/morvek COMPONENT window)
+# The help document and the sample template, where the programs look them up (the "morvek" folder
+# of the system's data folders).
+install(FILES resources/Morvek.html DESTINATION ${CMAKE_INSTALL_DATADIR}/morvek COMPONENT window)
 install(FILES resources/template/standard.htm DESTINATION ${CMAKE_INSTALL_DATADIR}/morvek/template
         COMPONENT headless)
 install(FILES resources/morvek.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications

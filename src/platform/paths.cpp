@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,21 +13,17 @@
 namespace morvek::platform {
 namespace {
 
-constexpr const char* kTemplateFolderName = "template";
+constexpr const char* kDataFolderName = "morvek";
+constexpr const char* kTemplateFolderName = "morvek/template";
 constexpr const char* kSampleResource = ":/template/standard.htm";
 
-// Creates `parent`/template and puts the sample template into it; false when the folder cannot
-// be made. A sample that cannot be written leaves the new folder empty.
-bool CreateTemplateFolder(const QString& parent, QString& created) {
-    QDir dir(parent);
-    if (!dir.exists() && !QDir().mkpath(parent)) return false;
-    if (!QFileInfo(parent).isWritable()) return false;
-    if (!dir.mkdir(QString::fromLatin1(kTemplateFolderName))) return false;
-    created = dir.filePath(QString::fromLatin1(kTemplateFolderName));
-    const QByteArray sample = SampleTemplate();
-    if (!sample.isEmpty())
-        ReplaceFile(QDir(created).filePath(QString::fromLatin1(kSampleTemplateName)), sample);
-    return true;
+// `sub` in each data folder, the user's first.
+QStringList DataFolders(const char* sub) {
+    QStringList folders;
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << QDir(data).filePath(QString::fromLatin1(sub));
+    return folders;
 }
 
 }  // namespace
@@ -47,30 +45,41 @@ QString FindNoCase(const QString& folder, const QString& name, bool directories)
     return {};
 }
 
-QString TemplateFolderIn(const QString& program_folder, const QString& fallback_folder,
-                         bool create) {
-    const QString name = QString::fromLatin1(kTemplateFolderName);
-    QString found = FindNoCase(program_folder, name, true);
-    if (!found.isEmpty()) return found;
-    if (!fallback_folder.isEmpty()) {
-        found = FindNoCase(fallback_folder, name, true);
-        if (!found.isEmpty()) return found;
-    }
-    const QString beside = QDir(program_folder).filePath(name);
-    if (!create) {
-        if (fallback_folder.isEmpty() || QFileInfo(program_folder).isWritable()) return beside;
-        return QDir(fallback_folder).filePath(name);
-    }
-    QString created;
-    if (CreateTemplateFolder(program_folder, created)) return created;
-    if (!fallback_folder.isEmpty() && CreateTemplateFolder(fallback_folder, created))
-        return created;
-    return beside;
+QStringList TemplateFolders() {
+    return DataFolders(kTemplateFolderName);
 }
 
-QString TemplateFolder(bool create) {
-    return TemplateFolderIn(
-        ProgramFolder(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), create);
+bool MakeTemplateFolder() {
+    const QStringList folders = TemplateFolders();
+    for (const QString& folder : folders)
+        if (QFileInfo(folder).isDir()) return true;
+    if (folders.isEmpty() || !QDir().mkpath(folders.front())) return false;
+    const QByteArray sample = SampleTemplate();
+    if (!sample.isEmpty())
+        ReplaceFile(QDir(folders.front()).filePath(QString::fromLatin1(kSampleTemplateName)),
+                    sample);
+    return true;
+}
+
+QString FindInFolders(const QStringList& folders, const QString& name) {
+    for (const QString& folder : folders) {
+        const QString found = FindNoCase(folder, name, false);
+        if (!found.isEmpty()) return found;
+    }
+    return folders.isEmpty() ? name : QDir(folders.front()).filePath(name);
+}
+
+QStringList TemplateNames(const QStringList& folders) {
+    QStringList names;
+    for (const QString& folder : folders) {
+        const QStringList before = names;  // an earlier folder's name hides this folder's
+        for (const QString& name : QDir(folder).entryList({QStringLiteral("*.htm")}, QDir::Files))
+            if (!before.contains(name, Qt::CaseInsensitive)) names << name;
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return names;
 }
 
 QByteArray SampleTemplate() {
@@ -79,12 +88,10 @@ QByteArray SampleTemplate() {
     return file.readAll();
 }
 
-QString HelpFilePath() {
-    const QString name = QStringLiteral("Morvek.hlp");
-    QString found = FindNoCase(ProgramFolder(), name, false);
-    // An installed program keeps it in ../share/morvek.
-    if (found.isEmpty()) found = FindNoCase(ProgramFolder() + "/../share/morvek", name, false);
-    return found.isEmpty() ? QDir(ProgramFolder()).filePath(name) : QDir::cleanPath(found);
+QString HelpFolder(const QString& name) {
+    return QFileInfo(
+               FindInFolders(QStringList{ProgramFolder()} + DataFolders(kDataFolderName), name))
+        .path();
 }
 
 }  // namespace morvek::platform

@@ -76,8 +76,9 @@ class HelpWindow : public QWidget {
     QTextBrowser* browser = nullptr;
 };
 
-// The help file's expected name beside the program.
-inline constexpr const char* kHelpFileName = "Morvek.HLP";
+// The help file's name: an HTML document, beside the program in a build tree and in the "morvek"
+// data folder when installed.
+inline constexpr const char* kHelpFileName = "Morvek.html";
 
 // Finds the help file in `folder` without regard to letter case; empty when there is none.
 QString FindHelpFile(const QString& folder);

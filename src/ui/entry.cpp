@@ -44,7 +44,7 @@ void ApplyStartup(frmMain& window, const std::string& command_line, bool create_
         }
     }
     // 12. The template folder; failures are silent.
-    if (create_template_folder) platform::TemplateFolder(true);
+    if (create_template_folder) platform::MakeTemplateFolder();
 }
 
 int RunWindow(int argc, char** argv, const WindowOptions& options) {

@@ -123,7 +123,7 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
     setFont(small);
     BuildControls();
     BuildMenu();
-    help_folder_ = platform::ProgramFolder();
+    help_folder_ = platform::HelpFolder(QString::fromLatin1(kHelpFileName));
     // The design size: a client area of 6255 x 6360 twips in an outer size of 6375 x 6765.
     resize(TwipsToPixels(6375 - kDesignFrameWidth),
            TwipsToPixels(kHeightWithGraph - kDesignFrameHeight));

@@ -126,14 +126,12 @@ void frmWeb::Form_Load() {
     // 1-2. The template folder (made when missing; a failure leaves the list empty) and its
     // "*.htm" files.
     if (template_folder_.isEmpty())
-        template_folder_ = platform::TemplateFolder(true);
+        platform::MakeTemplateFolder();
     else
         QDir().mkpath(template_folder_);
     lstTemplate->clear();
-    const QStringList names =
-        QDir(template_folder_)
-            .entryList({QStringLiteral("*.htm")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    lstTemplate->addItems(names);
+    lstTemplate->addItems(platform::TemplateNames(
+        template_folder_.isEmpty() ? platform::TemplateFolders() : QStringList{template_folder_}));
 
     // 3.
     txtOutputFile->setText(FromCp1252(monitor.options.html_output));

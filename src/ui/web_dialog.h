@@ -34,7 +34,7 @@ std::int64_t HtmlPeriodFromText(const QString& text, bool* clamped = nullptr);
 class frmWeb : public QDialog {
     Q_OBJECT
   public:
-    // Lists the templates of the program's template folder (created when missing).
+    // Lists the templates of the template folders (the user's made when there is none).
     explicit frmWeb(MainWindowApi& api, QWidget* parent = nullptr);
     // The same with a given template folder.
     frmWeb(MainWindowApi& api, const QString& template_folder, QWidget* parent = nullptr);
@@ -43,8 +43,6 @@ class frmWeb : public QDialog {
     void cmdScegli_Click();
     void cmdOk_Click();
     void Command1_Click();
-
-    QString TemplateFolder() const { return template_folder_; }
 
     // The controls, public so the window's tests can drive them like a user.
     std::array<QLabel*, 4> Label1{};  // 0 "Output file:", 1 "Html template:", 3 "Html saving:"

@@ -47,13 +47,10 @@ HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::
 QString HtmlPublisher::TemplatePath() const {
     const QString name = FromCp1252(monitor_.options.html_template);
     if (name.contains(QLatin1Char('/'))) return name;
-    const QString folder =
-        template_folder_.isEmpty() ? platform::TemplateFolder(false) : template_folder_;
-    const QString path = QDir(folder).filePath(name);
-    if (QFileInfo::exists(path)) return path;
     // Template names were chosen on file systems that ignore letter case.
-    const QString found = platform::FindNoCase(folder, name, false);
-    return found.isEmpty() ? path : found;
+    return platform::FindInFolders(
+        template_folder_.isEmpty() ? platform::TemplateFolders() : QStringList{template_folder_},
+        name);
 }
 
 void HtmlPublisher::timHtml_Timer() {

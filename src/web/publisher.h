@@ -36,7 +36,7 @@ class HtmlPublisher : public QObject {
     // own.
     QString TemplatePath() const;
 
-    // Where templates are looked up; empty (the default) means the program's template folder.
+    // Where templates are looked up; empty (the default) means the template folders.
     void SetTemplateFolder(const QString& folder) { template_folder_ = folder; }
     // The clock giving the page's time (tests fix it).
     void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }

@@ -254,8 +254,10 @@ class TestHeadless : public QObject {
     void one_run_records_publishes_and_prints() {
         QTemporaryDir dir;
         const QString log = dir.filePath("match.mv"), page = dir.filePath("page.htm"),
-                      pdf = dir.filePath("report.pdf"), tpl = dir.filePath("mine.htm");
-        Write(tpl, "<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
+                      pdf = dir.filePath("report.pdf"), tpl = "mine.htm";  // as installed
+        QVERIFY(QDir().mkpath(home_.filePath("system/morvek/template")));
+        Write(home_.filePath("system/morvek/template/Mine.htm"),
+              "<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
         const auto run = RunProgram(MORVEK_EXE,
                                     {"--headless", "--demo", "--polls", "4", "--check", "0.3",
                                      "--record", log, "--html-template", tpl, "--html-output", page,

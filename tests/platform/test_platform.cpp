@@ -1,4 +1,4 @@
-// The template folder, the timer seam (interval 0 never fires) and the settings store's file.
+// The template folders, the timer seam (interval 0 never fires) and the settings store's file.
 #include <QtTest>
 
 #include "core/settings.h"
@@ -45,28 +45,32 @@ class TestPlatform : public QObject {
   private slots:
     void init() { dialogs_.messages.clear(); }
 
-    // Made with the sample only when asked; found in any case, never touched.
-    void template_folder_beside_the_program() {
-        QTemporaryDir program, data;
-        const QString lower = program.filePath("template"), upper = program.filePath("Template");
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), false), lower);
-        QCOMPARE(Entries(program.path()), QStringList{});
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), lower);
-        QCOMPARE(Entries(lower), QStringList{"standard.htm"});
-        QCOMPARE(ReadFile(lower + "/standard.htm"),
+    // The user's data folder, then the system's: the user's made, with the sample, only where
+    // none exists; a name found in any case in the first folder holding it, and hiding it in the
+    // later ones.
+    void template_folders_in_the_data_folders() {
+        const QString data = dir_.filePath("data");
+        qputenv("XDG_DATA_HOME", (data + "/user").toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", (data + "/local:" + data + "/system").toLocal8Bit());
+        const QStringList folders = TemplateFolders();
+        QCOMPARE(folders,
+                 QStringList({data + "/user/morvek/template", data + "/local/morvek/template",
+                              data + "/system/morvek/template"}));
+        WriteFile(folders[2] + "/Standard.htm", "system");
+        QVERIFY(MakeTemplateFolder());
+        QCOMPARE(Entries(data), QStringList{"system"});
+        QVERIFY(QDir(folders[2]).removeRecursively() && MakeTemplateFolder());
+        QCOMPARE(Entries(folders[0]), QStringList{"standard.htm"});
+        QCOMPARE(ReadFile(folders[0] + "/standard.htm"),
                  ReadFile(MORVEK_SOURCE_DIR "/resources/template/standard.htm"));
-        QVERIFY(QFile::remove(lower + "/standard.htm") && QDir().rename(lower, upper));
-        QCOMPARE(TemplateFolderIn(program.path(), data.path(), true), upper);
-        QCOMPARE(Entries(upper) + Entries(data.path()), QStringList{});
-    }
-
-    // A program "folder" that is a file cannot hold a folder, whoever runs the test.
-    void unwritable_program_folder_falls_back() {
-        const QString program = dir_.filePath("program"), data = dir_.filePath("data/Morvek");
-        WriteFile(program, "");
-        const QString made = TemplateFolderIn(program, data, true);
-        QCOMPARE(made, data + "/template");
-        QCOMPARE(ReadFile(made + "/standard.htm"), SampleTemplate());
+        for (const char* name : {"/b.htm", "/Standard.htm", "/notes.txt"})
+            WriteFile(folders[2] + name, "system");
+        WriteFile(folders[1] + "/A.htm", "local");
+        QCOMPARE(TemplateNames(folders), QStringList({"A.htm", "b.htm", "standard.htm"}));
+        QCOMPARE(QStringList({FindInFolders(folders, "STANDARD.HTM"),
+                              FindInFolders(folders, "B.htm"), FindInFolders(folders, "gone.htm")}),
+                 QStringList({folders[0] + "/standard.htm", folders[2] + "/b.htm",
+                              folders[0] + "/gone.htm"}));
     }
 
     void interval_0_never_fires_even_when_enabled() {

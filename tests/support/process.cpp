@@ -12,6 +12,7 @@ ProgramRun RunProgram(const QString& program, const QStringList& args, const QSt
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", home + "/config");
         env.insert("XDG_DATA_HOME", home + "/data");
+        env.insert("XDG_DATA_DIRS", home + "/system");
         p.setProcessEnvironment(env);
     }
     p.start(program, args);

@@ -1,5 +1,6 @@
 // One of the programs run to its end while the test's event loop keeps serving (a simulator may
-// live in the test), with its configuration and data folders under `home` when one is given.
+// live in the test), with its configuration, data and system data folders under `home` when one
+// is given.
 #pragma once
 
 #include <QByteArray>

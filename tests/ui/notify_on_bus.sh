@@ -25,6 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT; trap 'exit 130' INT; trap 'exit 143' TERM
 cd "$work"
+export XDG_DATA_HOME="$work/data"
 printf '[Software\\Varnoth\\Morvek]\nAlertJoin=True\nAlertWatchList=Alpha, [ra<n>&GER]\nCheckInterval=1\n' >Morvek.conf
 "$2" -t 1 --players 2 --name Alpha --name '\x10Ra<n>&ger\x91' --join-after 2 --still >sim.out &
 pids="$!"

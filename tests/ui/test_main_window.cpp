@@ -264,8 +264,9 @@ class TestMainWindow : public QObject {
         window->SetHelpFolder(dir.path());
         window->mnuHelp->trigger();
         QCOMPARE(dialogs_.messages.size(), std::size_t(1));
-        QVERIFY(dialogs_.messages[0].text.find("Morvek.HLP") != std::string::npos);
-        QVERIFY(QFile::copy(MORVEK_SOURCE_DIR "/resources/Morvek.hlp", dir.filePath("morvek.hlp")));
+        QVERIFY(dialogs_.messages[0].text.find("Morvek.html") != std::string::npos);
+        QVERIFY(
+            QFile::copy(MORVEK_SOURCE_DIR "/resources/Morvek.html", dir.filePath("morvek.HTML")));
         window->mnuHelp->trigger();
         QVERIFY(dialogs_.messages.size() == 1 && window->Help() && window->Help()->isVisible());
         const QString text = window->Help()->browser->toPlainText();
