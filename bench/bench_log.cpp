@@ -56,7 +56,7 @@ void BM_PlayerStep(benchmark::State& state) {
     monitor.graph.SetColumnCount(16);
     monitor.log_path = QString::fromStdString(LogOf(records));
     monitor.log_open = true;
-    monitor.player.position = IntegerText(records / 2);
+    monitor.replay.record = records / 2;
     MonitorHooks hooks;
     bool forward = true;
     for (auto _ : state) {

@@ -12,11 +12,11 @@ class MonitorHooks {
     virtual ~MonitorHooks() = default;
     // Redraw the five player rows from the view.
     virtual void ShowPlayers() {}
-    // The menu's enabled flags (monitor.menu) were recomputed.
+    // The commands on offer follow the connection state and the recording flag again.
     virtual void UpdateMenuState() {}
     // A lamp changed in the middle of a handler: repaint it at once.
     virtual void RepaintNet() {}
-    // Snapshot, status, indicators or log-player controls may have changed.
+    // Snapshot, status, recording, replay or publishing may have changed.
     virtual void RefreshPanel() {}
     // The hourglass pointer on or off.
     virtual void SetBusy(bool) {}

@@ -5,18 +5,6 @@
 
 namespace morvek {
 
-Rgb StatusColour(ConnectionState state) {
-    switch (state) {
-        case ConnectionState::Disconnected:
-            return {255, 0, 0};
-        case ConnectionState::TryingToConnect:
-            return {255, 128, 0};
-        case ConnectionState::Connected:
-            return {0, 255, 0};
-    }
-    return {255, 0, 0};
-}
-
 const char* StatusText(ConnectionState state) {
     switch (state) {
         case ConnectionState::Disconnected:
@@ -29,30 +17,6 @@ const char* StatusText(ConnectionState state) {
     return "Disconnected";
 }
 
-Rgb NetColour(NetLamp lamp) {
-    switch (lamp) {
-        case NetLamp::Idle:
-            return {0, 128, 0};
-        case NetLamp::Sending:
-            return {255, 0, 0};
-        case NetLamp::Receiving:
-            return {0, 255, 0};
-    }
-    return {0, 128, 0};
-}
-
-MenuState ComputeMenuState(ConnectionState state, bool recording) {
-    MenuState m;
-    m.connect = state == ConnectionState::Disconnected;
-    m.disconnect = state == ConnectionState::Connected;
-    m.rules = state == ConnectionState::Connected;
-    m.setup = state != ConnectionState::TryingToConnect;
-    m.open = state == ConnectionState::Disconnected && !recording;
-    m.record = !recording;
-    m.stop_record = recording;
-    return m;
-}
-
 void ShowState(Monitor& monitor, ConnectionState state) {
     monitor.state = state;
     monitor.status_text = StatusText(state);
@@ -62,8 +26,7 @@ void ApplyTypeCaptions(Monitor& monitor, ServerType type) {
     const ServerTypeInfo* info = FindServerType(type);
     if (!info) return;
     monitor.snapshot.type_name = info->panel_name;
-    monitor.address_heading = info->address_heading;
-    monitor.port_heading = info->port_heading;
+    monitor.shown_type = info;
 }
 
 void ResetServerPanel(Monitor& monitor) {
@@ -80,16 +43,8 @@ void ResetServerPanel(Monitor& monitor) {
 }
 
 void ResetLogPlayer(Monitor& monitor) {
-    monitor.player.buttons.fill(false);
-    monitor.player.frame = false;
-    monitor.player.label = false;
-    monitor.player.position = "0";
-}
-
-void EnableLogPlayer(Monitor& monitor) {
-    monitor.player.buttons.fill(true);
-    monitor.player.frame = true;
-    monitor.player.label = true;
+    monitor.log_open = false;
+    monitor.replay = {0, false, false};
 }
 
 void SetMaxPlayers(Monitor& monitor, std::string text) {

@@ -1,11 +1,10 @@
 // The monitor's picture as plain data: server type, snapshot, player table and view, the
-// connection state, the two lamps, the recording / playback / publishing indicators, the shared
-// options, the frag graph and the rules list. Widgets and the headless printer follow this model;
-// nothing reads state back from a widget.
+// connection state, network traffic, recording, replay and publishing, the shared options, the
+// frag graph and the rules list. The window and the headless printer follow this model and work
+// out themselves how to show it; nothing reads state back from a widget.
 #pragma once
 
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,38 +12,29 @@
 #include "core/frag_graph.h"
 #include "core/player_table.h"
 #include "core/rules.h"
+#include "core/server_type.h"
 
 namespace morvek {
 
 // The server panel's fields, as text.
 struct ServerSnapshot {
-    std::string name;         // txtSvrName
-    std::string version;      // txtSvrVersion
-    std::string map;          // txtSvrMap
-    std::string address;      // txtSvrIP
-    std::string port;         // txtSvrPort
-    std::string ping;         // txtPing
-    std::string players;      // txtSvrPlayers
-    std::string max_players;  // txtSvrMaxPlayers
-    std::string type_name;    // txtType
+    std::string name;
+    std::string version;
+    std::string map;
+    std::string address;
+    std::string port;
+    std::string ping;  // milliseconds
+    std::string players;
+    std::string max_players;
+    std::string type_name;  // the panel name of the type whose server is shown
 };
 
 enum class ConnectionState { Disconnected, TryingToConnect, Connected };
 
-// The traffic lamp: dark green at rest, red while a tick sends, bright green while a datagram is
-// handled.
+// Network traffic: at rest, a poll tick sending, a datagram being handled.
 enum class NetLamp { Idle, Sending, Receiving };
 
-struct Rgb {
-    int r, g, b;
-    // R + 256 G + 65536 B, as colours are compared.
-    int Packed() const { return r + 256 * g + 65536 * b; }
-    bool operator==(const Rgb&) const = default;
-};
-
-Rgb StatusColour(ConnectionState state);
 const char* StatusText(ConnectionState state);
-Rgb NetColour(NetLamp lamp);
 
 // Options shared by the subsystems (the settings that are not held by a timer, the socket or
 // the graph).
@@ -78,27 +68,12 @@ bool IsSpectator(const Options& options, const PlayerRecord& row);
 // apart, and readable while names are.
 std::string ShownName(const Options& options, std::string_view name);
 
-// Enabled flags of the state-dependent menu items.
-struct MenuState {
-    bool connect = true;
-    bool disconnect = false;
-    bool rules = false;
-    bool setup = true;
-    bool open = true;
-    bool record = true;
-    bool stop_record = false;
-    bool operator==(const MenuState&) const = default;
-};
-
-MenuState ComputeMenuState(ConnectionState state, bool recording);
-
-// The log player's six buttons ("|<" "<<" "<" ">" ">>" ">|"), its frame and its position label,
-// whose caption is the 1-based number of the record last loaded.
-struct LogPlayerControls {
-    std::array<bool, 6> buttons{};
-    bool frame = false;
-    bool label = false;
-    std::string position = "1";
+// Where the replay of an open log stands: the record last loaded (1-based; 0 once recording or
+// connecting closed the log) and whether there are records before and after it to step to.
+struct Replay {
+    std::int64_t record = 1;
+    bool can_go_back = false;
+    bool can_go_forward = false;
 };
 
 // Running totals since the program started, for the metrics endpoint.
@@ -113,26 +88,26 @@ struct PollCounters {
 struct Monitor {
     ServerType server_type = ServerType::QuakeI;
     ServerSnapshot snapshot;
-    std::string address_heading = "Net Address";  // Label3(4)
-    std::string port_heading = "Port";            // Label3(5)
+    // The type whose server the panel shows (the monitored one, or an open log's): its name and
+    // its player columns' headings.
+    const ServerTypeInfo* shown_type = &kServerTypes[0];
     PlayerTable table;
     PlayerView view;
 
     ConnectionState state = ConnectionState::Disconnected;
-    // lblStatus: follows the state, except that a server panel reset writes "Disconnected"
-    // without touching the lamp.
+    // The status line: follows the state, except that a server panel reset writes
+    // "Disconnected" while the state stays.
     std::string status_text = "Disconnected";
     NetLamp net = NetLamp::Idle;
-    bool recording = false;   // pctSave visible
-    bool log_open = false;    // pctOpen visible
-    bool web_active = false;  // pctWeb visible
-    QString log_path;         // LogPath: the log file's name as the user chose it
+    bool recording = false;   // a match log is being written
+    bool log_open = false;    // a match log is open for replay
+    bool web_active = false;  // the page is published periodically
+    QString log_path;         // the log file's name as the user chose it
 
     Options options;
     FragGraph graph;
     RulesList rules;
-    MenuState menu;
-    LogPlayerControls player;
+    Replay replay;
 
     // Tick count of the last status request, for the ping; 0 when none is pending.
     std::uint64_t ping_sent_at = 0;
@@ -140,21 +115,19 @@ struct Monitor {
     PollCounters counters;
 };
 
-// Shows a connection state: the lamp and the label.
+// Sets the connection state and the status line with it.
 void ShowState(Monitor& monitor, ConnectionState state);
 
-// Empties the server panel (the ping keeps its text), writes "Disconnected" into the status label
-// (the lamp does not change) and applies the captions of the current server type.
+// Empties the server panel (the ping keeps its text), writes "Disconnected" into the status line
+// (the state does not change) and shows the current server type.
 void ResetServerPanel(Monitor& monitor);
 
-// Sets the type name and the two column headings for a server type; an unknown type changes
-// neither.
+// Shows a server of this type in the panel (type name and player columns); an unknown type
+// changes nothing.
 void ApplyTypeCaptions(Monitor& monitor, ServerType type);
 
-// Disables the log player's buttons, frame and label and sets the position to "0".
+// Closes the replay: no log open, record 0, no step either way.
 void ResetLogPlayer(Monitor& monitor);
-// Enables the six buttons, the frame and the label.
-void EnableLogPlayer(Monitor& monitor);
 
 // Writes the maximum-players field. When the text changes, a non-zero value with
 // serie_max_player 1 sets the graph's series count and runs SetupGraph.

@@ -46,8 +46,8 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
            Utf8(s.address) + ":" + Utf8(s.port) + "  players " + Utf8(s.players) + "/" +
            Utf8(s.max_players) + "  version " + Utf8(s.version) + "  type " + Utf8(s.type_name) +
            "\n";
-    out += "   # S Name             Sh Pa " + Pad(monitor.address_heading, 16) + " " +
-           Pad(monitor.port_heading, 6) + " Time     Frags\n";
+    out += "   # S Name             Sh Pa " + Pad(monitor.shown_type->address_heading, 16) + " " +
+           Pad(monitor.shown_type->port_heading, 6) + " Time     Frags\n";
     for (const PlayerRecord& row : monitor.view.rows) {
         if (row[kName].empty()) continue;
         char id[8];

@@ -30,17 +30,6 @@ std::string ReadAt(QFile& file, std::int64_t offset, std::int64_t size) {
     return std::string(data.constData(), std::size_t(data.size()));
 }
 
-// Record `position` is the 1-based caption minus one.
-std::int64_t CaptionPosition(const std::string& caption) {
-    double value = RoundHalfEven(LeadingNumber(caption));
-    if (!std::isfinite(value) || value < -1e15 || value > 1e15) return -1;
-    return static_cast<std::int64_t>(value) - 1;
-}
-
-void SetButtons(Monitor& monitor, int first, bool enabled) {
-    for (int i = first; i < first + 3; ++i) monitor.player.buttons[std::size_t(i)] = enabled;
-}
-
 // Fills graph rows 1 .. RowCount from the records starting at f, labelling row m "A". Each row
 // takes the record's frags as a live poll takes the table's Frags fields (the numbers the record
 // would write there, read back by FragsValue); the caller then loads the current record into the
@@ -111,16 +100,17 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) 
     }
 
     cmdPlayer_Click(monitor, hooks, 0);
-    monitor.menu = ComputeMenuState(monitor.state, monitor.recording);
     hooks.UpdateMenuState();
-    EnableLogPlayer(monitor);
-    if (LogRecordCount(monitor.log_path) == 0) monitor.player.buttons.fill(false);
+    // Every step is offered at first, however the first one went; a log without a record offers
+    // none.
+    const bool any = LogRecordCount(monitor.log_path) != 0;
+    monitor.replay.can_go_back = monitor.replay.can_go_forward = any;
     hooks.RefreshPanel();
 }
 
 void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
     const std::int64_t count = LogRecordCount(monitor.log_path);
-    std::int64_t p = CaptionPosition(monitor.player.position);
+    std::int64_t p = monitor.replay.record - 1;
     const std::int64_t rows = monitor.graph.RowCount();
 
     switch (index) {
@@ -146,29 +136,22 @@ void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
             break;
     }
 
-    if (p > 0) {
-        SetButtons(monitor, 0, true);
-    } else {
-        p = 0;
-        SetButtons(monitor, 0, false);
-    }
-    if (p < count - 1) {
-        SetButtons(monitor, 3, true);
-    } else {
-        p = count - 1;
-        SetButtons(monitor, 3, false);
-    }
+    Replay& replay = monitor.replay;
+    replay.can_go_back = p > 0;
+    if (!replay.can_go_back) p = 0;
+    replay.can_go_forward = p < count - 1;
+    if (!replay.can_go_forward) p = count - 1;
     // Brought back to the first record (a log of one record or none): nothing lies before it.
-    if (p <= 0) SetButtons(monitor, 0, false);
-    monitor.player.position = IntegerText(p + 1);
+    if (p <= 0) replay.can_go_back = false;
+    replay.record = p + 1;
     hooks.RefreshPanel();
 
     hooks.SetBusy(true);
     hooks.ProcessEvents();
-    // A click handled while events ran has moved the caption and loaded its record; load what the
-    // caption shows now. A connect or a recording started meanwhile has closed the log.
+    // A click handled while events ran has moved the replay and loaded its record; load where it
+    // stands now. A connect or a recording started meanwhile has closed the log.
     if (monitor.log_open && !monitor.log_path.isEmpty()) {
-        std::int64_t now = CaptionPosition(monitor.player.position);
+        std::int64_t now = replay.record - 1;
         auto position = static_cast<std::int32_t>(
             std::clamp<std::int64_t>(now, 0, std::numeric_limits<std::int32_t>::max()));
         LoadLogPosition(monitor, hooks, position);

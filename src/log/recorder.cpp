@@ -57,11 +57,9 @@ void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& 
     }
 
     monitor.log_path = name;
-    monitor.log_open = false;
     monitor.recording = true;
     ResetLogPlayer(monitor);
     ClearMatchData(monitor, hooks);
-    monitor.menu = ComputeMenuState(monitor.state, monitor.recording);
     hooks.UpdateMenuState();
     hooks.RefreshPanel();
 }

@@ -35,7 +35,6 @@ void Connection::Tell(const std::string& text, const char* title, MessageIcon ic
 }
 
 void Connection::UpdateMenuState() {
-    monitor_.menu = ComputeMenuState(monitor_.state, monitor_.recording);
     hooks_.UpdateMenuState();
 }
 
@@ -62,9 +61,6 @@ bool Connection::ConnectToServer() {
     ResetServerPanel(monitor_);
     hooks_.ShowPlayers();
     ResetLogPlayer(monitor_);
-
-    monitor_.log_open = false;
-    monitor_.player.frame = false;
 
     ShowState(monitor_, ConnectionState::TryingToConnect);
     hooks_.RefreshPanel();

@@ -43,7 +43,7 @@ class Connection : public QObject {
     void mnuDisconnect_Click();
     // The "&Stop recording" command, also run whenever a connection ends.
     void mnuStopRecord_Click();
-    // Recomputes the menu's enabled flags from the state and the recording flag.
+    // Tells the front-end that the commands on offer follow the state and recording again.
     void UpdateMenuState();
 
     void timCheck_Timer();

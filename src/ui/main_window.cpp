@@ -31,6 +31,7 @@
 #include "ui/desktop_notifier.h"
 #include "ui/graph_view.h"
 #include "ui/player_panel.h"
+#include "ui/presentation.h"
 #include "ui/qt_dialogs.h"
 #include "ui/rules_window.h"
 #include "ui/setup_dialog.h"
@@ -442,8 +443,7 @@ void frmMain::ShowPlayers() {
 }
 
 void frmMain::UpdateMenuState() {
-    const MenuState& m = monitor_.menu;
-    if (Tray()) tray_->Refresh(monitor_, ServerText());
+    const MenuState m = MenuFor(monitor_.state, monitor_.recording);
     mnuConnect->setEnabled(m.connect);
     mnuDisconnect->setEnabled(m.disconnect);
     mnuRule->setEnabled(m.rules);
@@ -451,10 +451,11 @@ void frmMain::UpdateMenuState() {
     mnuOpen->setEnabled(m.open);
     mnuSave->setEnabled(m.record);
     mnuStopRecord->setEnabled(m.stop_record);
+    if (Tray()) tray_->Refresh(monitor_, ServerText());
 }
 
 void frmMain::RepaintNet() {
-    pctNet->SetColour(ToQColor(NetColour(monitor_.net)));
+    pctNet->SetColour(ToQColor(TrafficColour(monitor_.net)));
     pctNet->repaint();
 }
 
@@ -469,20 +470,21 @@ void frmMain::RefreshPanel() {
     SetField(txtSvrPort, s.port);
     SetField(txtSvrPlayers, s.players);
     SetField(txtType, s.type_name);
-    frInsidePlayer->SetHeadings(monitor_.address_heading, monitor_.port_heading);
+    frInsidePlayer->SetHeadings(monitor_.shown_type->address_heading,
+                                monitor_.shown_type->port_heading);
 
     pctStatus->SetColour(ToQColor(StatusColour(monitor_.state)));
     lblStatus->setText(QString::fromStdString(monitor_.status_text));
-    pctNet->SetColour(ToQColor(NetColour(monitor_.net)));
+    pctNet->SetColour(ToQColor(TrafficColour(monitor_.net)));
     pctSave->setVisible(monitor_.recording);
     pctOpen->setVisible(monitor_.log_open);
     pctWeb->setVisible(monitor_.web_active);
 
-    frPlay->setEnabled(monitor_.player.frame);
-    for (std::size_t i = 0; i < cmdPlayer.size(); ++i)
-        cmdPlayer[i]->setEnabled(monitor_.player.buttons[i]);
-    lblPosizione->setEnabled(monitor_.player.label);
-    lblPosizione->setText(QString::fromStdString(monitor_.player.position));
+    const ReplayControls replay = ReplayControlsFor(monitor_);
+    frPlay->setEnabled(replay.enabled);
+    for (std::size_t i = 0; i < cmdPlayer.size(); ++i) cmdPlayer[i]->setEnabled(replay.buttons[i]);
+    lblPosizione->setEnabled(replay.enabled);
+    lblPosizione->setText(QString::fromStdString(replay.position));
 
     if (layout_.graph_visible) {
         chtGrafico->SetPlayerNames(monitor_.table);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/monitor.h"
+#include "ui/presentation.h"
 
 class QLabel;
 class QLineEdit;

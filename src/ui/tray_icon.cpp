@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 
 #include "ui/main_window.h"
+#include "ui/presentation.h"
 
 namespace morvek {
 
@@ -61,8 +62,8 @@ void TrayIcon::Refresh(const Monitor& monitor, const QString& server) {
     }
     icon->setToolTip(QStringLiteral("Morvek: %1\n%2")
                          .arg(QString::fromLatin1(StatusText(monitor.state)), server));
-    mnuConnect->setEnabled(monitor.menu.connect);
-    mnuDisconnect->setEnabled(monitor.menu.disconnect);
+    mnuConnect->setEnabled(window_.mnuConnect->isEnabled());
+    mnuDisconnect->setEnabled(window_.mnuDisconnect->isEnabled());
 }
 
 void TrayIcon::ShowMessage(const QString& summary, const QString& body) {

@@ -59,10 +59,11 @@ struct Player {
     void Click(int button) { cmdPlayer_Click(m, hooks, button); }
     // Position, the six buttons, the map without its padding, the graph's row count.
     std::string State() const {
-        std::string buttons, map = m.snapshot.map;
-        for (bool b : m.player.buttons) buttons += b ? '1' : '0';
+        std::string map = m.snapshot.map;
         map.erase(map.find_last_not_of(' ') + 1);
-        return m.player.position + " " + buttons + " " + map + " " +
+        const std::string back(3, m.replay.can_go_back ? '1' : '0');
+        const std::string forward(3, m.replay.can_go_forward ? '1' : '0');
+        return IntegerText(m.replay.record) + " " + back + forward + " " + map + " " +
                IntegerText(m.graph.RowCount());
     }
     Monitor m;
@@ -155,7 +156,7 @@ class TestLog : public QObject {
         const QString name = dir.filePath("new.mv");
         Monitor m = ConnectedMonitor();
         m.log_open = true;
-        m.player.buttons.fill(true);
+        m.replay = {5, true, true};
         platform::ScriptedDialogs dialogs;
         dialogs.files = {name.toStdString(), name.toStdString(), name.toStdString()};
         dialogs.answers = {platform::MessageResult::No, platform::MessageResult::Yes};
@@ -163,8 +164,8 @@ class TestLog : public QObject {
         StartRecording(m, dialogs, hooks);
         QCOMPARE(Request(dialogs.file_requests.at(0)),
                  "Select a Log file to record|Morvek files (*.mv)|*.mv|All files (*.*)|*.*|.mv|");
-        QVERIFY(m.recording && !m.log_open && m.menu.stop_record && !m.menu.record);
-        QVERIFY(!m.player.frame && (m.player.buttons == std::array<bool, 6>{}));
+        QVERIFY(m.recording && !m.log_open && m.replay.record == 0);
+        QVERIFY(!m.replay.can_go_back && !m.replay.can_go_forward);
         QVERIFY(m.table.slot[0][kName].empty() && !QFileInfo::exists(name));
         WriteLogRecord(m);
         m = ConnectedMonitor();
@@ -245,7 +246,7 @@ class TestLog : public QObject {
             const QString button = step.section(':', 0, 0);
             const bool set = button.startsWith('=');
             if (set)
-                p.m.player.position = button.mid(1).toStdString();
+                p.m.replay.record = button.mid(1).toLongLong();
             else if (button != "open")
                 p.Click(button.toInt());
             seen += (seen.isEmpty() ? "" : ";") + button + ":" +
@@ -272,7 +273,7 @@ class TestLog : public QObject {
             p.m.snapshot.map.clear();
         };
         p.Click(2);
-        QCOMPARE(p.m.player.position + p.m.snapshot.map, std::string("0"));
+        QCOMPARE(IntegerText(p.m.replay.record) + p.m.snapshot.map, std::string("0"));
     }
 
     // A Quake II log has no address, ping or times; texts come back padded to 15, as dumped.
@@ -294,7 +295,7 @@ class TestLog : public QObject {
         p.Open(name.toStdString());
         QCOMPARE(Request(p.dialogs.file_requests.at(0)),
                  "Select a Log file to open|Morvek files (*.mv)|*.mv|All files (*.*)|*.*|.mv|!");
-        QVERIFY(m.log_open && !m.recording && m.menu.record && !m.menu.stop_record);
+        QVERIFY(m.log_open && !m.recording);
         const auto& s = m.snapshot;
         QCOMPARE(
             s.name + "|" + s.address + "|" + s.port + "|" + s.type_name + "|" + s.version + "|" +

@@ -197,8 +197,8 @@ class TestDialogsAndPanel : public QObject {
         QCOMPARE(Shown(frmSetup(*window_)),
                  "3 3 q2.example.net 27911 2147483.647 0.002 1 0 1 0 1 40 2 2 0 0 1 1 3 1");
         // The server panel was reset with Quake II's captions, then the window redrawn.
-        QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name + "|" + m.address_heading + "|" +
-                     m.port_heading,
+        QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name + "|" +
+                     m.shown_type->address_heading + "|" + m.shown_type->port_heading,
                  std::string("|Quake II|Skin|Ping"));
         QCOMPARE(window_->calls,
                  (std::vector<std::string>{"SetGraphVisible(false)", "Form_Resize", "RefreshAll"}));
