@@ -4,6 +4,7 @@
 
 #include "core/numbers.h"
 #include "platform/clock.h"
+#include "query/netquake_wire.h"
 
 namespace morvek {
 
@@ -244,6 +245,10 @@ void Connection::DisconnectOnMapChange() {
 }
 
 void Connection::Winsock_DataArrival(int /*bytes_total*/) {
+    // A copy: a box opened while it is handled lets the next datagrams replace the socket's.
+    const std::string datagram = socket_.GetData();
+    // What a NetQuake server sends outside its control header is no reply: dropped unseen.
+    if (IsNetQuake(monitor_.server_type) && !netquake::ControlBody(datagram)) return;
     ++datagrams_;
     ++monitor_.counters.replies;
     monitor_.counters.silent = false;
@@ -251,8 +256,6 @@ void Connection::Winsock_DataArrival(int /*bytes_total*/) {
     SetNet(NetLamp::Receiving, true);
     ShowState(monitor_, ConnectionState::Connected);
     UpdateMenuState();
-    // A copy: a box opened while it is handled lets the next datagrams replace the socket's.
-    const std::string datagram = socket_.GetData();
     HandleDatagram(datagram);
 }
 

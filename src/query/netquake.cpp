@@ -7,57 +7,43 @@ namespace morvek::netquake {
 
 namespace {
 
-Reply DecodeServerInfo(std::string_view body, ServerType type) {
-    Reader in(body);
-    ServerInfo info;
-    std::string address;
-    unsigned char players = 0, max_players = 0, version = 0;
-    if (!in.String(address) || !in.String(info.name) || !in.String(info.map) || !in.Byte(players) ||
-        !in.Byte(max_players) || !in.Byte(version))
-        return Malformed{};
-    std::size_t colon = address.find(':');
+Reply DecodeServerInfo(std::string_view bytes, ServerType type) {
+    const auto body = DecodeBody<ServerInfoBody>(bytes);
+    if (!body) return Malformed{};
+    const std::size_t colon = body->address.find(':');
     if (colon == std::string::npos) return Malformed{};
-    info.address = address.substr(0, colon);
-    info.port = address.substr(colon + 1);
-    info.players = IntegerText(players);
-    info.max_players = IntegerText(max_players);
-    if (type == ServerType::QuakeI) info.version = IntegerText(version);
+    ServerInfo info;
+    info.address = body->address.substr(0, colon);
+    info.port = body->address.substr(colon + 1);
+    info.name = body->name;
+    info.map = body->map;
+    info.players = IntegerText(body->players);
+    info.max_players = IntegerText(body->max_players);
+    if (type == ServerType::QuakeI) info.version = IntegerText(body->protocol);
     return info;
 }
 
-Reply DecodePlayerInfo(std::string_view body) {
-    Reader in(body);
+Reply DecodePlayerInfo(std::string_view bytes) {
+    const auto body = DecodeBody<PlayerInfoBody>(bytes);
+    if (!body) return Malformed{};
     PlayerInfo player;
-    unsigned char number = 0;
-    std::int32_t colours = 0, frags = 0, seconds = 0;
-    std::string address;
-    if (!in.Byte(number) || !in.String(player.name) || !in.Long(colours) || !in.Long(frags) ||
-        !in.Long(seconds) || !in.String(address))
-        return Malformed{};
-    // Only the first byte of the colours long counts: shirt in the high nibble, pants in the low.
-    unsigned c = static_cast<unsigned>(colours) & 0xFF;
+    player.name = body->name;
+    const unsigned c = static_cast<unsigned>(body->colours) & 0xFF;
     player.shirt = IntegerText(c / 16);
     player.pants = IntegerText(c - 16 * (c / 16));
-    player.frags = IntegerText(frags);
-    player.time = DecimalText(static_cast<double>(seconds) / 60.0);
-    std::size_t colon = address.find(':');
-    if (colon == std::string::npos) {
-        player.address = address;
-    } else {
-        player.address = address.substr(0, colon);
-        player.port = address.substr(colon + 1);
-    }
+    player.frags = IntegerText(body->frags);
+    player.time = DecimalText(static_cast<double>(body->seconds) / 60.0);
+    const std::size_t colon = body->address.find(':');
+    player.address = body->address.substr(0, colon);
+    if (colon != std::string::npos) player.port = body->address.substr(colon + 1);
     return player;
 }
 
-Reply DecodeRuleInfo(std::string_view body) {
-    if (body.empty()) return RulesDone{};
-    Reader in(body);
-    RuleInfo rule;
-    if (!in.String(rule.name)) return Malformed{};
-    // The value is missing when the name's terminator is the datagram's last byte.
-    if (!in.AtEnd() && !in.String(rule.value)) return Malformed{};
-    return rule;
+Reply DecodeRuleInfo(std::string_view bytes) {
+    if (bytes.empty()) return RulesDone{};
+    const auto body = DecodeBody<RuleInfoBody>(bytes);
+    if (!body) return Malformed{};
+    return RuleInfo{body->name, body->value};
 }
 
 }  // namespace
@@ -82,16 +68,16 @@ std::string NextRuleRequest(std::string_view name) {
 }
 
 Reply Decode(std::string_view datagram, ServerType type) {
-    if (datagram.size() < kHeaderSize) return Malformed{};
+    const std::optional<std::string_view> body = ControlBody(datagram);
+    if (!body) return Malformed{};
     const auto code = static_cast<unsigned char>(datagram[4]);
-    std::string_view body = datagram.substr(kHeaderSize);
     switch (code) {
         case kServerInfoReply:
-            return DecodeServerInfo(body, type);
+            return DecodeServerInfo(*body, type);
         case kPlayerInfoReply:
-            return DecodePlayerInfo(body);
+            return DecodePlayerInfo(*body);
         case kRuleInfoReply:
-            return DecodeRuleInfo(body);
+            return DecodeRuleInfo(*body);
         default:
             return UnknownCode{code};
     }

@@ -52,8 +52,8 @@ struct UnknownCode {
     bool operator==(const UnknownCode&) const = default;
 };
 
-// A reply too short for its fields, with a string missing its terminator or an address
-// without ":": skipped.
+// Not a control datagram (see ControlBody), a reply too short for its fields, with a string
+// missing its terminator or an address without ":": skipped.
 struct Malformed {
     bool operator==(const Malformed&) const = default;
 };

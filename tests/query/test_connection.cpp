@@ -121,6 +121,27 @@ class TestConnection : public QObject {
         QVERIFY(rig.connection.DatagramsReceived() >= 40);
     }
 
+    // A player reply with a wrong length field and one without the control flag are no replies:
+    // neither connects nor reaches the table; the whole reply after them does.
+    void netquake_datagrams_outside_the_control_header_are_dropped() {
+        Rig rig(0);
+        const sim::SimState server = sim::DemoState(ServerType::QuakeI);
+        std::string wrong_length = *sim::NetQuakePlayerInfoReply(server, 0);
+        std::string flagless = wrong_length;
+        wrong_length[3] = char(wrong_length[3] + 1);
+        flagless[0] = 0;
+        FakeServer liar([&](const QByteArray& request) {
+            if (request.size() < 5 || request[4] != 0x02) return std::vector<std::string>{};
+            return std::vector{wrong_length, flagless, sim::NetQuakeServerInfoReply(server)};
+        });
+        liar.Serve(rig);
+        rig.connection.mnuConnect_Click();
+        QVERIFY(WaitFor([&] { return rig.monitor.state == ConnectionState::Connected; }));
+        QCOMPARE(rig.Slot(0), PlayerRecord{});
+        QCOMPARE(rig.monitor.snapshot.map, server.map);
+        QCOMPARE(rig.connection.DatagramsReceived(), std::uint64_t(1));
+    }
+
     void host_name_is_looked_up_while_events_run() {
         Fixture f(1);
         f.connection.Winsock().SetRemoteHost("quake.example.org");

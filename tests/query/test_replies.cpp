@@ -183,6 +183,10 @@ class TestReplies : public QObject, Make {
             Control(0x85, std::string("noexit\0", 7)), q1, netquake::RuleInfo{"noexit", ""});
         row("netquake_empty_rule_ends_the_listing", RuleReply(""), q1, netquake::RulesDone{});
         row("netquake_unknown_reply_code", Control(0x01, "x"), q1, netquake::UnknownCode{1});
+        row("netquake_length_field_not_the_datagrams_size", ServerReply("e1m1") + '\0', q1,
+            netquake::Malformed{});
+        row("netquake_without_the_control_flag", '\0' + ServerReply("e1m1").substr(1), q1,
+            netquake::Malformed{});
     }
     void netquake_replies() {
         QFETCH(QByteArray, datagram);
@@ -267,7 +271,7 @@ class TestReplies : public QObject, Make {
             rig.Feed(datagram);
         }
         QTEST(QString::fromStdString(m.snapshot.map), "map");
-        QVERIFY(m.state == ConnectionState::Disconnected && !m.recording && m.menu.connect);
+        QVERIFY(m.state == ConnectionState::Disconnected && !m.recording);
         QVERIFY(!rig.connection.timCheck().Enabled());
         QCOMPARE(rig.dialogs.Texts(), Lines{"Map changed: disconnecting."});
         QCOMPARE(rig.dialogs.messages[0].icon, platform::MessageIcon::Information);

@@ -2,28 +2,20 @@
 
 namespace morvek::sim {
 
-using netquake::Writer;
-
 std::string NetQuakeServerInfoReply(const SimState& state) {
-    Writer body;
-    body.String(state.announced_address).String(state.hostname).String(state.map);
-    body.Byte(static_cast<unsigned char>(state.players.size()))
-        .Byte(static_cast<unsigned char>(state.max_players))
-        .Byte(state.type == ServerType::HexenII ? 5 : 3);
-    return ControlDatagram(netquake::kServerInfoReply, body.Body());
+    return netquake::Encode(netquake::ServerInfoBody{
+        state.announced_address, state.hostname, state.map,
+        static_cast<unsigned char>(state.players.size()),
+        static_cast<unsigned char>(state.max_players),
+        static_cast<unsigned char>(state.type == ServerType::HexenII ? 5 : 3)});
 }
 
 std::optional<std::string> NetQuakePlayerInfoReply(const SimState& state, int player) {
     if (player < 0 || player >= static_cast<int>(state.players.size())) return std::nullopt;
     const SimPlayer& p = state.players[std::size_t(player)];
-    Writer body;
-    body.Byte(static_cast<unsigned char>(player))
-        .String(p.name)
-        .Long(((p.shirt & 15) << 4) | (p.pants & 15))
-        .Long(p.frags)
-        .Long(p.seconds)
-        .String(p.address);
-    return ControlDatagram(netquake::kPlayerInfoReply, body.Body());
+    return netquake::Encode(netquake::PlayerInfoBody{static_cast<unsigned char>(player), p.name,
+                                                     ((p.shirt & 15) << 4) | (p.pants & 15),
+                                                     p.frags, p.seconds, p.address});
 }
 
 std::string NetQuakeRuleReply(const SimState& state, std::string_view previous) {
@@ -34,9 +26,8 @@ std::string NetQuakeRuleReply(const SimState& state, std::string_view previous) 
             if (state.rules[i].first == previous) next = i + 1;
     }
     if (next >= state.rules.size()) return ControlDatagram(netquake::kRuleInfoReply, {});
-    Writer body;
-    body.String(state.rules[next].first).String(state.rules[next].second);
-    return ControlDatagram(netquake::kRuleInfoReply, body.Body());
+    return netquake::Encode(
+        netquake::RuleInfoBody{state.rules[next].first, state.rules[next].second});
 }
 
 }  // namespace morvek::sim

@@ -94,8 +94,9 @@ void SimServer::Answer(const QByteArray& request, const QHostAddress& to, quint1
     std::string_view r(request.constData(), std::size_t(request.size()));
     if (IsNetQuake(state_.type)) {
         using namespace netquake;
-        if (r.size() < kHeaderSize || static_cast<unsigned char>(r[0]) != kControl) return;
-        const std::string_view body = r.substr(kHeaderSize);
+        const std::optional<std::string_view> request = ControlBody(r);
+        if (!request) return;
+        const std::string_view body = *request;
         switch (static_cast<unsigned char>(r[4])) {
             case kServerInfo:
                 Poll();
