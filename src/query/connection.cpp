@@ -379,12 +379,12 @@ void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
         StartIncoming(table);
         table.incoming[kFrags] = player.frags;
         table.incoming[kTime] = player.time;
-        table.incoming[kPort] = player.port;
+        table.incoming[kPort] = player.ping;
         table.incoming[kName] = player.name;
         // A spectator is held with the server's mark, however the reply marked it.
         if (spectators && player.spectator && !IsSpectatorName(player.name))
             table.incoming[kName] = std::string(kSpectatorMark) + player.name;
-        table.incoming[kAddress] = player.address;
+        table.incoming[kAddress] = player.skin;
         table.incoming[kShirt] = player.shirt;
         table.incoming[kPants] = player.pants;
         CommitIncoming(table, monitor_.server_type);

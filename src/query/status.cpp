@@ -1,6 +1,7 @@
 #include "query/status.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace morvek::status {
@@ -97,9 +98,8 @@ std::string NumberText(std::string_view token) {
 }
 
 // The settings line: "\" key "\" value ... up to a newline. The rest starts after the "\" that
-// opens the line. `kind_of` names what a key does, or nothing for a key that is ignored.
-template <typename KindOf>
-void DecodeSettings(Rest& rest, std::vector<Setting>& settings, KindOf kind_of) {
+// opens the line.
+void DecodeSettings(Rest& rest, std::vector<Setting>& settings, const Game& game) {
     // Every pass drops at least the "\" after the key, so the loop ends.
     while (auto key = rest.TakeBefore('\\')) {
         std::string_view value;
@@ -109,30 +109,50 @@ void DecodeSettings(Rest& rest, std::vector<Setting>& settings, KindOf kind_of) 
             value = *before_newline;
         else
             value = rest.TakeToEndOfData();  // the line runs to the end of the datagram
-        if (std::optional<Setting::Kind> kind = kind_of(*key))
+        if (std::optional<Setting::Kind> kind = KindOf(game, *key))
             settings.push_back(Setting{*kind, std::string(*key), std::string(value)});
     }
 }
 
-std::optional<Setting::Kind> QuakeWorldKey(std::string_view key) {
-    if (key == "hostname") return Setting::kHostname;
-    if (key == "*version") return Setting::kVersion;
-    if (key == "map") return Setting::kMap;
-    if (key == "maxclients") return Setting::kMaxClients;
-    static constexpr std::string_view kRules[] = {"fraglimit", "timelimit",     "teamplay",
-                                                  "samelevel", "maxspectators", "deathmatch",
-                                                  "spawn",     "*progs"};
-    for (std::string_view rule : kRules)
-        if (key == rule) return Setting::kRule;
-    return std::nullopt;
+// One player line, field by field as the game describes it. A field whose end is missing is
+// left empty and the next one reads the unchanged rest. Nothing when the name could not be read
+// (no quote was left in the datagram): committing the line would put a nameless player into a
+// free slot.
+std::optional<Player> DecodePlayer(Rest& rest, const Game& game) {
+    std::array<std::optional<std::string_view>, kFieldCount> token;
+    for (const LineField& f : game.line) {
+        auto& t = token[std::size_t(f.field)];
+        t = rest.TakeBefore(f.end.front(), f.end.size() - 1);
+        if (!t && f.to_end) t = rest.TakeAll();
+    }
+    const auto text = [&](Field f) {
+        const auto& t = token[std::size_t(f)];
+        return t ? std::string(*t) : std::string();
+    };
+    const auto number = [&](Field f) {
+        const auto& t = token[std::size_t(f)];
+        return t ? NumberText(*t) : std::string();
+    };
+    if (!token[std::size_t(Field::kName)]) return std::nullopt;
+    Player player{number(Field::kFrags),       number(Field::kMinutes), text(Field::kPing),
+                  text(Field::kName),          text(Field::kSkin),      number(Field::kTopColour),
+                  number(Field::kBottomColour)};
+    // A QuakeWorld spectator: frags "S", or the name marked "\s\".
+    if (&game == &kQuakeWorld)
+        player.spectator = text(Field::kFrags) == "S" || IsSpectatorName(player.name);
+    return player;
 }
 
-std::optional<Setting::Kind> QuakeIIKey(std::string_view key) {
-    if (key == "hostname") return Setting::kHostname;
-    if (key == "version") return Setting::kVersion;
-    if (key == "map" || key == "mapname") return Setting::kMap;
-    if (key == "maxclients") return Setting::kMaxClients;
-    return Setting::kRule;
+void DecodePlayers(Rest& rest, const Game& game, std::vector<Player>& players) {
+    while (!rest.Blank()) {
+        const std::size_t before = rest.Position();
+        if (std::optional<Player> player = DecodePlayer(rest, game))
+            players.push_back(std::move(*player));
+        // A rest that is not blank still holds the datagram's own text, so the blanks appended
+        // after it are all ahead and the first field has dropped at least one character. Kept as
+        // a guard all the same: a pass that reads nothing ends the decoding.
+        if (rest.Position() == before) break;
+    }
 }
 
 // Both status replies open alike: a datagram of at most kMaxStatusReply bytes whose first byte is
@@ -157,40 +177,11 @@ StatusReply DecodeQuakeWorld(std::string_view datagram, bool spectators) {
     if (spectators) {
         const auto line = rest.TakeBefore('\n');
         Rest settings(line ? *line : rest.TakeToEndOfData());
-        DecodeSettings(settings, reply.settings, QuakeWorldKey);
+        DecodeSettings(settings, reply.settings, kQuakeWorld);
     } else {
-        DecodeSettings(rest, reply.settings, QuakeWorldKey);
+        DecodeSettings(rest, reply.settings, kQuakeWorld);
     }
-
-    // Player lines: userid frags minutes ping "name" "skin" top bottom. A step whose blank or
-    // quote is missing is skipped and the next one reads the unchanged rest.
-    while (!rest.Blank()) {
-        Player player;
-        rest.TakeBefore(' ');  // the user id is not kept
-        if (auto frags = rest.TakeBefore(' ')) {
-            player.frags = NumberText(*frags);
-            player.spectator = *frags == "S";
-        }
-        if (auto time = rest.TakeBefore(' ')) player.time = NumberText(*time);
-        // The ping, then its blank and the quote that opens the name.
-        if (auto ping = rest.TakeBefore(' ', 1)) player.port = std::string(*ping);
-        // The name, then its closing quote, the blank and the quote that opens the skin.
-        auto name = rest.TakeBefore('"', 2);
-        if (name) player.name = std::string(*name);
-        if (IsSpectatorName(player.name)) player.spectator = true;
-        // The skin, then its closing quote and the blank.
-        if (auto skin = rest.TakeBefore('"', 1)) player.address = std::string(*skin);
-        if (auto top = rest.TakeBefore(' ')) player.shirt = NumberText(*top);
-        // The bottom colour ends the line; without a newline it is the whole rest. Either way
-        // this step drops at least one character of a rest that is not blank, so the loop ends.
-        if (auto bottom = rest.TakeBefore('\n'))
-            player.pants = NumberText(*bottom);
-        else
-            player.pants = NumberText(rest.TakeAll());
-        // No quote was left in the datagram: the line was cut short before its name. Committing
-        // it would put a nameless player into a free slot.
-        if (name) reply.players.push_back(std::move(player));
-    }
+    DecodePlayers(rest, kQuakeWorld, reply.players);
     return reply;
 }
 
@@ -202,24 +193,8 @@ StatusReply DecodeQuakeII(std::string_view datagram) {
     // The two characters skipped begin the reply type; the rest of its line, the newline and the
     // "\" that opens the settings line follow.
     rest.TakeBefore('\n', 1);
-    DecodeSettings(rest, reply.settings, QuakeIIKey);
-
-    // Player lines: frags ping "name".
-    while (!rest.Blank()) {
-        std::size_t before = rest.Position();
-        Player player;
-        if (auto frags = rest.TakeBefore(' ')) player.frags = NumberText(*frags);
-        // The ping, then its blank and the quote that opens the name.
-        if (auto ping = rest.TakeBefore(' ', 1)) player.port = std::string(*ping);
-        // The name, then its closing quote and the newline.
-        auto name = rest.TakeBefore('"', 1);
-        if (name) player.name = std::string(*name);
-        if (name) reply.players.push_back(std::move(player));
-        // A rest that is not blank still holds the datagram's own text, so the blanks appended
-        // after it are all ahead and the frags step above has dropped at least one character.
-        // Kept as a guard all the same: a pass that reads nothing ends the decoding.
-        if (rest.Position() == before) break;
-    }
+    DecodeSettings(rest, reply.settings, kQuakeII);
+    DecodePlayers(rest, kQuakeII, reply.players);
     return reply;
 }
 

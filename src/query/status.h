@@ -6,14 +6,7 @@
 // an empty skin and colours 0 0. (Asked "status 31", the frags read "S" and the name has no mark.)
 // A server that does not know the number answers as to "status".
 //
-// QuakeWorld reply: FF FF FF FF, a reply type character, then the settings line
-//   \key\value\key\value...\n
-// and one line per player:
-//   userid frags minutes ping "name" "skin" topcolour bottomcolour\n
-//
-// Quake II reply: FF FF FF FF and the reply type text up to a newline, the settings line as
-// above, and one line per player:
-//   frags ping "name"\n
+// The replies' layout, keys and player fields are described in query/status_wire.h.
 #pragma once
 
 #include <string>
@@ -21,6 +14,7 @@
 #include <vector>
 
 #include "core/player_table.h"
+#include "query/status_wire.h"
 
 namespace morvek::status {
 
@@ -31,19 +25,10 @@ std::string StatusRequest(bool spectators = false);
 // larger datagram is not decoded at all.
 inline constexpr std::size_t kMaxStatusReply = 16384;
 
-// One server setting acted upon, in the order the keys come.
-struct Setting {
-    enum Kind { kHostname, kVersion, kMap, kMaxClients, kRule };
-    Kind kind;
-    std::string key;
-    std::string value;
-    bool operator==(const Setting&) const = default;
-};
-
-// A decoded player: Frags, Port (ping) and Name for both games; Time, Address (skin), Shirt and
-// Pants for QuakeWorld only (empty for Quake II).
+// A decoded player: frags, ping and name for both games; time (minutes), skin and the two colours
+// for QuakeWorld only (empty for Quake II).
 struct Player {
-    std::string frags, time, port, name, address, shirt, pants;
+    std::string frags, time, ping, name, skin, shirt, pants;
     // A QuakeWorld spectator: frags "S" or the name marked "\s\" (the mark stays in the name).
     bool spectator = false;
     bool operator==(const Player&) const = default;

@@ -27,7 +27,7 @@ QDebug operator<<(QDebug debug, const Setting& s) {
 }
 
 QDebug operator<<(QDebug debug, const Player& p) {
-    debug << std::array{p.frags, p.time, p.port, p.name, p.address, p.shirt, p.pants};
+    debug << std::array{p.frags, p.time, p.ping, p.name, p.skin, p.shirt, p.pants};
     return p.spectator ? debug << " spectator" : debug;
 }
 
