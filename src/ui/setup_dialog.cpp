@@ -45,6 +45,22 @@ std::optional<std::int16_t> SeriesFromText(const QLineEdit* box) {
     return series;
 }
 
+QLabel* Caption(const char* text, QWidget* parent) {
+    return new QLabel(QString::fromLatin1(text), parent);
+}
+
+// A switch: its caption in the first column (the box is the caption's buddy), the box in the
+// second, in the grid's own group box.
+QCheckBox* SwitchRow(QGridLayout* grid, int row, const char* caption) {
+    QWidget* group = grid->parentWidget();
+    auto* box = new QCheckBox(group);
+    QLabel* text = Caption(caption, group);
+    text->setBuddy(box);
+    grid->addWidget(text, row, 0);
+    grid->addWidget(box, row, 1);
+    return box;
+}
+
 }  // namespace
 
 std::optional<std::int32_t> PortFromText(const QString& text) {
@@ -73,30 +89,39 @@ void frmSetup::BuildControls() {
     auto* outer = new QVBoxLayout(this);
     TabStrip = new QTabWidget(this);
     outer->addWidget(TabStrip);
+    BuildConnectionPage();
+    BuildApplicationPage();
+    BuildGraphPage();
+    BuildAlertsPage();
+    connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
 
-    auto label = [](const char* text, QWidget* parent) {
-        return new QLabel(QString::fromLatin1(text), parent);
-    };
-    // A switch: its caption in the first column (the box is the caption's buddy), the
-    // box in the second, in the grid's own group box.
-    auto switch_row = [&label](QGridLayout* grid, int row, const char* caption) {
-        QWidget* group = grid->parentWidget();
-        auto* box = new QCheckBox(group);
-        QLabel* text = label(caption, group);
-        text->setBuddy(box);
-        grid->addWidget(text, row, 0);
-        grid->addWidget(box, row, 1);
-        return box;
-    };
+    // Buttons: "&Ok" is taken by Enter, "&Cancel" by Esc.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdOk->setDefault(true);
+    cmdOk->setAutoDefault(true);
+    cmdCancel->setAutoDefault(false);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    outer->addLayout(buttons);
+    connect(cmdOk, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
 
-    // Page "Connection".
+    for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtColumns})
+        box->installEventFilter(this);
+    connect(txtTimeOut, &QLineEdit::textChanged, this, [this] { txtTimeOut_Change(); });
+}
+
+// Page "Connection".
+void frmSetup::BuildConnectionPage() {
     auto* connection_page = new QWidget;
     auto* connection_layout = new QVBoxLayout(connection_page);
     frConnection = new QGroupBox(QStringLiteral("Connection:"), connection_page);
     connection_layout->addWidget(frConnection);
     auto* grid = new QGridLayout(frConnection);
-
-    lblConnection[0] = label("Server type:", frConnection);
+    lblConnection[0] = Caption("Server type:", frConnection);
     grid->addWidget(lblConnection[0], 0, 0);
     auto* types = new QHBoxLayout;
     type_group_ = new QButtonGroup(this);
@@ -117,12 +142,12 @@ void frmSetup::BuildControls() {
     txtServerPort->setObjectName(QStringLiteral("txtServerPort"));
     txtRefresh->setObjectName(QStringLiteral("txtRefresh"));
     txtTimeOut->setObjectName(QStringLiteral("txtTimeOut"));
-    lblConnection[1] = label("Server name (or IP Address):", frConnection);
-    lblConnection[2] = label("Server port:", frConnection);
-    lblConnection[3] = label("Refresh frequency:", frConnection);
-    lblConnection[4] = label("Timeout interval:", frConnection);
-    lblConnection[5] = label("s", frConnection);
-    lblConnection[6] = label("s", frConnection);
+    lblConnection[1] = Caption("Server name (or IP Address):", frConnection);
+    lblConnection[2] = Caption("Server port:", frConnection);
+    lblConnection[3] = Caption("Refresh frequency:", frConnection);
+    lblConnection[4] = Caption("Timeout interval:", frConnection);
+    lblConnection[5] = Caption("s", frConnection);
+    lblConnection[6] = Caption("s", frConnection);
     grid->addWidget(lblConnection[1], 1, 0);
     grid->addWidget(txtServerName, 1, 1, 1, 2);
     grid->addWidget(lblConnection[2], 2, 0);
@@ -136,16 +161,18 @@ void frmSetup::BuildControls() {
     chkKeepTrying = new QCheckBox(QStringLiteral("Keep trying after a timeout"), connection_page);
     connection_layout->addWidget(chkKeepTrying);
     TabStrip->addTab(connection_page, QStringLiteral("Connection"));
+}
 
-    // Page "Application".
+// Page "Application".
+void frmSetup::BuildApplicationPage() {
     auto* application_page = new QWidget;
     auto* application_layout = new QVBoxLayout(application_page);
     frApplication = new QGroupBox(QStringLiteral("Application:"), application_page);
     application_layout->addWidget(frApplication);
-    grid = new QGridLayout(frApplication);
-    chkDisconnect = switch_row(grid, 0, "Disconnect on level change:");
-    chkMantein = switch_row(grid, 1, "Mantein disconnected player info:");
-    grid->addWidget(label("Player sorting:", frApplication), 2, 0);
+    auto* grid = new QGridLayout(frApplication);
+    chkDisconnect = SwitchRow(grid, 0, "Disconnect on level change:");
+    chkMantein = SwitchRow(grid, 1, "Mantein disconnected player info:");
+    grid->addWidget(Caption("Player sorting:", frApplication), 2, 0);
     static constexpr std::array<const char*, 3> kSortingNames = {"ID", "Name", "Frags"};
     auto* sortings = new QHBoxLayout;
     sorting_group_ = new QButtonGroup(this);
@@ -157,19 +184,21 @@ void frmSetup::BuildControls() {
     }
     optSorting[0]->setChecked(true);
     grid->addLayout(sortings, 2, 1);
-    chkReadable = switch_row(grid, 3, "Readable Quake names:");
-    chkSpectators = switch_row(grid, 4, "Show spectators:");
+    chkReadable = SwitchRow(grid, 3, "Readable Quake names:");
+    chkSpectators = SwitchRow(grid, 4, "Show spectators:");
     TabStrip->addTab(application_page, QStringLiteral("Application"));
+}
 
-    // Page "Graph".
+// Page "Graph".
+void frmSetup::BuildGraphPage() {
     auto* graph_page = new QWidget;
     auto* graph_layout = new QVBoxLayout(graph_page);
     frGraphOptions = new QGroupBox(QStringLiteral("Graph options:"), graph_page);
     graph_layout->addWidget(frGraphOptions);
-    grid = new QGridLayout(frGraphOptions);
-    chkShowGraph = switch_row(grid, 0, "Show graph:");
-    chkLegend = switch_row(grid, 1, "Show legend:");
-    grid->addWidget(label("Graph Series:", frGraphOptions), 2, 0);
+    auto* grid = new QGridLayout(frGraphOptions);
+    chkShowGraph = SwitchRow(grid, 0, "Show graph:");
+    chkLegend = SwitchRow(grid, 1, "Show legend:");
+    grid->addWidget(Caption("Graph Series:", frGraphOptions), 2, 0);
     serie_group_ = new QButtonGroup(this);
     optSerie[0] = new QRadioButton(QStringLiteral("Server's max players"), frGraphOptions);
     optSerie[1] = new QRadioButton(QStringLiteral("Fixed:"), frGraphOptions);
@@ -187,16 +216,18 @@ void frmSetup::BuildControls() {
     grid->addLayout(fixed, 3, 1);
     txtColumns = new QLineEdit(frGraphOptions);
     txtColumns->setObjectName(QStringLiteral("txtColumns"));
-    grid->addWidget(label("Max graph data per serie:", frGraphOptions), 4, 0);
+    grid->addWidget(Caption("Max graph data per serie:", frGraphOptions), 4, 0);
     grid->addWidget(txtColumns, 4, 1);
     TabStrip->addTab(graph_page, QStringLiteral("Graph"));
+}
 
-    // Page "Alerts": the events that raise a desktop notification, in the order of EventKind.
+// Page "Alerts": the events that raise a desktop notification, in the order of EventKind.
+void frmSetup::BuildAlertsPage() {
     auto* alerts_page = new QWidget;
     auto* alerts_layout = new QVBoxLayout(alerts_page);
     frAlerts = new QGroupBox(QStringLiteral("Notify me when:"), alerts_page);
     alerts_layout->addWidget(frAlerts);
-    grid = new QGridLayout(frAlerts);
+    auto* grid = new QGridLayout(frAlerts);
     static constexpr std::array<const char*, kEventKindCount> kAlertNames = {
         "A player joins",   "A player leaves",       "The map changes",    "The server goes silent",
         "It answers again", "The frag lead changes", "The server is full", "A slot comes free"};
@@ -205,8 +236,8 @@ void frmSetup::BuildControls() {
         grid->addWidget(chkAlert[i], i / 2, i % 2);
     }
     auto* watch_label =
-        label("Only when one of these players joins (names separated by commas; empty: anyone):",
-              frAlerts);
+        Caption("Only when one of these players joins (names separated by commas; empty: anyone):",
+                frAlerts);
     watch_label->setWordWrap(true);
     txtWatchList = new QLineEdit(frAlerts);
     txtWatchList->setObjectName(QStringLiteral("txtWatchList"));
@@ -218,26 +249,6 @@ void frmSetup::BuildControls() {
     alerts_layout->addWidget(chkCloseToTray);
     alerts_layout->addStretch();
     TabStrip->addTab(alerts_page, QStringLiteral("Alerts"));
-
-    connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
-
-    // Buttons: "&Ok" is taken by Enter, "&Cancel" by Esc.
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdOk->setDefault(true);
-    cmdOk->setAutoDefault(true);
-    cmdCancel->setAutoDefault(false);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
-    outer->addLayout(buttons);
-    connect(cmdOk, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
-
-    for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtColumns})
-        box->installEventFilter(this);
-    connect(txtTimeOut, &QLineEdit::textChanged, this, [this] { txtTimeOut_Change(); });
 }
 
 bool frmSetup::eventFilter(QObject* watched, QEvent* event) {

@@ -107,6 +107,10 @@ class frmSetup : public QDialog {
 
   private:
     void BuildControls();
+    void BuildConnectionPage();
+    void BuildApplicationPage();
+    void BuildGraphPage();
+    void BuildAlertsPage();
     // Shows a validator's message (stop icon, "Morvek") and puts the default text back.
     void Refuse(QLineEdit* box, const char* message, const char* default_text);
     // Every box with a rule, in the order "&Ok" checks them: what it must hold, the message when
