@@ -179,6 +179,104 @@ class HeadlessHooks : public MonitorHooks {
     EventTracker events_;
 };
 
+// Only regular files are ever replaced or deleted: false, with the reason on stderr, when a path
+// names anything else.
+bool PathsReplaceable(const HeadlessOptions& options) {
+    for (const auto* path : {&options.record_file, &options.html_output, &options.pdf_file}) {
+        if (*path && !platform::IsReplaceable(QString::fromLocal8Bit(**path))) {
+            std::fprintf(stderr, "morvek: %s\n",
+                         platform::NotRegularFileText(QString::fromLocal8Bit(**path))
+                             .toLocal8Bit()
+                             .constData());
+            return false;
+        }
+    }
+    return true;
+}
+
+// The stored settings, as the window would start with them; nothing is written back. False when
+// the store cannot be read.
+bool LoadStoredSettings(const HeadlessOptions& options, Monitor& monitor, Connection& connection,
+                        platform::Dialogs& dialogs) {
+    platform::IniSettingsBackend store(options.settings_file
+                                           ? QString::fromStdString(*options.settings_file)
+                                           : platform::IniSettingsBackend::DefaultFile());
+    auto values = LoadSettings(store, platform::SettingsFailureDialog(dialogs));
+    if (!values) return false;
+    ApplySettings(*values, monitor, connection, nullptr);
+    ResetServerPanel(monitor);
+    SetupGraph(monitor.graph);
+    if (monitor.options.serie_max_player == 0) {
+        monitor.graph.SetColumnCount(monitor.options.serie_fixed);
+        SetupGraph(monitor.graph);
+    }
+    return true;
+}
+
+// This run's options over the settings: intervals, the server (or the demo it starts), the log
+// and the page. The exit status when the run cannot go on.
+std::optional<int> ApplyRunOptions(const HeadlessOptions& options, Monitor& monitor,
+                                   Connection& connection, web::HtmlPublisher& publisher,
+                                   std::unique_ptr<sim::SimServer>& demo) {
+    if (options.keep_trying) monitor.options.keep_trying = true;
+    if (options.check_ms) connection.timCheck().SetInterval(*options.check_ms);
+    if (options.timeout_ms) connection.timTimeout().SetInterval(*options.timeout_ms);
+
+    std::string command_line = options.command_line;
+    if (options.demo_type) {
+        demo = app::StartDemo(*options.demo_type, command_line);
+        if (!demo) return 1;
+    }
+    if (!command_line.empty()) {
+        if (!ApplyCommandLine(command_line, monitor, connection)) {
+            std::fprintf(stderr, "%s: %s\n", kAppTitle, OneLine(kCommandLineSyntax).c_str());
+            return 2;
+        }
+    }
+    ApplyTypeCaptions(monitor, monitor.server_type);
+
+    if (options.record_file) {
+        // As "&Record..." answered Yes: an existing log is replaced.
+        monitor.log_path = QString::fromLocal8Bit(*options.record_file);
+        platform::RemoveRegularFile(monitor.log_path);
+        monitor.recording = true;
+    }
+    if (options.html_template)
+        monitor.options.html_template = ToCp1252(QString::fromStdString(*options.html_template));
+    if (options.html_output)
+        monitor.options.html_output = ToCp1252(QString::fromStdString(*options.html_output));
+    if (options.html_output || options.html_template || options.html_refresh_s) {
+        double seconds = options.html_refresh_s.value_or(5);
+        publisher.timHtml.SetInterval(
+            ToInt32(std::clamp(seconds, 0.0, 86400.0) * 1000).value_or(0));
+        publisher.timHtml.SetEnabled(true);
+        monitor.web_active = true;
+    }
+    return std::nullopt;
+}
+
+// Ends the run after the last tick, on a quit signal, or once the connection has ended for good.
+void QuitWhenDone(QCoreApplication& app, Monitor& monitor, Connection& connection,
+                  HeadlessHooks& hooks) {
+    auto quitting = std::make_shared<bool>(false);
+    hooks.on_last_tick = [&app, &connection, quitting] {
+        if (*quitting) return;
+        *quitting = true;
+        connection.timCheck().SetEnabled(false);
+        // Let the replies to the last requests arrive before the picture is final.
+        QTimer::singleShot(300, &app, [&app] { app.quit(); });
+    };
+    hooks.on_refresh = [&] {
+        if (monitor.state == ConnectionState::Disconnected && !connection.timCheck().Enabled())
+            QTimer::singleShot(0, &app, [&] {
+                if (monitor.state == ConnectionState::Disconnected &&
+                    !connection.timCheck().Enabled())
+                    app.quit();
+            });
+    };
+    platform::OnQuitSignal([&app] { app.quit(); });
+}
+
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
@@ -192,16 +290,7 @@ int RunHeadless(int argc, char** argv) {
         return 2;
     }
     if (options.dump_log) return DumpLog(*options.dump_log, std::cout, std::cerr);
-    // Only regular files are ever replaced or deleted.
-    for (const auto* path : {&options.record_file, &options.html_output, &options.pdf_file}) {
-        if (*path && !platform::IsReplaceable(QString::fromLocal8Bit(**path))) {
-            std::fprintf(stderr, "morvek: %s\n",
-                         platform::NotRegularFileText(QString::fromLocal8Bit(**path))
-                             .toLocal8Bit()
-                             .constData());
-            return 2;
-        }
-    }
+    if (!PathsReplaceable(options)) return 2;
 
     // The report is painted with real fonts, which needs the GUI application; it runs on the
     // offscreen platform, so no display is needed.
@@ -248,77 +337,13 @@ int RunHeadless(int argc, char** argv) {
         }
     }
 
-    // The stored settings, as the window would start with them; the command line wins for this
-    // run, and nothing is written back.
-    {
-        platform::IniSettingsBackend store(options.settings_file
-                                               ? QString::fromStdString(*options.settings_file)
-                                               : platform::IniSettingsBackend::DefaultFile());
-        auto values = LoadSettings(store, platform::SettingsFailureDialog(dialogs));
-        if (!values) return 1;
-        ApplySettings(*values, monitor, connection, nullptr);
-        ResetServerPanel(monitor);
-        SetupGraph(monitor.graph);
-        if (monitor.options.serie_max_player == 0) {
-            monitor.graph.SetColumnCount(monitor.options.serie_fixed);
-            SetupGraph(monitor.graph);
-        }
-    }
-
-    if (options.keep_trying) monitor.options.keep_trying = true;
-    if (options.check_ms) connection.timCheck().SetInterval(*options.check_ms);
-    if (options.timeout_ms) connection.timTimeout().SetInterval(*options.timeout_ms);
+    if (!LoadStoredSettings(options, monitor, connection, dialogs)) return 1;
 
     std::unique_ptr<sim::SimServer> demo;
-    std::string command_line = options.command_line;
-    if (options.demo_type) {
-        demo = app::StartDemo(*options.demo_type, command_line);
-        if (!demo) return 1;
-    }
-    if (!command_line.empty()) {
-        if (!ApplyCommandLine(command_line, monitor, connection)) {
-            std::fprintf(stderr, "%s: %s\n", kAppTitle, OneLine(kCommandLineSyntax).c_str());
-            return 2;
-        }
-    }
-    ApplyTypeCaptions(monitor, monitor.server_type);
+    if (auto status = ApplyRunOptions(options, monitor, connection, publisher, demo))
+        return *status;
 
-    if (options.record_file) {
-        // As "&Record..." answered Yes: an existing log is replaced.
-        monitor.log_path = QString::fromLocal8Bit(*options.record_file);
-        platform::RemoveRegularFile(monitor.log_path);
-        monitor.recording = true;
-    }
-    if (options.html_template)
-        monitor.options.html_template = ToCp1252(QString::fromStdString(*options.html_template));
-    if (options.html_output)
-        monitor.options.html_output = ToCp1252(QString::fromStdString(*options.html_output));
-    if (options.html_output || options.html_template || options.html_refresh_s) {
-        double seconds = options.html_refresh_s.value_or(5);
-        publisher.timHtml.SetInterval(
-            ToInt32(std::clamp(seconds, 0.0, 86400.0) * 1000).value_or(0));
-        publisher.timHtml.SetEnabled(true);
-        monitor.web_active = true;
-    }
-
-    bool quitting = false;
-    auto quit = [&] {
-        if (quitting) return;
-        quitting = true;
-        connection.timCheck().SetEnabled(false);
-        // Let the replies to the last requests arrive before the picture is final.
-        QTimer::singleShot(300, &app, [&] { app.quit(); });
-    };
-    hooks.on_last_tick = quit;
-    hooks.on_refresh = [&] {
-        if (monitor.state == ConnectionState::Disconnected && !connection.timCheck().Enabled())
-            QTimer::singleShot(0, &app, [&] {
-                if (monitor.state == ConnectionState::Disconnected &&
-                    !connection.timCheck().Enabled())
-                    app.quit();
-            });
-    };
-    platform::OnQuitSignal([&] { app.quit(); });
+    QuitWhenDone(app, monitor, connection, hooks);
 
     QTimer::singleShot(0, &app, [&] {
         connection.mnuConnect_Click();

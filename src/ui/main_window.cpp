@@ -187,6 +187,11 @@ void frmMain::BuildControls() {
     frGraph = new QGroupBox(QStringLiteral("Graph:"), this);
     chtGrafico = new GraphView(frGraph);
 
+    BuildBottomStrip();
+}
+
+// The credit, the menu button, the traffic lamp, the status frame and the log player.
+void frmMain::BuildBottomStrip() {
     lblCopy = new QLabel(QString::fromLatin1(kCreditText), this);
     cmdMenu = new QPushButton(QStringLiteral("        Graph"), this);
     cmdMenu->setIcon(QIcon(ProgramIcon(32)));

@@ -181,6 +181,7 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
 
   private:
     void BuildControls();
+    void BuildBottomStrip();
     void BuildMenu();
     void PlaceControls();
     void UpdateMinimumSize();
