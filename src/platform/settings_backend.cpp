@@ -249,13 +249,6 @@ QString IniSettingsBackend::DefaultFile() {
            QStringLiteral("/Varnoth/Morvek.conf");
 }
 
-QString IniSettingsBackend::Location() const {
-#ifdef Q_OS_WIN
-    if (registry_) return RegistryPath(kSettingsKeyPath);
-#endif
-    return file_;
-}
-
 void IniSettingsBackend::BeginBatch() {
     ++batch_depth_;
 }

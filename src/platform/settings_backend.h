@@ -43,8 +43,6 @@ class IniSettingsBackend : public SettingsBackend {
     // The user's store on platforms without a registry:
     // <generic configuration folder>/Varnoth/Morvek.conf.
     static QString DefaultFile();
-    // The file in use, or the registry path ("HKEY_LOCAL_MACHINE\...") on Windows.
-    QString Location() const;
 
     bool OpenKey(const std::string& key_path, Access access) override;
     std::string FailureDetail() const override;

@@ -42,7 +42,6 @@ class UdpSocket : public QObject {
     void SetRemoteHost(std::string host) { remote_host_ = std::move(host); }
     std::int32_t RemotePort() const { return remote_port_; }
     void SetRemotePort(std::int32_t port) { remote_port_ = port; }
-    int LocalPort() const { return local_port_; }
     void SetLocalPort(int port) { local_port_ = port; }
     // Dotted address of the last peer heard from; empty until a datagram has arrived.
     const std::string& RemoteHostIP() const { return remote_host_ip_; }

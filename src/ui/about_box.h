@@ -33,8 +33,6 @@ class frmSplash : public QWidget {
     // window system has shown it and it has painted (at most `max_ms`), so it is not a black
     // block while the main window is built.
     void ShowPainted(int max_ms = 2000);
-    // Whether it has painted itself since it was shown.
-    bool Painted() const { return painted_; }
 
     QLabel* imgLogo = nullptr;
     QLabel* lblProductName = nullptr;

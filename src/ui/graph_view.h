@@ -36,7 +36,6 @@ class GraphView : public QChartView {
     int SeriesCount() const { return int(series_.size()); }
     QLineSeries* Series(int index) const { return series_[std::size_t(index)]; }
     QValueAxis* ValueAxis() const { return axis_y_; }
-    QValueAxis* RowAxis() const { return axis_x_; }
     // How many times the chart was rebuilt from the model.
     std::uint64_t Redraws() const { return redraws_; }
 

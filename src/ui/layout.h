@@ -9,7 +9,6 @@ inline constexpr double kTwipsPerPixel = 15.0;
 struct TwipsRect {
     double left = 0, top = 0, width = 0, height = 0;
     double Bottom() const { return top + height; }
-    double Right() const { return left + width; }
     bool operator==(const TwipsRect&) const = default;
 };
 

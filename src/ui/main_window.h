@@ -111,8 +111,7 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     double OuterWidthTwips() const { return outer_w_; }
     double OuterHeightTwips() const { return outer_h_; }
 
-    // The help file the Help command opens, and the folder it is looked for in.
-    QString HelpFolder() const { return help_folder_; }
+    // The folder the Help command looks for its file in.
     void SetHelpFolder(const QString& folder) { help_folder_ = folder; }
 
     // Controls, public for the window's tests.
@@ -165,7 +164,6 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     // The rules window while it is loaded, and the help window once opened.
     frmRoule* RulesWindow() const;
     HelpWindow* Help() const;
-    web::HtmlPublisher& Publisher() { return *publisher_; }
     // The tray icon while it is shown (a tray on the desktop, and an alert or closing to the tray
     // switched on), else null.
     TrayIcon* Tray() const;

@@ -20,7 +20,6 @@ QString MessageBoxText(const std::string& text);
 class QtDialogs : public platform::Dialogs {
   public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
-    void SetParent(QWidget* parent) { parent_ = parent; }
 
     platform::MessageResult Message(const std::string& text, const std::string& title,
                                     platform::MessageIcon icon,

@@ -38,9 +38,7 @@ bool PublishPage(const QString& template_path, const QString& output_path, const
 
 HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms,
                              QObject* parent)
-    : QObject(parent), timHtml(interval_ms), monitor_(monitor), dialogs_(dialogs), now_([] {
-          return QDateTime::currentDateTime();
-      }) {
+    : QObject(parent), timHtml(interval_ms), monitor_(monitor), dialogs_(dialogs) {
     connect(&timHtml, &platform::Timer::Tick, this, &HtmlPublisher::timHtml_Timer);
 }
 
@@ -74,7 +72,7 @@ void HtmlPublisher::timHtml_Timer() {
 bool HtmlPublisher::WritePage(const QString& template_path) {
     try {
         return PublishPage(template_path, FromCp1252(monitor_.options.html_output), monitor_,
-                           now_());
+                           QDateTime::currentDateTime());
     } catch (...) {
         // Nothing from a template or a page may end the program; the next tick tries again.
         return false;

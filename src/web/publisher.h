@@ -38,8 +38,6 @@ class HtmlPublisher : public QObject {
 
     // Where templates are looked up; empty (the default) means the template folders.
     void SetTemplateFolder(const QString& folder) { template_folder_ = folder; }
-    // The clock giving the page's time (tests fix it).
-    void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
 
     // Whether the last tick wrote a page.
     bool LastTickWrote() const { return last_tick_wrote_; }
@@ -50,7 +48,6 @@ class HtmlPublisher : public QObject {
     Monitor& monitor_;
     platform::Dialogs& dialogs_;
     QString template_folder_;
-    std::function<QDateTime()> now_;
     bool last_tick_wrote_ = false;
 };
 
