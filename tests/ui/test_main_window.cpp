@@ -8,6 +8,7 @@
 #include "log/player.h"
 #include "log/recorder.h"
 #include "sim/sim_server.h"
+#include "support/http.h"
 #include "support/rig.h"
 #include "ui/about_box.h"
 #include "ui/entry.h"
@@ -406,10 +407,20 @@ class TestMainWindow : public QObject {
         QVERIFY(ini.open(QIODevice::WriteOnly) &&
                 ini.write("[Software\\Varnoth\\Morvek]\n" + stored));
         ini.close();
+        QTcpServer probe;  // a free port for the metrics, which say when it is connected
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
         QProcess morvek;
-        morvek.start(QStringLiteral(MORVEK_EXE), {"--demo", "3", "--settings", ini.fileName()});
+        morvek.start(QStringLiteral(MORVEK_EXE), {"--demo", "3", "--settings", ini.fileName(),
+                                                  "--metrics", QString::number(port)});
         QVERIFY(morvek.waitForStarted());
-        QTest::qWait(1500);  // connected to the demo server, which has answered
+        QVERIFY(testing::WaitFor(
+            [&] {
+                return testing::HttpRequest(port, "GET", "/status.json", 1000)
+                    .body.contains("\"state\":\"Connected\"");
+            },
+            15000));
         morvek.terminate();
         QVERIFY(morvek.waitForFinished(10000) && morvek.exitCode() == 0);
         QVERIFY(ini.open(QIODevice::ReadOnly));
