@@ -412,6 +412,9 @@ class TestMainWindow : public QObject {
         const quint16 port = probe.serverPort();
         probe.close();
         QProcess morvek;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir_.filePath("data"));  // its template folder goes there
+        morvek.setProcessEnvironment(env);
         morvek.start(QStringLiteral(MORVEK_EXE), {"--demo", "3", "--settings", ini.fileName(),
                                                   "--metrics", QString::number(port)});
         QVERIFY(morvek.waitForStarted());
