@@ -71,6 +71,10 @@ class TestPlatform : public QObject {
                               FindInFolders(folders, "B.htm"), FindInFolders(folders, "gone.htm")}),
                  QStringList({folders[0] + "/standard.htm", folders[2] + "/b.htm",
                               folders[0] + "/gone.htm"}));
+        // The help file: beside the program (none here), else in a data folder's "morvek".
+        QCOMPARE(HelpFolder("Morvek.html"), ProgramFolder());
+        WriteFile(data + "/system/morvek/MORVEK.HTML", "help");
+        QCOMPARE(HelpFolder("Morvek.html"), data + "/system/morvek");
     }
 
     void interval_0_never_fires_even_when_enabled() {
