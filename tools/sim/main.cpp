@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -101,13 +102,17 @@ int main(int argc, char** argv) {
     QCommandLineOption limited("one-reply-per-second",
                                "Answer one request per second per address, as a server with a "
                                "flood limit does.");
+    QCommandLineOption bots("bots",
+                            "The last k players are bots, as a darkplaces server has them: all "
+                            "named Bot, at the address botclient, joined together.",
+                            "k", "0");
     QCommandLineOption hostname("hostname", "The server name (escapes as for --name).", "text");
     QCommandLineOption corpus("write-corpus",
                               "Write every reply of every server type into this folder, one file "
                               "per datagram (the fuzz targets' seeds), and exit.",
                               "folder");
     parser.addOptions({type, port, players, delay, stop, garbage, map_change, next_map, join, still,
-                       name, hostname, limited, corpus});
+                       name, bots, hostname, limited, corpus});
     parser.process(app);
     if (parser.isSet(corpus)) return WriteCorpus(parser.value(corpus)) ? 0 : 1;
 
@@ -120,6 +125,8 @@ int main(int argc, char** argv) {
         morvek::sim::SimPlayer p;
         p.name = "Player" + std::to_string(state.players.size() + 1);
         p.user_id = static_cast<int>(state.players.size()) + 1;
+        p.address =
+            "192.0.2." + std::to_string(10 + p.user_id) + ":" + std::to_string(26000 + p.user_id);
         state.players.push_back(p);
     }
     state.players.resize(std::size_t(count));
@@ -127,6 +134,13 @@ int main(int argc, char** argv) {
     const QStringList names = parser.values(name);
     for (int i = 0; i < names.size() && i < int(state.players.size()); ++i)
         state.players[std::size_t(i)].name = NameBytes(names[i]);
+    const int bot_count = std::min(parser.value(bots).toInt(), int(state.players.size()));
+    for (int i = int(state.players.size()) - std::max(bot_count, 0); i < int(state.players.size());
+         ++i) {
+        state.players[std::size_t(i)].name = "Bot";
+        state.players[std::size_t(i)].address = "botclient";
+        state.players[std::size_t(i)].seconds = 6;
+    }
 
     morvek::sim::SimOptions options;
     options.port = static_cast<quint16>(parser.value(port).toUInt());

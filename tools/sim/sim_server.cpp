@@ -78,7 +78,6 @@ void SimServer::Poll() {
             p.frags += s - 1;
         else
             p.frags += s;
-        p.seconds += 5;
         p.ping = std::max(5, p.ping + jitter(random_));
     }
 }
@@ -90,6 +89,12 @@ void SimServer::Answer(const QByteArray& request, const QHostAddress& to, quint1
         for (char& c : junk) c = char(byte(random_));
         Send(junk, to, port);
         return;
+    }
+    if (options_.move) {
+        // Connection times run with the clock, as a real server's do.
+        const int whole = int((clock_.elapsed() - aged_ms_) / 1000);
+        for (SimPlayer& p : state_.players) p.seconds += whole;
+        aged_ms_ += whole * 1000LL;
     }
     std::string_view r(request.constData(), std::size_t(request.size()));
     if (IsNetQuake(state_.type)) {

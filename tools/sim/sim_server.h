@@ -23,7 +23,7 @@ struct SimOptions {
     int map_change_after = 0;  // polls before the map changes (0: never)
     int join_after = 0;        // polls before the last player joins (0: there from the start)
     std::string next_map = "e1m2";
-    bool move = true;  // frags, times and pings move at every poll
+    bool move = true;  // frags and pings move at every poll, connection times with the clock
     // Like a server with a flood limit: after a request it answers, requests from the same address
     // get no reply for this many milliseconds (0: every request is answered).
     int reply_interval_ms = 0;
@@ -56,6 +56,7 @@ class SimServer : public QObject {
     QUdpSocket socket_;
     QElapsedTimer since_first_;
     QElapsedTimer clock_;
+    qint64 aged_ms_ = 0;                       // the clock when connection times last moved on
     std::map<QString, qint64> last_answered_;  // per sender address, for reply_interval_ms
     bool answering_ = true;
     int polls_ = 0;
