@@ -150,7 +150,9 @@ class HeadlessHooks : public MonitorHooks {
     void TellEvents(const std::vector<Event>& events) {
         for (const Event& event : events) {
             const std::string line =
-                JsonLine(EventObject(event, tick_, QDateTime::currentDateTimeUtc())) + "\n";
+                JsonLine(
+                    EventObject(event, tick_, QDateTime::currentDateTimeUtc(), monitor_.options)) +
+                "\n";
             if (options_.json) {
                 std::fwrite(line.data(), 1, line.size(), stdout);
                 std::fflush(stdout);

@@ -9,24 +9,25 @@ namespace morvek {
 
 namespace {
 
-// The one present player with the most frags; "" when there is none or a tie.
-std::string Leader(const EventPicture& picture) {
-    const std::pair<std::string, double>* best = nullptr;
+// The one present player with the most frags; none when there is none or a tie.
+const PresentPlayer* Leader(const EventPicture& picture) {
+    const PresentPlayer* best = nullptr;
     bool tie = false;
     for (const auto& player : picture.present) {
-        if (!best || player.second > best->second) {
+        if (!best || player.frags > best->frags) {
             best = &player;
             tie = false;
-        } else if (player.second == best->second) {
+        } else if (player.frags == best->frags) {
             tie = true;
         }
     }
-    return best && !tie ? best->first : std::string();
+    return tie ? nullptr : best;
 }
 
-bool Has(const EventPicture& picture, const std::string& name) {
-    return std::any_of(picture.present.begin(), picture.present.end(),
-                       [&](const auto& player) { return player.first == name; });
+bool Has(const EventPicture& picture, const PresentPlayer& player) {
+    return std::any_of(picture.present.begin(), picture.present.end(), [&](const auto& other) {
+        return other.name == player.name && other.slot == player.slot;
+    });
 }
 
 bool Full(const EventPicture& p) {
@@ -66,9 +67,12 @@ EventPicture TakeEventPicture(const Monitor& monitor) {
         p.max_players = int(LeadingNumber(monitor.snapshot.max_players));
     p.silent = monitor.counters.silent;
     p.replies = monitor.counters.replies;
-    for (const PlayerRecord& row : monitor.view.rows)
+    p.arriving = monitor.list_arriving;
+    for (int r = 0; r < kPlayerSlots; ++r) {
+        const PlayerRecord& row = monitor.view.rows[r];
         if (!row[kName].empty() && !IsEmptyMark(row[kPresent]))
-            p.present.emplace_back(row[kName], FragsValue(row[kFrags]));
+            p.present.push_back({row[kName], FragsValue(row[kFrags]), monitor.view.slot_of[r]});
+    }
     return p;
 }
 
@@ -81,29 +85,41 @@ std::vector<Event> DeriveEvents(const EventPicture& before, const EventPicture& 
     // The first picture with the server's count is the starting roster: nobody joins it.
     if (before.players < 0) return events;
     for (const auto& player : before.present)
-        if (!Has(after, player.first)) events.push_back({EventKind::Leave, player.first, ""});
+        if (!Has(after, player)) events.push_back({EventKind::Leave, player.name, "", player.slot});
     for (const auto& player : after.present)
-        if (!Has(before, player.first)) events.push_back({EventKind::Join, player.first, ""});
-    const std::string was = Leader(before), is = Leader(after);
-    if (!is.empty() && is != was) events.push_back({EventKind::Lead, is, was});
+        if (!Has(before, player)) events.push_back({EventKind::Join, player.name, "", player.slot});
+    const PresentPlayer *was = Leader(before), *is = Leader(after);
+    if (is && !(was && was->name == is->name && was->slot == is->slot))
+        events.push_back({EventKind::Lead, is->name, was ? was->name : "", is->slot});
     if (!Full(before) && Full(after)) events.push_back({EventKind::Full, "", ""});
     if (Full(before) && !Full(after) && after.max_players > 0 && after.players >= 0)
         events.push_back({EventKind::SlotFree, "", ""});
     return events;
 }
 
-QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime& time) {
+QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime& time,
+                        const Options& options) {
     QJsonObject object{{"event", QLatin1String(EventName(event.kind))},
                        {"tick", qint64(tick)},
                        {"time", time.toUTC().toString(Qt::ISODate)}};
     switch (event.kind) {
         case EventKind::Map:
-        case EventKind::Lead:
             object["previous"] = FromCp1252(event.previous);
+            object["name"] = FromCp1252(event.name);
+            break;
+        case EventKind::Lead:
+            object["previous"] = FromCp1252(ShownName(options, event.previous));
             [[fallthrough]];
         case EventKind::Join:
         case EventKind::Leave:
-            object["name"] = FromCp1252(event.name);
+            object["name"] = FromCp1252(ShownName(options, event.name));
+            if (options.readable_names) {
+                Options raw;
+                raw.readable_names = false;
+                raw.show_spectators = true;  // without the mark all the same
+                object["rawName"] = FromCp1252(ShownName(raw, event.name));
+            }
+            if (event.slot >= 0) object["slot"] = event.slot + 1;
             break;
         default:
             break;
@@ -118,6 +134,10 @@ std::vector<Event> EventTracker::Update(const Monitor& monitor) {
         now.players = last_->players;
         now.max_players = last_->max_players;
         now.present = last_->present;
+    }
+    if (last_ && now.arriving) {
+        now.present = last_->present;
+        if (last_->players < 0) now.players = -1;
     }
     std::vector<Event> events;
     if (last_) events = DeriveEvents(*last_, now);

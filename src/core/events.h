@@ -15,6 +15,14 @@
 
 namespace morvek {
 
+// A present player as events see one: the slot tells apart players of one name.
+struct PresentPlayer {
+    std::string name;  // the bytes as received
+    double frags = 0;
+    int slot = -1;
+    bool operator==(const PresentPlayer&) const = default;
+};
+
 // The part of the monitor's picture that events are derived from.
 struct EventPicture {
     std::string map;
@@ -22,8 +30,9 @@ struct EventPicture {
     int max_players = -1;       // -1 while not known
     bool silent = false;        // a timeout ran out and nothing has answered since
     std::uint64_t replies = 0;  // datagrams received so far
-    // Present players, in the panel's order: name bytes and frags.
-    std::vector<std::pair<std::string, double>> present;
+    bool arriving = false;      // the list of a paced server is not whole yet
+    // Present players, in the panel's order.
+    std::vector<PresentPlayer> present;
     bool operator==(const EventPicture&) const = default;
 };
 
@@ -34,6 +43,7 @@ struct Event {
     EventKind kind;
     std::string name;      // Join, Leave, Lead: the player; Map: the new map
     std::string previous;  // Map: the old map; Lead: the former leader ("" after a tie)
+    int slot = -1;         // Join, Leave, Lead: the player's slot
     bool operator==(const Event&) const = default;
 };
 
@@ -51,12 +61,18 @@ EventPicture TakeEventPicture(const Monitor& monitor);
 std::vector<Event> DeriveEvents(const EventPicture& before, const EventPicture& after);
 
 // {"event": "join", "name": ..., "previous": ..., "tick": N, "time": "2026-12-07T12:00:00Z"}:
-// "name" for join, leave, lead and map, "previous" for map and lead; texts as UTF-8.
-QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime& time);
+// "name" for join, leave, lead and map, "previous" for map and lead; texts as UTF-8. A player's
+// name and a former leader's are shown as people read them (ShownName); with readable names the
+// bytes the server sent follow under "rawName" (without a spectator's mark). Join, leave and lead
+// carry the player's "slot" (1 the first), which tells apart players of one name.
+QJsonObject EventObject(const Event& event, std::uint64_t tick, const QDateTime& time,
+                        const Options& options = Options());
 
 // Keeps the last picture and gives what happened since. A picture taken when nothing was heard
 // since the last one says nothing new about the players or the map (their presence runs out while
-// a server is silent, which is not a leave): it keeps the last one's.
+// a server is silent, which is not a leave): it keeps the last one's. Neither does a picture taken
+// while a list is still arriving say anything new about the players: it keeps the last one's, and
+// the starting roster is the first whole list.
 class EventTracker {
   public:
     // The events since the last call (none at the first): a front-end calls it at every poll

@@ -109,6 +109,10 @@ struct Monitor {
     RulesList rules;
     Replay replay;
 
+    // A server that answers one request at a time is being listed for the first time since its
+    // requests were paced: the list is not whole yet.
+    bool list_arriving = false;
+
     // Tick count of the last status request, for the ping; 0 when none is pending.
     std::uint64_t ping_sent_at = 0;
 

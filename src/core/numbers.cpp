@@ -181,4 +181,18 @@ std::optional<std::int32_t> IntervalMs(std::string_view seconds_text) {
     return milliseconds;
 }
 
+std::optional<std::int32_t> ConnectedSeconds(std::string_view minutes) {
+    bool blank = true;
+    for (char c : minutes) blank = blank && c == ' ';
+    if (blank) return std::nullopt;
+    return ToInt32(LeadingNumber(minutes) * 60);
+}
+
+std::string MinutesSecondsText(std::int64_t seconds) {
+    const std::int64_t magnitude = seconds < 0 ? -seconds : seconds;
+    const std::int64_t rest = magnitude % 60;
+    return (seconds < 0 ? "-" : "") + IntegerText(magnitude / 60) + (rest < 10 ? ":0" : ":") +
+           IntegerText(rest);
+}
+
 }  // namespace morvek

@@ -42,6 +42,12 @@ std::string IntegerText(long long value);
 // magnitudes and "." as the separator: 1.5, 2.5, 0.25, 12, -3.
 std::string DecimalText(double value);
 
+// A connection time held as minutes ("1.01666666666667") in whole seconds, halves to even;
+// nothing for a blank text or one too large for 32 bits.
+std::optional<std::int32_t> ConnectedSeconds(std::string_view minutes);
+// Whole seconds as minutes and seconds: 61 -> "1:01", 3600 -> "60:00", -5 -> "-0:05".
+std::string MinutesSecondsText(std::int64_t seconds);
+
 // An interval held in milliseconds written as seconds in the shortest decimal form (2500 -> 2.5).
 std::string SecondsText(std::int64_t milliseconds);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/numbers.h"
 #include "core/quake_text.h"
 #include "core/text.h"
 
@@ -21,6 +22,13 @@ std::string Pad(std::string text, std::size_t width) {
         if ((c & 0xC0) != 0x80) ++chars;
     if (chars < width) text.append(width - chars, ' ');
     return text;
+}
+
+// NetQuake's fractional minutes as m:ss; the other servers' whole minutes as sent.
+std::string TimeColumn(ServerType type, std::string_view minutes) {
+    const auto seconds = ConnectedSeconds(minutes);
+    if (IsNetQuake(type) && seconds) return MinutesSecondsText(*seconds);
+    return Utf8(minutes);
 }
 
 const char* StateName(ConnectionState state) {
@@ -56,7 +64,7 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
                Pad(Utf8(ShownName(monitor.options, row[kName])), 16) + " " +
                Pad(Utf8(row[kShirt]), 2) + " " + Pad(Utf8(row[kPants]), 2) + " " +
                Pad(Utf8(row[kAddress]), 16) + " " + Pad(Utf8(row[kPort]), 6) + " " +
-               Pad(Utf8(row[kTime]), 8) + " " +
+               Pad(TimeColumn(monitor.server_type, row[kTime]), 8) + " " +
                (IsSpectator(monitor.options, row) ? std::string("S") : Utf8(row[kFrags])) + "\n";
     }
     for (const std::string& line : monitor.rules.lines) {
@@ -113,6 +121,9 @@ std::string PictureJson(const Monitor& monitor, std::uint64_t tick) {
             player.Text("present", row[kPresent]);
             // With readable names, the bytes the server sent stay visible under a second key.
             if (readable) player.Text("rawName", row[kName]);
+            // "time" keeps the minutes as held; whole seconds are easier to read and compute with.
+            if (const auto seconds = ConnectedSeconds(row[kTime]))
+                player.Key("seconds") += std::to_string(*seconds);
             player.Text("shirt", row[kShirt]);
             if (monitor.options.show_spectators)
                 player.Key("spectator") += IsSpectator(monitor.options, row) ? "true" : "false";

@@ -1,5 +1,7 @@
 #include "core/player_table.h"
 
+#include <cstdlib>
+
 #include "core/numbers.h"
 #include "core/quake_text.h"
 #include "core/text.h"
@@ -13,8 +15,10 @@ int LastSlot(ServerType type) {
 void ClearPlayerTable(PlayerTable& table, PlayerView& view) {
     for (auto& slot : table.slot)
         for (auto& field : slot) field.clear();
+    table.identity.fill({});
     for (auto& row : view.rows)
         for (auto& field : row) field.clear();
+    view.slot_of.fill(-1);
 }
 
 void AgePresence(PlayerTable& table) {
@@ -27,10 +31,37 @@ void AgePresence(PlayerTable& table) {
     }
 }
 
-int FindSlot(const PlayerTable& table, ServerType type, std::string_view name) {
+namespace {
+
+bool SamePlayer(const PlayerIdentity& held, const PlayerIdentity& heard, bool netquake) {
+    if (!netquake) return held == heard;
+    if (held.key != heard.key) return false;
+    // A client's address and port are its own; bots share an address without a port.
+    if (held.key.find(':') != std::string::npos || held.since_ms == 0 || heard.since_ms == 0)
+        return true;
+    return std::llabs(held.since_ms - heard.since_ms) <= kSinceSlackMs;
+}
+
+}  // namespace
+
+int FindSlot(const PlayerTable& table, ServerType type, std::string_view name,
+             const PlayerIdentity& identity) {
     const int last = LastSlot(type);
+    const bool netquake = IsNetQuake(type);
+    int heard_before = -1;  // a NetQuake slot not heard in this round, lowest number first
+    for (int s = 0; s <= last; ++s) {
+        const PlayerIdentity& held = table.identity[s];
+        if (IsEmptyMark(table.slot[s][kPresent]) || table.slot[s][kName] != name ||
+            !SamePlayer(held, identity, netquake))
+            continue;
+        if (!netquake || (held.round == identity.round && held.order == identity.order)) return s;
+        if (held.round != identity.round &&
+            (heard_before < 0 || held.order < table.identity[heard_before].order))
+            heard_before = s;
+    }
+    if (heard_before >= 0) return heard_before;
     for (int s = 0; s <= last; ++s)
-        if (table.slot[s][kName] == name) return s;
+        if (table.slot[s][kName] == name && IsEmptyMark(table.slot[s][kPresent])) return s;
     for (int s = 0; s <= last; ++s)
         if (table.slot[s][kName].empty()) return s;
     for (int s = 0; s <= last; ++s)
@@ -42,12 +73,19 @@ void StartIncoming(PlayerTable& table) {
     for (auto& field : table.incoming) field.clear();
     table.incoming[kPresent] = "1";
     table.incoming_countdown = 3;
+    table.incoming_identity = {};
 }
 
 int CommitIncoming(PlayerTable& table, ServerType type) {
-    int slot = FindSlot(table, type, table.incoming[kName]);
+    if (IsNetQuake(type)) {
+        if (table.incoming_identity.order <= table.last_order) ++table.round;
+        table.last_order = table.incoming_identity.order;
+        table.incoming_identity.round = table.round;
+    }
+    int slot = FindSlot(table, type, table.incoming[kName], table.incoming_identity);
     table.slot[slot] = table.incoming;
     table.countdown[slot] = table.incoming_countdown;
+    table.identity[slot] = table.incoming_identity;
     return slot;
 }
 
@@ -64,13 +102,15 @@ bool IsCandidate(const PlayerRecord& slot, std::int16_t keep_absent) {
     return !IsEmptyMark(slot[kPresent]) || keep_absent != 0;
 }
 
-void CopyRow(const PlayerRecord& slot, PlayerRecord& row, int id) {
-    for (int f = 0; f < kOrderMark; ++f) row[f] = slot[f];
-    row[kId] = IntegerText(id);
+void CopyRow(const PlayerTable& table, int slot, PlayerView& view, int row, int id) {
+    for (int f = 0; f < kOrderMark; ++f) view.rows[row][f] = table.slot[slot][f];
+    view.rows[row][kId] = IntegerText(id);
+    view.slot_of[row] = slot;
 }
 
-void ClearRow(PlayerRecord& row) {
-    for (auto& field : row) field.clear();
+void ClearRow(PlayerView& view, int row) {
+    for (auto& field : view.rows[row]) field.clear();
+    view.slot_of[row] = -1;
 }
 
 }  // namespace
@@ -81,10 +121,10 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
         int row = 0;
         for (int s = 0; s < kPlayerSlots; ++s) {
             if (!IsCandidate(table.slot[s], keep_absent)) continue;
-            CopyRow(table.slot[s], view.rows[row], row + 1);
+            CopyRow(table, s, view, row, row + 1);
             ++row;
         }
-        for (; row < kPlayerSlots; ++row) ClearRow(view.rows[row]);
+        for (; row < kPlayerSlots; ++row) ClearRow(view, row);
         return;
     }
     if (sorting != kSortByName && sorting != kSortByFrags) return;
@@ -140,10 +180,10 @@ void BuildPlayerView(PlayerTable& table, PlayerView& view, std::uint8_t sorting,
             }
         }
         if (picked < 0) {
-            ClearRow(view.rows[n]);
+            ClearRow(view, n);
             continue;
         }
-        CopyRow(table.slot[picked], view.rows[n], picked + 1);
+        CopyRow(table, picked, view, n, picked + 1);
         table.slot[picked][kOrderMark] = IntegerText(picked + 1);
         placed[picked] = true;
     }

@@ -32,16 +32,44 @@ constexpr int kPlayerSlots = 64;
 // Nine text fields holding the bytes exactly as decoded.
 using PlayerRecord = std::array<std::string, kPlayerFields>;
 
+// What tells two players of one name apart, beside the record's text fields.
+struct PlayerIdentity {
+    // QuakeWorld: the user id; NetQuake: the address with its port ("botclient" for every bot of
+    // a darkplaces server); Quake II: empty.
+    std::string key;
+    // NetQuake: when the player connected, as a tick count in milliseconds (the reply's moment
+    // minus the connection time); 0 when not known.
+    std::int64_t since_ms = 0;
+    // NetQuake: the player number the server answered for (it shifts down when a player before
+    // leaves); Quake II: which of the players of one name in the reply (0 the first); else 0.
+    int order = 0;
+    // NetQuake: the round of replies the player was heard in (player numbers ascend within a
+    // round; a number not above the one before starts the next).
+    int round = 0;
+    bool operator==(const PlayerIdentity&) const = default;
+};
+
 struct PlayerTable {
     std::array<PlayerRecord, kPlayerSlots> slot{};
     std::array<std::int16_t, kPlayerSlots> countdown{};
+    std::array<PlayerIdentity, kPlayerSlots> identity{};
     PlayerRecord incoming{};
     std::int16_t incoming_countdown = 0;
+    PlayerIdentity incoming_identity{};
+    // NetQuake: the current round of replies and the last player number heard.
+    int round = 0;
+    int last_order = -1;
 };
 
-// 64 rows; fields 0 to 7 copy a slot, field 8 is the Id shown in the ID column.
+// 64 rows; fields 0 to 7 copy a slot, field 8 is the Id shown in the ID column. `slot_of` says
+// which slot each row was copied from (-1 for an empty row).
 struct PlayerView {
     std::array<PlayerRecord, kPlayerSlots> rows{};
+    std::array<int, kPlayerSlots> slot_of = [] {
+        std::array<int, kPlayerSlots> none{};
+        none.fill(-1);
+        return none;
+    }();
 };
 
 // A QuakeWorld spectator as the table holds one: with the "\s\" the server puts before a
@@ -59,22 +87,35 @@ inline bool IsEmptyMark(std::string_view text) {
 // Last slot in use for a server type: 15 for NetQuake (0 and 2), 63 otherwise.
 int LastSlot(ServerType type);
 
-// Empties every field of slots 0 to 63 and of the 64 view rows. Countdowns and the incoming
-// record are left as they are.
+// Empties every field and identity of slots 0 to 63 and of the 64 view rows. Countdowns and the
+// incoming record are left as they are.
 void ClearPlayerTable(PlayerTable& table, PlayerView& view);
 
 // Once per poll tick: every slot counts down; a slot falling below 0 loses its presence mark and
 // starts again at 3. A player not carried by any reply is absent on the fourth tick.
 void AgePresence(PlayerTable& table);
 
-// Slot for a decoded player: the slot holding this name, else the first never-used slot, else the
-// first absent slot, else slot 0 (searching slots 0 to LastSlot(type)).
-int FindSlot(const PlayerTable& table, ServerType type, std::string_view name);
+// NetQuake connection moments this close are one moment: the server gives whole seconds, and the
+// replies of one rotation come at different times.
+inline constexpr std::int64_t kSinceSlackMs = 2500;
 
-// Starts a new incoming record: all fields empty, Present "1", countdown 3.
+// Slot for a decoded player (searching slots 0 to LastSlot(type)), the first of:
+//  1. the present slot of the same player: the same name and identity. NetQuake: the same name
+//     and address, and for an address without a port (a bot) the same connection moment. Bots
+//     joined together are alike in all but their number, which shifts when a player before them
+//     comes or goes; their order stays, so the one heard again in this round keeps its slot, and
+//     any other takes the lowest-numbered slot not heard in this round: the k-th of them by
+//     number keeps the k-th slot, and one more than there are slots is a newcomer;
+//  2. an absent slot of the same name (a player who comes back gets their old slot);
+//  3. the first never-used slot; 4. the first absent slot; 5. slot 0.
+int FindSlot(const PlayerTable& table, ServerType type, std::string_view name,
+             const PlayerIdentity& identity = {});
+
+// Starts a new incoming record: all fields empty, Present "1", countdown 3, no identity.
 void StartIncoming(PlayerTable& table);
 
-// Copies the incoming record and its countdown into the slot FindSlot gives; returns that slot.
+// Copies the incoming record, its countdown and its identity into the slot FindSlot gives;
+// returns that slot.
 int CommitIncoming(PlayerTable& table, ServerType type);
 
 // Player ordering modes.

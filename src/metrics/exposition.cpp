@@ -79,11 +79,17 @@ std::string Exposition(const Monitor& monitor) {
 
     // Present players, in the player panel's order.
     const bool has_ping = IsStatusProtocol(monitor.server_type);
-    std::string frags, pings;
-    for (const PlayerRecord& row : monitor.view.rows) {
+    std::string frags, pings, times;
+    for (int r = 0; r < kPlayerSlots; ++r) {
+        const PlayerRecord& row = monitor.view.rows[r];
         if (row[kName].empty() || IsEmptyMark(row[kPresent])) continue;
-        const std::string labels = Label("slot", row[kId]) + "," + Label("name", row[kName]);
+        // The slot keeps a player's series apart from another's of the same name, and stays the
+        // player's while others come and go; the name is shown as people read it.
+        const std::string labels = Label("slot", IntegerText(monitor.view.slot_of[r] + 1)) + "," +
+                                   Label("name", ShownName(monitor.options, row[kName]));
         frags += "morvek_player_frags{" + labels + "} " + Number(FragsValue(row[kFrags])) + "\n";
+        if (const auto seconds = ConnectedSeconds(row[kTime]))
+            times += "morvek_player_connected_seconds{" + labels + "} " + Number(*seconds) + "\n";
         if (has_ping && !IsBlank(row[kPort]))
             pings += "morvek_player_ping_seconds{" + labels + "} " +
                      Number(LeadingNumber(row[kPort]) / 1000) + "\n";
@@ -93,6 +99,9 @@ std::string Exposition(const Monitor& monitor) {
     w.Family("morvek_player_ping_seconds", "gauge",
              "Ping of each present player, as the server reports it.");
     w.Lines(pings);
+    w.Family("morvek_player_connected_seconds", "gauge",
+             "How long each present player has been connected, as the server reports it.");
+    w.Lines(times);
 
     w.Family("morvek_server_info", "gauge", "The server's texts as labels; the value is always 1.");
     w.Sample("morvek_server_info",

@@ -138,46 +138,84 @@ void Connection::timCheck_Timer() {
 }
 
 void Connection::SendNetQuakeRequests() {
-    socket_.SendData(netquake::ServerInfoRequest(monitor_.server_type));
-    monitor_.ping_sent_at = platform::TickCount();
-    const NetQuakePacing::Plan plan = pacing_.Tick(int(check_.Interval()), pace_gap_ms_);
-    if (plan.burst) {
-        for (int i = 0; i < 16; ++i) socket_.SendData(netquake::PlayerInfoRequest(std::uint8_t(i)));
+    // A burst not judged yet (polls faster than the gap) is judged now.
+    if (pacing_.Judging()) JudgeBurst();
+    if (pacing_.Paced()) {
+        // The paced requests go on at their own pace, whatever the poll interval; they stop when a
+        // connection ends or a timeout runs out, and the tick after starts them again.
+        if (!pace_.Enabled()) StartPacer();
+        return;
     }
-    // Paced: one request per gap after this one, the last a gap before the next tick.
-    paced_players_ = plan.paced;
-    slots_left_ = 0;
-    if (!plan.burst && pace_gap_ms_ > 0)
-        slots_left_ = std::max<int>(0, int(check_.Interval() / pace_gap_ms_) - 1);
+    SendBurst();
+    // Judged one gap later, unless a tick comes first.
     pace_.SetEnabled(false);
     pace_.SetInterval(pace_gap_ms_);
-    pace_.SetEnabled(slots_left_ > 0);
+    pace_.SetEnabled(pace_gap_ms_ > 0);
+}
+
+void Connection::SendBurst() {
+    socket_.SendData(netquake::ServerInfoRequest(monitor_.server_type));
+    monitor_.ping_sent_at = platform::TickCount();
+    for (int i = 0; i < 16; ++i) socket_.SendData(netquake::PlayerInfoRequest(std::uint8_t(i)));
+    pacing_.BurstSent();
+}
+
+void Connection::JudgeBurst() {
+    if (!pacing_.Judge()) return;
+    // The server limits its answers: from now on a player is heard once per rotation. Players
+    // heard in bursts keep their presence until their turn, and the list that arrives over the
+    // first rotation is no news.
+    const int ticks = pacing_.PresenceTicks(check_.Interval(), !paced_rule_.empty(), pace_gap_ms_);
+    auto& table = monitor_.table;
+    for (int s = 0; s < kPlayerSlots; ++s)
+        if (!IsEmptyMark(table.slot[s][kPresent]))
+            table.countdown[s] = std::max<std::int16_t>(table.countdown[s], std::int16_t(ticks));
+    monitor_.list_arriving = true;
+}
+
+void Connection::StartPacer() {
+    pace_.SetEnabled(false);
+    pace_.SetInterval(pace_gap_ms_);
+    pace_.SetEnabled(pace_gap_ms_ > 0);
 }
 
 void Connection::PaceTimer() {
-    if (slots_left_ <= 0) {
-        pace_.SetEnabled(false);
-        return;
+    if (pacing_.Judging()) {
+        JudgeBurst();
+        if (!pacing_.Paced()) {
+            pace_.SetEnabled(false);
+            return;
+        }
     }
-    --slots_left_;
-    const bool rule_turn = !paced_rule_.empty() && (paced_players_.empty() || !last_slot_was_rule_);
-    if (rule_turn) {
+    // A pending rule request takes every other turn.
+    if (!paced_rule_.empty() && !last_turn_was_rule_) {
+        last_turn_was_rule_ = true;
         if (rule_sends_ > kRuleRetries) {
             paced_rule_.clear();  // the server never answered it: the listing stops here
         } else {
             ++rule_sends_;
             socket_.SendData(paced_rule_);
             monitor_.ping_sent_at = 0;
+            return;
         }
-        last_slot_was_rule_ = true;
-    } else if (!paced_players_.empty()) {
-        socket_.SendData(netquake::PlayerInfoRequest(paced_players_.front()));
-        paced_players_.erase(paced_players_.begin());
-        last_slot_was_rule_ = false;
-        // Only the server-information reply gives the ping: a later reply to this must not.
-        monitor_.ping_sent_at = 0;
     }
-    if (slots_left_ <= 0) pace_.SetEnabled(false);
+    last_turn_was_rule_ = false;
+    const NetQuakePacing::Request next = pacing_.Next();
+    if (pacing_.Rotations() > 0) monitor_.list_arriving = false;
+    switch (next.kind) {
+        case NetQuakePacing::Request::kProbe:
+            SendBurst();
+            break;
+        case NetQuakePacing::Request::kServerInfo:
+            socket_.SendData(netquake::ServerInfoRequest(monitor_.server_type));
+            monitor_.ping_sent_at = platform::TickCount();
+            break;
+        case NetQuakePacing::Request::kPlayer:
+            socket_.SendData(netquake::PlayerInfoRequest(next.player));
+            // Only the server-information reply gives the ping: a later reply to this must not.
+            monitor_.ping_sent_at = 0;
+            break;
+    }
 }
 
 void Connection::SendRuleRequest(std::string request) {
@@ -192,9 +230,8 @@ void Connection::SendRuleRequest(std::string request) {
 
 void Connection::StopPacing() {
     pace_.SetEnabled(false);
-    slots_left_ = 0;
-    paced_players_.clear();
     paced_rule_.clear();
+    monitor_.list_arriving = false;
 }
 
 void Connection::SendStatusRequest() {
@@ -224,6 +261,9 @@ void Connection::KeepTrying() {
     // No box and no stop: the state says the server is being tried again, polling goes on, and
     // recording resumes with the first reply (records are written only while Connected).
     timeout_.SetEnabled(false);
+    // The server is asked afresh when it answers again: a burst first, judged anew.
+    StopPacing();
+    pacing_.Reset();
     ShowState(monitor_, ConnectionState::TryingToConnect);
     UpdateMenuState();
     hooks_.RefreshPanel();
@@ -312,6 +352,11 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         table.incoming[kTime] = player->time;
         table.incoming[kAddress] = player->address;
         table.incoming[kPort] = player->port;
+        table.incoming_countdown = std::int16_t(
+            pacing_.PresenceTicks(check_.Interval(), !paced_rule_.empty(), pace_gap_ms_));
+        table.incoming_identity = {player->whole_address,
+                                   std::int64_t(platform::TickCount()) - player->seconds * 1000LL,
+                                   player->number};
         CommitIncoming(table, monitor_.server_type);
         pacing_.PlayerReply();
         hooks_.ShowPlayers();
@@ -387,6 +432,11 @@ void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
         table.incoming[kAddress] = player.skin;
         table.incoming[kShirt] = player.shirt;
         table.incoming[kPants] = player.pants;
+        // QuakeWorld: the user id; Quake II: which of the players of one name.
+        if (quake2)
+            table.incoming_identity.order = int(LeadingNumber(player.user_id));
+        else
+            table.incoming_identity.key = player.user_id;
         CommitIncoming(table, monitor_.server_type);
     }
     hooks_.ShowPlayers();

@@ -90,8 +90,14 @@ class Connection : public QObject {
     void Tell(const std::string& text, const char* title, platform::MessageIcon icon);
     // A timeout with "Keep trying after a timeout" on.
     void KeepTrying();
-    // The paced requests: one per gap after the tick, a pending rule request taking turns with the
-    // player requests.
+    // The server information and the sixteen player requests at once.
+    void SendBurst();
+    // Judges the last burst (query/pacing.h); when pacing starts, the players already listed stay
+    // present until their turn.
+    void JudgeBurst();
+    void StartPacer();
+    // A paced turn: a burst to judge first, then the next request of the rotation, a pending rule
+    // request taking every other turn.
     void PaceTimer();
     void SendRuleRequest(std::string request);
     void StopPacing();
@@ -113,11 +119,9 @@ class Connection : public QObject {
     NetQuakePacing pacing_;
     platform::Timer pace_{NetQuakePacing::kGapMs};
     int pace_gap_ms_ = NetQuakePacing::kGapMs;
-    int slots_left_ = 0;
-    std::vector<std::uint8_t> paced_players_;
     std::string paced_rule_;  // empty: none pending
     int rule_sends_ = 0;
-    bool last_slot_was_rule_ = false;
+    bool last_turn_was_rule_ = false;
 };
 
 }  // namespace morvek

@@ -33,6 +33,9 @@ Reply DecodePlayerInfo(std::string_view bytes) {
     player.pants = IntegerText(c - 16 * (c / 16));
     player.frags = IntegerText(body->frags);
     player.time = DecimalText(static_cast<double>(body->seconds) / 60.0);
+    player.number = body->number;
+    player.seconds = body->seconds;
+    player.whole_address = body->address;
     const std::size_t colon = body->address.find(':');
     player.address = body->address.substr(0, colon);
     if (colon != std::string::npos) player.port = body->address.substr(colon + 1);

@@ -31,9 +31,12 @@ struct ServerInfo {
 };
 
 // The decoded player: fields Name, Shirt, Pants, Frags, Time, Address, Port filled; Present and
-// the countdown are the committer's.
+// the countdown are the committer's. `number` is the player number the server answered for,
+// `seconds` the connection time as sent, `whole_address` the address string with its port.
 struct PlayerInfo {
-    std::string name, shirt, pants, frags, time, address, port;
+    std::string name, shirt, pants, frags, time, address, port, whole_address;
+    int number = 0;
+    std::int32_t seconds = 0;
     bool operator==(const PlayerInfo&) const = default;
 };
 

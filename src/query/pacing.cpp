@@ -9,31 +9,42 @@ void NetQuakePacing::ServerInfoReply(int players) {
     reported_ = std::clamp(players, 0, 16);
 }
 
-NetQuakePacing::Plan NetQuakePacing::Tick(int interval_ms, int gap_ms) {
-    // Judge the last burst: the server reported more players than answered.
-    if (last_was_burst_ && got_info_) {
-        if (!paced_ && reported_ > player_replies_)
-            paced_ = true;
-        else if (paced_ && reported_ > 0 && player_replies_ >= reported_)
-            paced_ = false;
-    }
+void NetQuakePacing::BurstSent() {
+    judging_ = true;
     got_info_ = false;
     player_replies_ = 0;
-    last_was_burst_ = true;
-    if (!paced_) return {};
-    if (++paced_polls_ % kProbeEvery == 0) return {};
+}
 
-    last_was_burst_ = false;
-    Plan plan{false, {}};
-    if (gap_ms <= 0 || reported_ == 0) return plan;
-    // Requests at one gap, two gaps... after the tick; the last one leaves a gap before the next.
-    const int fits = std::max(0, interval_ms / gap_ms - 1);
-    const int count = std::min(fits, reported_);
-    for (int i = 0; i < count; ++i) {
-        cursor_ %= reported_;
-        plan.paced.push_back(std::uint8_t(cursor_++));
+bool NetQuakePacing::Judge() {
+    if (!judging_) return false;
+    judging_ = false;
+    if (!got_info_) return false;  // nothing answered: nothing learnt
+    if (paced_ && reported_ > 0 && player_replies_ >= reported_) {
+        paced_ = false;
+        return false;
     }
-    return plan;
+    if (paced_ || reported_ <= player_replies_) return false;
+    paced_ = true;
+    rotations_ = 0;
+    turn_ = 1;  // the burst's server-information reply came: the players are next
+    return true;
+}
+
+NetQuakePacing::Request NetQuakePacing::Next() {
+    if (turn_ > reported_) {
+        turn_ = 0;
+        ++rotations_;
+    }
+    const int turn = turn_++;
+    if (turn > 0) return {Request::kPlayer, std::uint8_t(turn - 1)};
+    return {rotations_ % kProbeEvery == kProbeEvery - 1 ? Request::kProbe : Request::kServerInfo};
+}
+
+int NetQuakePacing::PresenceTicks(std::int64_t interval_ms, bool shared, int gap_ms) const {
+    if (!paced_ || interval_ms <= 0) return kBurstTicks;
+    const std::int64_t rotation = std::int64_t(reported_ + 2) * gap_ms * (shared ? 2 : 1);
+    const std::int64_t ticks = (rotation + interval_ms - 1) / interval_ms + 1;
+    return int(std::clamp<std::int64_t>(ticks, kBurstTicks, 32767));
 }
 
 }  // namespace morvek

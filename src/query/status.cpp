@@ -134,9 +134,9 @@ std::optional<Player> DecodePlayer(Rest& rest, const Game& game) {
         return t ? NumberText(*t) : std::string();
     };
     if (!token[std::size_t(Field::kName)]) return std::nullopt;
-    Player player{number(Field::kFrags),       number(Field::kMinutes), text(Field::kPing),
-                  text(Field::kName),          text(Field::kSkin),      number(Field::kTopColour),
-                  number(Field::kBottomColour)};
+    Player player{number(Field::kFrags),        number(Field::kMinutes), text(Field::kPing),
+                  text(Field::kName),           text(Field::kSkin),      number(Field::kTopColour),
+                  number(Field::kBottomColour), text(Field::kUserId)};
     // A QuakeWorld spectator: frags "S", or the name marked "\s\".
     if (&game == &kQuakeWorld)
         player.spectator = text(Field::kFrags) == "S" || IsSpectatorName(player.name);
@@ -146,8 +146,14 @@ std::optional<Player> DecodePlayer(Rest& rest, const Game& game) {
 void DecodePlayers(Rest& rest, const Game& game, std::vector<Player>& players) {
     while (!rest.Blank()) {
         const std::size_t before = rest.Position();
-        if (std::optional<Player> player = DecodePlayer(rest, game))
+        if (std::optional<Player> player = DecodePlayer(rest, game)) {
+            // Quake II has no user id: players of one name are told apart by their order.
+            if (&game == &kQuakeII)
+                player->user_id = std::to_string(
+                    std::count_if(players.begin(), players.end(),
+                                  [&](const Player& other) { return other.name == player->name; }));
             players.push_back(std::move(*player));
+        }
         // A rest that is not blank still holds the datagram's own text, so the blanks appended
         // after it are all ahead and the first field has dropped at least one character. Kept as
         // a guard all the same: a pass that reads nothing ends the decoding.

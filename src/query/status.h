@@ -26,9 +26,10 @@ std::string StatusRequest(bool spectators = false);
 inline constexpr std::size_t kMaxStatusReply = 16384;
 
 // A decoded player: frags, ping and name for both games; time (minutes), skin and the two colours
-// for QuakeWorld only (empty for Quake II).
+// for QuakeWorld only (empty for Quake II). `user_id`: QuakeWorld's user id as sent; Quake II:
+// which of the players of this name the line is, "0" for the first.
 struct Player {
-    std::string frags, time, ping, name, skin, shirt, pants;
+    std::string frags, time, ping, name, skin, shirt, pants, user_id;
     // A QuakeWorld spectator: frags "S" or the name marked "\s\" (the mark stays in the name).
     bool spectator = false;
     bool operator==(const Player&) const = default;

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -249,6 +250,46 @@ class TestHeadless : public QObject {
         QStringList found;
         while (all.hasNext()) found << all.next().mid(dir.path().size());
         QCOMPARE(found, QStringList({"/ro", "/ro/Morvek.conf"}));
+    }
+
+    // A server answering one request a second, 16 players, two Rangers and seven bots named Bot:
+    // all listed within (16 + 1) x 1.1 s and a poll of the first reply, once each, every tick
+    // after, and nobody joins or leaves. One-second polls leave no room between two polls.
+    void busy_server_lists_everyone_once() {
+        sim::SimState state = sim::DemoState(ServerType::QuakeI);
+        state.players.push_back(state.players[0]);
+        state.players.back().address = "192.0.2.99:27001";
+        for (int i = 0; i < 9; ++i) {
+            sim::SimPlayer& p = state.players.emplace_back();
+            p.name = i < 2 ? "Player" + std::to_string(i) : "Bot";
+            p.address = i < 2 ? "192.0.2.7" + std::to_string(i) + ":26000" : "botclient";
+            p.seconds = 6;
+        }
+        sim::SimServer server(state, {.reply_interval_ms = 1000});
+        QVERIFY(server.Start());
+        constexpr int kWholeBy = 1 + 20, kTicks = kWholeBy + 5;  // 17 x 1.1 s + 1 s, in ticks
+        const auto run = RunProgram(
+            MORVEK_HEADLESS_EXE,
+            {"--json", "--check", "1", "--timeout", "10", "--polls", QString::number(kTicks),
+             "--settings", "none.ini", "0", "127.0.0.1", QString::number(server.Port())},
+            home_.path(), 90000);
+        QCOMPARE(run.status, 0);
+        QStringList expected;
+        for (const sim::SimPlayer& p : state.players) expected << QString::fromStdString(p.name);
+        expected.sort();
+        int ticks = 0;
+        for (const QByteArray& line : run.out.split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            QVERIFY2(!o.contains("event") || o["event"] == "lead", line);
+            if (o["tick"].toInt() < kWholeBy || !o.contains("players")) continue;
+            ++ticks;
+            QStringList present;
+            for (const QJsonValue& player : o["players"].toArray())
+                present << player["name"].toString() + player["present"].toString();
+            present.sort();
+            QCOMPARE(present.join(' '), expected.join("1 ") + "1");
+        }
+        QCOMPARE(ticks, kTicks - kWholeBy + 1);
     }
 
     void one_run_records_publishes_and_prints() {

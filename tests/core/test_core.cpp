@@ -57,13 +57,14 @@ std::vector<Event> Events(const QByteArray& text) {
 QString Text(const std::vector<Event>& events) {
     QStringList out;
     for (const Event& e : events)
-        out << QString::fromStdString(EventName(e.kind) + (" " + e.name) + " " + e.previous)
-                   .trimmed();
+        out << (QString::fromStdString(EventName(e.kind) + (" " + e.name) + " " + e.previous)
+                    .trimmed() +
+                (e.slot >= 0 ? " #" + QString::number(e.slot) : ""));
     return out.join(" | ");
 }
 
-EventPicture Picture(std::vector<std::pair<std::string, double>> present, std::string map = "dm4",
-                     int players = -2, int max_players = 16, bool silent = false) {
+EventPicture Picture(std::vector<PresentPlayer> present, std::string map = "dm4", int players = -2,
+                     int max_players = 16, bool silent = false) {
     EventPicture p;
     p.map = std::move(map);
     p.players = players == -2 ? int(present.size()) : players;
@@ -101,10 +102,14 @@ class TestCore : public QObject {
     }
 
     void decimal_and_windows_1252_texts() {
-        QCOMPARE(
-            (std::array{DecimalText(90.0 / 60.0), DecimalText(100.0 / 60.0), DecimalText(-3),
-                        SecondsText(125), IntegerText(4244897280LL)}),
-            (std::array<std::string, 5>{"1.5", "1.66666666666667", "-3", "0.125", "4244897280"}));
+        QCOMPARE((std::array{DecimalText(90.0 / 60.0), DecimalText(100.0 / 60.0), DecimalText(-3),
+                             SecondsText(125), IntegerText(4244897280LL), MinutesSecondsText(61),
+                             MinutesSecondsText(3600), MinutesSecondsText(-5)}),
+                 (std::array<std::string, 8>{"1.5", "1.66666666666667", "-3", "0.125", "4244897280",
+                                             "1:01", "60:00", "-0:05"}));
+        QCOMPARE((std::array{ConnectedSeconds("1.01666666666667"), ConnectedSeconds(" "),
+                             ConnectedSeconds("1e99")}),
+                 (std::array<std::optional<std::int32_t>, 3>{61, {}, {}}));
         QCOMPARE(UpperCase1252("\xE9t\xE9 alice \xF7\x9A\xFF"),
                  std::string("\xC9T\xC9 ALICE \xF7\x8A\x9F"));
         QCOMPARE(JsonLine(QJsonObject{{"k", FromCp1252("a\"b\\\x01\x80")}}),
@@ -170,6 +175,9 @@ class TestCore : public QObject {
         QTest::newRow("slot free")
             << Picture({{"Ranger", 5}, {"Grunt", 3}}, "dm4", 2, 2)
             << Picture({{"Ranger", 5}}, "dm4", 1, 2) << "leave Grunt | slot_free";
+        QTest::newRow("two players of one name")
+            << Picture({{"player", 5, 0}, {"player", 3, 1}}) << Picture({{"player", 3, 1}})
+            << "leave player #0 | lead player player #1";
         QTest::newRow("answered again, map changed meanwhile")
             << silent << Picture({{"Ranger", 5}, {"Grunt", 3}}, "e2m1") << "back | map e2m1 dm4";
     }
@@ -191,11 +199,38 @@ class TestCore : public QObject {
             BuildPlayerView(m.table, m.view, kSortById, 1);
             seen << Text(tracker.Update(m));
         }
-        QCOMPARE(seen, QStringList({"", "", "", "leave Ranger", ""}));
+        QCOMPARE(seen, QStringList({"", "", "", "leave Ranger #0", ""}));
+    }
+
+    // A list arriving over several ticks is the starting roster, or no news once there is one.
+    void a_list_arriving_is_no_news() {
+        Monitor m;
+        EventTracker tracker;
+        QStringList seen;
+        const std::vector<std::vector<std::string>> ticks = {{}, {"a"}, {"b"}, {"c"}, {"d"}};
+        for (std::size_t tick = 0; tick < ticks.size(); ++tick, ++m.counters.replies) {
+            m.snapshot.players = tick ? "4" : "";
+            m.list_arriving = tick == 1 || tick == 2;
+            for (const std::string& name : ticks[tick]) Commit(m.table, 0, name);
+            BuildPlayerView(m.table, m.view, kSortById, 1);
+            seen << Text(tracker.Update(m));
+        }
+        QCOMPARE(seen, QStringList({"", "", "", "", "join d #3"}));
     }
 
     void event_object_as_written() {
         const QDateTime time(QDate(2026, 12, 7), QTime(12, 0, 5), Qt::UTC);
+        Options spectators;
+        spectators.show_spectators = true;
+        QCOMPARE(
+            EventObject({EventKind::Join, "\\s\\\xd2\xe1\xee\xe7\xe5\xf2", "", 3}, 1, time,
+                        spectators),
+            (QJsonObject{{"event", "join"},
+                         {"name", "Ranger"},
+                         {"rawName", QString::fromUtf8("\u00d2\u00e1\u00ee\u00e7\u00e5\u00f2")},
+                         {"slot", 4},
+                         {"tick", 1},
+                         {"time", "2026-12-07T12:00:05Z"}}));
         QCOMPARE(EventObject({EventKind::Map, "caf\xe9", "e1m1"}, 9, time),
                  (QJsonObject{{"event", "map"},
                               {"name", QString::fromUtf8("caf\xc3\xa9")},
@@ -300,6 +335,60 @@ class TestCore : public QObject {
              {"Server: [VX]Vore  map", " + 0123             ", " + Two Lines        "})
             QVERIFY2(text.find(part) != std::string::npos, text.c_str());
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(5));
+        // A NetQuake connection time: m:ss in the table, minutes and whole seconds in JSON.
+        Monitor nq = WithPlayers({"Ranger"}, true);
+        nq.server_type = ServerType::QuakeI;
+        nq.view.rows[0][kTime] = "1.01666666666667";
+        const std::string json = PictureJson(nq, 1);
+        const QJsonObject picture =
+            QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
+        QCOMPARE(json, JsonLine(picture));
+        const QJsonObject player = picture["players"][0].toObject();
+        QCOMPARE(player["time"].toString() + " " + QString::number(player["seconds"].toInt()),
+                 "1.01666666666667 61");
+        QVERIFY(PictureText(nq, 1).find("      1:01     0\n") != std::string::npos);
+    }
+
+    // Players "name/key/connected at/order" committed in turn ("~s" makes slot s absent): the slot
+    // each one takes.
+    void slot_for_a_player_of_a_shared_name_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("commits");
+        QTest::addColumn<QString>("slots");
+        QTest::newRow("quakeworld_user_ids") << 1 << QByteArray("p/3 p/4 p/3 p/4") << "0 1 0 1";
+        QTest::newRow("quake2_line_order") << 3 << QByteArray("p//0/0 p//0/1 p//0/1") << "0 1 1";
+        QTest::newRow("netquake_addresses")
+            << 0 << QByteArray("p/a:1 p/b:2 p/b:2/9000 p/a:1") << "0 1 1 0";
+        QTest::newRow("bots_joined_apart_and_a_second_late")
+            << 0 << QByteArray("b/bot/6000/8 b/bot/60000/9 b/bot/7400/8 b/bot/60000/9")
+            << "0 1 0 1";
+        QTest::newRow("bots_joined_together_keep_slots_as_numbers_shift_down")
+            << 0 << QByteArray("b/bot/6/8 b/bot/6/9 b/bot/6/10 b/bot/6/7 b/bot/6/8 b/bot/6/9")
+            << "0 1 2 0 1 2";
+        QTest::newRow("bots_joined_together_keep_slots_as_numbers_shift_up")
+            << 0 << QByteArray("b/bot/6/8 b/bot/6/9 b/bot/6/9 b/bot/6/10 b/bot/6/11")
+            << "0 1 0 1 2";
+        QTest::newRow("returning_player_takes_the_old_slot_not_a_present_one")
+            << 1 << QByteArray("p/3 q/4 ~0 p/5 p/6") << "0 1 0 2";
+    }
+    void slot_for_a_player_of_a_shared_name() {
+        QFETCH(int, type);
+        QFETCH(QByteArray, commits);
+        PlayerTable t;
+        QStringList taken;
+        for (const QByteArray& commit : commits.split(' ')) {
+            if (commit.startsWith('~')) {
+                t.slot[commit.mid(1).toUInt()][kPresent].clear();
+                continue;
+            }
+            const QList<QByteArray> f = commit.split('/');
+            StartIncoming(t);
+            t.incoming[kName] = f[0].toStdString();
+            t.incoming_identity = {f.value(1).toStdString(), f.value(2).toLongLong(),
+                                   f.value(3).toInt()};
+            taken << QString::number(CommitIncoming(t, ServerType(type)));
+        }
+        QTEST(taken.join(' '), "slots");
     }
 
     // Players p0.. committed in turn, one slot made absent, then the newcomer: its slot.

@@ -29,29 +29,33 @@ std::string Samples(const Monitor& m, bool types) {
 class TestMetrics : public QObject {
     Q_OBJECT
   private slots:
-    // Escaped labels, seconds, absent players left out; quiet NetQuake: no pings, empty labels.
+    // Escaped labels, seconds, absent players left out, the player's slot and readable name;
+    // quiet NetQuake: no pings, empty labels, names as sent.
     void exposition() {
         Monitor m;
         m.view.rows[0] = {"1", "a\\b", "", "", "base", "3", "-3", "45", "1"};
-        m.view.rows[1] = {"1", "x\"\n", "", "", "base", "1", "7", "", "2"};
+        m.view.rows[1] = {"1", "x\"\n\xF2", "", "", "base", "1.0166", "7", "", "2"};
         m.view.rows[2] = {" ", "gone", "", "", "base", "1", "4", "50", "3"};
-        const Monitor quiet = m;
+        m.view.slot_of = {4, 9, 2};
+        Monitor quiet = m;
+        quiet.options.readable_names = false;
         m.server_type = ServerType::QuakeWorld;
         m.state = ConnectionState::Connected;
         m.snapshot = kShown;
         m.counters = {5, 9, 1, 0};
-        const std::string frags =
-            "morvek_player_frags{slot=\"1\",name=\"a\\\\b\"} -3\n"
-            "morvek_player_frags{slot=\"2\",name=\"x\\\"\\n\"} 7\n";
+        const std::string a = "{slot=\"5\",name=\"a\\\\b\"} ",
+                          x = "{slot=\"10\",name=\"x\\\" r\"} ";
+        const std::string frags = "morvek_player_frags" + a + "-3\nmorvek_player_frags" + x + "7\n";
+        const std::string times = "morvek_player_connected_seconds" + a +
+                                  "180\nmorvek_player_connected_seconds" + x + "61\n";
         QCOMPARE(Samples(m, true),
                  "# TYPE morvek_up gauge\nmorvek_up 1\n# TYPE morvek_connection_state gauge\n"
                  "morvek_connection_state 2\n# TYPE morvek_ping_seconds gauge\n"
                  "morvek_ping_seconds 0.012\n# TYPE morvek_players gauge\nmorvek_players 2\n"
                  "# TYPE morvek_max_players gauge\nmorvek_max_players 16\n"
                  "# TYPE morvek_player_frags gauge\n" +
-                     frags +
-                     "# TYPE morvek_player_ping_seconds gauge\n"
-                     "morvek_player_ping_seconds{slot=\"1\",name=\"a\\\\b\"} 0.045\n"
+                     frags + "# TYPE morvek_player_ping_seconds gauge\nmorvek_player_ping_seconds" +
+                     a + "0.045\n# TYPE morvek_player_connected_seconds gauge\n" + times +
                      "# TYPE morvek_server_info gauge\n"
                      "morvek_server_info{name=\"Bob's \\\"best\\\" caf\xc3\xa9\",map=\"dm4\","
                      "version=\"2.40\",type=\"QuakeWd\",address=\"127.0.0.1\",port=\"27500\"} 1\n"
@@ -59,8 +63,11 @@ class TestMetrics : public QObject {
                      "# TYPE morvek_replies_total counter\nmorvek_replies_total 9\n"
                      "# TYPE morvek_timeouts_total counter\nmorvek_timeouts_total 1\n"
                      "# TYPE morvek_socket_errors_total counter\nmorvek_socket_errors_total 0\n");
+        const std::string raw = "{slot=\"10\",name=\"x\\\"\\n\xc3\xb2\"} ";
         QCOMPARE(Samples(quiet, false),
-                 "morvek_up 0\nmorvek_connection_state 0\n" + frags +
+                 "morvek_up 0\nmorvek_connection_state 0\nmorvek_player_frags" + a +
+                     "-3\nmorvek_player_frags" + raw + "7\nmorvek_player_connected_seconds" + a +
+                     "180\nmorvek_player_connected_seconds" + raw + "61\n" +
                      "morvek_server_info{name=\"\",map=\"\",version=\"\",type=\"\",address=\"\","
                      "port=\"\"} 1\nmorvek_polls_total 0\nmorvek_replies_total 0\n"
                      "morvek_timeouts_total 0\nmorvek_socket_errors_total 0\n");

@@ -20,7 +20,7 @@ namespace {
 const std::string kQw = std::string("\xFF\xFF\xFF\xFFn", 5);         // every QuakeWorld reply
 const std::string kQ2 = std::string("\xFF\xFF\xFF\xFFprint\n", 10);  // every Quake II reply
 const std::string kRanger = "7 12 34 56 \"Ranger\" \"base\" 4 13\n";
-const Player kRangerPlayer{"12", "34", "56", "Ranger", "base", "4", "13"};
+const Player kRangerPlayer{"12", "34", "56", "Ranger", "base", "4", "13", "7"};
 // mvdsv 0.35 with KTX, one player and one spectator, asked "status 23" and "status 31".
 const std::string kMvdsv = kQw +
                            "\\maxfps\\77\\*version\\MVDSV 0.35\\hostname\\Harness QW\\maxspectators"
@@ -36,7 +36,7 @@ std::string Control(int code, const std::string& body) {
 std::string PlayerReply(const std::string& name, const char (&numbers)[13],
                         const std::string& address) {
     return Control(0x84,
-                   std::string(1, '\0') + name + '\0' + std::string(numbers, 12) + address + '\0');
+                   std::string(1, '\7') + name + '\0' + std::string(numbers, 12) + address + '\0');
 }
 std::string RuleReply(const std::string& name, const std::string& value = "") {
     return Control(0x85, name.empty() ? "" : name + '\0' + value + '\0');
@@ -83,15 +83,16 @@ class TestReplies : public QObject, Make {
             kQw +
                 "\\hostname\\x\n3 5 10 20 \"Lady  of Death \" \"female\" 12 4\n4 1 1 1 \"\" "
                 "\"base\" 0 0\n",
-            Reply({Host("x")}, {{"5", "10", "20", "Lady  of Death ", "female", "12", "4"},
-                                {"1", "1", "1", "", "base", "0", "0"}}));
+            Reply({Host("x")}, {{"5", "10", "20", "Lady  of Death ", "female", "12", "4", "3"},
+                                {"1", "1", "1", "", "base", "0", "0", "4"}}));
         // Frags, time and colours keep the leading number of their token; ping keeps its text.
         row("quakeworld_numbers_with_signs_and_tails_and_crlf",
             kQw +
                 "\\map\\e1m1\n1 +007 12abc 0x10 \"A\" \"s\" -0 99999999999999999999999\n"
                 "2 - x 5 \"B\" \"s\" 1.9 13\r\n",
-            Reply({Map("e1m1")}, {{"7", "12", "0x10", "A", "s", "0", "99999999999999999999999"},
-                                  {"0", "0", "5", "B", "s", "1", "13"}}));
+            Reply({Map("e1m1")},
+                  {{"7", "12", "0x10", "A", "s", "0", "99999999999999999999999", "1"},
+                   {"0", "0", "5", "B", "s", "1", "13", "2"}}));
         row("quakeworld_settings_line_without_newline", kQw + "\\map\\dm2\\hostname\\Last one",
             Reply({Map("dm2"), Host("Last one")}));
         row("quakeworld_reply_ends_with_a_nul", kQw + "\\map\\dm6\n" + kRanger + '\0',
@@ -110,7 +111,7 @@ class TestReplies : public QObject, Make {
             kQw + "\\Hostname\\Capital\\HOSTNAME\\S\\Map\\dm9\n", Reply({}));
         const std::string two = "\\map\\dm6\n" + kRanger + "8 5 10 20 \"Second\" \"base\" 2 9\n";
         row("cut_inside_a_skin", kQw + two.substr(0, two.rfind("ase")),
-            Reply({Map("dm6")}, {kRangerPlayer, {"5", "10", "20", "Second", "", "0", "0"}}));
+            Reply({Map("dm6")}, {kRangerPlayer, {"5", "10", "20", "Second", "", "0", "0", "8"}}));
         row("a_first_byte_other_than_ff", "\xFE" + kQw.substr(1) + "\\hostname\\X\n" + kRanger,
             StatusReply{});
         row("larger_than_any_real_reply", kQw + "\\hostname\\big\n" + std::string(65000, 'x'),
@@ -122,22 +123,23 @@ class TestReplies : public QObject, Make {
                                          Map("harness")});
         auto spectator = [&](const Player& watcher) {
             StatusReply r = mvdsv;
-            r.players = {{"0", "0", "1", "Ranger", "base", "4", "13"}, watcher};
+            r.players = {{"0", "0", "1", "Ranger", "base", "4", "13", "1"}, watcher};
             return r;
         };
         row("mvdsv_status_23_spectator_line", kMvdsv23,
-            spectator({"-9999", "0", "-2", "\\s\\Watcher", "", "0", "0", true}), 1);
+            spectator({"-9999", "0", "-2", "\\s\\Watcher", "", "0", "0", "2", true}), 1);
         row("mvdsv_status_31_frags_S", kMvdsv31,
-            spectator({"0", "0", "2", "Watcher", "", "0", "0", true}), 1);
+            spectator({"0", "0", "2", "Watcher", "", "0", "0", "2", true}), 1);
         row("quake2_player_lines_have_no_skin",
             kQ2 +
                 "\\hostname\\Q2\\version\\3.20\\maxclients\\8\n-3 120 \"Grunt\"\n17 5 \"Big  Gun "
-                "\"\n",
-            Reply(
-                {Host("Q2"),
-                 {Setting::kVersion, "version", "3.20"},
-                 {Setting::kMaxClients, "maxclients", "8"}},
-                {{"-3", "", "120", "Grunt", "", "", ""}, {"17", "", "5", "Big  Gun ", "", "", ""}}),
+                "\"\n4 9 \"Grunt\"\n",
+            Reply({Host("Q2"),
+                   {Setting::kVersion, "version", "3.20"},
+                   {Setting::kMaxClients, "maxclients", "8"}},
+                  {{"-3", "", "120", "Grunt", "", "", "", "0"},
+                   {"17", "", "5", "Big  Gun ", "", "", "", "0"},
+                   {"4", "", "9", "Grunt", "", "", "", "1"}}),
             2);
         row("quake2_reply_has_map_and_mapname", kQ2 + "\\map\\q2dm1\\mapname\\q2dm2\\hostname\\H",
             Reply({Map("q2dm1"), Map("q2dm2", "mapname"), Host("H")}), 2);
@@ -167,10 +169,11 @@ class TestReplies : public QObject, Make {
         const auto q1 = ServerType::QuakeI, h2 = ServerType::HexenII;
         row("netquake_colours_in_the_first_byte_frags_signed_time_in_minutes",
             PlayerReply("Ranger", "\x5B\x07\0\0\xFF\xFF\xFF\xFF\x5A\0\0\0", "192.0.2.1:26001"), q1,
-            PlayerInfo{"Ranger", "5", "11", "-1", "1.5", "192.0.2.1", "26001"});
+            PlayerInfo{"Ranger", "5", "11", "-1", "1.5", "192.0.2.1", "26001", "192.0.2.1:26001", 7,
+                       90});
         row("netquake_player_address_without_port",
             PlayerReply("x", "\0\0\0\0\0\x01\0\0\x3C\0\0\0", "loopback"), h2,
-            PlayerInfo{"x", "0", "0", "256", "1", "loopback", ""});
+            PlayerInfo{"x", "0", "0", "256", "1", "loopback", "", "loopback", 7, 60});
         row("quake_server_reply_with_version", ServerReply("e1m1"), q1,
             ServerInfo{"10.0.0.1", "26000", "srv", "e1m1", "3", "16", "3"});
         row("hexen2_server_reply_has_no_version", ServerReply("e1m1"), h2,
