@@ -7,7 +7,6 @@
 #include <new>
 
 #include "core/hooks.h"
-#include "platform/dialogs.h"
 #include "query/connection.h"
 #include "sim/netquake_replies.h"
 #include "sim/sim_state.h"
@@ -46,9 +45,8 @@ void PollNetQuake(benchmark::State& st) {
     const auto replies = PollReplies();
     morvek::Monitor monitor;
     monitor.options.player_sorting = static_cast<std::uint8_t>(st.range(0));
-    morvek::platform::ScriptedDialogs dialogs;
     morvek::MonitorHooks hooks;
-    morvek::Connection connection(monitor, dialogs, hooks);
+    morvek::Connection connection(monitor, hooks);
     const long long before = g_allocations.load();
     for (auto _ : st) {
         morvek::AgePresence(monitor.table);

@@ -6,7 +6,6 @@
 
 #include "core/hooks.h"
 #include "core/monitor.h"
-#include "platform/dialogs.h"
 #include "query/connection.h"
 #include "query/status.h"
 #include "sim/sim_state.h"
@@ -51,9 +50,8 @@ void DecodeCommitView(benchmark::State& bench, ServerType type) {
     Monitor monitor;
     monitor.server_type = type;
     monitor.options.player_sorting = kSortByFrags;
-    platform::ScriptedDialogs dialogs;
     MonitorHooks hooks;
-    Connection connection(monitor, dialogs, hooks);
+    Connection connection(monitor, hooks);
     for (auto _ : bench) {
         connection.HandleDatagram(reply);
         BuildPlayerView(monitor.table, monitor.view, monitor.options.player_sorting,

@@ -5,17 +5,14 @@
 #include <string_view>
 
 #include "core/hooks.h"
-#include "platform/dialogs.h"
 #include "query/connection.h"
 #include "query/netquake.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     static morvek::Monitor monitor;
-    static morvek::platform::ScriptedDialogs dialogs;
     static morvek::MonitorHooks hooks;
-    static morvek::Connection connection(monitor, dialogs, hooks);
-    dialogs.messages.clear();
+    static morvek::Connection connection(monitor, hooks);
     monitor.options.disconnect_on_map_change = size % 2;
     monitor.rules.shown = monitor.rules.listing = size % 3 == 0;
     for (morvek::ServerType type : {morvek::ServerType::QuakeI, morvek::ServerType::HexenII}) {

@@ -27,6 +27,7 @@
 #include "platform/files.h"
 #include "platform/quit_signals.h"
 #include "platform/settings_backend.h"
+#include "platform/standard_output.h"
 #include "print/painter.h"
 #include "query/connection.h"
 #include "query/live_settings.h"
@@ -129,21 +130,19 @@ std::string OneLine(std::string text) {
 
 class HeadlessHooks : public MonitorHooks {
   public:
-    HeadlessHooks(Monitor& monitor, const HeadlessOptions& options)
-        : monitor_(monitor), options_(options) {}
+    HeadlessHooks(Monitor& monitor, const HeadlessOptions& options, platform::StandardOutput& out)
+        : monitor_(monitor), options_(options), out_(out) {}
 
     void RecordPoint() override {
         ++tick_;
-        std::string out = options_.json ? PictureJson(monitor_, tick_) + "\n"
-                                        : PictureText(monitor_, tick_) + "\n";
-        std::fwrite(out.data(), 1, out.size(), stdout);
-        std::fflush(stdout);
+        out_.Write(options_.json ? PictureJson(monitor_, tick_) + "\n"
+                                 : PictureText(monitor_, tick_) + "\n");
         TellEvents(events_.Update(monitor_));
         if (options_.polls >= 0 && static_cast<long long>(tick_) >= options_.polls && on_last_tick)
             on_last_tick();
     }
     void RefreshPanel() override {
-        TellEvents(events_.UpdateOnTimeout(monitor_));
+        TellEvents(events_.UpdateOnSilence(monitor_));
         if (on_refresh) on_refresh();
     }
     // What happened since the last look: JSON lines with --json, the --on-event command.
@@ -153,14 +152,10 @@ class HeadlessHooks : public MonitorHooks {
                 JsonLine(
                     EventObject(event, tick_, QDateTime::currentDateTimeUtc(), monitor_.options)) +
                 "\n";
-            if (options_.json) {
-                std::fwrite(line.data(), 1, line.size(), stdout);
-                std::fflush(stdout);
-            }
+            if (options_.json) out_.Write(line);
             if (on_event) on_event(line);
         }
     }
-    void ProcessEvents() override { QCoreApplication::processEvents(); }
     // A connection that ends stops recording (the window's rule); the headless run goes on, and a
     // new connection of the same run appends to the same log.
     void UpdateMenuState() override {
@@ -177,6 +172,7 @@ class HeadlessHooks : public MonitorHooks {
   private:
     Monitor& monitor_;
     const HeadlessOptions& options_;
+    platform::StandardOutput& out_;
     std::uint64_t tick_ = 0;
     EventTracker events_;
 };
@@ -306,17 +302,19 @@ int RunHeadless(int argc, char** argv) {
     QCoreApplication& app = *application;
 
     Monitor monitor;
+    // Nobody reads the output any more: the run ends at once.
+    platform::StandardOutput out;
+    out.failed = [&](const std::string& why) {
+        std::fprintf(stderr, "morvek: %s\n", why.c_str());
+        app.exit(platform::StandardOutput::kFailedStatus);
+    };
     platform::ScriptedDialogs dialogs;
     dialogs.on_message = [&](const platform::ScriptedDialogs::Shown& shown) {
         std::fprintf(stderr, "%s: %s\n", TerminalText(shown.title).c_str(),
                      TerminalText(OneLine(shown.text)).c_str());
-        if (options.json) {
-            std::string line = JsonLine(MessageObject(shown.title, shown.text)) + "\n";
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fflush(stdout);
-        }
+        if (options.json) out.Write(JsonLine(MessageObject(shown.title, shown.text)) + "\n");
     };
-    HeadlessHooks hooks(monitor, options);
+    HeadlessHooks hooks(monitor, options, out);
     app::EventRunner event_runner;
     if (options.on_event) {
         if (!event_runner.SetCommand(*options.on_event)) {
@@ -327,8 +325,15 @@ int RunHeadless(int argc, char** argv) {
             event_runner.Run(QByteArray::fromStdString(line));
         };
     }
-    Connection connection(monitor, dialogs, hooks);
+    Connection connection(monitor, hooks);
     QObject::connect(&connection, &Connection::RecordDue, [&] { WriteLogRecord(monitor); });
+    // What the window shows in a box is a message line here.
+    QObject::connect(&connection, &Connection::told, [&](const Notice& notice) {
+        dialogs.Message(notice.text, notice.title, notice.icon, platform::MessageButtons::Ok);
+    });
+    QObject::connect(&connection, &Connection::connectFailed, [](const std::string& why) {
+        if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
+    });
     web::HtmlPublisher publisher(monitor, dialogs);
     metrics::MetricsServer metrics_server(monitor);
     if (options.metrics) {
@@ -347,12 +352,9 @@ int RunHeadless(int argc, char** argv) {
 
     QuitWhenDone(app, monitor, connection, hooks);
 
-    QTimer::singleShot(0, &app, [&] {
-        connection.mnuConnect_Click();
-        const std::string& why = connection.Winsock().BindError();
-        if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
-    });
-    app.exec();
+    QTimer::singleShot(0, &app, [&] { connection.mnuConnect_Click(); });
+    const int status = app.exec();
+    if (out.Failed()) return status;
     event_runner.Finish();
     if (options.pdf_file &&
         !print::PrintReportToPdf(monitor, QString::fromStdString(*options.pdf_file)))

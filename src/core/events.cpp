@@ -145,9 +145,8 @@ std::vector<Event> EventTracker::Update(const Monitor& monitor) {
     return events;
 }
 
-std::vector<Event> EventTracker::UpdateOnTimeout(const Monitor& monitor) {
-    if (monitor.counters.timeouts == timeouts_) return {};
-    timeouts_ = monitor.counters.timeouts;
+std::vector<Event> EventTracker::UpdateOnSilence(const Monitor& monitor) {
+    if (!monitor.counters.silent || (last_ && last_->silent)) return {};
     return Update(monitor);
 }
 

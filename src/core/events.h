@@ -78,13 +78,13 @@ class EventTracker {
     // The events since the last call (none at the first): a front-end calls it at every poll
     // tick.
     std::vector<Event> Update(const Monitor& monitor);
-    // A front-end calls it whenever the picture is redrawn: a timeout is told at once (a run may
-    // end with it), so this is Update when a timeout ran out since the last call, else nothing.
-    std::vector<Event> UpdateOnTimeout(const Monitor& monitor);
+    // A front-end calls it whenever the picture is redrawn: a silence (a timeout, a refused port)
+    // is told at once (a run may end with it), so this is Update when the server fell silent since
+    // the last call, else nothing.
+    std::vector<Event> UpdateOnSilence(const Monitor& monitor);
 
   private:
     std::optional<EventPicture> last_;
-    std::uint64_t timeouts_ = 0;
 };
 
 }  // namespace morvek

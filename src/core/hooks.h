@@ -23,8 +23,6 @@ class MonitorHooks {
     // The poll tick reached the point where a record may be written (always called; the record
     // itself is due through Connection::RecordDue).
     virtual void RecordPoint() {}
-    // Let pending window events run.
-    virtual void ProcessEvents() {}
 };
 
 // Empties the frag graph (keeping its row count), empties the player table and view, redraws the

@@ -81,8 +81,9 @@ struct PollCounters {
     std::uint64_t polls = 0;          // poll ticks
     std::uint64_t replies = 0;        // datagrams received
     std::uint64_t timeouts = 0;       // timeout intervals that ran out
-    std::uint64_t socket_errors = 0;  // errors reported by the socket
-    bool silent = false;              // a timeout ran out and nothing has answered since
+    std::uint64_t refusals = 0;       // requests the server's port refused (nothing listens)
+    std::uint64_t socket_errors = 0;  // other errors reported by the socket
+    bool silent = false;  // a timeout ran out or the port refused, and nothing has answered since
 };
 
 struct Monitor {
@@ -95,6 +96,8 @@ struct Monitor {
     PlayerView view;
 
     ConnectionState state = ConnectionState::Disconnected;
+    // "Keep trying after a timeout": the server went silent and is being tried again.
+    bool retrying = false;
     // The status line: follows the state, except that a server panel reset writes
     // "Disconnected" while the state stays.
     std::string status_text = "Disconnected";

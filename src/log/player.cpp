@@ -147,13 +147,9 @@ void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
     hooks.RefreshPanel();
 
     hooks.SetBusy(true);
-    hooks.ProcessEvents();
-    // A click handled while events ran has moved the replay and loaded its record; load where it
-    // stands now. A connect or a recording started meanwhile has closed the log.
     if (monitor.log_open && !monitor.log_path.isEmpty()) {
-        std::int64_t now = replay.record - 1;
         auto position = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(now, 0, std::numeric_limits<std::int32_t>::max()));
+            std::clamp<std::int64_t>(p, 0, std::numeric_limits<std::int32_t>::max()));
         LoadLogPosition(monitor, hooks, position);
     }
     hooks.SetBusy(false);

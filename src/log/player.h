@@ -24,9 +24,8 @@ std::int64_t LogRecordCount(const QString& path);
 void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks);
 
 // A player button, 0 to 5: first, page back, previous, next, page forward, last. Sets the
-// buttons' enabled flags and the position caption, lets pending events run once with the
-// hourglass on, then loads the position the caption shows (so a click handled in between never
-// leaves the caption and the loaded record apart). Any other index reloads the current position.
+// buttons' enabled flags and the position caption, then loads that position with the hourglass
+// on. Any other index reloads the current position.
 void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index);
 
 // Loads record `position` (0-based) of LogPath: the map, the player counts (the max-players

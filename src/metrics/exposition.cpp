@@ -72,15 +72,18 @@ std::string Exposition(const Monitor& monitor) {
     w.Sample("morvek_connection_state", "", std::to_string(static_cast<int>(monitor.state)));
     w.Family("morvek_ping_seconds", "gauge", "Time from the last request to its reply.");
     if (!IsBlank(s.ping)) w.Sample("morvek_ping_seconds", "", Number(LeadingNumber(s.ping) / 1000));
+    // What the server said of its players holds only while it answers: a server that went away
+    // has no players to show.
     w.Family("morvek_players", "gauge", "Players on the server.");
-    w.Field("morvek_players", s.players);
+    if (connected) w.Field("morvek_players", s.players);
     w.Family("morvek_max_players", "gauge", "Player slots of the server.");
-    w.Field("morvek_max_players", s.max_players);
+    if (connected) w.Field("morvek_max_players", s.max_players);
 
     // Present players, in the player panel's order.
     const bool has_ping = IsStatusProtocol(monitor.server_type);
     std::string frags, pings, times;
     for (int r = 0; r < kPlayerSlots; ++r) {
+        if (!connected) break;
         const PlayerRecord& row = monitor.view.rows[r];
         if (row[kName].empty() || IsEmptyMark(row[kPresent])) continue;
         // The slot keeps a player's series apart from another's of the same name, and stays the
@@ -116,7 +119,11 @@ std::string Exposition(const Monitor& monitor) {
     w.Sample("morvek_replies_total", "", std::to_string(c.replies));
     w.Family("morvek_timeouts_total", "counter", "Timeouts since the program started.");
     w.Sample("morvek_timeouts_total", "", std::to_string(c.timeouts));
-    w.Family("morvek_socket_errors_total", "counter", "Socket errors since the program started.");
+    w.Family("morvek_refusals_total", "counter",
+             "Requests the server's port refused (nothing listened) since the program started.");
+    w.Sample("morvek_refusals_total", "", std::to_string(c.refusals));
+    w.Family("morvek_socket_errors_total", "counter",
+             "Other socket errors since the program started.");
     w.Sample("morvek_socket_errors_total", "", std::to_string(c.socket_errors));
     return w.Take();
 }

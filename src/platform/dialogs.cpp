@@ -1,6 +1,15 @@
 #include "platform/dialogs.h"
 
+#include <algorithm>
+
 namespace morvek::platform {
+
+void NewsBoxes::Show(const std::string& text, const std::string& title, MessageIcon icon) {
+    if (std::find(open_.begin(), open_.end(), text) != open_.end()) return;
+    open_.push_back(text);
+    dialogs_.Message(text, title, icon, MessageButtons::Ok);
+    open_.erase(std::find(open_.begin(), open_.end(), text));
+}
 
 MessageResult ScriptedDialogs::Message(const std::string& text, const std::string& title,
                                        MessageIcon icon, MessageButtons buttons) {

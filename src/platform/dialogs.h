@@ -35,6 +35,18 @@ class Dialogs {
     virtual std::optional<QString> OpenFile(const OpenFileRequest& request) = 0;
 };
 
+// Boxes with one OK button for news that can come again while its box is open (datagrams and
+// timers go on under a modal box): a text whose box is still on screen is not shown again.
+class NewsBoxes {
+  public:
+    explicit NewsBoxes(Dialogs& dialogs) : dialogs_(dialogs) {}
+    void Show(const std::string& text, const std::string& title, MessageIcon icon);
+
+  private:
+    Dialogs& dialogs_;
+    std::vector<std::string> open_;
+};
+
 // Answers every question with its default button and records what was asked; used by the
 // headless front-end (which also prints each message) and by the tests.
 class ScriptedDialogs : public Dialogs {

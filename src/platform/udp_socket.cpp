@@ -1,8 +1,6 @@
 #include "platform/udp_socket.h"
 
-#include <QEventLoop>
 #include <QHostInfo>
-#include <QTimer>
 
 namespace morvek::platform {
 
@@ -62,13 +60,6 @@ void UdpSocket::Resolved(const QList<QHostAddress>& addresses) {
         Open(address);
     }
     emit StateChanged();
-}
-
-void UdpSocket::WaitForStateChange(int ms) {
-    QEventLoop loop;
-    connect(this, &UdpSocket::StateChanged, &loop, &QEventLoop::quit);
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 void UdpSocket::Open(const QHostAddress& address) {

@@ -55,8 +55,6 @@ class UdpSocket : public QObject {
     // it settles). A host that cannot be resolved or a port outside 1 to 65535 leaves the state
     // at kError; no Error event is raised.
     void Bind();
-    // Runs the event loop until the state changes or `ms` pass.
-    void WaitForStateChange(int ms);
     void SetResolver(Resolver resolver) { resolver_ = std::move(resolver); }
     // One datagram. On a closed socket the socket is opened again first; returns false when the
     // datagram could not be sent (nothing else happens), as while a host name is looked up.

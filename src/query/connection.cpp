@@ -1,6 +1,7 @@
 #include "query/connection.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/numbers.h"
 #include "platform/clock.h"
@@ -8,31 +9,29 @@
 
 namespace morvek {
 
-using platform::MessageButtons;
 using platform::MessageIcon;
 
-Connection::Connection(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks,
-                       QObject* parent)
-    : QObject(parent), monitor_(monitor), dialogs_(dialogs), hooks_(hooks) {
+Connection::Connection(Monitor& monitor, MonitorHooks& hooks, QObject* parent)
+    : QObject(parent), monitor_(monitor), hooks_(hooks) {
     connect(&check_, &platform::Timer::Tick, this, &Connection::timCheck_Timer);
     connect(&timeout_, &platform::Timer::Tick, this, &Connection::timTimeout_Timer);
     connect(&socket_, &platform::UdpSocket::DataArrival, this, &Connection::Winsock_DataArrival);
     connect(&socket_, &platform::UdpSocket::Error, this, &Connection::Winsock_Error);
+    connect(&socket_, &platform::UdpSocket::StateChanged, this, [this] {
+        // A lookup settled; only the one of a connect in progress finishes anything.
+        if (std::exchange(connecting_, false)) FinishConnect();
+    });
     connect(&pace_, &platform::Timer::Tick, this, &Connection::PaceTimer);
+}
+
+std::string SocketErrorText(int number, const QString& description) {
+    return "Error " + IntegerText(static_cast<std::int16_t>(number)) + " (" +
+           description.toStdString() + ")";
 }
 
 void Connection::SetNet(NetLamp lamp, bool repaint) {
     monitor_.net = lamp;
     if (repaint) hooks_.RepaintNet();
-}
-
-void Connection::Tell(const std::string& text, const char* title, MessageIcon icon) {
-    // Datagrams and timers keep being handled while a box is open: a stream of the same reply
-    // must not stack one box on another.
-    if (std::find(open_boxes_.begin(), open_boxes_.end(), text) != open_boxes_.end()) return;
-    open_boxes_.push_back(text);
-    dialogs_.Message(text, title, icon, MessageButtons::Ok);
-    open_boxes_.erase(std::find(open_boxes_.begin(), open_boxes_.end(), text));
 }
 
 void Connection::UpdateMenuState() {
@@ -46,14 +45,8 @@ void Connection::mnuStopRecord_Click() {
 }
 
 void Connection::mnuConnect_Click() {
-    if (ConnectToServer()) {
-        check_.SetEnabled(true);
-        timCheck_Timer();
-    }
-}
-
-bool Connection::ConnectToServer() {
     ShowState(monitor_, ConnectionState::TryingToConnect);
+    monitor_.retrying = false;
     hooks_.RefreshPanel();
 
     ClearMatchData(monitor_, hooks_);
@@ -66,47 +59,47 @@ bool Connection::ConnectToServer() {
     ShowState(monitor_, ConnectionState::TryingToConnect);
     hooks_.RefreshPanel();
 
+    // A full timeout interval from now, also while a host name is looked up.
     timeout_.SetEnabled(false);
     timeout_.SetEnabled(true);
 
     socket_.SetLocalPort(0);
-    hooks_.ProcessEvents();
+    // A dotted address settles at once; a host name is looked up while the program goes on
+    // ("Trying to connect"), and the socket's StateChanged finishes the connect. A timeout, a
+    // disconnect or the window closing meanwhile closes the socket, and the answer is dropped.
     socket_.Bind();
-    hooks_.ProcessEvents();
-    // A dotted address settles at once; a host name is looked up meanwhile, and the window stays
-    // live ("Trying to connect") until the resolver answers or the socket is closed (a timeout, or
-    // the window closing, while it waits).
-    for (;;) {
-        int state = socket_.State();
-        if (state == platform::UdpSocket::kOpen || state == platform::UdpSocket::kError ||
-            state == platform::UdpSocket::kClosed)
-            break;
-        hooks_.ProcessEvents();
-        if (socket_.State() == platform::UdpSocket::kResolving) socket_.WaitForStateChange(50);
-    }
+    connecting_ = socket_.State() == platform::UdpSocket::kResolving;
+    if (!connecting_) FinishConnect();
+}
+
+void Connection::FinishConnect() {
     timeout_.SetEnabled(false);
     if (socket_.State() != platform::UdpSocket::kError) {
         UpdateMenuState();
-        return true;
+        check_.SetEnabled(true);
+        timCheck_Timer();
+        return;
     }
     ShowState(monitor_, ConnectionState::Disconnected);
     socket_.Close();
     check_.SetEnabled(false);
     UpdateMenuState();
     hooks_.RefreshPanel();
-    return false;
+    emit connectFailed(socket_.BindError());
 }
 
 void Connection::mnuDisconnect_Click() {
-    StopTalking(Polling::kStop);
+    StopTalking();
 }
 
-void Connection::StopTalking(Polling polling) {
+void Connection::StopTalking() {
+    connecting_ = false;
     socket_.Close();
     StopPacing();
     ShowState(monitor_, ConnectionState::Disconnected);
+    monitor_.retrying = false;
     timeout_.SetEnabled(false);
-    if (polling == Polling::kStop) check_.SetEnabled(false);
+    check_.SetEnabled(false);
     mnuStopRecord_Click();
     hooks_.RefreshPanel();
 }
@@ -131,7 +124,8 @@ void Connection::timCheck_Timer() {
     if (monitor_.state == ConnectionState::Connected && monitor_.recording) emit RecordDue();
     SetNet(NetLamp::Idle, false);
     hooks_.ShowPlayers();
-    if (monitor_.graph.visible)
+    // While a silent server is tried again the match is not going on: the graph pauses.
+    if (monitor_.graph.visible && !monitor_.retrying)
         AddGraphSample(monitor_.graph, 0, monitor_.table, monitor_.options.show_spectators);
     hooks_.RefreshPanel();
     hooks_.SetBusy(false);
@@ -241,7 +235,8 @@ void Connection::SendStatusRequest() {
 }
 
 void Connection::timTimeout_Timer() {
-    ++monitor_.counters.timeouts;
+    // After a refused request the timeout only spaces the next try: nothing timed out.
+    if (!std::exchange(refused_, false)) ++monitor_.counters.timeouts;
     monitor_.counters.silent = true;
     if (monitor_.options.keep_trying) {
         KeepTrying();
@@ -252,9 +247,9 @@ void Connection::timTimeout_Timer() {
     timeout_.SetEnabled(false);
     check_.SetEnabled(false);
     StopPacing();
-    Tell(kTimeoutText, kTimeoutTitle, MessageIcon::Critical);
+    emit told({Notice::Kind::TimedOut, kTimeoutText, kTimeoutTitle, MessageIcon::Critical});
     // Stopped again: a reply read while the box was open may have started them.
-    StopTalking(Polling::kStop);
+    StopTalking();
 }
 
 void Connection::KeepTrying() {
@@ -264,24 +259,44 @@ void Connection::KeepTrying() {
     // The server is asked afresh when it answers again: a burst first, judged anew.
     StopPacing();
     pacing_.Reset();
+    monitor_.retrying = true;
     ShowState(monitor_, ConnectionState::TryingToConnect);
     UpdateMenuState();
     hooks_.RefreshPanel();
 }
 
 void Connection::Winsock_Error(int number, const QString& description) {
-    ++monitor_.counters.socket_errors;
-    // The poll timer goes on: its next tick opens the socket again.
-    StopTalking(Polling::kGoOn);
-    std::string text = "Error " + IntegerText(static_cast<std::int16_t>(number)) + " (" +
-                       description.toStdString() + ")";
-    Tell(text, kAppTitle, MessageIcon::None);
+    // A port that refuses is a server whose process is gone (crashed, or restarting): silence that
+    // the server has told at once, and it stays so at every request until the server is back.
+    if (number == kRefusedError)
+        ++monitor_.counters.refusals;
+    else
+        ++monitor_.counters.socket_errors;
+    monitor_.counters.silent = true;
+    if (monitor_.options.keep_trying) {
+        // The next request goes out a timeout interval after the refused one, as after a timeout;
+        // the socket opens again for it.
+        socket_.Close();
+        StopPacing();
+        pacing_.Reset();
+        refused_ = true;
+        if (!timeout_.Enabled()) timeout_.SetEnabled(true);
+        monitor_.retrying = true;
+        ShowState(monitor_, ConnectionState::TryingToConnect);
+        UpdateMenuState();
+        hooks_.RefreshPanel();
+        return;
+    }
+    // Told once: the connection ends as after a timeout, so no later request meets the refusal.
+    StopTalking();
+    emit told({Notice::Kind::SocketFailed, SocketErrorText(number, description), kAppTitle,
+               MessageIcon::None});
 }
 
 void Connection::DisconnectOnMapChange() {
     SetNet(NetLamp::Idle, false);
-    StopTalking(Polling::kStop);
-    Tell(kMapChangedText, kAppTitle, MessageIcon::Information);
+    StopTalking();
+    emit told({Notice::Kind::MapChanged, kMapChangedText, kAppTitle, MessageIcon::Information});
 }
 
 void Connection::Winsock_DataArrival(int /*bytes_total*/) {
@@ -292,6 +307,8 @@ void Connection::Winsock_DataArrival(int /*bytes_total*/) {
     ++datagrams_;
     ++monitor_.counters.replies;
     monitor_.counters.silent = false;
+    monitor_.retrying = false;
+    refused_ = false;
     timeout_.SetEnabled(false);
     SetNet(NetLamp::Receiving, true);
     ShowState(monitor_, ConnectionState::Connected);
@@ -375,7 +392,8 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         if (!monitor_.rules.shown) return false;
         EndRuleListing();
     } else if (const auto* unknown = std::get_if<netquake::UnknownCode>(&reply)) {
-        Tell(IntegerText(unknown->code), kAppTitle, MessageIcon::None);
+        emit told(
+            {Notice::Kind::UnknownReply, IntegerText(unknown->code), kAppTitle, MessageIcon::None});
     }
     return true;
 }

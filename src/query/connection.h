@@ -25,20 +25,34 @@ inline constexpr const char* kTimeoutTitle = "Brelan+";
 inline constexpr const char* kTimeoutText =
     "Timeout time elapsed. Please reconfigure Server Address and port or increase Timeout.";
 inline constexpr const char* kMapChangedText = "Map changed: disconnecting.";
+// The socket's number for a port where nothing listens (the server's process is gone).
+inline constexpr int kRefusedError = 10061;
+
+// Something the user is told: the text and title as users know them. The front-end decides how
+// (a box in the window, a message line in the headless monitor).
+struct Notice {
+    enum class Kind { TimedOut, SocketFailed, MapChanged, UnknownReply };
+    Kind kind;
+    std::string text;
+    std::string title;
+    platform::MessageIcon icon;
+};
+
+// "Error 10061 (Connection refused)": the socket's number and its description.
+std::string SocketErrorText(int number, const QString& description);
 
 class Connection : public QObject {
     Q_OBJECT
   public:
-    Connection(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks,
-               QObject* parent = nullptr);
+    Connection(Monitor& monitor, MonitorHooks& hooks, QObject* parent = nullptr);
 
     platform::UdpSocket& Winsock() { return socket_; }
     platform::Timer& timCheck() { return check_; }
     platform::Timer& timTimeout() { return timeout_; }
 
     // The "&Connect" command: connect and, when that succeeds, start polling with one tick at once.
+    // A host name is looked up meanwhile without blocking; the state says "Trying to connect".
     void mnuConnect_Click();
-    bool ConnectToServer();
     // The "&Disconnect" command.
     void mnuDisconnect_Click();
     // The "&Stop recording" command, also run whenever a connection ends.
@@ -76,6 +90,12 @@ class Connection : public QObject {
     // The poll tick reached the point where a log record is due (Connected and recording): the
     // front-end connects the log recorder here, so the connection knows nothing of logs.
     void RecordDue();
+    // Raised where the user is told something, before or after the state changes as the handler
+    // says; a front-end may show a modal box here, and the connection goes on after it returns.
+    void told(const morvek::Notice& notice);
+    // Connecting failed (a host that cannot be resolved, no socket): the state is Disconnected
+    // again. The window says nothing; `why` is for a log line.
+    void connectFailed(const std::string& why);
 
   private:
     void SendNetQuakeRequests();
@@ -86,9 +106,9 @@ class Connection : public QObject {
     void ApplyStatus(const status::StatusReply& reply, bool quake2);
     void AnnounceMap(const std::string& map);
     void SetNet(NetLamp lamp, bool repaint);
-    // Shows a message box with one OK button, unless a box with the same text is still open.
-    void Tell(const std::string& text, const char* title, platform::MessageIcon icon);
-    // A timeout with "Keep trying after a timeout" on.
+    // The socket is open, or could not be: poll, or go back to Disconnected.
+    void FinishConnect();
+    // A timeout or a socket error with "Keep trying after a timeout" on.
     void KeepTrying();
     // The server information and the sixteen player requests at once.
     void SendBurst();
@@ -102,19 +122,18 @@ class Connection : public QObject {
     void SendRuleRequest(std::string request);
     void StopPacing();
     // Every way of ending the talk with the server ends it alike: socket closed, pacing and the
-    // timeout stopped, state Disconnected, recording ended, panel refreshed. A socket error
-    // leaves the poll timer running.
-    enum class Polling { kStop, kGoOn };
-    void StopTalking(Polling polling);
+    // timeout stopped, both timers stopped, state Disconnected, recording ended, panel refreshed.
+    void StopTalking();
 
     Monitor& monitor_;
-    platform::Dialogs& dialogs_;
     MonitorHooks& hooks_;
     platform::UdpSocket socket_;
     platform::Timer check_{5000};
     platform::Timer timeout_{30000};
     std::uint64_t datagrams_ = 0;
-    std::vector<std::string> open_boxes_;  // texts of the boxes on screen now
+    // The last request was refused: the timeout that follows counts no timeout.
+    bool refused_ = false;
+    bool connecting_ = false;  // a connect waits for its host name to be looked up
 
     NetQuakePacing pacing_;
     platform::Timer pace_{NetQuakePacing::kGapMs};

@@ -109,8 +109,11 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
         own_dialogs_ = std::make_unique<QtDialogs>(this);
         dialogs_ = own_dialogs_.get();
     }
-    connection_ = std::make_unique<Connection>(monitor_, *dialogs_, *this);
+    connection_ = std::make_unique<Connection>(monitor_, *this);
     connect(connection_.get(), &Connection::RecordDue, this, &frmMain::WriteLogRecord);
+    news_ = std::make_unique<platform::NewsBoxes>(*dialogs_);
+    connect(connection_.get(), &Connection::told, this,
+            [this](const Notice& notice) { news_->Show(notice.text, notice.title, notice.icon); });
     publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
     notifier_ = new DesktopNotifier(this);
     // Ending the desktop session ends the program, even when closing only hides the window.
@@ -448,7 +451,7 @@ void frmMain::ShowPlayers() {
 }
 
 void frmMain::UpdateMenuState() {
-    const MenuState m = MenuFor(monitor_.state, monitor_.recording);
+    const MenuState m = MenuFor(monitor_.state, monitor_.recording, monitor_.retrying);
     mnuConnect->setEnabled(m.connect);
     mnuDisconnect->setEnabled(m.disconnect);
     mnuRule->setEnabled(m.rules);
@@ -497,8 +500,8 @@ void frmMain::RefreshPanel() {
     }
     if (rules_window_) rules_window_->Refresh();
     if (Tray()) tray_->Refresh(monitor_, ServerText());
-    // A timeout is told at once, as the headless monitor does.
-    TellAlerts(events_.UpdateOnTimeout(monitor_));
+    // A silence is told at once, as the headless monitor does.
+    TellAlerts(events_.UpdateOnSilence(monitor_));
 }
 
 void frmMain::RefreshAll() {
@@ -518,10 +521,6 @@ void frmMain::SetBusy(bool busy) {
 
 void frmMain::WriteLogRecord() {
     morvek::WriteLogRecord(monitor_);
-}
-
-void frmMain::ProcessEvents() {
-    QCoreApplication::processEvents();
 }
 
 // ---- commands ----

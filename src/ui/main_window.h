@@ -13,6 +13,7 @@
 #include "core/hooks.h"
 #include "core/monitor.h"
 #include "core/settings.h"
+#include "platform/dialogs.h"
 #include "ui/layout.h"
 #include "ui/main_window_api.h"
 
@@ -76,7 +77,6 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void RepaintNet() override;
     void RefreshPanel() override;
     void SetBusy(bool busy) override;
-    void ProcessEvents() override;
     // The poll tick: what happened since the last one raises the alerts switched on.
     void RecordPoint() override;
 
@@ -192,6 +192,7 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     Monitor monitor_;
     std::unique_ptr<QtDialogs> own_dialogs_;
     platform::Dialogs* dialogs_;
+    std::unique_ptr<platform::NewsBoxes> news_;  // the connection's news, one box per text
     SettingsBackend* settings_;
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<web::HtmlPublisher> publisher_;

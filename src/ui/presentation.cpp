@@ -4,10 +4,10 @@
 
 namespace morvek {
 
-MenuState MenuFor(ConnectionState state, bool recording) {
+MenuState MenuFor(ConnectionState state, bool recording, bool retrying) {
     MenuState m;
     m.connect = state == ConnectionState::Disconnected;
-    m.disconnect = state == ConnectionState::Connected;
+    m.disconnect = state == ConnectionState::Connected || retrying;
     m.rules = state == ConnectionState::Connected;
     m.setup = state != ConnectionState::TryingToConnect;
     m.open = state == ConnectionState::Disconnected && !recording;

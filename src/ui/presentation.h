@@ -25,7 +25,9 @@ struct MenuState {
     bool operator==(const MenuState&) const = default;
 };
 
-MenuState MenuFor(ConnectionState state, bool recording);
+// While a silent server is tried again (`retrying`: the state stays "Trying to connect" for as long
+// as it is away) Disconnect is offered too.
+MenuState MenuFor(ConnectionState state, bool recording, bool retrying);
 
 // The status lamp: red, orange while trying, green while connected.
 Rgb StatusColour(ConnectionState state);

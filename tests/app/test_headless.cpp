@@ -334,26 +334,57 @@ class TestHeadless : public QObject {
         QVERIFY(run.out.contains(" ?[2Jwipe "));
     }
 
-    // A connection ended by a closed port stops recording; the next one appends to the same log.
-    void recording_goes_on_across_a_reconnection() {
-        const QString log = home_.filePath("reconnect.mv");
-        sim::SimState demo = sim::DemoState(ServerType::QuakeWorld);
-        auto server = std::make_unique<sim::SimServer>(demo, sim::SimOptions{});
-        QVERIFY(server->Start());
-        const quint16 port = server->Port();
-        QProcess p;
-        p.start(MORVEK_HEADLESS_EXE, {"--check", "0.1", "--polls", "40", "--record", log, "1",
-                                      "127.0.0.1", QString::number(port)});
-        QTRY_VERIFY_WITH_TIMEOUT(server->Polls() >= 5, 10000);
-        server = std::make_unique<sim::SimServer>(demo, sim::SimOptions{.port = port});
-        QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Error 10061"), 10000);
-        const qint64 at_error = QFileInfo(log).size();
-        QVERIFY(server->Start());
-        QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 20000);
-        const qint64 size = QFileInfo(log).size();
-        QCOMPARE(QString("%1 %2").arg(p.exitCode()).arg((size - kHeader) % kRecord), "0 0");
-        QVERIFY2(size >= at_error + 3 * kRecord, QByteArray::number(size));
+    // The server's process dies (its port refuses) and starts again on the same port.
+    void server_process_restarts_data() {
+        QTest::addColumn<bool>("keep_trying");
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("keep trying") << true << QStringList{"silent", "back"} << QStringList{};
+        QTest::newRow("default") << false << QStringList{"silent"}
+                                 << QStringList{"Morvek|Error 10061 (Connection refused)"};
+    }
+    void server_process_restarts() {
+        QFETCH(bool, keep_trying);
+        QProcess sim, morvek;
+        const auto start_sim = [&](const QString& port) {
+            sim.start(MORVEK_SIM_EXE, {"-t", "1", "--still", "-p", port});
+            QVERIFY(sim.waitForReadyRead(10000));
+        };
+        start_sim("0");
+        const QString port = QString(sim.readAllStandardOutput()).section(' ', 1).trimmed();
+        QByteArray out;
+        connect(&morvek, &QProcess::readyReadStandardOutput, this,
+                [&] { out += morvek.readAllStandardOutput(); });
+        QStringList args{"--json", "--check", "0.1", "--timeout", "0.5", "1", "127.0.0.1", port};
+        if (keep_trying) args.prepend("--keep-trying");
+        morvek.start(MORVEK_HEADLESS_EXE, args);
+        QVERIFY(WaitFor([&] { return out.contains("\"Connected\""); }, 10000));
+        sim.kill();
+        QVERIFY(sim.waitForFinished());
+        QVERIFY(WaitFor([&] { return out.contains("\"silent\""); }, 10000));
+        const auto after = [&](const char* event, const char* state) {
+            return WaitFor(
+                [&] { return out.contains(event) && out.mid(out.indexOf(event)).contains(state); },
+                10000);
+        };
+        if (keep_trying) {
+            QVERIFY(after("\"silent\"", "\"state\":\"TryingToConnect\""));
+            start_sim(port);
+            QVERIFY(after("\"back\"", "\"state\":\"Connected\""));
+            morvek.terminate();
+        }
+        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
+        sim.kill();
+        sim.waitForFinished();
+        QCOMPARE(morvek.exitCode(), 0);
+        out += morvek.readAllStandardOutput();
+        QStringList messages;
+        for (const QByteArray& line : out.split('\n')) {
+            if (!line.startsWith("{\"message\"")) continue;
+            Events(line, &messages.emplace_back());
+        }
+        QTEST(Events(out), "events");
+        QTEST(messages, "messages");
     }
 
     void full_disk_keeps_the_previous_file_data() {

@@ -255,27 +255,6 @@ class TestLog : public QObject {
         QCOMPARE(seen, walk);
     }
 
-    // A step is busy and lets events run: ">|" pressed meanwhile keeps caption and record
-    // together; a log closed meanwhile loads nothing.
-    void a_click_or_a_close_during_a_step() {
-        QTemporaryDir dir;
-        Player p(MakeLog(dir, "r.mv", 10), 3);
-        p.hooks.calls.clear();
-        p.hooks.on_process_events = [&] { p.Click(5); };
-        p.Click(3);
-        QCOMPARE(std::vector(p.hooks.calls.begin(), p.hooks.calls.begin() + 3),
-                 (std::vector<std::string>{"RefreshPanel", "SetBusy(true)", "ProcessEvents"}));
-        QCOMPARE(p.hooks.calls.back(), std::string("RefreshPanel"));
-        QCOMPARE(p.State() + " " + p.m.graph.RowLabel(3), std::string("10 111000 m10 3 A"));
-        p.hooks.on_process_events = [&] {
-            ResetLogPlayer(p.m);
-            p.m.log_open = false;
-            p.m.snapshot.map.clear();
-        };
-        p.Click(2);
-        QCOMPARE(IntegerText(p.m.replay.record) + p.m.snapshot.map, std::string("0"));
-    }
-
     // A Quake II log has no address, ping or times; texts come back padded to 15, as dumped.
     void an_opened_log_shows_and_dumps_its_header_and_slots() {
         QTemporaryDir dir;

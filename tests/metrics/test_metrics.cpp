@@ -30,15 +30,17 @@ class TestMetrics : public QObject {
     Q_OBJECT
   private slots:
     // Escaped labels, seconds, absent players left out, the player's slot and readable name;
-    // quiet NetQuake: no pings, empty labels, names as sent.
+    // quiet NetQuake: no pings, empty labels, names as sent; not connected: no players at all.
     void exposition() {
         Monitor m;
         m.view.rows[0] = {"1", "a\\b", "", "", "base", "3", "-3", "45", "1"};
         m.view.rows[1] = {"1", "x\"\n\xF2", "", "", "base", "1.0166", "7", "", "2"};
         m.view.rows[2] = {" ", "gone", "", "", "base", "1", "4", "50", "3"};
         m.view.slot_of = {4, 9, 2};
+        const Monitor gone = m;
         Monitor quiet = m;
         quiet.options.readable_names = false;
+        quiet.state = ConnectionState::Connected;
         m.server_type = ServerType::QuakeWorld;
         m.state = ConnectionState::Connected;
         m.snapshot = kShown;
@@ -62,15 +64,23 @@ class TestMetrics : public QObject {
                      "# TYPE morvek_polls_total counter\nmorvek_polls_total 5\n"
                      "# TYPE morvek_replies_total counter\nmorvek_replies_total 9\n"
                      "# TYPE morvek_timeouts_total counter\nmorvek_timeouts_total 1\n"
+                     "# TYPE morvek_refusals_total counter\nmorvek_refusals_total 0\n"
                      "# TYPE morvek_socket_errors_total counter\nmorvek_socket_errors_total 0\n");
         const std::string raw = "{slot=\"10\",name=\"x\\\"\\n\xc3\xb2\"} ";
-        QCOMPARE(Samples(quiet, false),
-                 "morvek_up 0\nmorvek_connection_state 0\nmorvek_player_frags" + a +
-                     "-3\nmorvek_player_frags" + raw + "7\nmorvek_player_connected_seconds" + a +
-                     "180\nmorvek_player_connected_seconds" + raw + "61\n" +
-                     "morvek_server_info{name=\"\",map=\"\",version=\"\",type=\"\",address=\"\","
-                     "port=\"\"} 1\nmorvek_polls_total 0\nmorvek_replies_total 0\n"
-                     "morvek_timeouts_total 0\nmorvek_socket_errors_total 0\n");
+        QCOMPARE(
+            Samples(quiet, false),
+            "morvek_up 1\nmorvek_connection_state 2\nmorvek_player_frags" + a +
+                "-3\nmorvek_player_frags" + raw + "7\nmorvek_player_connected_seconds" + a +
+                "180\nmorvek_player_connected_seconds" + raw + "61\n" +
+                "morvek_server_info{name=\"\",map=\"\",version=\"\",type=\"\",address=\"\","
+                "port=\"\"} 1\nmorvek_polls_total 0\nmorvek_replies_total 0\n"
+                "morvek_timeouts_total 0\nmorvek_refusals_total 0\nmorvek_socket_errors_total 0\n");
+        QCOMPARE(
+            Samples(gone, false),
+            "morvek_up 0\nmorvek_connection_state 0\n"
+            "morvek_server_info{name=\"\",map=\"\",version=\"\",type=\"\",address=\"\","
+            "port=\"\"} 1\nmorvek_polls_total 0\nmorvek_replies_total 0\n"
+            "morvek_timeouts_total 0\nmorvek_refusals_total 0\nmorvek_socket_errors_total 0\n");
     }
 
     // "text|address port"; refused: nothing after the bar.

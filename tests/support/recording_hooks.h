@@ -17,7 +17,7 @@ namespace morvek::testing {
 class RecordingHooks : public MonitorHooks {
   public:
     // Names as called: "ShowPlayers", "UpdateMenuState", "RepaintNet", "RefreshPanel",
-    // "SetBusy(true)", "SetBusy(false)", "RecordPoint", "ProcessEvents".
+    // "SetBusy(true)", "SetBusy(false)", "RecordPoint".
     std::vector<std::string> calls;
     int Count(std::string_view call) const {
         return int(std::count(calls.begin(), calls.end(), call));
@@ -29,12 +29,6 @@ class RecordingHooks : public MonitorHooks {
     void RefreshPanel() override { calls.emplace_back("RefreshPanel"); }
     void SetBusy(bool on) override { calls.emplace_back(on ? "SetBusy(true)" : "SetBusy(false)"); }
     void RecordPoint() override { calls.emplace_back("RecordPoint"); }
-    // Runs once at the next ProcessEvents: what the user does while a handler lets events run.
-    std::function<void()> on_process_events;
-    void ProcessEvents() override {
-        calls.emplace_back("ProcessEvents");
-        if (on_process_events) std::exchange(on_process_events, nullptr)();
-    }
 };
 
 }  // namespace morvek::testing

@@ -9,6 +9,9 @@ namespace morvek::testing {
 Rig::Rig(int type) {
     monitor.server_type = ServerType(type);
     monitor.graph.SetRowCount(20);
+    QObject::connect(&connection, &Connection::told, [this](const Notice& notice) {
+        news.Show(notice.text, notice.title, notice.icon);
+    });
 }
 
 Rig::~Rig() {

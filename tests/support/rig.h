@@ -41,7 +41,8 @@ class Rig {
     Monitor monitor;
     Dialogs dialogs;
     RecordingHooks hooks;
-    Connection connection{monitor, dialogs, hooks};
+    Connection connection{monitor, hooks};
+    platform::NewsBoxes news{dialogs};  // the connection's news, as the window shows them
     std::unique_ptr<sim::SimServer> server;
 };
 
