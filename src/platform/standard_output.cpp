@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 namespace morvek::platform {
 
 StandardOutput::StandardOutput(QObject* parent) : QObject(parent) {
+    // A write to a pipe nobody reads fails with EPIPE instead of ending the process unannounced.
+    std::signal(SIGPIPE, SIG_IGN);
     // A pipe whose reader has gone says so (POLLERR) without a write: the run ends even when the
     // next line is a poll interval away. Files and terminals need no watch.
     struct stat info {};

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
@@ -16,6 +17,7 @@
 #include "log/recorder.h"
 #include "platform/settings_backend.h"
 #include "print/painter.h"
+#include "support/http.h"
 #include "support/process.h"
 #include "support/rig.h"
 #include "web/publisher.h"
@@ -355,7 +357,13 @@ class TestHeadless : public QObject {
         QByteArray out;
         connect(&morvek, &QProcess::readyReadStandardOutput, this,
                 [&] { out += morvek.readAllStandardOutput(); });
-        QStringList args{"--json", "--check", "0.1", "--timeout", "0.5", "1", "127.0.0.1", port};
+        QTcpServer free_port;
+        QVERIFY(free_port.listen(QHostAddress::LocalHost));
+        const quint16 metrics = free_port.serverPort();
+        free_port.close();
+        QStringList args{
+            "--json", "--check",   "0.1", "--timeout", "0.5", "--metrics", QString::number(metrics),
+            "1",      "127.0.0.1", port};
         if (keep_trying) args.prepend("--keep-trying");
         morvek.start(MORVEK_HEADLESS_EXE, args);
         QVERIFY(WaitFor([&] { return out.contains("\"Connected\""); }, 10000));
@@ -369,6 +377,13 @@ class TestHeadless : public QObject {
         };
         if (keep_trying) {
             QVERIFY(after("\"silent\"", "\"state\":\"TryingToConnect\""));
+            // While the server is away the metrics show no players.
+            QStringList shown;
+            for (const QByteArray& line : HttpRequest(metrics, "GET", "/metrics").body.split('\n'))
+                if (line.startsWith("morvek_up") || line.startsWith("morvek_player") ||
+                    line.startsWith("morvek_max"))
+                    shown << line;
+            QCOMPARE(shown, QStringList{"morvek_up 0"});
             start_sim(port);
             QVERIFY(after("\"back\"", "\"state\":\"Connected\""));
             morvek.terminate();
@@ -385,6 +400,29 @@ class TestHeadless : public QObject {
         }
         QTEST(Events(out), "events");
         QTEST(messages, "messages");
+    }
+
+    // Nobody reads the output any more: the run ends at once, long before its next poll.
+    void output_nobody_reads_ends_the_run_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("reader closed the pipe") << true << QByteArray("Broken pipe\n");
+        QTest::newRow("full disk") << false << QByteArray("No space left on device\n");
+    }
+    void output_nobody_reads_ends_the_run() {
+        QFETCH(bool, pipe);
+        QFETCH(QByteArray, err);
+        QProcess morvek, head;  // "morvek-headless ... | head -n 1"
+        if (pipe) {
+            morvek.setStandardOutputProcess(&head);
+            head.start("head", {"-n", "1"});
+        } else {
+            morvek.setStandardOutputFile("/dev/full");
+        }
+        morvek.start(MORVEK_HEADLESS_EXE, {"--demo", "1", "--json", "--check", "60"});
+        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 20000));
+        QCOMPARE(QString("%1 %2").arg(morvek.exitStatus()).arg(morvek.exitCode()), "0 141");
+        QCOMPARE(morvek.readAllStandardError(), "morvek: cannot write to standard output: " + err);
     }
 
     void full_disk_keeps_the_previous_file_data() {

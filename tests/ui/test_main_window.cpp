@@ -83,6 +83,15 @@ void AnswerFileDialog(const QString& file, QStringList& seen) {
     poll->start(20);
 }
 
+// Opens the command menu with its button and clicks `item`, both by mouse.
+void ChooseFromMenu(frmMain& w, QAction* item) {
+    QTest::mouseClick(w.cmdMenu, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowExposed(w.mnu));
+    const QPoint at = w.mnu->actionGeometry(item).center();
+    QTest::mouseMove(w.mnu, at);
+    QTest::mouseClick(w.mnu, Qt::LeftButton, {}, at);
+}
+
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -401,6 +410,54 @@ class TestMainWindow : public QObject {
     }
 
     // Closed as "&Exit" closes it, a demo run writes the settings but keeps the stored server.
+    // The server's process dies (its port refuses) and comes back on the same port.
+    void server_restarts_under_the_window_data() {
+        QTest::addColumn<bool>("keep_trying");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("keep trying") << true << QStringList{};
+        QTest::newRow("default") << false << QStringList{"Error 10061 (Connection refused)"};
+    }
+    void server_restarts_under_the_window() {
+        QFETCH(bool, keep_trying);
+        auto server = std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeI),
+                                                       sim::SimOptions{.move = false});
+        QVERIFY(server->Start());
+        const quint16 port = server->Port();
+        auto w = Loaded();
+        dialogs_.modal_ms = 300;  // each box stays open while polls go on
+        w->monitor().options.keep_trying = keep_trying;
+        Connection& c = w->connection();
+        c.Winsock().SetRemoteHost("127.0.0.1");
+        c.Winsock().SetRemotePort(port);
+        c.timCheck().SetInterval(testing::kPollMs);
+        c.timTimeout().SetInterval(testing::kTimeoutMs);
+        const auto state_is = [&](ConnectionState state) {
+            return WaitFor([&] { return w->monitor().state == state; });
+        };
+        ChooseFromMenu(*w, w->mnuConnect);
+        QVERIFY(state_is(ConnectionState::Connected));
+        server.reset();
+        if (keep_trying) {
+            QVERIFY(WaitFor([&] { return w->monitor().counters.refusals >= 2; }));
+            QCOMPARE(w->lblStatus->text() + "|" + Disabled(w->mnu).join('|'),
+                     "Trying to connect|&Connect|&See Rules|Set&up...|&Stop recording|&Open...");
+        } else {
+            QVERIFY(state_is(ConnectionState::Disconnected));
+            QVERIFY(!c.timCheck().Enabled() && w->mnuConnect->isEnabled());
+        }
+        server = std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeI),
+                                                  sim::SimOptions{.port = port});
+        QVERIFY(server->Start());
+        if (!keep_trying) ChooseFromMenu(*w, w->mnuConnect);
+        QVERIFY(state_is(ConnectionState::Connected));
+        ChooseFromMenu(*w, w->mnuDisconnect);
+        QVERIFY(state_is(ConnectionState::Disconnected));
+        QStringList boxes;
+        for (const std::string& text : dialogs_.Texts()) boxes << QString::fromStdString(text);
+        QTEST(boxes, "boxes");
+        QCOMPARE(dialogs_.deepest, int(!keep_trying));
+    }
+
     void demo_run_keeps_the_stored_server() {
         QFile ini(dir_.filePath("demo.conf"));
         const QByteArray stored = "ServerName=10.1.2.3\nServerPort=27500\nServerType=1\n";
