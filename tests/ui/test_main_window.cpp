@@ -423,8 +423,11 @@ class TestMainWindow : public QObject {
                                                        sim::SimOptions{.move = false});
         QVERIFY(server->Start());
         const quint16 port = server->Port();
-        auto w = Loaded();
-        dialogs_.modal_ms = 300;  // each box stays open while polls go on
+        testing::Dialogs boxes;
+        boxes.modal_ms = 300;  // each box stays open while polls go on
+        auto w = std::make_unique<frmMain>(&boxes, nullptr);
+        w->Form_Load();
+        w->show();
         w->monitor().options.keep_trying = keep_trying;
         Connection& c = w->connection();
         c.Winsock().SetRemoteHost("127.0.0.1");
@@ -452,10 +455,10 @@ class TestMainWindow : public QObject {
         QVERIFY(state_is(ConnectionState::Connected));
         ChooseFromMenu(*w, w->mnuDisconnect);
         QVERIFY(state_is(ConnectionState::Disconnected));
-        QStringList boxes;
-        for (const std::string& text : dialogs_.Texts()) boxes << QString::fromStdString(text);
-        QTEST(boxes, "boxes");
-        QCOMPARE(dialogs_.deepest, int(!keep_trying));
+        QStringList shown;
+        for (const std::string& text : boxes.Texts()) shown << QString::fromStdString(text);
+        QTEST(shown, "boxes");
+        QCOMPARE(boxes.deepest, int(!keep_trying));
     }
 
     void demo_run_keeps_the_stored_server() {
