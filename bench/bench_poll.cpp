@@ -11,7 +11,6 @@
 #include "core/picture.h"
 #include "core/text.h"
 #include "metrics/exposition.h"
-#include "platform/dialogs.h"
 #include "query/connection.h"
 #include "sim/sim_state.h"
 #include "sim/status_replies.h"
@@ -68,9 +67,8 @@ void Poll(benchmark::State& bench) {
     Monitor monitor;
     monitor.server_type = ServerType::QuakeWorld;
     monitor.options.player_sorting = kSortByFrags;
-    platform::ScriptedDialogs dialogs;
     JsonHooks hooks(monitor);
-    Connection connection(monitor, dialogs, hooks);
+    Connection connection(monitor, hooks);
     connection.HandleDatagram(replies[0]);
     std::size_t turn = 0;
     for (auto _ : bench) {
