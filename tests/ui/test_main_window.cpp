@@ -100,7 +100,7 @@ class TestMainWindow : public QObject {
     testing::Dialogs dialogs_;
     QTemporaryDir dir_;
     std::unique_ptr<frmMain> Loaded() {
-        dialogs_.messages.clear();
+        dialogs_ = {};
         auto w = std::make_unique<frmMain>(&dialogs_, nullptr);
         w->Form_Load();
         w->show();
@@ -422,11 +422,8 @@ class TestMainWindow : public QObject {
                                                        sim::SimOptions{.move = false});
         QVERIFY(server->Start());
         const quint16 port = server->Port();
-        testing::Dialogs boxes;
-        boxes.modal_ms = 300;  // each box stays open while polls go on
-        auto w = std::make_unique<frmMain>(&boxes, nullptr);
-        w->Form_Load();
-        w->show();
+        auto w = Loaded();
+        dialogs_.modal_ms = 300;  // each box stays open while polls go on
         w->monitor().options.keep_trying = keep_trying;
         Connection& c = w->connection();
         c.Winsock().SetRemoteHost("127.0.0.1");
@@ -454,10 +451,10 @@ class TestMainWindow : public QObject {
         QVERIFY(state_is(ConnectionState::Connected));
         ChooseFromMenu(*w, w->mnuDisconnect);
         QVERIFY(state_is(ConnectionState::Disconnected));
-        QCOMPARE(boxes.Texts(), keep_trying
-                                    ? std::vector<std::string>{}
-                                    : std::vector<std::string>{"Error 10061 (Connection refused)"});
-        QCOMPARE(boxes.deepest, int(!keep_trying));
+        QCOMPARE(dialogs_.Texts(),
+                 keep_trying ? std::vector<std::string>{}
+                             : std::vector<std::string>{"Error 10061 (Connection refused)"});
+        QCOMPARE(dialogs_.deepest, int(!keep_trying));
     }
 
     void demo_run_keeps_the_stored_server() {
