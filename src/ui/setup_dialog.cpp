@@ -109,9 +109,8 @@ void frmSetup::BuildControls() {
     connect(cmdOk, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
 
-    for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtColumns})
+    for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtTimeOut, txtColumns})
         box->installEventFilter(this);
-    connect(txtTimeOut, &QLineEdit::textChanged, this, [this] { txtTimeOut_Change(); });
 }
 
 // Page "Connection".
@@ -263,6 +262,8 @@ bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
                 txtServerPort_LostFocus();
             else if (watched == txtRefresh)
                 txtRefresh_LostFocus();
+            else if (watched == txtTimeOut)
+                txtTimeOut_LostFocus();
             else if (watched == txtColumns)
                 txtColumns_LostFocus();
         }
@@ -412,7 +413,7 @@ void frmSetup::txtRefresh_LostFocus() {
     if (!validating_) CheckBox(txtRefresh);
 }
 
-void frmSetup::txtTimeOut_Change() {
+void frmSetup::txtTimeOut_LostFocus() {
     if (!validating_) CheckBox(txtTimeOut);
 }
 

@@ -56,7 +56,7 @@ class frmSetup : public QDialog {
     void txtServerName_LostFocus();
     void txtServerPort_LostFocus();
     void txtRefresh_LostFocus();
-    void txtTimeOut_Change();
+    void txtTimeOut_LostFocus();
     void txtColumns_LostFocus();
 
     void cmdOk_Click();
