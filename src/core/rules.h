@@ -12,7 +12,8 @@ namespace morvek {
 
 inline constexpr const char* kRulesWorking = "Rules - Working...";
 inline constexpr const char* kRulesDone = "Rules - Done";
-inline constexpr const char* kRulesQuake2 = "Morvek - Rules";
+// After each QuakeWorld or Quake II status reply, which carries the whole list.
+inline constexpr const char* kRulesListed = "Morvek - Rules";
 
 // Width of the name column: 19 for NetQuake rules, 20 for QuakeWorld and Quake II keys.
 inline constexpr int kNetQuakeRuleWidth = 19;

@@ -328,11 +328,10 @@ void Connection::HandleDatagram(std::string_view datagram) {
             reset_lamp = ApplyNetQuake(netquake::Decode(datagram, monitor_.server_type));
             break;
         case Protocol::QuakeWorld:
-            ApplyStatus(status::DecodeQuakeWorld(datagram, monitor_.options.show_spectators),
-                        false);
+            ApplyStatus(status::DecodeQuakeWorld(datagram, monitor_.options.show_spectators));
             break;
         case Protocol::QuakeII:
-            ApplyStatus(status::DecodeQuakeII(datagram), true);
+            ApplyStatus(status::DecodeQuakeII(datagram));
             break;
         case Protocol::None:
             break;
@@ -405,7 +404,7 @@ void Connection::EndRuleListing() {
     ++monitor_.rules.revision;
 }
 
-void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
+void Connection::ApplyStatus(const status::StatusReply& reply) {
     if (!reply.valid) return;
     auto& snap = monitor_.snapshot;
     monitor_.rules.Clear();
@@ -428,10 +427,9 @@ void Connection::ApplyStatus(const status::StatusReply& reply, bool quake2) {
                 break;
         }
     }
-    if (quake2) {
-        monitor_.rules.caption = kRulesQuake2;
-        ++monitor_.rules.revision;
-    }
+    // The list is complete with each reply: the caption no longer says the work goes on.
+    monitor_.rules.caption = kRulesListed;
+    ++monitor_.rules.revision;
     snap.address = socket_.RemoteHostIP();
     snap.port = IntegerText(socket_.RemotePort());
     // Counted before this reply's players are committed: the count reports the earlier replies.

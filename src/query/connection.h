@@ -103,7 +103,7 @@ class Connection : public QObject {
     // Returns false when a NetQuake rule reply was ignored (the lamp stays bright green).
     bool ApplyNetQuake(const netquake::Reply& reply);
     void EndRuleListing();
-    void ApplyStatus(const status::StatusReply& reply, bool quake2);
+    void ApplyStatus(const status::StatusReply& reply);
     void AnnounceMap(const std::string& map);
     void SetNet(NetLamp lamp, bool repaint);
     // The socket is open, or could not be: poll, or go back to Disconnected.

@@ -211,7 +211,7 @@ class TestReplies : public QObject, Make {
                      kQw +
                          "\\fraglimit\\30\\*progs\\666\\averyveryverylongname\\1\\"
                          "maxspectators\\2\\maxclients\\16\n"}
-            << ranger << "Arena|||1/16|16|Rules - Working...|2"
+            << ranger << "Arena|||1/16|16|Morvek - Rules|2"
             << Lines{"fraglimit           \t30", "*progs              \t666",
                      "maxspectators       \t2"};
         QTest::newRow("quake2")
