@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <cmath>
 
+#include "core/quake_text.h"
 #include "core/text.h"
 #include "platform/files.h"
 
@@ -140,6 +141,11 @@ bool PrintReport(const Monitor& monitor, QPagedPaintDevice& device, const PrintD
     return PrintOn(monitor, device);
 }
 
+QString ReportTitle(const Monitor& monitor) {
+    return QStringLiteral("Morvek \u2013 ") +
+           FromCp1252(ShownText(monitor.snapshot.name, monitor.options.readable_names)).trimmed();
+}
+
 void ConfigurePdfWriter(QPdfWriter& writer) {
     writer.setResolution(1200);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
@@ -155,6 +161,8 @@ bool PrintReportToPdf(const Monitor& monitor, const QString& path) {
     {
         QPdfWriter writer(&pdf);
         ConfigurePdfWriter(writer);
+        writer.setTitle(ReportTitle(monitor));
+        writer.setCreator(QStringLiteral("Morvek"));
         if (!PrintOn(monitor, writer)) return false;
     }
     return platform::ReplaceFile(path, pdf.data());

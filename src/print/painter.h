@@ -48,6 +48,9 @@ bool PaintOps(const std::vector<PageOp>& ops, QPainter& painter, QPagedPaintDevi
 bool PrintReport(const Monitor& monitor, QPagedPaintDevice& device, const PrintDialogFn& dialog,
                  const BusyFn& busy = {});
 
+// The document's title, as a PDF's properties show it: "Morvek – <server name>".
+QString ReportTitle(const Monitor& monitor);
+
 // Sets a PDF writer up as PrintReportToPdf uses it: A4 portrait, 1200 dots per inch, the page
 // margins a printer's PDF output has.
 void ConfigurePdfWriter(QPdfWriter& writer);

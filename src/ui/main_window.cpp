@@ -585,6 +585,8 @@ void frmMain::mnuWeb_Click() {
 
 void frmMain::mnuPrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(print::ReportTitle(monitor_));
+    printer.setCreator(QStringLiteral("Morvek"));
     print::PrintReport(
         monitor_, printer,
         [this, &printer](QPagedPaintDevice&) {
