@@ -1,12 +1,18 @@
 #include "ui/player_panel.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextCharFormat>
+#include <QWheelEvent>
 #include <cmath>
 #include <vector>
 
@@ -296,6 +302,27 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     VScroll->setPageStep(kRows);
     PlaceTwips(VScroll, 5760, 255, 255, 1260);
     connect(VScroll, &QScrollBar::valueChanged, this, &PlayerPanel::VScroll_Change);
+
+    copyNameAction = new QAction(QStringLiteral("Copy name"), this);
+    copyNameAction->setObjectName(QStringLiteral("copyNameAction"));
+}
+
+void PlayerPanel::wheelEvent(QWheelEvent* event) {
+    QCoreApplication::sendEvent(VScroll, event);
+}
+
+void PlayerPanel::contextMenuEvent(QContextMenuEvent* event) {
+    int row = -1;
+    for (int r = 0; r < kRows; ++r) {
+        const QRect line = plNome[std::size_t(r)]->geometry();
+        if (event->pos().y() >= line.top() - 2 && event->pos().y() <= line.bottom() + 2) row = r;
+    }
+    if (row < 0 || copy_names_[std::size_t(row)].isEmpty()) return;
+    const QString name = copy_names_[std::size_t(row)];
+    QMenu menu(this);
+    menu.addAction(copyNameAction);
+    if (menu.exec(event->globalPos()) == copyNameAction)
+        QGuiApplication::clipboard()->setText(name);
 }
 
 void PlayerPanel::VScroll_Change() {
@@ -316,6 +343,9 @@ void PlayerPanel::ShowPlayers(const Monitor& monitor) {
         SetLabel(plID[i], row[kId]);
         if (auto colour = PresenceColour(row[kPresent])) plStatus[i]->SetColour(*colour);
         SetName(plNome[i], row[kName], monitor.options);
+        Options readable = monitor.options;
+        readable.readable_names = true;
+        copy_names_[i] = FromCp1252(ShownName(readable, row[kName])).trimmed();
         // A spectator shown apart has no colours and no frags: "S".
         const bool spectator = IsSpectator(monitor.options, row);
         if (spectator) {

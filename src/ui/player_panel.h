@@ -12,6 +12,7 @@
 #include "core/monitor.h"
 #include "ui/presentation.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
@@ -93,13 +94,23 @@ class PlayerPanel : public QWidget {
     std::array<QLabel*, kRows> plTime{};
     std::array<QLabel*, kRows> plFrags{};
     QFrame* lnPlayer = nullptr;
+    // "Copy name" in a row's context menu: the name as players read it, to the clipboard.
+    QAction* copyNameAction = nullptr;
 
   signals:
     // The scroll value changed: the owner redraws from its model.
     void Scrolled();
 
+  protected:
+    // The wheel anywhere over the rows scrolls them as it does over the scroll bar.
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
   private:
     void VScroll_Change();
+
+    // The readable names the rows show, for "Copy name".
+    std::array<QString, kRows> copy_names_{};
 };
 
 }  // namespace morvek

@@ -1,11 +1,14 @@
 // The setup and web dialogs on the window rig, the player panel, and readable Quake names.
+#include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -494,6 +497,42 @@ class TestDialogsAndPanel : public QObject {
         QCOMPARE(panel.plNome[0]->text() + panel.plNome[4]->text(), "p59p63");
         bar->triggerAction(QScrollBar::SliderPageStepSub);
         QCOMPARE(panel.plNome[0]->text(), QStringLiteral("p54"));
+        // The wheel over a row moves the rows as over the bar: 3 rows a notch, a page at most.
+        QStringList seen;
+        for (auto [over, delta] : {std::pair<QWidget*, int>(panel.plNome[2], 120),
+                                   {bar, 120},
+                                   {panel.plFrags[4], -240}}) {
+            const QPointF at(2, 2);
+            QWheelEvent wheel(at, over->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
+                              Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&wheel);  // as the window system delivers it
+            qApp->notify(over, &wheel);
+            seen << panel.plNome[0]->text();
+        }
+        QCOMPARE(seen, QStringList({"p51", "p48", "p53"}));  // a page at most per move
+    }
+
+    // "Copy name" in a row's context menu puts the readable name on the clipboard.
+    void a_name_is_copied_from_its_row() {
+        PlayerPanel panel;
+        panel.ShowPlayers(Names(false));
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QStringList copied;
+        for (int r : {2, 0}) {
+            QApplication::clipboard()->clear();
+            QTimer::singleShot(0, &panel, [&] {
+                QTRY_VERIFY(QApplication::activePopupWidget());
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                const QRect item = menu->actionGeometry(panel.copyNameAction);
+                QTest::mouseClick(menu, Qt::LeftButton, {}, item.center());
+            });
+            const QPoint at = panel.plID[r]->rect().center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, panel.plID[r]->mapToGlobal(at));
+            QApplication::sendEvent(panel.plID[r], &event);
+            copied << QApplication::clipboard()->text();
+        }
+        QCOMPARE(copied, QStringList({"[VX]Vore", "Ranger"}));
     }
 
     void player_panel_draws_red_and_gold_letters_data() {
