@@ -288,26 +288,17 @@ class TestDialogsAndPanel : public QObject {
     void the_timeout_is_checked_when_left() {
         frmSetup d(*window_);
         QVERIFY(ShowActive(d));
-        d.txtTimeOut->setFocus(Qt::TabFocusReason);
         QStringList seen;
+        d.txtTimeOut->setFocus(Qt::TabFocusReason);
         const auto type = [&](std::initializer_list<Qt::Key> keys) {
             for (Qt::Key key : keys) QTest::keyClick(d.txtTimeOut, key);
             seen << d.txtTimeOut->text() + "|" + Boxes(dialogs());
         };
         type({Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace});
-        type({Qt::Key_6, Qt::Key_0});
-        type({Qt::Key_Tab});
+        type({Qt::Key_6, Qt::Key_0, Qt::Key_Tab});
         d.txtTimeOut->setFocus(Qt::TabFocusReason);
         type({Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_0, Qt::Key_Tab});
-        const QString refused = "Morvek (x): Invalid timeout interval";
-        QCOMPARE(seen, QStringList({"|", "60|", "60|", "30|" + refused}));
-        d.txtTimeOut->setFocus(Qt::TabFocusReason);
-        d.txtTimeOut->selectAll();
-        QTest::keyClicks(d.txtTimeOut, "90");
-        d.cmdOk->click();
-        QCOMPARE(QString::number(window_->rig.connection.timTimeout().Interval()) + "|" +
-                     Boxes(dialogs()),
-                 "90000|" + refused);
+        QCOMPARE(seen, QStringList({"|", "60|", "30|Morvek (x): Invalid timeout interval"}));
     }
 
     void a_message_inside_a_validator_does_not_cascade() {
@@ -516,13 +507,10 @@ class TestDialogsAndPanel : public QObject {
     void a_name_is_copied_from_its_row() {
         PlayerPanel panel;
         panel.ShowPlayers(Names(false));
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QStringList copied;
         for (int r : {2, 0}) {
             QApplication::clipboard()->clear();
             QTimer::singleShot(0, &panel, [&] {
-                QTRY_VERIFY(QApplication::activePopupWidget());
                 auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
                 const QRect item = menu->actionGeometry(panel.copyNameAction);
                 QTest::mouseClick(menu, Qt::LeftButton, {}, item.center());
