@@ -449,7 +449,7 @@ void Connection::ApplyStatus(const status::StatusReply& reply) {
         table.incoming[kShirt] = player.shirt;
         table.incoming[kPants] = player.pants;
         // QuakeWorld: the user id; Quake II: which of the players of one name.
-        if (quake2)
+        if (ProtocolOf(monitor_.server_type) == Protocol::QuakeII)
             table.incoming_identity.order = int(LeadingNumber(player.user_id));
         else
             table.incoming_identity.key = player.user_id;
