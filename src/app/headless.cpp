@@ -4,12 +4,15 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonObject>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,13 +44,13 @@ namespace {
 struct HeadlessOptions {
     bool json = false;
     bool keep_trying = false;
-    long long polls = -1;  // -1: until stopped
+    std::int32_t polls = -1;  // -1: until stopped
     std::optional<std::int32_t> check_ms, timeout_ms;
     std::optional<int> demo_type;
     std::optional<std::string> settings_file;
     std::optional<std::string> record_file;
     std::optional<std::string> html_template, html_output;
-    std::optional<double> html_refresh_s;
+    std::optional<std::int32_t> html_refresh_ms;
     std::optional<std::string> pdf_file;
     std::optional<std::string> dump_log;
     std::optional<metrics::ListenAddress> metrics;
@@ -81,21 +84,22 @@ void AddHeadlessOptions(QCommandLineParser& parser) {
     });
 }
 
-// Reads the parsed options; the numbers are read with the leading-number rule. `error` names an
-// interval that is refused (the setup dialog's rule: 0 or less is invalid).
+// Reads the parsed options. Intervals follow the setup dialog's rule (IntervalMs: 0 or less is
+// invalid), counts are whole numbers from 1; `error` names a value that is refused.
 HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error) {
     HeadlessOptions o;
     const auto text = [&](const char* name) -> std::optional<std::string> {
         if (!parser.isSet(name)) return std::nullopt;
         return parser.value(name).toLocal8Bit().toStdString();
     };
-    const auto number = [&](const char* name) -> std::optional<double> {
-        if (auto v = text(name)) return LeadingNumber(*v);
-        return std::nullopt;
-    };
     o.json = parser.isSet("json");
     o.keep_trying = parser.isSet("keep-trying");
-    if (auto polls = number("polls")) o.polls = static_cast<long long>(*polls);
+    if (auto polls = text("polls")) {
+        if (auto count = CountValue(*polls))
+            o.polls = *count;
+        else
+            error = "invalid poll count: " + *polls;
+    }
     const auto interval = [&](const char* name, const char* what) -> std::optional<std::int32_t> {
         auto seconds = text(name);
         if (!seconds) return std::nullopt;
@@ -109,7 +113,7 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
     o.record_file = text("record");
     o.html_template = text("html-template");
     o.html_output = text("html-output");
-    o.html_refresh_s = number("html-refresh");
+    o.html_refresh_ms = interval("html-refresh", "page refresh");
     o.pdf_file = text("print-pdf");
     o.dump_log = text("dump-log");
     if (parser.isSet("on-event")) o.on_event = parser.value("on-event");
@@ -118,6 +122,7 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
         if (!o.metrics) error = "invalid metrics address: " + *where;
     }
     o.demo_type = app::DemoType(parser);
+    if (o.demo_type == -1) error = "--demo takes one server type, 0 to 3";
     o.command_line = app::PositionalText(parser);
     return o;
 }
@@ -127,6 +132,77 @@ std::string OneLine(std::string text) {
         if (c == '\r' || c == '\n') c = ' ';
     return text;
 }
+
+// What the run tells on stderr ("Title: text") and, with --json, as message lines, bounded: the
+// same message at most once per poll tick, and after kShownPerKind of one kind only a count line
+// when the untold ones reach 10, 100, 1000... and at the end. A failure to write an output is told
+// once per output and cause, and the run then ends with status 3.
+class Teller {
+  public:
+    static constexpr int kShownPerKind = 10;
+    static constexpr std::size_t kKinds = 256;
+
+    Teller(bool json, const std::uint64_t& tick, platform::StandardOutput& out)
+        : json_(json), tick_(tick), out_(out) {}
+
+    void Tell(const std::string& title, const std::string& text) {
+        auto key = std::pair(title, text);
+        if (!kinds_.count(key) && kinds_.size() >= kKinds) key = {title, "(other messages)"};
+        Kind& kind = kinds_[key];
+        if (kind.shown < kShownPerKind && kind.last_tick != tick_) {
+            ++kind.shown;
+            kind.last_tick = tick_;
+            Print(title, text, 0);
+        } else if (++kind.untold >= kind.next_count) {
+            Print(title, text, kind.untold);
+            kind.untold = 0;
+            kind.next_count *= 10;
+        }
+    }
+    void OutputFailed(const char* what, const QString& path, const QString& why) {
+        failed_ = true;
+        const std::string text = std::string("cannot write the ") + what + " " +
+                                 path.toLocal8Bit().toStdString() +
+                                 (why.isEmpty() ? "" : ": " + why.toLocal8Bit().toStdString());
+        if (told_.insert(text).second) Tell(kAppTitle, text);
+    }
+    void OutputFailed() { failed_ = true; }
+    bool Failed() const { return failed_; }
+    // The counts not told yet.
+    void Finish() {
+        for (auto& [key, kind] : kinds_)
+            if (kind.untold > 0) Print(key.first, key.second, kind.untold);
+    }
+
+  private:
+    struct Kind {
+        std::uint64_t last_tick = ~std::uint64_t(0);
+        int shown = 0;
+        std::uint64_t untold = 0, next_count = 10;
+    };
+    void Print(const std::string& title, const std::string& text, std::uint64_t repeated) {
+        const std::string more =
+            repeated ? " (" + std::to_string(repeated) + " more times)" : std::string();
+        std::fprintf(stderr, "%s: %s%s\n", TerminalText(title).c_str(),
+                     TerminalText(OneLine(text)).c_str(), more.c_str());
+        if (json_) {
+            QJsonObject line = MessageObject(title, text);
+            if (repeated) {
+                QJsonObject message = line["message"].toObject();
+                message["repeated"] = qint64(repeated);
+                line["message"] = message;
+            }
+            out_.Write(JsonLine(line) + "\n");
+        }
+    }
+
+    bool json_;
+    const std::uint64_t& tick_;
+    platform::StandardOutput& out_;
+    std::map<std::pair<std::string, std::string>, Kind> kinds_;
+    std::set<std::string> told_;
+    bool failed_ = false;
+};
 
 class HeadlessHooks : public MonitorHooks {
   public:
@@ -138,7 +214,7 @@ class HeadlessHooks : public MonitorHooks {
         out_.Write(options_.json ? PictureJson(monitor_, tick_) + "\n"
                                  : PictureText(monitor_, tick_) + "\n");
         TellEvents(events_.Update(monitor_));
-        if (options_.polls >= 0 && static_cast<long long>(tick_) >= options_.polls && on_last_tick)
+        if (options_.polls > 0 && tick_ >= std::uint64_t(options_.polls) && on_last_tick)
             on_last_tick();
     }
     void RefreshPanel() override {
@@ -168,6 +244,7 @@ class HeadlessHooks : public MonitorHooks {
     std::function<void()> on_last_tick;
     std::function<void()> on_refresh;
     std::function<void(const std::string&)> on_event;
+    const std::uint64_t& Tick() const { return tick_; }
 
   private:
     Monitor& monitor_;
@@ -234,19 +311,16 @@ std::optional<int> ApplyRunOptions(const HeadlessOptions& options, Monitor& moni
     ApplyTypeCaptions(monitor, monitor.server_type);
 
     if (options.record_file) {
-        // As "&Record..." answered Yes: an existing log is replaced.
+        // As "&Record..." answered Yes, but an existing log is replaced by the first record.
         monitor.log_path = QString::fromLocal8Bit(*options.record_file);
-        platform::RemoveRegularFile(monitor.log_path);
         monitor.recording = true;
     }
     if (options.html_template)
         monitor.options.html_template = ToCp1252(QString::fromStdString(*options.html_template));
     if (options.html_output)
         monitor.options.html_output = ToCp1252(QString::fromStdString(*options.html_output));
-    if (options.html_output || options.html_template || options.html_refresh_s) {
-        double seconds = options.html_refresh_s.value_or(5);
-        publisher.timHtml.SetInterval(
-            ToInt32(std::clamp(seconds, 0.0, 86400.0) * 1000).value_or(0));
+    if (options.html_output || options.html_template || options.html_refresh_ms) {
+        publisher.timHtml.SetInterval(options.html_refresh_ms.value_or(5000));
         publisher.timHtml.SetEnabled(true);
         monitor.web_active = true;
     }
@@ -308,13 +382,12 @@ int RunHeadless(int argc, char** argv) {
         std::fprintf(stderr, "morvek: %s\n", why.c_str());
         app.exit(platform::StandardOutput::kFailedStatus);
     };
+    HeadlessHooks hooks(monitor, options, out);
+    Teller teller(options.json, hooks.Tick(), out);
     platform::ScriptedDialogs dialogs;
     dialogs.on_message = [&](const platform::ScriptedDialogs::Shown& shown) {
-        std::fprintf(stderr, "%s: %s\n", TerminalText(shown.title).c_str(),
-                     TerminalText(OneLine(shown.text)).c_str());
-        if (options.json) out.Write(JsonLine(MessageObject(shown.title, shown.text)) + "\n");
+        teller.Tell(shown.title, shown.text);
     };
-    HeadlessHooks hooks(monitor, options, out);
     app::EventRunner event_runner;
     if (options.on_event) {
         if (!event_runner.SetCommand(*options.on_event)) {
@@ -326,7 +399,15 @@ int RunHeadless(int argc, char** argv) {
         };
     }
     Connection connection(monitor, hooks);
-    QObject::connect(&connection, &Connection::RecordDue, [&] { WriteLogRecord(monitor); });
+    // The first record replaces an old log whole: until then it stays as it was.
+    bool fresh_log = true;
+    QObject::connect(&connection, &Connection::RecordDue, [&] {
+        QString why;
+        if (WriteLogRecord(monitor, fresh_log, &why))
+            fresh_log = false;
+        else
+            teller.OutputFailed("log", monitor.log_path, why);
+    });
     // What the window shows in a box is a message line here.
     QObject::connect(&connection, &Connection::told, [&](const Notice& notice) {
         dialogs.Message(notice.text, notice.title, notice.icon, platform::MessageButtons::Ok);
@@ -335,6 +416,9 @@ int RunHeadless(int argc, char** argv) {
         if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
     });
     web::HtmlPublisher publisher(monitor, dialogs);
+    QObject::connect(&publisher, &web::HtmlPublisher::PageFailed, [&](const QString& why) {
+        teller.OutputFailed("page", FromCp1252(monitor.options.html_output), why);
+    });
     metrics::MetricsServer metrics_server(monitor);
     if (options.metrics) {
         std::string why;
@@ -356,9 +440,16 @@ int RunHeadless(int argc, char** argv) {
     const int status = app.exec();
     if (out.Failed()) return status;
     event_runner.Finish();
-    if (options.pdf_file &&
-        !print::PrintReportToPdf(monitor, QString::fromStdString(*options.pdf_file)))
-        std::fprintf(stderr, "morvek: cannot write %s\n", options.pdf_file->c_str());
+    if (options.pdf_file) {
+        const QString pdf = QString::fromLocal8Bit(*options.pdf_file);
+        if (!print::PrintReportToPdf(monitor, pdf)) teller.OutputFailed("report", pdf, {});
+    }
+    // A missing template stopped publishing (its message has been told).
+    if ((options.html_output || options.html_template || options.html_refresh_ms) &&
+        !monitor.web_active)
+        teller.OutputFailed();
+    teller.Finish();
+    if (teller.Failed()) return 3;
     return connection.DatagramsReceived() > 0 ? 0 : 1;
 }
 

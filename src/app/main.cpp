@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -81,6 +82,10 @@ int main(int argc, char** argv) {
     // The demo: a simulated server in this process, named on the command line.
     std::unique_ptr<morvek::sim::SimServer> demo;
     if (auto type = morvek::app::DemoType(parser)) {
+        if (*type < 0) {
+            std::fputs("morvek: --demo takes one server type, 0 to 3\n", stderr);
+            return 2;
+        }
         std::string command_line;
         demo = morvek::app::StartDemo(*type, command_line);
         if (!demo) return 1;

@@ -61,9 +61,10 @@ QStringList Arguments(int argc, char** argv) {
 std::optional<int> DemoType(const QCommandLineParser& parser) {
     if (!parser.isSet("demo")) return std::nullopt;
     const QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty()) return 0;
     if (rest.size() == 1 && rest[0].size() == 1 && rest[0][0] >= '0' && rest[0][0] <= '3')
         return rest[0][0].unicode() - '0';
-    return 0;
+    return -1;
 }
 
 std::string PositionalText(const QCommandLineParser& parser) {

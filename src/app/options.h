@@ -24,8 +24,8 @@ std::optional<int> Parse(QCommandLineParser& parser, const QStringList& argument
 // The program's arguments as Qt sees them (the local 8-bit encoding).
 QStringList Arguments(int argc, char** argv);
 
-// The type of --demo: its value when the only positional argument is one digit 0 to 3,
-// otherwise 0; nothing without --demo.
+// The type of --demo: 0 without positional arguments, the value of a single one that is 0 to 3,
+// -1 for any other arguments; nothing without --demo.
 std::optional<int> DemoType(const QCommandLineParser& parser);
 
 // The positional arguments joined by single blanks ("" when there are none).

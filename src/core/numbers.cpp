@@ -173,6 +173,19 @@ std::string SecondsText(std::int64_t milliseconds) {
     return DecimalText(static_cast<double>(milliseconds) / 1000.0);
 }
 
+std::optional<std::int32_t> CountValue(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
 std::optional<std::int32_t> IntervalMs(std::string_view seconds_text) {
     const double seconds = LeadingNumber(seconds_text);
     if (!(seconds > 0)) return std::nullopt;

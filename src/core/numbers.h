@@ -30,6 +30,10 @@ std::optional<std::int32_t> ToInt32(double value);
 // dialog's and the command line's one rule).
 std::optional<std::int32_t> IntervalMs(std::string_view seconds_text);
 
+// A count typed on the command line (--polls): a whole number from 1 to 2147483647, digits only
+// with blanks around allowed; nothing for any other text.
+std::optional<std::int32_t> CountValue(std::string_view text);
+
 // Frags read as a number: a value above 4244897000 is a negative count stored in a log's
 // unsigned form and reads as value - 4244897281 (4244897280 is -1).
 double FragsValue(std::string_view frags);

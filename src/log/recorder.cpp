@@ -86,29 +86,36 @@ logfile::LogRecord RecordFromMonitor(const Monitor& monitor, int hour, int minut
 }
 
 bool AppendLogRecord(const QString& name, const logfile::LogHeader& header,
-                     const logfile::LogRecord& record) {
-    if (name.isEmpty()) return false;
+                     const logfile::LogRecord& record, QString* why) {
+    const auto fail = [why](const QString& cause) {
+        if (why) *why = cause;
+        return false;
+    };
+    if (name.isEmpty()) return fail(QStringLiteral("no file"));
     // A device or a pipe is never written to (a pipe without a reader would block the program).
-    if (!platform::IsReplaceable(name)) return false;
+    if (!platform::IsReplaceable(name)) return fail(QStringLiteral("not a regular file"));
 
     if (!QFileInfo::exists(name)) {
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-            return false;
+            return fail(file.errorString());
         bool ok = WriteAll(file, logfile::EncodeHeader(header));
         file.close();
         if (!ok || file.error() != QFileDevice::NoError) {
             // A short header would shift every record after it.
+            const QString cause = file.errorString();
             QFile::remove(name);
-            return false;
+            return fail(cause);
         }
     }
 
     QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return fail(file.errorString());
     qint64 before = file.size();
     bool ok = WriteAll(file, logfile::EncodeRecord(record));
     if (!ok) {
+        fail(file.errorString());
         // Cut a partial record off so the next one lands at its offset (a device such as a full
         // disk's file cannot be resized; nothing more can be done then).
         file.unsetError();
@@ -118,11 +125,16 @@ bool AppendLogRecord(const QString& name, const logfile::LogHeader& header,
     return ok;
 }
 
-void WriteLogRecord(Monitor& monitor) {
-    if (monitor.log_path.isEmpty()) return;
+bool WriteLogRecord(Monitor& monitor, bool replace, QString* why) {
+    if (monitor.log_path.isEmpty()) return true;
     QTime now = QTime::currentTime();
-    AppendLogRecord(monitor.log_path, HeaderFromMonitor(monitor),
-                    RecordFromMonitor(monitor, now.hour(), now.minute()));
+    const logfile::LogRecord record = RecordFromMonitor(monitor, now.hour(), now.minute());
+    if (!replace) return AppendLogRecord(monitor.log_path, HeaderFromMonitor(monitor), record, why);
+    const std::string bytes =
+        logfile::EncodeHeader(HeaderFromMonitor(monitor)) + logfile::EncodeRecord(record);
+    return platform::ReplaceFile(monitor.log_path,
+                                 QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                 false, why);
 }
 
 }  // namespace morvek

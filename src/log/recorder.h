@@ -32,14 +32,16 @@ logfile::LogHeader HeaderFromMonitor(const Monitor& monitor);
 logfile::LogRecord RecordFromMonitor(const Monitor& monitor, int hour, int minute);
 
 // Appends one record to `path`, writing the header first when the file does not exist. Returns
-// false when the file could not be created or written; a failed write leaves the file as it was
-// before the call (a header that could not be written completely is removed, a partial record is
-// cut off), so later records stay at their offsets.
+// false, with the cause in `why`, when the file could not be created or written; a failed write
+// leaves the file as it was before the call (a header that could not be written completely is
+// removed, a partial record is cut off), so later records stay at their offsets.
 bool AppendLogRecord(const QString& path, const logfile::LogHeader& header,
-                     const logfile::LogRecord& record);
+                     const logfile::LogRecord& record, QString* why = nullptr);
 
-// One poll tick's record of the monitor into LogPath, stamped with the local hour and minute. A
-// file that cannot be written is passed over silently and recording goes on.
-void WriteLogRecord(Monitor& monitor);
+// One poll tick's record of the monitor into LogPath, stamped with the local hour and minute.
+// With `replace`, a file already there is replaced whole by the header and this first record
+// (atomically: until then the old file stays). False, with the cause in `why`, when the file
+// could not be written; recording goes on.
+bool WriteLogRecord(Monitor& monitor, bool replace = false, QString* why = nullptr);
 
 }  // namespace morvek

@@ -18,18 +18,24 @@ QString NotRegularFileText(const QString& path) {
     return path + QStringLiteral(" is not a regular file");
 }
 
-bool ReplaceFile(const QString& path, const QByteArray& bytes, bool in_place_when_folder_locked) {
-    if (!IsReplaceable(path)) return false;
+bool ReplaceFile(const QString& path, const QByteArray& bytes, bool in_place_when_folder_locked,
+                 QString* why) {
+    const auto fail = [why](const QString& cause) {
+        if (why) *why = cause;
+        return false;
+    };
+    if (!IsReplaceable(path)) return fail(QStringLiteral("not a regular file"));
     QSaveFile file(path);
     file.setDirectWriteFallback(in_place_when_folder_locked);
     // Unbuffered: a write that does not fit fails here, not in a flush that commit() ignores.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
     if (file.write(bytes) != bytes.size() || !file.flush() ||
         file.error() != QFileDevice::NoError) {
+        const QString cause = file.errorString();
         file.cancelWriting();
-        return false;
+        return fail(cause);
     }
-    return file.commit();
+    return file.commit() || fail(file.errorString());
 }
 
 bool RemoveRegularFile(const QString& path) {

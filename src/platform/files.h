@@ -19,9 +19,9 @@ QString NotRegularFileText(const QString& path);
 // is not replaceable, returns false and the previous file stays as it was.
 // With `in_place_when_folder_locked`, a writable file in a folder where no temporary file can be
 // made (a web root the user may write a page in, but not create files in) is rewritten in place
-// instead: not atomic, but written.
+// instead: not atomic, but written. `why` receives the cause of a failure.
 bool ReplaceFile(const QString& path, const QByteArray& bytes,
-                 bool in_place_when_folder_locked = false);
+                 bool in_place_when_folder_locked = false, QString* why = nullptr);
 
 // Deletes a regular file; false (nothing deleted) for any other kind of node or a failure.
 // A path that does not exist counts as deleted.

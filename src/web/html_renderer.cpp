@@ -145,14 +145,14 @@ std::vector<std::string_view> TemplateLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        const std::size_t cr = bytes.find('\r', start);
-        if (cr == std::string_view::npos) {
+        const std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
             lines.push_back(bytes.substr(start));
             break;
         }
-        lines.push_back(bytes.substr(start, cr - start));
-        start = cr + 1;
-        if (start < bytes.size() && bytes[start] == '\n') ++start;
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+        if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
     }
     return lines;
 }
@@ -249,13 +249,17 @@ std::optional<std::string> PlayerListBlock(const PlayerView& view, const Options
 }
 
 std::optional<std::string> RenderPage(std::string_view template_bytes, const Monitor& monitor,
-                                      const QDateTime& now) {
+                                      const QDateTime& now, std::string* why) {
     std::string out;
     out.reserve(template_bytes.size() + 4096);
     // The block and the time are the same wherever they appear in one page.
     std::optional<std::string> player_block;
     std::optional<std::string> time_date;
     for (std::string_view line : TemplateLines(template_bytes)) {
+        if (out.size() > kMaxPageBytes) {
+            if (why) *why = "the page would be larger than 8 MB";
+            return std::nullopt;
+        }
         const std::optional<Placeholder> kind = FindPlaceholder(line);
         if (!kind) {
             AppendLine(out, line);
@@ -264,7 +268,10 @@ std::optional<std::string> RenderPage(std::string_view template_bytes, const Mon
         if (*kind == Placeholder::PlayerList) {
             if (!player_block) {
                 player_block = PlayerListBlock(monitor.view, monitor.options);
-                if (!player_block) return std::nullopt;
+                if (!player_block) {
+                    if (why) *why = "a player's time is not a number";
+                    return std::nullopt;
+                }
             }
             out += *player_block;
         } else if (*kind == Placeholder::TimeDate) {
@@ -276,6 +283,10 @@ std::optional<std::string> RenderPage(std::string_view template_bytes, const Mon
         } else {
             AppendLine(out, HtmlEscape(*PanelText(monitor.snapshot, *kind)));
         }
+    }
+    if (out.size() > kMaxPageBytes) {
+        if (why) *why = "the page would be larger than 8 MB";
+        return std::nullopt;
     }
     return out;
 }

@@ -13,9 +13,9 @@
 
 namespace morvek::web {
 
-// The template's lines. A line ends at a carriage return or at a carriage return followed by a
-// line feed; a line feed alone is an ordinary character. A final line without a carriage return
-// still counts; an empty template has no lines.
+// The template's lines. A line ends at a carriage return, a line feed, or a carriage return
+// followed by a line feed (a template written on Linux ends its lines with line feeds alone). A
+// final line without an end still counts; an empty template has no lines.
 std::vector<std::string_view> TemplateLines(std::string_view template_bytes);
 
 // Text taken from a server or a log made safe for a page: & < > " and ' become entities, so a
@@ -38,9 +38,14 @@ inline constexpr std::string_view kCreditLine =
 // (readable, without the spectator mark); a spectator's frags cell says "spectator".
 std::optional<std::string> PlayerListBlock(const PlayerView& view, const Options& options);
 
-// The whole page: every output line ends with CR LF. Nothing when the page cannot be made (a
-// player's Time text that is not a number); the caller then leaves the previous page alone.
+// A page larger than this is not made: a template repeating "{PlayerList}" would otherwise fill
+// the memory and the disk.
+inline constexpr std::size_t kMaxPageBytes = 8 * 1024 * 1024;
+
+// The whole page: every output line ends with CR LF. Nothing, with the reason in `why`, when the
+// page cannot be made (a player's Time text that is not a number, a page larger than
+// kMaxPageBytes); the caller then leaves the previous page alone.
 std::optional<std::string> RenderPage(std::string_view template_bytes, const Monitor& monitor,
-                                      const QDateTime& now);
+                                      const QDateTime& now, std::string* why = nullptr);
 
 }  // namespace morvek::web

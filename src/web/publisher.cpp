@@ -19,21 +19,27 @@ constexpr const char* kTitle = "Morvek";
 }  // namespace
 
 bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
-                 const QDateTime& now) {
-    if (output_path.isEmpty()) return false;
+                 const QDateTime& now, QString* why) {
+    const auto fail = [why](const QString& cause) {
+        if (why) *why = cause;
+        return false;
+    };
+    if (output_path.isEmpty()) return fail(QStringLiteral("no output file"));
     QFile source(template_path);
-    if (source.size() > kMaxTemplateBytes || !source.open(QIODevice::ReadOnly)) return false;
+    if (source.size() > kMaxTemplateBytes) return fail(kTemplateTooLarge);
+    if (!source.open(QIODevice::ReadOnly)) return fail(source.errorString());
     const QByteArray template_bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError) return false;
+    if (source.error() != QFileDevice::NoError) return fail(source.errorString());
     source.close();
 
+    std::string cause;
     const std::optional<std::string> page = RenderPage(
-        std::string_view(template_bytes.constData(), template_bytes.size()), monitor, now);
-    if (!page) return false;
+        std::string_view(template_bytes.constData(), template_bytes.size()), monitor, now, &cause);
+    if (!page) return fail(QString::fromStdString(cause));
 
     // A page in a folder the user may not create files in is still rewritten, in place.
     return platform::ReplaceFile(
-        output_path, QByteArray(page->data(), static_cast<qsizetype>(page->size())), true);
+        output_path, QByteArray(page->data(), static_cast<qsizetype>(page->size())), true, why);
 }
 
 HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms,
@@ -65,16 +71,19 @@ void HtmlPublisher::timHtml_Timer() {
         return;
     }
 
-    last_tick_wrote_ = WritePage(template_path);
+    QString why;
+    last_tick_wrote_ = WritePage(template_path, why);
     timHtml.SetEnabled(true);
+    if (!last_tick_wrote_) emit PageFailed(why);
 }
 
-bool HtmlPublisher::WritePage(const QString& template_path) {
+bool HtmlPublisher::WritePage(const QString& template_path, QString& why) {
     try {
         return PublishPage(template_path, FromCp1252(monitor_.options.html_output), monitor_,
-                           QDateTime::currentDateTime());
+                           QDateTime::currentDateTime(), &why);
     } catch (...) {
         // Nothing from a template or a page may end the program; the next tick tries again.
+        why = QStringLiteral("out of memory");
         return false;
     }
 }

@@ -42,8 +42,12 @@ class HtmlPublisher : public QObject {
     // Whether the last tick wrote a page.
     bool LastTickWrote() const { return last_tick_wrote_; }
 
+  signals:
+    // A tick found the template but wrote no page, for this reason (the window stays silent).
+    void PageFailed(const QString& why);
+
   private:
-    bool WritePage(const QString& template_path);
+    bool WritePage(const QString& template_path, QString& why);
 
     Monitor& monitor_;
     platform::Dialogs& dialogs_;
@@ -53,8 +57,8 @@ class HtmlPublisher : public QObject {
 
 // Reads a template, renders it and replaces the output file whole (a temporary file beside it,
 // renamed over it; rewritten in place when the folder allows no new file but the page may be
-// written). False, with the output untouched, when anything fails.
+// written). False, with the output untouched and the cause in `why`, when anything fails.
 bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
-                 const QDateTime& now);
+                 const QDateTime& now, QString* why = nullptr);
 
 }  // namespace morvek::web

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include "log/recorder.h"
 #include "platform/settings_backend.h"
 #include "print/painter.h"
+#include "query/connection.h"
 #include "support/http.h"
 #include "support/process.h"
 #include "support/rig.h"
@@ -94,6 +96,7 @@ class TestHeadless : public QObject {
     QUdpSocket silent_;  // bound, so no "port unreachable": a plain timeout
 
   private slots:
+    void initTestCase() { QVERIFY(silent_.bind(QHostAddress::LocalHost, 0)); }
     void command_lines_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("args");
@@ -104,8 +107,6 @@ class TestHeadless : public QObject {
         const QByteArray version = "Morvek " + QByteArray::number(MORVEK_VERSION_MAJOR) + "." +
                                    QByteArray::number(MORVEK_VERSION_MINOR) + "." +
                                    QByteArray::number(MORVEK_VERSION_PATCH) + "\n";
-        if (silent_.state() != QAbstractSocket::BoundState)
-            QVERIFY(silent_.bind(QHostAddress::LocalHost, 0));
         auto row = [&](const char* name, const QString& program, const QStringList& args,
                        int status, const QByteArray& out, const QByteArray& err) {
             QTest::newRow(name) << program << args << status << out << err;
@@ -126,6 +127,13 @@ class TestHeadless : public QObject {
             "morvek: invalid metrics address: localhost:9100\n");
         row("timeout 0", headless, {"--timeout", "0"}, 2, "",
             "morvek: invalid timeout interval: 0\n");
+        for (const char* polls : {"abc", "-5", "1e999", "0"})
+            row(polls, headless, {"--polls", polls}, 2, "",
+                "morvek: invalid poll count: " + QByteArray(polls) + "\n");
+        row("page refresh nan", headless, {"--html-refresh", "nan"}, 2, "",
+            "morvek: invalid page refresh interval: nan\n");
+        row("demo 9", headless, {"--demo", "9"}, 2, "",
+            "morvek: --demo takes one server type, 0 to 3\n");
         row("host that does not resolve", headless,
             {"--polls", "1", "0", "nonexistent.invalid", "26000"}, 1, "",
             "morvek: cannot resolve host \"nonexistent.invalid\"\n");
@@ -301,7 +309,8 @@ class TestHeadless : public QObject {
                       pdf = dir.filePath("report.pdf"), tpl = "mine.htm";  // as installed
         QVERIFY(QDir().mkpath(home_.filePath("system/morvek/template")));
         Write(home_.filePath("system/morvek/template/Mine.htm"),
-              "<h1>\r\n{ServerName}\r\n</h1>\r\n{PlayerList}\r\n");
+              "<h1>\n{ServerName}\n</h1>\r\n{PlayerList}\r\n");
+        Write(log, "an older log");
         const auto run = RunProgram(MORVEK_EXE,
                                     {"--headless", "--demo", "--polls", "4", "--check", "0.3",
                                      "--record", log, "--html-template", tpl, "--html-output", page,
@@ -317,6 +326,71 @@ class TestHeadless : public QObject {
         QVERIFY(html.startsWith("<h1>\r\nMorvek demo server\r\n</h1>\r\n<Table border=1>\r\n"));
         QVERIFY(html.contains("Ranger"));
         QVERIFY(Read(pdf).startsWith("%PDF-"));
+    }
+
+    // Outputs that cannot be written are told once each, and the status says so; an old log stays
+    // until a first record replaces it.
+    void outputs_that_fail_data() {
+        QTest::addColumn<QStringList>("args");  // %1: the test's folder
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");  // the lines of stderr, sorted
+        const QStringList demo{"--demo", "--polls", "3", "--check", "0.2", "--html-refresh", "0.1"};
+        const QString cannot = "Morvek: cannot write the ";
+        QTest::newRow("no folder")
+            << demo + QStringList{"--record",    "%1/no/x.mv",  "--html-output",
+                                  "%1/no/p.htm", "--print-pdf", "%1/no/r.pdf"}
+            << 3
+            << cannot + "log %1/no/x.mv: No such file or directory\n" + cannot +
+                   "page %1/no/p.htm: No such file or directory\n" + cannot + "report %1/no/r.pdf";
+        QTest::newRow("page too large")
+            << demo + QStringList{"--html-template", "%1/big.htm", "--html-output", "%1/p.htm"} << 3
+            << cannot + "page %1/p.htm: the page would be larger than 8 MB";
+        QTest::newRow("server silent") << QStringList{"--record",
+                                                      "%1/old.mv",
+                                                      "--timeout",
+                                                      "0.3",
+                                                      "0",
+                                                      "127.0.0.1",
+                                                      QString::number(silent_.localPort())}
+                                       << 1 << "Brelan+: " + QString(kTimeoutText);
+    }
+    void outputs_that_fail() {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        Write(dir.filePath("big.htm"), QByteArray("{PlayerList}\n").repeated(8000));
+        Write(dir.filePath("old.mv"), "an older log");
+        const auto run = RunProgram(MORVEK_HEADLESS_EXE, args.replaceInStrings("%1", dir.path()));
+        QTEST(run.status, "status");
+        QStringList lines = QString(run.err).split('\n', Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& l) { return l.startsWith("QStandardPaths: "); });
+        lines.sort();
+        QFETCH(QString, err);
+        QCOMPARE(lines.join(QChar(10)), err.replace("%1", dir.path()));
+        QCOMPARE(Read(dir.filePath("old.mv")), "an older log");
+    }
+
+    // A server answering every request with a flood of unknown replies: a few message lines.
+    void message_lines_are_bounded() {
+        QUdpSocket server;
+        QVERIFY(server.bind(QHostAddress::LocalHost, 0));
+        connect(&server, &QUdpSocket::readyRead, this, [&] {
+            while (server.hasPendingDatagrams()) {
+                const QNetworkDatagram asked = server.receiveDatagram();
+                for (int i = 0; i < 20; ++i)
+                    server.writeDatagram(QByteArray("\x80\x00\x00\x05\x99", 5),
+                                         asked.senderAddress(), asked.senderPort());
+            }
+        });
+        const auto run =
+            RunProgram(MORVEK_HEADLESS_EXE, {"--json", "--polls", "15", "--check", "0.1", "0",
+                                             "127.0.0.1", QString::number(server.localPort())});
+        QStringList err = QString(run.err).split('\n', Qt::SkipEmptyParts);
+        err.replaceInStrings(QRegularExpression(" \\(\\d+ more times\\)$"), " (n more times)");
+        QCOMPARE(err.count("Morvek: 153"), 10);
+        QVERIFY2(err.size() <= 14 && err.count("Morvek: 153 (n more times)") == err.size() - 10,
+                 run.err);
+        for (const QByteArray& line : run.out.split('\n'))
+            QVERIFY(line.isEmpty() || QJsonDocument::fromJson(line).isObject());
     }
 
     // Names read as Windows-1252 (not as Quake glyphs): control characters show as '?'.

@@ -62,9 +62,8 @@ class TestHtmlRenderer : public QObject {
         row("lines end with CR or CR LF", "x\r{ServerAddress}\r\ny", "x\r\nA\r\ny\r\n");
         row("empty lines", "\r\r\n\r", "\r\n\r\n\r\n");
         row("empty template, empty page", "", "");
-        row("a line feed after CR LF starts the next line", "a\r\n\nb\r\n", "a\r\n\nb\r\n");
-        row("line feeds alone make one line", "<p>\n{ServerName}\n</p>\n",
-            "<p>\n{ServerName}\n</p>\n\r\n");
+        row("a line feed after CR LF ends an empty line", "a\r\n\nb\n\r", "a\r\n\r\nb\r\n\r\n");
+        row("line feeds alone end lines", "<p>\n{ServerName}\n</p>\n", "<p>\r\nN\r\n</p>\r\n");
         row("placeholders in any case", "{servername}\r{SERVERNAME}\r\n{sErVeRnAmE}",
             "N\r\nN\r\nN\r\n");
         row("a placeholder not alone on its line",
