@@ -1,6 +1,7 @@
 # Installation and the Debian packages (cpack -G DEB in the build folder). Two packages, so a
 # server box can take the monitor without the desktop libraries:
-#   morvek-headless  the monitor without a window, the sample template, the man page
+#   morvek-headless  the monitor without a window, its systemd unit, the sample template, the man
+#                    page
 #   morvek           the window, its menu entry, icon and help document (needs morvek-headless,
 #                    which `morvek --headless` runs)
 # dpkg-shlibdeps derives each package's library dependencies from its own programs.
@@ -12,6 +13,9 @@ install(TARGETS morvek RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT win
 # of the system's data folders).
 install(FILES resources/Morvek.html DESTINATION ${CMAKE_INSTALL_DATADIR}/morvek COMPONENT window)
 install(FILES resources/template/standard.htm DESTINATION ${CMAKE_INSTALL_DATADIR}/morvek/template
+        COMPONENT headless)
+# The service: one instance per watched server (morvek-headless@NAME reads /etc/morvek/NAME.conf).
+install(FILES resources/debian/morvek-headless@.service DESTINATION lib/systemd/system
         COMPONENT headless)
 install(FILES resources/morvek.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT window)

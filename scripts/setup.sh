@@ -14,7 +14,7 @@ build=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-h
        qt6-websockets-dev fonts-liberation)
 bench=(libbenchmark-dev)
 test=(clang libclang-rt-14-dev poppler-utils xvfb xauth imagemagick x11-utils lintian dpkg-dev file
-      dbus-daemon dbus-bin dunst)
+      dbus-daemon dbus-bin dunst systemd curl)
 
 packages=("${build[@]}")
 print=0

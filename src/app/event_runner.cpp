@@ -1,25 +1,88 @@
 #include "app/event_runner.h"
 
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace morvek::app {
 
-bool EventRunner::SetCommand(const QString& command) {
-    QStringList words = QProcess::splitCommand(command);
-    if (words.isEmpty()) return false;
-    program_ = words.takeFirst();
-    arguments_ = words;
+std::optional<QStringList> SplitCommandWords(const QString& command) {
+    QStringList words;
+    QString word;
+    bool in_word = false;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (in_word) words << word;
+            word.clear();
+            in_word = false;
+            continue;
+        }
+        in_word = true;
+        if (c == '\\') {
+            if (++i == command.size()) return std::nullopt;
+            if (command[i] != '\n') word += command[i];
+        } else if (c == '\'') {
+            const qsizetype end = command.indexOf('\'', i + 1);
+            if (end < 0) return std::nullopt;
+            word += command.mid(i + 1, end - i - 1);
+            i = end;
+        } else if (c == '"') {
+            // Inside double quotes a backslash escapes only $ ` " \ and a line end.
+            for (++i;; ++i) {
+                if (i == command.size()) return std::nullopt;
+                if (command[i] == '"') break;
+                if (command[i] == '\\' && i + 1 < command.size() &&
+                    QStringLiteral("$`\"\\\n").contains(command[i + 1])) {
+                    if (command[++i] != '\n') word += command[i];
+                } else {
+                    word += command[i];
+                }
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (in_word) words << word;
+    return words;
+}
+
+std::optional<std::string> EventRunner::SetCommand(const QString& command) {
+    auto words = SplitCommandWords(command);
+    if (!words) return "unterminated quote in " + command.toStdString();
+    if (words->isEmpty()) return std::string("no program named");
+    const QString program = words->takeFirst();
+    const QString found = program.contains('/') ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(found);
+    if (found.isEmpty() || !info.isFile() || !info.isExecutable())
+        return "cannot run " + program.toStdString();
+    program_ = found;
+    arguments_ = *words;
     limit_.setSingleShot(true);
-    connect(&limit_, &QTimer::timeout, this, [this] {
-        if (process_) process_->kill();
-    });
-    return true;
+    connect(&limit_, &QTimer::timeout, this, &EventRunner::Kill);
+    return std::nullopt;
+}
+
+void EventRunner::Tell(const std::string& text) {
+    if (tell)
+        tell(text);
+    else
+        std::fprintf(stderr, "morvek: %s\n", text.c_str());
 }
 
 void EventRunner::Run(const QByteArray& json_line) {
     if (program_.isEmpty()) return;
     if (queue_.size() >= kEventQueueSize) {
-        std::fputs("morvek: --on-event is behind; an event was dropped\n", stderr);
+        Tell("--on-event is behind; an event was dropped");
         return;
     }
     queue_.push_back(json_line);
@@ -32,10 +95,21 @@ void EventRunner::StartNext() {
     queue_.pop_front();
     process_ = new QProcess(this);
     process_->setProcessChannelMode(QProcess::ForwardedChannels);
+#ifdef Q_OS_UNIX
+    process_->setChildProcessModifier([] {
+        // Its own process group, so a kill reaches what it starts; its output onto stderr.
+        ::setpgid(0, 0);
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+#ifdef Q_OS_LINUX
+        // Even a killed monitor leaves no command behind.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+    });
+#endif
     connect(process_, &QProcess::finished, this, &EventRunner::Done);
     connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            std::fprintf(stderr, "morvek: cannot start %s\n", qPrintable(program_));
+            Tell("cannot start " + program_.toStdString());
             Done();
         }
     });
@@ -47,6 +121,14 @@ void EventRunner::StartNext() {
     limit_.start(kEventCommandLimitMs);
 }
 
+void EventRunner::Kill() {
+    if (!process_) return;
+#ifdef Q_OS_UNIX
+    if (const qint64 pid = process_->processId(); pid > 0) ::kill(-pid_t(pid), SIGKILL);
+#endif
+    process_->kill();
+}
+
 void EventRunner::Done() {
     limit_.stop();
     if (process_) process_->deleteLater();
@@ -55,11 +137,15 @@ void EventRunner::Done() {
 }
 
 void EventRunner::Finish() {
+    const QDeadlineTimer deadline(kEventFinishMs);
     // Each turn ends one run and starts the next queued one, so this ends.
     while (QProcess* running = process_) {
-        if (!running->waitForFinished(kEventCommandLimitMs)) {
-            running->kill();
-            running->waitForFinished(1000);
+        if (!running->waitForFinished(int(deadline.remainingTime()))) {
+            const std::size_t dropped = queue_.size();
+            queue_.clear();
+            Kill();
+            running->waitForFinished(kEventFinishMs);
+            if (dropped) Tell("--on-event: " + std::to_string(dropped) + " events dropped at exit");
         }
         if (process_ == running) Done();
     }

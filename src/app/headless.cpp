@@ -79,7 +79,8 @@ void AddHeadlessOptions(QCommandLineParser& parser) {
         {"dump-log", "Print a match log as JSON lines, and stop.", "FILE.mv"},
         {"keep-trying", "After a timeout, go on trying the server instead of stopping."},
         {"on-event",
-         "Run COMMAND (no shell) for each event, with the event's JSON on its standard input.",
+         "Run COMMAND (split into words as a shell would, but run without one) for each event, "
+         "with the event's JSON on its standard input and its output on stderr.",
          "COMMAND"},
     });
 }
@@ -390,10 +391,11 @@ int RunHeadless(int argc, char** argv) {
     };
     app::EventRunner event_runner;
     if (options.on_event) {
-        if (!event_runner.SetCommand(*options.on_event)) {
-            std::fputs("morvek: --on-event names no program\n", stderr);
+        if (auto why = event_runner.SetCommand(*options.on_event)) {
+            std::fprintf(stderr, "morvek: --on-event: %s\n", TerminalText(*why).c_str());
             return 2;
         }
+        event_runner.tell = [&](const std::string& text) { teller.Tell("morvek", text); };
         hooks.on_event = [&](const std::string& line) {
             event_runner.Run(QByteArray::fromStdString(line));
         };

@@ -9,9 +9,8 @@ namespace morvek::platform {
 bool IsReplaceable(const QString& path) {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);
-    // exists() follows links: a dangling link is refused as well, since it names no regular file.
-    if (!info.exists()) return !info.isSymLink();
-    return info.isFile();
+    if (info.isSymLink()) return false;
+    return !info.exists() || info.isFile();
 }
 
 QString NotRegularFileText(const QString& path) {

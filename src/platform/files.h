@@ -1,6 +1,8 @@
 // Files Morvek creates or replaces: the HTML page, the settings file, the PDF report and the log.
-// Only regular files are ever replaced or deleted; a path naming a device, a pipe, a socket or a
-// folder is refused, so no run can remove or overwrite such a node, even as root.
+// Only regular files are ever replaced or deleted; a path naming a device, a pipe, a socket, a
+// folder or a symbolic link is refused, so no run can remove or overwrite such a node, even as
+// root, nor be led by a link planted in a writable folder to write somewhere else. (The settings
+// file alone follows its link: keeping it elsewhere is the user's own choice.)
 #pragma once
 
 #include <QByteArray>
@@ -8,7 +10,7 @@
 
 namespace morvek::platform {
 
-// True when `path` does not exist or is a regular file (a link to a regular file counts).
+// True when `path` does not exist or is a regular file; a symbolic link is never replaceable.
 bool IsReplaceable(const QString& path);
 
 // The message shown when a path is refused: "<path> is not a regular file".

@@ -9,6 +9,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
@@ -83,6 +84,12 @@ QByteArray Read(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+bool AllJson(const QByteArray& out) {
+    for (const QByteArray& line : out.split('\n'))
+        if (!line.isEmpty() && !QJsonDocument::fromJson(line).isObject()) return false;
+    return true;
+}
+
 void Write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
@@ -94,9 +101,21 @@ class TestHeadless : public QObject {
     Q_OBJECT
     QTemporaryDir home_;
     QUdpSocket silent_;  // bound, so no "port unreachable": a plain timeout
+    QUdpSocket flood_;   // answers every request with 20 replies of an unknown code
 
   private slots:
-    void initTestCase() { QVERIFY(silent_.bind(QHostAddress::LocalHost, 0)); }
+    void initTestCase() {
+        QVERIFY(silent_.bind(QHostAddress::LocalHost, 0) &&
+                flood_.bind(QHostAddress::LocalHost, 0));
+        connect(&flood_, &QUdpSocket::readyRead, this, [this] {
+            while (flood_.hasPendingDatagrams()) {
+                const QNetworkDatagram asked = flood_.receiveDatagram();
+                for (int i = 0; i < 20; ++i)
+                    flood_.writeDatagram(QByteArray("\x80\x00\x00\x05\x99", 5),
+                                         asked.senderAddress(), asked.senderPort());
+            }
+        });
+    }
     void command_lines_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("args");
@@ -134,6 +153,10 @@ class TestHeadless : public QObject {
             "morvek: invalid page refresh interval: nan\n");
         row("demo 9", headless, {"--demo", "9"}, 2, "",
             "morvek: --demo takes one server type, 0 to 3\n");
+        row("hook not found", headless, {"--on-event", "no-such-hook 'a b'"}, 2, "",
+            "morvek: --on-event: cannot run no-such-hook\n");
+        row("hook quote", headless, {"--on-event", "sh -c 'echo"}, 2, "",
+            "morvek: --on-event: unterminated quote in sh -c 'echo\n");
         row("host that does not resolve", headless,
             {"--polls", "1", "0", "nonexistent.invalid", "26000"}, 1, "",
             "morvek: cannot resolve host \"nonexistent.invalid\"\n");
@@ -186,8 +209,7 @@ class TestHeadless : public QObject {
         sim::SimServer server(sim::DemoState(ServerType::QuakeWorld), {.move = false});
         QVERIFY(server.Start());
         QStringList args{"--json", "--check", "0.1", "--timeout", "0.5", "--settings", "none.ini"};
-        args << "--on-event"
-             << "dd status=none conv=notrunc oflag=append of=" + dir.filePath("hook") << "1"
+        args << "1"
              << "127.0.0.1" << QString::number(server.Port());
         if (keep_trying) args.prepend("--keep-trying");
         QProcess morvek;
@@ -225,7 +247,6 @@ class TestHeadless : public QObject {
         QStringList messages;
         QTEST(Events(out, &messages), "events");
         QTEST(messages, "messages");
-        QTEST(Events(Read(dir.filePath("hook"))), "events");
     }
 
     // Settings are only read, whoever runs it: a daemon account without a home (root runs the
@@ -242,25 +263,77 @@ class TestHeadless : public QObject {
         const QByteArray stored = "[Software\\Varnoth\\Morvek]\r\nCheckInterval=0.1\r\n\xff\x01\r";
         QVERIFY(QDir().mkpath(dir.filePath("ro")));
         Write(store, stored);
-        QVERIFY(chmod(QFile::encodeName(store), 0444) == 0 &&
-                chmod(QFile::encodeName(dir.filePath("ro")), 0555) == 0 &&
-                chmod(QFile::encodeName(dir.path()), 0755) == 0);
-        QStringList args{MORVEK_HEADLESS_EXE, "--demo", "1", "--polls", "2", "--check", "0.1"};
+        for (const auto& [path, mode] :
+             {std::pair(store, 0444), {dir.filePath("ro"), 0555}, {dir.path(), 0755}})
+            QCOMPARE(chmod(QFile::encodeName(path), mode), 0);
+        QStringList args =
+            QString("-u nobody -- env -u XDG_CONFIG_HOME HOME=/nonexistent " MORVEK_HEADLESS_EXE
+                    " --demo 1 --polls 2 --check 0.1")
+                .split(' ');
         if (!settings.isEmpty()) args << "--settings" << dir.filePath(settings);
-        if (geteuid() == 0)
-            args =
-                QStringList{
-                    "-u", "nobody", "--", "env", "-u", "XDG_CONFIG_HOME", "HOME=/nonexistent"} +
-                args;
         const auto run = geteuid() == 0 ? RunProgram("runuser", args)
-                                        : RunProgram(args.takeFirst(), args, dir.filePath("home"));
+                                        : RunProgram(args[6], args.mid(7), dir.filePath("home"));
         QCOMPARE(QString("%1 %2").arg(run.status).arg(run.err), "0 ");
         QCOMPARE(Read(store), stored);
-        QDirIterator all(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-        QStringList found;
-        while (all.hasNext()) found << all.next().mid(dir.path().size());
-        QCOMPARE(found, QStringList({"/ro", "/ro/Morvek.conf"}));
+        const QDir::Filters all = QDir::NoDotAndDotDot | QDir::AllEntries;
+        QCOMPARE(QDir(dir.path()).entryList(all) + QDir(dir.filePath("ro")).entryList(all),
+                 QStringList({"ro", "Morvek.conf"}));
+    }
+
+    // The README's hooks run as written on an event; a hook that prints and leaves a child behind:
+    // its output goes to stderr, and SIGTERM ends the run at once, the whole group killed.
+    void hooks_as_the_readme_gives_them() {
+        QStringList hooks{"sh -c 'sleep 100 & echo $! >pid; echo not json; wait'"};
+        auto found = QRegularExpression("--on-event \"([^\"]+)\"")
+                         .globalMatch(Read(MORVEK_SOURCE_DIR "/README.md"));
+        while (found.hasNext()) hooks << found.next().captured(1);
+        hooks.removeDuplicates();
+        QCOMPARE(hooks.size(), 3);
+        QTcpServer web;
+        QVERIFY(web.listen(QHostAddress::LocalHost));
+        QByteArray request;
+        connect(&web, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* peer = web.nextPendingConnection();
+            connect(peer, &QTcpSocket::readyRead, peer, [&request, peer] {
+                if ((request += peer->readAll()).endsWith("}\n"))
+                    peer->write("HTTP/1.1 204 No Content\r\n\r\n");
+            });
+        });
+        for (QString hook : hooks) {
+            QTemporaryDir dir;
+            hook.replace("127.0.0.1:8080", "127.0.0.1:" + QString::number(web.serverPort()));
+            sim::SimServer server(sim::DemoState(ServerType::QuakeWorld), {.move = false});
+            QVERIFY(server.Start());
+            QProcess morvek;
+            morvek.setWorkingDirectory(dir.path());
+            morvek.start(MORVEK_HEADLESS_EXE,
+                         {"--json", "--keep-trying", "--check", "0.1", "--timeout", "0.3",
+                          "--on-event", hook, "1", "127.0.0.1", QString::number(server.Port())});
+            QVERIFY(WaitFor([&] { return server.Polls() >= 3; }, 10000));
+            server.SetAnswering(false);
+            const QString effect =
+                hook.startsWith("sh") ? hook.contains("pid") ? "pid" : "events.jsonl" : "";
+            auto done = [&] {
+                return effect.isEmpty() ? request.contains("\"silent\"")
+                                        : QFile::exists(dir.filePath(effect));
+            };
+            QVERIFY2(WaitFor(done, 10000), qPrintable(hook));
+            const QByteArray pid = Read(dir.filePath("pid")).trimmed(),
+                             child = "/proc/" + pid + "/stat";
+            morvek.terminate();
+            QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
+            QCOMPARE(morvek.exitCode(), 0);
+            QVERIFY(AllJson(morvek.readAllStandardOutput()));
+            const QByteArray err = morvek.readAllStandardError();
+            QVERIFY2(!err.contains("morvek: ") && err.contains("not json") == (effect == "pid"),
+                     err);
+            QVERIFY2(
+                !effect.isEmpty() || request.contains("\r\nContent-Type: application/json\r\n"),
+                request);
+            QCOMPARE(Events(Read(dir.filePath("events.jsonl"))),
+                     effect == "events.jsonl" ? QStringList{"silent"} : QStringList{});
+            QVERIFY(WaitFor([&] { return !Read(child).contains(") S "); }));
+        }
     }
 
     // A server answering one request a second, 16 players, two Rangers and seven bots named Bot:
@@ -329,7 +402,7 @@ class TestHeadless : public QObject {
     }
 
     // Outputs that cannot be written are told once each, and the status says so; an old log stays
-    // until a first record replaces it.
+    // until a first record replaces it. A server flooding unknown replies: a few message lines.
     void outputs_that_fail_data() {
         QTest::addColumn<QStringList>("args");  // %1: the test's folder
         QTest::addColumn<int>("status");
@@ -337,60 +410,40 @@ class TestHeadless : public QObject {
         const QStringList demo{"--demo", "--polls", "3", "--check", "0.2", "--html-refresh", "0.1"};
         const QString cannot = "Morvek: cannot write the ";
         QTest::newRow("no folder")
-            << demo + QStringList{"--record",    "%1/no/x.mv",  "--html-output",
-                                  "%1/no/p.htm", "--print-pdf", "%1/no/r.pdf"}
+            << demo +
+                   QString("--record %1/no/x.mv --html-output %1/no/p.htm --print-pdf %1/no/r.pdf")
+                       .split(' ')
             << 3
             << cannot + "log %1/no/x.mv: No such file or directory\n" + cannot +
                    "page %1/no/p.htm: No such file or directory\n" + cannot + "report %1/no/r.pdf";
         QTest::newRow("page too large")
             << demo + QStringList{"--html-template", "%1/big.htm", "--html-output", "%1/p.htm"} << 3
             << cannot + "page %1/p.htm: the page would be larger than 8 MB";
-        QTest::newRow("server silent") << QStringList{"--record",
-                                                      "%1/old.mv",
-                                                      "--timeout",
-                                                      "0.3",
-                                                      "0",
-                                                      "127.0.0.1",
-                                                      QString::number(silent_.localPort())}
-                                       << 1 << "Brelan+: " + QString(kTimeoutText);
+        QTest::newRow("server silent")
+            << QString("--record %1/old.mv --timeout 0.3 0 127.0.0.1 %2").split(' ') << 1
+            << "Brelan+: " + QString(kTimeoutText);
+        QTest::newRow("flood") << QString("--json --polls 15 --check 0.1 0 127.0.0.1 %3").split(' ')
+                               << 0 << "Morvek: 153\nMorvek: 153 (n more times)";
     }
     void outputs_that_fail() {
         QFETCH(QStringList, args);
         QTemporaryDir dir;
         Write(dir.filePath("big.htm"), QByteArray("{PlayerList}\n").repeated(8000));
         Write(dir.filePath("old.mv"), "an older log");
+        args.replaceInStrings("%2", QString::number(silent_.localPort()))
+            .replaceInStrings("%3", QString::number(flood_.localPort()));
         const auto run = RunProgram(MORVEK_HEADLESS_EXE, args.replaceInStrings("%1", dir.path()));
         QTEST(run.status, "status");
         QStringList lines = QString(run.err).split('\n', Qt::SkipEmptyParts);
         lines.removeIf([](const QString& l) { return l.startsWith("QStandardPaths: "); });
+        QVERIFY2(lines.size() < 16 && (!args.contains("--json") || AllJson(run.out)), run.err);
+        lines.replaceInStrings(QRegularExpression(" \\(\\d+ more times\\)$"), " (n more times)");
+        QVERIFY(lines.count("Morvek: 153") % 10 == 0);
         lines.sort();
+        lines.removeDuplicates();
         QFETCH(QString, err);
         QCOMPARE(lines.join(QChar(10)), err.replace("%1", dir.path()));
         QCOMPARE(Read(dir.filePath("old.mv")), "an older log");
-    }
-
-    // A server answering every request with a flood of unknown replies: a few message lines.
-    void message_lines_are_bounded() {
-        QUdpSocket server;
-        QVERIFY(server.bind(QHostAddress::LocalHost, 0));
-        connect(&server, &QUdpSocket::readyRead, this, [&] {
-            while (server.hasPendingDatagrams()) {
-                const QNetworkDatagram asked = server.receiveDatagram();
-                for (int i = 0; i < 20; ++i)
-                    server.writeDatagram(QByteArray("\x80\x00\x00\x05\x99", 5),
-                                         asked.senderAddress(), asked.senderPort());
-            }
-        });
-        const auto run =
-            RunProgram(MORVEK_HEADLESS_EXE, {"--json", "--polls", "15", "--check", "0.1", "0",
-                                             "127.0.0.1", QString::number(server.localPort())});
-        QStringList err = QString(run.err).split('\n', Qt::SkipEmptyParts);
-        err.replaceInStrings(QRegularExpression(" \\(\\d+ more times\\)$"), " (n more times)");
-        QCOMPARE(err.count("Morvek: 153"), 10);
-        QVERIFY2(err.size() <= 14 && err.count("Morvek: 153 (n more times)") == err.size() - 10,
-                 run.err);
-        for (const QByteArray& line : run.out.split('\n'))
-            QVERIFY(line.isEmpty() || QJsonDocument::fromJson(line).isObject());
     }
 
     // Names read as Windows-1252 (not as Quake glyphs): control characters show as '?'.
@@ -552,13 +605,19 @@ class TestHeadless : public QObject {
         QCOMPARE(rig.dialogs.Texts(), std::vector{fifo.toStdString() + " is not a regular file"});
         QVERIFY(!rig.monitor.recording);
         QVERIFY(!AppendLogRecord(fifo, {}, {}));  // would wait for a reader
-        for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
-            const auto run =
-                RunProgram(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, fifo});
-            QCOMPARE(run.status, 2);
-            QCOMPARE(run.err, "morvek: " + fifo.toLocal8Bit() + " is not a regular file\n");
-        }
+        // A link is not followed, nor replaced, whatever it points to.
+        const QString link = dir.filePath("link"), target = dir.filePath("target");
+        Write(target, "kept");
+        QVERIFY(QFile::link(target, link));
+        for (const QString& node : {fifo, link})
+            for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
+                const auto run =
+                    RunProgram(MORVEK_HEADLESS_EXE, {"--demo", "--polls", "1", option, node});
+                QCOMPARE(run.status, 2);
+                QCOMPARE(run.err, "morvek: " + node.toLocal8Bit() + " is not a regular file\n");
+            }
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+        QCOMPARE(QFileInfo(link).symLinkTarget() + Read(target), target + "kept");
     }
 };
 

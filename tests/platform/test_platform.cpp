@@ -163,33 +163,21 @@ class TestPlatform : public QObject {
 
     // Stores that stop root too: a folder that is a regular file reads as empty but cannot be
     // written; a folder where the file should be cannot even be read. Each message names it.
-    void store_that_cannot_be_opened_data() {
-        QTest::addColumn<QString>("store");
-        QTest::addColumn<bool>("loads");
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("folder is a file")
-            << "blocker/Morvek.conf" << true << "its folder cannot be created";
-        QTest::newRow("file is a folder") << "blocker" << false << "not a regular file";
-    }
     void store_that_cannot_be_opened() {
-        QFETCH(QString, store);
-        const QString blocker = dir_.filePath("blocker"), path = dir_.filePath(store);
-        QDir(blocker).removeRecursively();
-        QFile::remove(blocker);
-        if (store == "blocker")
-            QVERIFY(QDir().mkpath(blocker));
-        else
-            WriteFile(blocker, "not a folder");
-        IniSettingsBackend backend(path);
-        QTEST(LoadSettings(backend, Failure()) == SettingsValues{}, "loads");
-        QVERIFY(!SaveSettings(backend, SettingsValues{}, "192.0.2.9", Failure()));
-        const auto& shown = dialogs_.messages.back();
-        QFETCH(QString, cause);
-        QCOMPARE(QString::fromStdString(shown.title + "|" + shown.text),
-                 "Morvek|Cannot Read Reg!\rMorvek\r" + path + ": " + cause);
-        QVERIFY(shown.icon == MessageIcon::None && shown.buttons == MessageButtons::Ok);
-        QCOMPARE(QFileInfo(blocker).isDir() ? "folder" : ReadFile(blocker),
-                 store == "blocker" ? "folder" : "not a folder");
+        WriteFile(dir_.filePath("blocker"), "not a folder");
+        QVERIFY(QDir().mkpath(dir_.filePath("folder")));
+        for (const QString& store : {QString("blocker/Morvek.conf"), QString("folder")}) {
+            IniSettingsBackend backend(dir_.filePath(store));
+            const bool loads = LoadSettings(backend, Failure()) == SettingsValues{};
+            QVERIFY(!SaveSettings(backend, SettingsValues{}, "192.0.2.9", Failure()));
+            const auto& shown = dialogs_.messages.back();
+            QCOMPARE(
+                QString::fromStdString(shown.title + "|" + shown.text) + (loads ? "" : " no load"),
+                "Morvek|Cannot Read Reg!\rMorvek\r" + dir_.filePath(store) + ": " +
+                    (loads ? "its folder cannot be created" : "not a regular file no load"));
+            QVERIFY(shown.icon == MessageIcon::None && shown.buttons == MessageButtons::Ok);
+        }
+        QCOMPARE(ReadFile(dir_.filePath("blocker")), QByteArray("not a folder"));
     }
 
     // Any case, blanks, comments, other sections, second copies; a save in place, "" keeps.
