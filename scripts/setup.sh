@@ -4,7 +4,7 @@
 #   scripts/setup.sh --bench  also Google Benchmark, for a build with MORVEK_BENCH=ON
 #   scripts/setup.sh --test   also what the test suite uses (its build includes the benchmarks;
 #                             fuzzing, PDF checks, packaging, desktop notifications on a private
-#                             session bus)
+#                             session bus, the live scoreboard in a headless browser)
 #   --print                   (with any of the above) lists the packages instead, one a line
 set -euo pipefail
 
@@ -14,7 +14,7 @@ build=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-h
        qt6-websockets-dev fonts-liberation)
 bench=(libbenchmark-dev)
 test=(clang libclang-rt-14-dev poppler-utils xvfb xauth imagemagick x11-utils lintian dpkg-dev file
-      dbus-daemon dbus-bin dunst systemd curl)
+      dbus-daemon dbus-bin dunst systemd curl chromium)
 
 packages=("${build[@]}")
 print=0

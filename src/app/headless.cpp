@@ -215,6 +215,7 @@ class HeadlessHooks : public MonitorHooks {
         out_.Write(options_.json ? PictureJson(monitor_, tick_) + "\n"
                                  : PictureText(monitor_, tick_) + "\n");
         TellEvents(events_.Update(monitor_));
+        if (on_tick) on_tick();
         if (options_.polls > 0 && tick_ >= std::uint64_t(options_.polls) && on_last_tick)
             on_last_tick();
     }
@@ -225,12 +226,12 @@ class HeadlessHooks : public MonitorHooks {
     // What happened since the last look: JSON lines with --json, the --on-event command.
     void TellEvents(const std::vector<Event>& events) {
         for (const Event& event : events) {
-            const std::string line =
-                JsonLine(
-                    EventObject(event, tick_, QDateTime::currentDateTimeUtc(), monitor_.options)) +
-                "\n";
+            const std::string json = JsonLine(
+                EventObject(event, tick_, QDateTime::currentDateTimeUtc(), monitor_.options));
+            const std::string line = json + "\n";
             if (options_.json) out_.Write(line);
             if (on_event) on_event(line);
+            if (on_stream_event) on_stream_event(json);
         }
     }
     // A connection that ends stops recording (the window's rule); the headless run goes on, and a
@@ -243,6 +244,8 @@ class HeadlessHooks : public MonitorHooks {
     }
 
     std::function<void()> on_last_tick;
+    std::function<void()> on_tick;
+    std::function<void(const std::string&)> on_stream_event;
     std::function<void()> on_refresh;
     std::function<void(const std::string&)> on_event;
     const std::uint64_t& Tick() const { return tick_; }
@@ -422,6 +425,9 @@ int RunHeadless(int argc, char** argv) {
         teller.OutputFailed("page", FromCp1252(monitor.options.html_output), why);
     });
     metrics::MetricsServer metrics_server(monitor);
+    metrics_server.SetPage([&] { return publisher.PageNow(); });
+    hooks.on_tick = [&] { metrics_server.PollTick(); };
+    hooks.on_stream_event = [&](const std::string& json) { metrics_server.TellEvent(json); };
     if (options.metrics) {
         std::string why;
         if (!metrics_server.Listen(*options.metrics, why)) {

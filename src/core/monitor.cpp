@@ -62,9 +62,13 @@ bool IsSpectator(const Options& options, const PlayerRecord& row) {
     return options.show_spectators && IsSpectatorName(row[kName]);
 }
 
-std::string ShownName(const Options& options, std::string_view name) {
+std::string_view NameWithoutMark(const Options& options, std::string_view name) {
     if (options.show_spectators && IsSpectatorName(name)) name.remove_prefix(kSpectatorMark.size());
-    return ShownText(name, options.readable_names);
+    return name;
+}
+
+std::string ShownName(const Options& options, std::string_view name) {
+    return ShownText(NameWithoutMark(options, name), options.readable_names);
 }
 
 }  // namespace morvek

@@ -67,6 +67,8 @@ bool IsSpectator(const Options& options, const PlayerRecord& row);
 // A player's name as a person reads it: without the spectator mark while spectators are shown
 // apart, and readable while names are.
 std::string ShownName(const Options& options, std::string_view name);
+// The name's bytes without the spectator mark, when spectators are shown as such.
+std::string_view NameWithoutMark(const Options& options, std::string_view name);
 
 // Where the replay of an open log stands: the record last loaded (1-based; 0 once recording or
 // connecting closed the log) and whether there are records before and after it to step to.

@@ -31,6 +31,8 @@ std::string TimeColumn(ServerType type, std::string_view minutes) {
     return Utf8(minutes);
 }
 
+}  // namespace
+
 const char* StateName(ConnectionState state) {
     switch (state) {
         case ConnectionState::Disconnected:
@@ -42,8 +44,6 @@ const char* StateName(ConnectionState state) {
     }
     return "Disconnected";
 }
-
-}  // namespace
 
 std::string PictureText(const Monitor& monitor, std::uint64_t tick) {
     const ServerSnapshot& s = monitor.snapshot;

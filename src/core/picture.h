@@ -11,6 +11,9 @@
 
 namespace morvek {
 
+// "Disconnected", "TryingToConnect" or "Connected", as the JSON picture names a state.
+const char* StateName(ConnectionState state);
+
 std::string PictureText(const Monitor& monitor, std::uint64_t tick);
 // {"players": [...], "rules": [...], "server": {...}, "state", "tick"}: one line of compact JSON
 // (UTF-8), the keys in QJsonObject's order.

@@ -42,4 +42,14 @@ std::string ShownRuleLine(std::string_view line, bool readable) {
     return ReadableQuake(line.substr(0, tab)) + '\t' + ReadableQuake(line.substr(tab + 1));
 }
 
+std::vector<ToneRun> ToneRuns(std::string_view bytes) {
+    std::vector<ToneRun> runs;
+    for (char byte : bytes) {
+        const QuakeGlyph glyph = QuakeChar(static_cast<unsigned char>(byte));
+        if (runs.empty() || runs.back().tone != glyph.tone) runs.push_back({glyph.tone, {}});
+        runs.back().text += glyph.byte;
+    }
+    return runs;
+}
+
 }  // namespace morvek

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvek {
 
@@ -40,6 +41,16 @@ struct QuakeGlyph {
 };
 
 QuakeGlyph QuakeChar(unsigned char byte);
+
+// A run of readable characters drawn in one tone.
+struct ToneRun {
+    GlyphTone tone;
+    std::string text;  // Windows-1252, one character per byte of the game text
+    bool operator==(const ToneRun&) const = default;
+};
+
+// The readable form of a game text cut into runs of one tone.
+std::vector<ToneRun> ToneRuns(std::string_view bytes);
 
 // The readable form of a game text: each byte replaced by its readable character.
 std::string ReadableQuake(std::string_view bytes);

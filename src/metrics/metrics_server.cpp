@@ -1,12 +1,14 @@
 #include "metrics/metrics_server.h"
 
 #include <QHttpServer>
+#include <QHttpServerResponder>
 #include <QHttpServerResponse>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include "core/picture.h"
+#include "metrics/live_page.h"
 
 namespace morvek::metrics {
 
@@ -17,6 +19,15 @@ class GuardedTcpServer : public QTcpServer {
     using QTcpServer::QTcpServer;
     int open = 0;
 
+    // A connection that became an event stream: no longer counted, no longer timed.
+    void Release(QTcpSocket* socket) {
+        if (auto* lifetime = socket->findChild<QTimer*>(QStringLiteral("lifetime"))) {
+            socket->setProperty("stream", true);
+            --open;
+            delete lifetime;
+        }
+    }
+
   protected:
     void incomingConnection(qintptr descriptor) override {
         auto* socket = new QTcpSocket(this);
@@ -26,9 +37,16 @@ class GuardedTcpServer : public QTcpServer {
             return;
         }
         ++open;
-        connect(socket, &QObject::destroyed, this, [this] { --open; });
+        auto* lifetime = new QTimer(socket);
+        lifetime->setObjectName(QStringLiteral("lifetime"));
+        lifetime->setSingleShot(true);
+        connect(lifetime, &QTimer::timeout, socket, &QTcpSocket::abort);
+        lifetime->start(kConnectionLifetimeMs);
+        // The timer goes before the socket's destroyed signal: a timed connection still has it.
+        connect(lifetime, &QObject::destroyed, this, [this, socket] {
+            if (!socket->property("stream").toBool()) --open;
+        });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        QTimer::singleShot(kConnectionLifetimeMs, socket, [socket] { socket->abort(); });
         // Runs before the HTTP server's own reader, which takes everything available each time.
         auto* received = new qint64(0);
         connect(socket, &QObject::destroyed, this, [received] { delete received; });
@@ -51,6 +69,25 @@ MetricsServer::MetricsServer(const Monitor& monitor, QObject* parent)
             QByteArray("application/json"),
             QByteArray::fromStdString(PictureJson(monitor_, monitor_.counters.polls)));
     });
+    http_->route("/", QHttpServerRequest::Method::Get, [this] {
+        std::optional<std::string> page;
+        if (page_) page = page_();
+        if (!page) return QHttpServerResponse(QHttpServerResponder::StatusCode::NotFound);
+        return QHttpServerResponse(QByteArray("text/html; charset=") + PageCharset(*page),
+                                   QByteArray::fromStdString(*page));
+    });
+    http_->route(
+        "/live", QHttpServerRequest::Method::Get, [this](const QHttpServerRequest& request) {
+            const bool overlay = request.query().queryItemValue("overlay") == "1";
+            return QHttpServerResponse(QByteArray("text/html; charset=utf-8"),
+                                       QByteArray::fromStdString(LivePage(monitor_, overlay)));
+        });
+    http_->route("/events", QHttpServerRequest::Method::Get,
+                 [this](const QHttpServerRequest&, QHttpServerResponder&& responder) {
+                     Subscribe(responder);
+                 });
+    heartbeat_.setInterval(kHeartbeatMs);
+    connect(&heartbeat_, &QTimer::timeout, this, [this] { Send(": heartbeat\n\n"); });
 }
 
 MetricsServer::~MetricsServer() = default;
@@ -73,6 +110,48 @@ quint16 MetricsServer::Port() const {
 
 int MetricsServer::OpenConnections() const {
     return tcp_ ? tcp_->open : 0;
+}
+
+void MetricsServer::Subscribe(QHttpServerResponder& responder) {
+    QTcpSocket* socket = responder.socket();
+    if (int(subscribers_.size()) >= kMaxSubscribers || !tcp_) {
+        responder.write(QHttpServerResponder::StatusCode::ServiceUnavailable);
+        return;
+    }
+    tcp_->Release(socket);
+    responder.writeStatusLine();
+    responder.writeHeaders({{"Content-Type", "text/event-stream"},
+                            {"Cache-Control", "no-cache"},
+                            {"X-Accel-Buffering", "no"}});
+    // The scoreboard starts from the picture as it stands.
+    responder.writeBody(QByteArray::fromStdString(LiveMessage(monitor_)));
+    subscribers_.emplace_back(socket);
+    heartbeat_.start();
+}
+
+void MetricsServer::Send(const QByteArray& message) {
+    std::erase_if(subscribers_, [&](const QPointer<QTcpSocket>& socket) {
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState) return true;
+        // A subscriber that does not read is dropped rather than waited for.
+        if (socket->bytesToWrite() > kMaxBacklogBytes) {
+            socket->abort();
+            return true;
+        }
+        socket->write(message);
+        return false;
+    });
+    if (subscribers_.empty()) heartbeat_.stop();
+}
+
+void MetricsServer::TellEvent(const std::string& json_line) {
+    ++event_id_;
+    if (subscribers_.empty()) return;
+    Send(QByteArray::fromStdString("id: " + std::to_string(event_id_) + "\ndata: " + json_line +
+                                   "\n\n"));
+}
+
+void MetricsServer::PollTick() {
+    if (!subscribers_.empty()) Send(QByteArray::fromStdString(LiveMessage(monitor_)));
 }
 
 }  // namespace morvek::metrics

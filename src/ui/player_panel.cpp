@@ -61,22 +61,18 @@ std::optional<QColor> PresenceColour(std::string_view text) {
 namespace {
 
 // One run of letters drawn in one tone: `length` characters from `start` of the readable text.
-struct ToneRun {
+struct PlacedRun {
     GlyphTone tone;
     int start, length;
     QString text;
 };
 
-// The readable text of game bytes cut into runs of one tone (one character per byte).
-std::vector<ToneRun> ToneRuns(std::string_view bytes) {
-    std::vector<ToneRun> runs;
+std::vector<PlacedRun> PlacedRuns(std::string_view bytes) {
+    std::vector<PlacedRun> runs;
     int at = 0;
-    for (char byte : bytes) {
-        const QuakeGlyph glyph = QuakeChar(static_cast<unsigned char>(byte));
-        if (runs.empty() || runs.back().tone != glyph.tone) runs.push_back({glyph.tone, at, 0, {}});
-        runs.back().text += FromCp1252(std::string_view(&glyph.byte, 1));
-        ++runs.back().length;
-        ++at;
+    for (const ToneRun& run : ToneRuns(bytes)) {
+        runs.push_back({run.tone, at, int(run.text.size()), FromCp1252(run.text)});
+        at += int(run.text.size());
     }
     return runs;
 }
@@ -117,7 +113,7 @@ QColor ToneColour(GlyphTone tone, const QColor& background) {
 QString NameMarkup(std::string_view bytes, const QColor& background) {
     QString out;
     bool coloured = false;
-    for (const ToneRun& run : ToneRuns(bytes)) {
+    for (const PlacedRun& run : PlacedRuns(bytes)) {
         const QString escaped = run.text.toHtmlEscaped();
         if (run.tone == GlyphTone::kPlain) {
             out += escaped;
@@ -145,7 +141,7 @@ void SetToneField(QLineEdit* field, std::string_view bytes, bool readable) {
     // (now at 0), and only while it is editable; an empty list clears the colours.
     QList<QInputMethodEvent::Attribute> formats;
     if (readable) {
-        for (const ToneRun& run : ToneRuns(bytes)) {
+        for (const PlacedRun& run : PlacedRuns(bytes)) {
             if (run.tone == GlyphTone::kPlain) continue;
             QTextCharFormat format;
             format.setForeground(ToneColour(run.tone, field->palette().color(QPalette::Base)));

@@ -18,24 +18,36 @@ constexpr const char* kTitle = "Morvek";
 
 }  // namespace
 
-bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
-                 const QDateTime& now, QString* why) {
-    const auto fail = [why](const QString& cause) {
+std::optional<std::string> RenderTemplateFile(const QString& template_path, const Monitor& monitor,
+                                              const QDateTime& now, QString* why) {
+    const auto fail = [why](const QString& cause) -> std::optional<std::string> {
         if (why) *why = cause;
-        return false;
+        return std::nullopt;
     };
-    if (output_path.isEmpty()) return fail(QStringLiteral("no output file"));
     QFile source(template_path);
     if (source.size() > kMaxTemplateBytes) return fail(kTemplateTooLarge);
     if (!source.open(QIODevice::ReadOnly)) return fail(source.errorString());
     const QByteArray template_bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) return fail(source.errorString());
-    source.close();
-
     std::string cause;
-    const std::optional<std::string> page = RenderPage(
-        std::string_view(template_bytes.constData(), template_bytes.size()), monitor, now, &cause);
-    if (!page) return fail(QString::fromStdString(cause));
+    try {
+        auto page = RenderPage(std::string_view(template_bytes.constData(), template_bytes.size()),
+                               monitor, now, &cause);
+        if (!page) return fail(QString::fromStdString(cause));
+        return page;
+    } catch (...) {
+        return fail(QStringLiteral("the page could not be made"));  // nothing may end the program
+    }
+}
+
+bool PublishPage(const QString& template_path, const QString& output_path, const Monitor& monitor,
+                 const QDateTime& now, QString* why) {
+    if (output_path.isEmpty()) {
+        if (why) *why = QStringLiteral("no output file");
+        return false;
+    }
+    const std::optional<std::string> page = RenderTemplateFile(template_path, monitor, now, why);
+    if (!page) return false;
 
     // A page in a folder the user may not create files in is still rewritten, in place.
     return platform::ReplaceFile(
@@ -55,6 +67,10 @@ QString HtmlPublisher::TemplatePath() const {
     return platform::FindInFolders(
         template_folder_.isEmpty() ? platform::TemplateFolders() : QStringList{template_folder_},
         name);
+}
+
+std::optional<std::string> HtmlPublisher::PageNow() const {
+    return RenderTemplateFile(TemplatePath(), monitor_, now_());
 }
 
 void HtmlPublisher::timHtml_Timer() {
@@ -80,7 +96,7 @@ void HtmlPublisher::timHtml_Timer() {
 bool HtmlPublisher::WritePage(const QString& template_path, QString& why) {
     try {
         return PublishPage(template_path, FromCp1252(monitor_.options.html_output), monitor_,
-                           QDateTime::currentDateTime(), &why);
+                           now_(), &why);
     } catch (...) {
         // Nothing from a template or a page may end the program; the next tick tries again.
         why = QStringLiteral("out of memory");

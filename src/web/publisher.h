@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "core/monitor.h"
 #include "platform/dialogs.h"
@@ -38,6 +40,12 @@ class HtmlPublisher : public QObject {
 
     // Where templates are looked up; empty (the default) means the template folders.
     void SetTemplateFolder(const QString& folder) { template_folder_ = folder; }
+    // The clock giving the page's time (a test fixes it, to compare a file with a served page).
+    void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+
+    // The page as a tick would write it now; nothing when the template cannot be read or the page
+    // cannot be made.
+    std::optional<std::string> PageNow() const;
 
     // Whether the last tick wrote a page.
     bool LastTickWrote() const { return last_tick_wrote_; }
@@ -52,8 +60,14 @@ class HtmlPublisher : public QObject {
     Monitor& monitor_;
     platform::Dialogs& dialogs_;
     QString template_folder_;
+    std::function<QDateTime()> now_ = [] { return QDateTime::currentDateTime(); };
     bool last_tick_wrote_ = false;
 };
+
+// Reads a template (at most kMaxTemplateBytes) and renders it; nothing when either fails, with
+// the reason in `why`.
+std::optional<std::string> RenderTemplateFile(const QString& template_path, const Monitor& monitor,
+                                              const QDateTime& now, QString* why = nullptr);
 
 // Reads a template, renders it and replaces the output file whole (a temporary file beside it,
 // renamed over it; rewritten in place when the folder allows no new file but the page may be
