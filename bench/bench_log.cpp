@@ -61,7 +61,7 @@ void BM_PlayerStep(benchmark::State& state) {
     bool forward = true;
     for (auto _ : state) {
         // ">" and "<" in turn around the middle of the log.
-        cmdPlayer_Click(monitor, hooks, forward ? 3 : 2);
+        StepReplay(monitor, hooks, forward ? 3 : 2);
         forward = !forward;
     }
     benchmark::DoNotOptimize(monitor.table.slot[0][kFrags]);

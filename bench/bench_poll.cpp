@@ -72,12 +72,12 @@ void Poll(benchmark::State& bench) {
     connection.HandleDatagram(replies[0]);
     std::size_t turn = 0;
     for (auto _ : bench) {
-        connection.timCheck_Timer();
+        connection.OnPollTick();
         connection.HandleDatagram(replies[++turn % 2]);
         std::string scrape = metrics::Exposition(monitor);
         benchmark::DoNotOptimize(scrape.data());
     }
-    connection.timTimeout().SetEnabled(false);
+    connection.timeoutTimer().SetEnabled(false);
 }
 
 void BM_QuakeWorld32_JsonAndScrape(benchmark::State& bench) {

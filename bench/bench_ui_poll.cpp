@@ -32,8 +32,8 @@ void FillPlayers(Monitor& m) {
 
 void BM_PollTick(benchmark::State& state) {
     platform::ScriptedDialogs dialogs;
-    frmMain window(&dialogs, nullptr);
-    window.Form_Load();
+    MainWindow window(&dialogs, nullptr);
+    window.Load();
     window.show();
     Monitor& m = window.monitor();
     m.server_type = ServerType(99);  // no protocol: the tick sends nothing
@@ -46,10 +46,10 @@ void BM_PollTick(benchmark::State& state) {
     for (auto _ : state) {
         m.table.slot[0][kFrags] = std::to_string(++frags);
         for (auto& c : m.table.countdown) c = 3;
-        window.connection().timCheck_Timer();
+        window.connection().OnPollTick();
         QCoreApplication::processEvents();  // the repaint the tick asked for
     }
-    window.connection().timTimeout().SetEnabled(false);
+    window.connection().timeoutTimer().SetEnabled(false);
     state.counters["rows"] = double(state.range(0));
 }
 BENCHMARK(BM_PollTick)->Arg(20)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
@@ -57,9 +57,9 @@ BENCHMARK(BM_PollTick)->Arg(20)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrose
 void BM_StartupToShownWindow(benchmark::State& state) {
     platform::ScriptedDialogs dialogs;
     for (auto _ : state) {
-        frmMain window(&dialogs, nullptr);
-        window.Form_Load();
-        window.Form_Resize();
+        MainWindow window(&dialogs, nullptr);
+        window.Load();
+        window.ApplyLayout();
         window.show();
         QCoreApplication::processEvents();
         benchmark::DoNotOptimize(window.isVisible());

@@ -63,12 +63,12 @@ double LongestStall(int ms, const std::function<void()>& work) {
 
 struct Window {
     Window() {
-        window.Form_Load();
+        window.Load();
         window.show();
         QCoreApplication::processEvents();
     }
     platform::ScriptedDialogs dialogs;
-    frmMain window{&dialogs, nullptr};
+    MainWindow window{&dialogs, nullptr};
 };
 
 void BM_StallPollTick(benchmark::State& state) {
@@ -84,10 +84,10 @@ void BM_StallPollTick(benchmark::State& state) {
         worst = std::max(worst, LongestStall(100, [&] {
                              m.table.slot[0][kFrags] = std::to_string(++frags);
                              for (auto& c : m.table.countdown) c = 3;
-                             w.window.connection().timCheck_Timer();
+                             w.window.connection().OnPollTick();
                          }));
     }
-    w.window.connection().timTimeout().SetEnabled(false);
+    w.window.connection().timeoutTimer().SetEnabled(false);
     state.counters["max_stall_ms"] = worst;
 }
 BENCHMARK(BM_StallPollTick)->Iterations(20)->Unit(benchmark::kMillisecond);
@@ -109,12 +109,12 @@ void BM_StallLogStep(benchmark::State& state) {
     m.graph.SetRowCount(1000);
     SetupGraph(m.graph);
     w.dialogs.files = {log.toStdString()};
-    w.window.mnuOpen_Click();
+    w.window.OpenLogFile();
     double worst = 0;
     int button = 3;
     for (auto _ : state) {
         button = button == 3 ? 2 : 3;  // ">" then "<": each step refills the 1000 rows
-        worst = std::max(worst, LongestStall(300, [&] { w.window.cmdPlayer_Click(button); }));
+        worst = std::max(worst, LongestStall(300, [&] { w.window.StepReplay(button); }));
     }
     state.counters["max_stall_ms"] = worst;
 }
@@ -122,7 +122,7 @@ BENCHMARK(BM_StallLogStep)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 void BM_StallResolvingHost(benchmark::State& state) {
     Window w;
-    platform::UdpSocket& socket = w.window.connection().Winsock();
+    platform::UdpSocket& socket = w.window.connection().socket();
     socket.SetRemoteHost("quake.example.org");
     socket.SetRemotePort(27500);
     socket.SetResolver([](const QString&, QObject*, auto) {});  // never answers
@@ -130,8 +130,8 @@ void BM_StallResolvingHost(benchmark::State& state) {
     for (auto _ : state) {
         // The connect waits for the name; the user gives up after 300 ms (the socket closes).
         QTimer::singleShot(300, [&] { socket.Close(); });
-        worst = std::max(worst, LongestStall(400, [&] { w.window.mnuConnect_Click(); }));
-        w.window.connection().mnuDisconnect_Click();
+        worst = std::max(worst, LongestStall(400, [&] { w.window.Connect(); }));
+        w.window.connection().Disconnect();
     }
     state.counters["max_stall_ms"] = worst;
 }

@@ -41,12 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The graph's row count comes from the first byte so short and long windows both run.
     monitor.graph.SetRowCount(size > 0 ? data[0] % 24 : 20);
     monitor.graph.SetColumnCount(16);
-    monitor.options.serie_max_player = size > 1 ? data[1] & 1 : 1;
+    monitor.options.series_follow_max_players = size > 1 ? data[1] & 1 : 1;
     MonitorHooks hooks;
     platform::ScriptedDialogs dialogs;
     dialogs.files.push_back(path);
     OpenLog(monitor, dialogs, hooks);
-    for (int index : {3, 4, 5, 2, 1, 0, 5, 1, 6}) cmdPlayer_Click(monitor, hooks, index);
+    for (int index : {3, 4, 5, 2, 1, 0, 5, 1, 6}) StepReplay(monitor, hooks, index);
     std::int32_t p = 1 << 30;
     LoadLogPosition(monitor, hooks, p);
     p = -7;

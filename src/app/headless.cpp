@@ -285,8 +285,8 @@ bool LoadStoredSettings(const HeadlessOptions& options, Monitor& monitor, Connec
     ApplySettings(*values, monitor, connection, nullptr);
     ResetServerPanel(monitor);
     SetupGraph(monitor.graph);
-    if (monitor.options.serie_max_player == 0) {
-        monitor.graph.SetColumnCount(monitor.options.serie_fixed);
+    if (monitor.options.series_follow_max_players == 0) {
+        monitor.graph.SetColumnCount(monitor.options.fixed_series);
         SetupGraph(monitor.graph);
     }
     return true;
@@ -298,8 +298,8 @@ std::optional<int> ApplyRunOptions(const HeadlessOptions& options, Monitor& moni
                                    Connection& connection, web::HtmlPublisher& publisher,
                                    std::unique_ptr<sim::SimServer>& demo) {
     if (options.keep_trying) monitor.options.keep_trying = true;
-    if (options.check_ms) connection.timCheck().SetInterval(*options.check_ms);
-    if (options.timeout_ms) connection.timTimeout().SetInterval(*options.timeout_ms);
+    if (options.check_ms) connection.pollTimer().SetInterval(*options.check_ms);
+    if (options.timeout_ms) connection.timeoutTimer().SetInterval(*options.timeout_ms);
 
     std::string command_line = options.command_line;
     if (options.demo_type) {
@@ -324,8 +324,8 @@ std::optional<int> ApplyRunOptions(const HeadlessOptions& options, Monitor& moni
     if (options.html_output)
         monitor.options.html_output = ToCp1252(QString::fromStdString(*options.html_output));
     if (options.html_output || options.html_template || options.html_refresh_ms) {
-        publisher.timHtml.SetInterval(options.html_refresh_ms.value_or(5000));
-        publisher.timHtml.SetEnabled(true);
+        publisher.publishTimer.SetInterval(options.html_refresh_ms.value_or(5000));
+        publisher.publishTimer.SetEnabled(true);
         monitor.web_active = true;
     }
     return std::nullopt;
@@ -338,15 +338,15 @@ void QuitWhenDone(QCoreApplication& app, Monitor& monitor, Connection& connectio
     hooks.on_last_tick = [&app, &connection, quitting] {
         if (*quitting) return;
         *quitting = true;
-        connection.timCheck().SetEnabled(false);
+        connection.pollTimer().SetEnabled(false);
         // Let the replies to the last requests arrive before the picture is final.
         QTimer::singleShot(300, &app, [&app] { app.quit(); });
     };
     hooks.on_refresh = [&] {
-        if (monitor.state == ConnectionState::Disconnected && !connection.timCheck().Enabled())
+        if (monitor.state == ConnectionState::Disconnected && !connection.pollTimer().Enabled())
             QTimer::singleShot(0, &app, [&] {
                 if (monitor.state == ConnectionState::Disconnected &&
-                    !connection.timCheck().Enabled())
+                    !connection.pollTimer().Enabled())
                     app.quit();
             });
     };
@@ -444,7 +444,7 @@ int RunHeadless(int argc, char** argv) {
 
     QuitWhenDone(app, monitor, connection, hooks);
 
-    QTimer::singleShot(0, &app, [&] { connection.mnuConnect_Click(); });
+    QTimer::singleShot(0, &app, [&] { connection.Connect(); });
     const int status = app.exec();
     if (out.Failed()) return status;
     event_runner.Finish();

@@ -15,7 +15,7 @@ class MonitorHooks {
     // The commands on offer follow the connection state and the recording flag again.
     virtual void UpdateMenuState() {}
     // A lamp changed in the middle of a handler: repaint it at once.
-    virtual void RepaintNet() {}
+    virtual void RepaintTraffic() {}
     // Snapshot, status, recording, replay or publishing may have changed.
     virtual void RefreshPanel() {}
     // The hourglass pointer on or off.

@@ -51,7 +51,7 @@ void SetMaxPlayers(Monitor& monitor, std::string text) {
     if (text == monitor.snapshot.max_players) return;
     monitor.snapshot.max_players = std::move(text);
     double value = LeadingNumber(monitor.snapshot.max_players);
-    if (value == 0 || monitor.options.serie_max_player != 1) return;
+    if (value == 0 || monitor.options.series_follow_max_players != 1) return;
     auto series = ToInt16(value);
     if (!series) return;  // a count no series number can hold leaves the graph alone
     monitor.graph.SetColumnCount(*series);

@@ -32,7 +32,7 @@ struct ServerSnapshot {
 enum class ConnectionState { Disconnected, TryingToConnect, Connected };
 
 // Network traffic: at rest, a poll tick sending, a datagram being handled.
-enum class NetLamp { Idle, Sending, Receiving };
+enum class Traffic { Idle, Sending, Receiving };
 
 const char* StatusText(ConnectionState state);
 
@@ -42,8 +42,8 @@ struct Options {
     std::uint8_t player_sorting = 0;
     std::int16_t keep_disconnected = 1;  // ManteinDisconnectedPlayerInfo
     std::int16_t disconnect_on_map_change = 0;
-    std::int16_t serie_max_player = 1;
-    std::int16_t serie_fixed = 16;
+    std::int16_t series_follow_max_players = 1;
+    std::int16_t fixed_series = 16;
     bool keep_trying = false;  // KeepTrying: after a timeout, go on polling instead of stopping
     std::string html_output;
     std::string html_template = "standard.htm";
@@ -103,7 +103,7 @@ struct Monitor {
     // The status line: follows the state, except that a server panel reset writes
     // "Disconnected" while the state stays.
     std::string status_text = "Disconnected";
-    NetLamp net = NetLamp::Idle;
+    Traffic traffic = Traffic::Idle;
     bool recording = false;   // a match log is being written
     bool log_open = false;    // a match log is open for replay
     bool web_active = false;  // the page is published periodically
@@ -139,7 +139,7 @@ void ApplyTypeCaptions(Monitor& monitor, ServerType type);
 void ResetLogPlayer(Monitor& monitor);
 
 // Writes the maximum-players field. When the text changes, a non-zero value with
-// serie_max_player 1 sets the graph's series count and runs SetupGraph.
+// series_follow_max_players 1 sets the graph's series count and runs SetupGraph.
 void SetMaxPlayers(Monitor& monitor, std::string text);
 
 }  // namespace morvek

@@ -19,7 +19,7 @@ enum class Protocol { None, NetQuake, QuakeWorld, QuakeII };
 struct ServerTypeInfo {
     ServerType type;
     Protocol protocol;
-    const char* panel_name;       // txtType and the {ServerType} placeholder
+    const char* panel_name;       // the panel's type field and the {ServerType} placeholder
     const char* setup_label;      // the setup dialog's option
     const char* default_port;     // put into the setup dialog's port box when the type is chosen
     const char* address_heading;  // player panel heading 4

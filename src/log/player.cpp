@@ -99,7 +99,7 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) 
         file.close();
     }
 
-    cmdPlayer_Click(monitor, hooks, 0);
+    StepReplay(monitor, hooks, 0);
     hooks.UpdateMenuState();
     // Every step is offered at first, however the first one went; a log without a record offers
     // none.
@@ -108,7 +108,7 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks) 
     hooks.RefreshPanel();
 }
 
-void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index) {
+void StepReplay(Monitor& monitor, MonitorHooks& hooks, int index) {
     const std::int64_t count = LogRecordCount(monitor.log_path);
     std::int64_t p = monitor.replay.record - 1;
     const std::int64_t rows = monitor.graph.RowCount();
@@ -169,7 +169,7 @@ void LoadLogPosition(Monitor& monitor, MonitorHooks& hooks, std::int32_t& positi
     position = static_cast<std::int32_t>(p);
 
     logfile::LogSample first = logfile::DecodeSample(ReadAt(file, kHeaderSize, kSampleSize));
-    if (monitor.graph.visible && monitor.options.serie_max_player == 1)
+    if (monitor.graph.visible && monitor.options.series_follow_max_players == 1)
         monitor.graph.SetColumnCount(first.max_players);
 
     logfile::LogRecord record = logfile::DecodeRecord(ReadAt(file, RecordOffset(p), kRecordSize));

@@ -17,7 +17,7 @@ namespace morvek {
 // Records in the log file at `path` (0 when it cannot be read).
 std::int64_t LogRecordCount(const QString& path);
 
-// mnuOpen: asks for an existing log (cancel empties LogPath and changes nothing else), turns
+// "&Open...": asks for an existing log (cancel empties LogPath and changes nothing else), turns
 // recording off and playback on, shows the header's server and type captions, loads the first
 // record, updates the menu and enables the player. A log without any record leaves the six
 // buttons disabled (there is nowhere to move).
@@ -26,7 +26,7 @@ void OpenLog(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& hooks);
 // A player button, 0 to 5: first, page back, previous, next, page forward, last. Sets the
 // buttons' enabled flags and the position caption, then loads that position with the hourglass
 // on. Any other index reloads the current position.
-void cmdPlayer_Click(Monitor& monitor, MonitorHooks& hooks, int index);
+void StepReplay(Monitor& monitor, MonitorHooks& hooks, int index);
 
 // Loads record `position` (0-based) of LogPath: the map, the player counts (the max-players
 // write runs the max-players rule) and the 64 slots, then rebuilds the view and shows the

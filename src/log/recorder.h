@@ -21,7 +21,7 @@ extern const char* const kLogExtension;  // ".mv"
 platform::OpenFileRequest LogFileRequest(const char* title, bool must_exist);
 extern const char* const kLogExistsWarning;  // the question asked before replacing a log
 
-// mnuSave: asks for the file (a new name may be typed), asks before deleting an existing one
+// "&Record...": asks for the file (a new name may be typed), asks before deleting an existing one
 // (Yes deletes it at once), then sets LogPath, turns playback off and recording on, resets the log
 // player, clears the match data and updates the menu. Cancel or No change nothing. No file is
 // created here: the first written record creates it.

@@ -157,7 +157,7 @@ void UdpSocket::Dispatch() {
         bool ok = false;
         quint32 v4 = peer_.toIPv4Address(&ok);
         remote_host_ip_ = (ok ? QHostAddress(v4) : peer_).toString().toStdString();
-        emit DataArrival(int(current_.size()));
+        emit Received(int(current_.size()));
     }
     if (reading_held_ && queue_.size() < kMaxQueued) ReadPending();
     PostDispatch();

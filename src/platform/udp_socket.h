@@ -1,6 +1,6 @@
 // The monitor's one UDP socket. Remote host and port are set by the settings, the command line
 // and the setup dialog; Bind opens the socket towards them, SendData sends one datagram per call
-// in call order, and every datagram from the server raises DataArrival once, its bytes kept
+// in call order, and every datagram from the server raises Received once, its bytes kept
 // whole by GetData. Datagrams from any other address or port are dropped.
 //
 // Datagrams and socket errors are read when the socket says it is readable and handed on from a
@@ -59,7 +59,7 @@ class UdpSocket : public QObject {
     // One datagram. On a closed socket the socket is opened again first; returns false when the
     // datagram could not be sent (nothing else happens), as while a host name is looked up.
     bool SendData(const std::string& bytes);
-    // The datagram of the current DataArrival event.
+    // The datagram of the current Received event.
     const std::string& GetData() const { return current_; }
     void Close();
 
@@ -67,7 +67,7 @@ class UdpSocket : public QObject {
     quint16 BoundPort() const { return socket_.localPort(); }
 
   signals:
-    void DataArrival(int bytes_total);
+    void Received(int bytes_total);
     void Error(int number, const QString& description);
     void StateChanged();
 

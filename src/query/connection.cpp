@@ -13,10 +13,10 @@ using platform::MessageIcon;
 
 Connection::Connection(Monitor& monitor, MonitorHooks& hooks, QObject* parent)
     : QObject(parent), monitor_(monitor), hooks_(hooks) {
-    connect(&check_, &platform::Timer::Tick, this, &Connection::timCheck_Timer);
-    connect(&timeout_, &platform::Timer::Tick, this, &Connection::timTimeout_Timer);
-    connect(&socket_, &platform::UdpSocket::DataArrival, this, &Connection::Winsock_DataArrival);
-    connect(&socket_, &platform::UdpSocket::Error, this, &Connection::Winsock_Error);
+    connect(&check_, &platform::Timer::Tick, this, &Connection::OnPollTick);
+    connect(&timeout_, &platform::Timer::Tick, this, &Connection::OnTimeout);
+    connect(&socket_, &platform::UdpSocket::Received, this, &Connection::OnDatagram);
+    connect(&socket_, &platform::UdpSocket::Error, this, &Connection::OnSocketError);
     connect(&socket_, &platform::UdpSocket::StateChanged, this, [this] {
         // A lookup settled; only the one of a connect in progress finishes anything.
         if (std::exchange(connecting_, false)) FinishConnect();
@@ -29,22 +29,22 @@ std::string SocketErrorText(int number, const QString& description) {
            description.toStdString() + ")";
 }
 
-void Connection::SetNet(NetLamp lamp, bool repaint) {
-    monitor_.net = lamp;
-    if (repaint) hooks_.RepaintNet();
+void Connection::SetTraffic(Traffic lamp, bool repaint) {
+    monitor_.traffic = lamp;
+    if (repaint) hooks_.RepaintTraffic();
 }
 
 void Connection::UpdateMenuState() {
     hooks_.UpdateMenuState();
 }
 
-void Connection::mnuStopRecord_Click() {
+void Connection::StopRecording() {
     monitor_.recording = false;
     monitor_.log_path.clear();
     UpdateMenuState();
 }
 
-void Connection::mnuConnect_Click() {
+void Connection::Connect() {
     ShowState(monitor_, ConnectionState::TryingToConnect);
     monitor_.retrying = false;
     hooks_.RefreshPanel();
@@ -77,7 +77,7 @@ void Connection::FinishConnect() {
     if (socket_.State() != platform::UdpSocket::kError) {
         UpdateMenuState();
         check_.SetEnabled(true);
-        timCheck_Timer();
+        OnPollTick();
         return;
     }
     ShowState(monitor_, ConnectionState::Disconnected);
@@ -88,7 +88,7 @@ void Connection::FinishConnect() {
     emit connectFailed(socket_.BindError());
 }
 
-void Connection::mnuDisconnect_Click() {
+void Connection::Disconnect() {
     StopTalking();
 }
 
@@ -100,11 +100,11 @@ void Connection::StopTalking() {
     monitor_.retrying = false;
     timeout_.SetEnabled(false);
     check_.SetEnabled(false);
-    mnuStopRecord_Click();
+    StopRecording();
     hooks_.RefreshPanel();
 }
 
-void Connection::timCheck_Timer() {
+void Connection::OnPollTick() {
     ++monitor_.counters.polls;
     hooks_.SetBusy(true);
     AgePresence(monitor_.table);
@@ -115,14 +115,14 @@ void Connection::timCheck_Timer() {
     // timeout timer is then the one that runs, and a tick while it runs sends nothing.
     const bool send = !(monitor_.counters.silent && timeout_.Enabled());
     if (!timeout_.Enabled()) timeout_.SetEnabled(true);
-    SetNet(NetLamp::Sending, true);
+    SetTraffic(Traffic::Sending, true);
     if (send && IsNetQuake(monitor_.server_type))
         SendNetQuakeRequests();
     else if (send && IsStatusProtocol(monitor_.server_type))
         SendStatusRequest();
     hooks_.RecordPoint();
     if (monitor_.state == ConnectionState::Connected && monitor_.recording) emit RecordDue();
-    SetNet(NetLamp::Idle, false);
+    SetTraffic(Traffic::Idle, false);
     hooks_.ShowPlayers();
     // While a silent server is tried again the match is not going on: the graph pauses.
     if (monitor_.graph.visible && !monitor_.retrying)
@@ -234,7 +234,7 @@ void Connection::SendStatusRequest() {
     monitor_.ping_sent_at = platform::TickCount();
 }
 
-void Connection::timTimeout_Timer() {
+void Connection::OnTimeout() {
     // After a refused request the timeout only spaces the next try: nothing timed out.
     if (!std::exchange(refused_, false)) ++monitor_.counters.timeouts;
     monitor_.counters.silent = true;
@@ -265,7 +265,7 @@ void Connection::KeepTrying() {
     hooks_.RefreshPanel();
 }
 
-void Connection::Winsock_Error(int number, const QString& description) {
+void Connection::OnSocketError(int number, const QString& description) {
     // A port that refuses is a server whose process is gone (crashed, or restarting): silence that
     // the server has told at once, and it stays so at every request until the server is back.
     if (number == kRefusedError)
@@ -294,12 +294,12 @@ void Connection::Winsock_Error(int number, const QString& description) {
 }
 
 void Connection::DisconnectOnMapChange() {
-    SetNet(NetLamp::Idle, false);
+    SetTraffic(Traffic::Idle, false);
     StopTalking();
     emit told({Notice::Kind::MapChanged, kMapChangedText, kAppTitle, MessageIcon::Information});
 }
 
-void Connection::Winsock_DataArrival(int /*bytes_total*/) {
+void Connection::OnDatagram(int /*bytes_total*/) {
     // A copy: a box opened while it is handled lets the next datagrams replace the socket's.
     const std::string datagram = socket_.GetData();
     // What a NetQuake server sends outside its control header is no reply: dropped unseen.
@@ -310,7 +310,7 @@ void Connection::Winsock_DataArrival(int /*bytes_total*/) {
     monitor_.retrying = false;
     refused_ = false;
     timeout_.SetEnabled(false);
-    SetNet(NetLamp::Receiving, true);
+    SetTraffic(Traffic::Receiving, true);
     ShowState(monitor_, ConnectionState::Connected);
     UpdateMenuState();
     HandleDatagram(datagram);
@@ -336,7 +336,7 @@ void Connection::HandleDatagram(std::string_view datagram) {
         case Protocol::None:
             break;
     }
-    if (reset_lamp) SetNet(NetLamp::Idle, false);
+    if (reset_lamp) SetTraffic(Traffic::Idle, false);
     hooks_.RefreshPanel();
 }
 

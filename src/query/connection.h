@@ -46,24 +46,24 @@ class Connection : public QObject {
   public:
     Connection(Monitor& monitor, MonitorHooks& hooks, QObject* parent = nullptr);
 
-    platform::UdpSocket& Winsock() { return socket_; }
-    platform::Timer& timCheck() { return check_; }
-    platform::Timer& timTimeout() { return timeout_; }
+    platform::UdpSocket& socket() { return socket_; }
+    platform::Timer& pollTimer() { return check_; }
+    platform::Timer& timeoutTimer() { return timeout_; }
 
     // The "&Connect" command: connect and, when that succeeds, start polling with one tick at once.
     // A host name is looked up meanwhile without blocking; the state says "Trying to connect".
-    void mnuConnect_Click();
+    void Connect();
     // The "&Disconnect" command.
-    void mnuDisconnect_Click();
+    void Disconnect();
     // The "&Stop recording" command, also run whenever a connection ends.
-    void mnuStopRecord_Click();
+    void StopRecording();
     // Tells the front-end that the commands on offer follow the state and recording again.
     void UpdateMenuState();
 
-    void timCheck_Timer();
-    void timTimeout_Timer();
-    void Winsock_DataArrival(int bytes_total);
-    void Winsock_Error(int number, const QString& description);
+    void OnPollTick();
+    void OnTimeout();
+    void OnDatagram(int bytes_total);
+    void OnSocketError(int number, const QString& description);
     void DisconnectOnMapChange();
 
     // The rules command: for NetQuake servers empties the list, starts the timeout and asks for
@@ -105,7 +105,7 @@ class Connection : public QObject {
     void EndRuleListing();
     void ApplyStatus(const status::StatusReply& reply);
     void AnnounceMap(const std::string& map);
-    void SetNet(NetLamp lamp, bool repaint);
+    void SetTraffic(Traffic lamp, bool repaint);
     // The socket is open, or could not be: poll, or go back to Disconnected.
     void FinishConnect();
     // A timeout or a socket error with "Keep trying after a timeout" on.

@@ -41,36 +41,36 @@ QPixmap ProgramIcon(int size) {
     return pixmap;
 }
 
-frmSplash::frmSplash(QWidget* parent)
+Splash::Splash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
-    imgLogo = new QLabel(frame);
-    imgLogo->setPixmap(ProgramIcon(64));
+    logoLabel = new QLabel(frame);
+    logoLabel->setPixmap(ProgramIcon(64));
     QFont arial(QStringLiteral("Arial"));
-    lblProductName = new QLabel(frame);
+    productNameLabel = new QLabel(frame);
     QFont big = arial;
     big.setPixelSize(28);
     big.setBold(true);
-    lblProductName->setFont(big);
-    lblVersion = new QLabel(frame);
-    lblVersion->setFont(arial);
-    lblCopyright = new QLabel(QStringLiteral("A monitor for Quake-family game servers"), frame);
-    lblCopyright->setFont(arial);
+    productNameLabel->setFont(big);
+    versionLabel = new QLabel(frame);
+    versionLabel->setFont(arial);
+    copyrightLabel = new QLabel(QStringLiteral("A monitor for Quake-family game servers"), frame);
+    copyrightLabel->setFont(arial);
     auto* text = new QVBoxLayout;
-    text->addWidget(lblProductName);
-    text->addWidget(lblVersion);
-    text->addWidget(lblCopyright);
+    text->addWidget(productNameLabel);
+    text->addWidget(versionLabel);
+    text->addWidget(copyrightLabel);
     auto* row = new QHBoxLayout(frame);
-    row->addWidget(imgLogo);
+    row->addWidget(logoLabel);
     row->addLayout(text);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
-    Form_Load();
+    Load();
 }
 
-void frmSplash::ShowPainted(int max_ms) {
+void Splash::ShowPainted(int max_ms) {
     painted_ = false;
     show();
     raise();
@@ -83,52 +83,52 @@ void frmSplash::ShowPainted(int max_ms) {
     QCoreApplication::processEvents();
 }
 
-void frmSplash::paintEvent(QPaintEvent* event) {
+void Splash::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     painted_ = true;
 }
 
-void frmSplash::Form_Load() {
-    lblVersion->setText(VersionText());
-    lblProductName->setText(QStringLiteral("Morvek"));
+void Splash::Load() {
+    versionLabel->setText(VersionText());
+    productNameLabel->setText(QStringLiteral("Morvek"));
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
-    picIcon = new QLabel(this);
-    picIcon->setPixmap(ProgramIcon(32));
-    lblTitle = new QLabel(this);
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
+    iconLabel = new QLabel(this);
+    iconLabel->setPixmap(ProgramIcon(32));
+    titleLabel = new QLabel(this);
     QFont title = font();
     title.setBold(true);
     title.setPointSizeF(title.pointSizeF() * 1.4);
-    lblTitle->setFont(title);
-    lblVersion = new QLabel(this);
-    lblDescription = new QLabel(QString::fromLatin1(kDescription), this);
-    lblDescription->setWordWrap(true);
-    lblCopy = new QLabel(QStringLiteral("Free software for monitoring game servers"), this);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setDefault(true);
-    cmdOK->setAutoDefault(true);
+    titleLabel->setFont(title);
+    versionLabel = new QLabel(this);
+    descriptionLabel = new QLabel(QString::fromLatin1(kDescription), this);
+    descriptionLabel->setWordWrap(true);
+    creditLabel = new QLabel(QStringLiteral("Free software for monitoring game servers"), this);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setDefault(true);
+    okButton->setAutoDefault(true);
     auto* text = new QVBoxLayout;
-    text->addWidget(lblTitle);
-    text->addWidget(lblVersion);
-    text->addWidget(lblDescription);
-    text->addWidget(lblCopy);
+    text->addWidget(titleLabel);
+    text->addWidget(versionLabel);
+    text->addWidget(descriptionLabel);
+    text->addWidget(creditLabel);
     auto* top = new QHBoxLayout;
-    top->addWidget(picIcon, 0, Qt::AlignTop);
+    top->addWidget(iconLabel, 0, Qt::AlignTop);
     top->addLayout(text, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(cmdOK, 0, Qt::AlignRight);
+    layout->addWidget(okButton, 0, Qt::AlignRight);
     setFixedWidth(380);
     // OK is the default button and Escape (the cancel button) rejects the dialog.
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
-    Form_Load();
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::OnOk);
+    Load();
 }
 
-void frmAbout::Form_Load() {
+void AboutBox::Load() {
     setWindowTitle(QStringLiteral("About Morvek"));
-    lblVersion->setText(VersionText());
-    lblTitle->setText(QStringLiteral("Morvek"));
+    versionLabel->setText(VersionText());
+    titleLabel->setText(QStringLiteral("Morvek"));
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {

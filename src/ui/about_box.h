@@ -24,20 +24,20 @@ QString VersionText();
 // The program's icon, drawn once.
 QPixmap ProgramIcon(int size);
 
-class frmSplash : public QWidget {
+class Splash : public QWidget {
     Q_OBJECT
   public:
-    explicit frmSplash(QWidget* parent = nullptr);
-    void Form_Load();
+    explicit Splash(QWidget* parent = nullptr);
+    void Load();
     // Steps 1 to 3 of the entry sequence: shows the splash on top and lets events run until the
     // window system has shown it and it has painted (at most `max_ms`), so it is not a black
     // block while the main window is built.
     void ShowPainted(int max_ms = 2000);
 
-    QLabel* imgLogo = nullptr;
-    QLabel* lblProductName = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblCopyright = nullptr;
+    QLabel* logoLabel = nullptr;
+    QLabel* productNameLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* copyrightLabel = nullptr;
 
   protected:
     // Key presses and clicks do nothing.
@@ -49,19 +49,19 @@ class frmSplash : public QWidget {
     bool painted_ = false;
 };
 
-class frmAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
   public:
-    explicit frmAbout(QWidget* parent = nullptr);
-    void Form_Load();
-    void cmdOk_Click() { accept(); }
+    explicit AboutBox(QWidget* parent = nullptr);
+    void Load();
+    void OnOk() { accept(); }
 
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblDescription = nullptr;
-    QLabel* lblCopy = nullptr;
-    QPushButton* cmdOK = nullptr;
+    QLabel* iconLabel = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* descriptionLabel = nullptr;
+    QLabel* creditLabel = nullptr;
+    QPushButton* okButton = nullptr;
 };
 
 // The help window: the help document shown in a text browser.

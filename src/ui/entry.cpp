@@ -26,18 +26,19 @@ std::string ArgumentText(int argc, char** argv) {
     return text;
 }
 
-void ApplyStartup(frmMain& window, const std::string& command_line, bool create_template_folder) {
+void ApplyStartup(MainWindow& window, const std::string& command_line,
+                  bool create_template_folder) {
     Monitor& monitor = window.monitor();
     // 10. A fixed number of series.
-    if (monitor.options.serie_max_player == 0) {
-        monitor.graph.SetColumnCount(monitor.options.serie_fixed);
+    if (monitor.options.series_follow_max_players == 0) {
+        monitor.graph.SetColumnCount(monitor.options.fixed_series);
         SetupGraph(monitor.graph);
         window.RefreshPanel();
     }
     // 11. The command line.
     if (!command_line.empty()) {
         if (ApplyCommandLine(command_line, monitor, window.connection())) {
-            window.mnuConnect_Click();
+            window.Connect();
         } else {
             window.dialogs().Message(kCommandLineSyntax, kAppTitle, platform::MessageIcon::Critical,
                                      platform::MessageButtons::Ok);
@@ -54,7 +55,7 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     QApplication::setApplicationName(QStringLiteral("Morvek"));
 
     // 1. to 3. The splash, on top, painted.
-    auto splash = std::make_unique<frmSplash>();
+    auto splash = std::make_unique<Splash>();
     splash->ShowPainted();
 
     std::unique_ptr<platform::IniSettingsBackend> store;
@@ -67,12 +68,12 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     }
 
     // 4. The main window and its load step.
-    frmMain window(nullptr, settings);
-    if (!window.Form_Load()) return 1;
+    MainWindow window(nullptr, settings);
+    if (!window.Load()) return 1;
     if (options.demo) window.KeepStoredServer();
     // 5. to 9.
     QCoreApplication::processEvents();
-    window.Form_Resize();
+    window.ApplyLayout();
     window.show();
     QCoreApplication::processEvents();
     splash->close();
@@ -88,7 +89,7 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     }
 
     // SIGTERM and SIGINT close the window as "&Exit" does.
-    platform::OnQuitSignal([&window] { window.mnuExit_Click(); });
+    platform::OnQuitSignal([&window] { window.Exit(); });
 
     const std::string command_line =
         options.command_line ? *options.command_line : ArgumentText(argc, argv);

@@ -31,11 +31,11 @@ int RunWindow(int argc, char** argv, const WindowOptions& options);
 // The program's arguments after its own path, joined by single blanks.
 std::string ArgumentText(int argc, char** argv);
 
-class frmMain;
+class MainWindow;
 
 // Steps 10 to 12 of the entry sequence on a loaded, shown window: the fixed series count, the
 // command line (a valid one connects, an invalid one shows the syntax message) and the template
 // folder.
-void ApplyStartup(frmMain& window, const std::string& command_line, bool create_template_folder);
+void ApplyStartup(MainWindow& window, const std::string& command_line, bool create_template_folder);
 
 }  // namespace morvek

@@ -15,21 +15,21 @@ struct TwipsRect {
 // Every region of the main window that moves, relative to the client area (frames) or to the
 // enclosing frame (inner frames and the chart). The values at construction are the design ones.
 struct MainLayout {
-    TwipsRect frServer{0, 60, 6255, 1215};
-    TwipsRect frInsideServer{60, 240, 6135, 915};
-    TwipsRect frPlayer{0, 1320, 6255, 1875};
-    TwipsRect frInsidePlayer{180, 300, 6015, 1515};
-    TwipsRect frGraph{0, 3180, 6255, 2535};
-    TwipsRect chtGrafico{75, 240, 5955, 2160};
-    TwipsRect lblCopy{60, 5760, 1485, 195};
-    TwipsRect cmdMenu{285, 6000, 1275, 330};
-    TwipsRect pctNet{75, 5985, 195, 300};
-    TwipsRect frStatus{1680, 5760, 2535, 570};
-    TwipsRect frInsideStatus{660, 240, 1815, 195};
-    TwipsRect frPlay{4260, 5760, 1995, 570};
-    // RoulerH.X2 and RoulerV.Y2: the minimum outer width and height.
-    double rouler_h_x2 = 6300;
-    double rouler_v_y2 = 6360;
+    TwipsRect serverFrame{0, 60, 6255, 1215};
+    TwipsRect serverFields{60, 240, 6135, 915};
+    TwipsRect playerFrame{0, 1320, 6255, 1875};
+    TwipsRect playerPanel{180, 300, 6015, 1515};
+    TwipsRect graphFrame{0, 3180, 6255, 2535};
+    TwipsRect fragChart{75, 240, 5955, 2160};
+    TwipsRect creditLabel{60, 5760, 1485, 195};
+    TwipsRect menuButton{285, 6000, 1275, 330};
+    TwipsRect trafficLamp{75, 5985, 195, 300};
+    TwipsRect statusFrame{1680, 5760, 2535, 570};
+    TwipsRect statusLine{660, 240, 1815, 195};
+    TwipsRect replayFrame{4260, 5760, 1995, 570};
+    // The minimum outer width and height.
+    double min_width = 6300;
+    double min_height = 6360;
     bool graph_visible = true;
 };
 

@@ -103,14 +103,14 @@ void PlaceFramed(QWidget* widget, const TwipsRect& r) {
 
 }  // namespace
 
-frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget* parent)
+MainWindow::MainWindow(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs), settings_(settings) {
     if (!dialogs_) {
         own_dialogs_ = std::make_unique<QtDialogs>(this);
         dialogs_ = own_dialogs_.get();
     }
     connection_ = std::make_unique<Connection>(monitor_, *this);
-    connect(connection_.get(), &Connection::RecordDue, this, &frmMain::WriteLogRecord);
+    connect(connection_.get(), &Connection::RecordDue, this, &MainWindow::WriteLogRecord);
     news_ = std::make_unique<platform::NewsBoxes>(*dialogs_);
     connect(connection_.get(), &Connection::told, this,
             [this](const Notice& notice) { news_->Show(notice.text, notice.title, notice.icon); });
@@ -133,138 +133,139 @@ frmMain::frmMain(platform::Dialogs* dialogs, SettingsBackend* settings, QWidget*
            TwipsToPixels(kHeightWithGraph - kDesignFrameHeight));
 }
 
-frmMain::~frmMain() {
+MainWindow::~MainWindow() {
     if (rules_window_) delete rules_window_.data();
     if (help_window_) delete help_window_.data();
 }
 
-frmRoule* frmMain::RulesWindow() const {
+RulesWindow* MainWindow::ShownRulesWindow() const {
     return rules_window_.data();
 }
 
-HelpWindow* frmMain::Help() const {
+HelpWindow* MainWindow::Help() const {
     return help_window_.data();
 }
 
-void frmMain::BuildControls() {
-    frServer = new QGroupBox(QStringLiteral("Server Info:"), this);
-    frInsideServer = new QWidget(frServer);
-    PlaceTwips(frInsideServer, layout_.frInsideServer);
+void MainWindow::BuildControls() {
+    serverFrame = new QGroupBox(QStringLiteral("Server Info:"), this);
+    serverFields = new QWidget(serverFrame);
+    PlaceTwips(serverFields, layout_.serverFields);
     struct Field {
         const char* caption;
         QLineEdit** field;
         double left, top, width;
     };
-    const std::array<Field, 9> fields{{{"Name:", &txtSvrName, 960, 0, 1395},
-                                       {"Current map:", &txtSvrMap, 3600, 0, 1395},
-                                       {"V:", &txtSvrVersion, 5340, 0, 795},
-                                       {"Net address:", &txtSvrIP, 960, 300, 1395},
-                                       {"Max players:", &txtSvrMaxPlayers, 3600, 300, 1395},
-                                       {"P:", &txtPing, 5340, 300, 795},
-                                       {"Port:", &txtSvrPort, 960, 600, 1395},
-                                       {"Current players:", &txtSvrPlayers, 3600, 600, 1395},
-                                       {"T:", &txtType, 5340, 600, 795}}};
+    const std::array<Field, 9> fields{{{"Name:", &serverNameEdit, 960, 0, 1395},
+                                       {"Current map:", &mapEdit, 3600, 0, 1395},
+                                       {"V:", &versionEdit, 5340, 0, 795},
+                                       {"Net address:", &addressEdit, 960, 300, 1395},
+                                       {"Max players:", &maxPlayersEdit, 3600, 300, 1395},
+                                       {"P:", &pingEdit, 5340, 300, 795},
+                                       {"Port:", &portEdit, 960, 600, 1395},
+                                       {"Current players:", &playersEdit, 3600, 600, 1395},
+                                       {"T:", &typeEdit, 5340, 600, 795}}};
     // Each caption sits right-aligned in the room left of its field.
     const std::array<double, 3> caption_left{0, 2370, 4980};
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const Field& f = fields[i];
-        auto* field = new QLineEdit(frInsideServer);
+        auto* field = new QLineEdit(serverFields);
         field->setReadOnly(true);
         field->setFocusPolicy(Qt::ClickFocus);
         PlaceTwips(field, f.left, f.top, f.width, 285);
         *f.field = field;
-        auto* caption = new QLabel(QString::fromLatin1(f.caption), frInsideServer);
+        auto* caption = new QLabel(QString::fromLatin1(f.caption), serverFields);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QFont caption_font = font();
         caption_font.setPixelSize(10);
         caption->setFont(caption_font);
         const double left = caption_left[i % 3];
         PlaceTwips(caption, left, f.top, f.left - left - 45, 285);
-        Label2[i] = caption;
+        fieldCaptions[i] = caption;
     }
 
-    frPlayer = new QGroupBox(QStringLiteral("Player Info:"), this);
-    frInsidePlayer = new PlayerPanel(frPlayer);
-    connect(frInsidePlayer, &PlayerPanel::Scrolled, this, &frmMain::ShowPlayers);
+    playerFrame = new QGroupBox(QStringLiteral("Player Info:"), this);
+    playerPanel = new PlayerPanel(playerFrame);
+    connect(playerPanel, &PlayerPanel::Scrolled, this, &MainWindow::ShowPlayers);
 
-    frGraph = new QGroupBox(QStringLiteral("Graph:"), this);
-    chtGrafico = new GraphView(frGraph);
+    graphFrame = new QGroupBox(QStringLiteral("Graph:"), this);
+    fragChart = new GraphView(graphFrame);
 
     BuildBottomStrip();
 }
 
 // The credit, the menu button, the traffic lamp, the status frame and the log player.
-void frmMain::BuildBottomStrip() {
-    lblCopy = new QLabel(QString::fromLatin1(kCreditText), this);
-    cmdMenu = new QPushButton(QStringLiteral("        Graph"), this);
-    cmdMenu->setIcon(QIcon(ProgramIcon(32)));
-    cmdMenu->setIconSize(QSize(18, 18));
-    connect(cmdMenu, &QPushButton::clicked, this, &frmMain::cmdMenu_Click);
-    cmdMenu->setToolTip(QStringLiteral("Commands: connect, rules, setup, web page, print, logs"));
-    pctNet = new ColourBox(this);
-    pctNet->setToolTip(QStringLiteral(
+void MainWindow::BuildBottomStrip() {
+    creditLabel = new QLabel(QString::fromLatin1(kCreditText), this);
+    menuButton = new QPushButton(QStringLiteral("        Graph"), this);
+    menuButton->setIcon(QIcon(ProgramIcon(32)));
+    menuButton->setIconSize(QSize(18, 18));
+    connect(menuButton, &QPushButton::clicked, this, &MainWindow::PopUpMenu);
+    menuButton->setToolTip(
+        QStringLiteral("Commands: connect, rules, setup, web page, print, logs"));
+    trafficLamp = new ColourBox(this);
+    trafficLamp->setToolTip(QStringLiteral(
         "Network traffic: red while requests are sent, bright green while a reply is read"));
 
-    frStatus = new QGroupBox(QStringLiteral("Status:"), this);
-    pctOpen = new QLabel(frStatus);
-    pctOpen->setPixmap(IndicatorPixmap(0));
-    pctSave = new QLabel(frStatus);
-    pctSave->setPixmap(IndicatorPixmap(1));
-    pctWeb = new QLabel(frStatus);
-    pctWeb->setPixmap(IndicatorPixmap(2));
-    pctOpen->setToolTip(QStringLiteral("A log is open in the log player"));
-    pctSave->setToolTip(QStringLiteral("Recording a log"));
-    pctWeb->setToolTip(QStringLiteral("Publishing the web page"));
-    pctOpen->hide();
-    pctSave->hide();
-    pctWeb->hide();
-    frInsideStatus = new QWidget(frStatus);
-    pctStatus = new ColourBox(frInsideStatus);
-    pctStatus->setToolTip(QStringLiteral("Connection state"));
-    PlaceTwips(pctStatus, 0, 0, 375, 195);
-    lblStatus = new QLabel(frInsideStatus);
-    PlaceTwips(lblStatus, 420, 0, 1395, 195);
+    statusFrame = new QGroupBox(QStringLiteral("Status:"), this);
+    logOpenIcon = new QLabel(statusFrame);
+    logOpenIcon->setPixmap(IndicatorPixmap(0));
+    recordingIcon = new QLabel(statusFrame);
+    recordingIcon->setPixmap(IndicatorPixmap(1));
+    publishingIcon = new QLabel(statusFrame);
+    publishingIcon->setPixmap(IndicatorPixmap(2));
+    logOpenIcon->setToolTip(QStringLiteral("A log is open in the log player"));
+    recordingIcon->setToolTip(QStringLiteral("Recording a log"));
+    publishingIcon->setToolTip(QStringLiteral("Publishing the web page"));
+    logOpenIcon->hide();
+    recordingIcon->hide();
+    publishingIcon->hide();
+    statusLine = new QWidget(statusFrame);
+    statusLamp = new ColourBox(statusLine);
+    statusLamp->setToolTip(QStringLiteral("Connection state"));
+    PlaceTwips(statusLamp, 0, 0, 375, 195);
+    statusLabel = new QLabel(statusLine);
+    PlaceTwips(statusLabel, 420, 0, 1395, 195);
 
-    frPlay = new QGroupBox(QStringLiteral("Log Player:"), this);
+    replayFrame = new QGroupBox(QStringLiteral("Log Player:"), this);
     const std::array<const char*, 6> captions{"|<", "<<", "<", ">", ">>", ">|"};
-    for (std::size_t i = 0; i < cmdPlayer.size(); ++i) {
-        auto* button = new QPushButton(QString::fromLatin1(captions[i]), frPlay);
+    for (std::size_t i = 0; i < replayButtons.size(); ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(captions[i]), replayFrame);
         button->installEventFilter(this);
         const int index = int(i);
-        connect(button, &QPushButton::clicked, this, [this, index] { cmdPlayer_Click(index); });
-        cmdPlayer[i] = button;
+        connect(button, &QPushButton::clicked, this, [this, index] { StepReplay(index); });
+        replayButtons[i] = button;
     }
-    lblPosizione = new QLabel(frPlay);
-    lblPosizione->setAlignment(Qt::AlignCenter);
+    positionLabel = new QLabel(replayFrame);
+    positionLabel->setAlignment(Qt::AlignCenter);
 }
 
-void frmMain::BuildMenu() {
-    mnu = new QMenu(this);
-    auto item = [this](QMenu* menu, const char* caption, void (frmMain::*handler)()) {
+void MainWindow::BuildMenu() {
+    commandMenu = new QMenu(this);
+    auto item = [this](QMenu* menu, const char* caption, void (MainWindow::*handler)()) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    mnuAbout = item(mnu, "&About", &frmMain::mnuAbout_Click);
-    mnuHelp = item(mnu, "&Help", &frmMain::mnuHelp_Click);
-    mnu->addSeparator();
-    mnuConnect = item(mnu, "&Connect", &frmMain::mnuConnect_Click);
-    mnuDisconnect = item(mnu, "&Disconnect", &frmMain::mnuDisconnect_Click);
-    mnuRule = item(mnu, "&See Rules", &frmMain::mnuRule_Click);
-    mnuSetup = item(mnu, "Set&up...", &frmMain::mnuSetup_Click);
-    mnu->addSeparator();
-    mnuWeb = item(mnu, "&Web publishing", &frmMain::mnuWeb_Click);
-    mnuPrint = item(mnu, "&Print...", &frmMain::mnuPrint_Click);
-    mnuLog = mnu->addMenu(QStringLiteral("&Log"));
-    mnuLogItem = mnuLog->menuAction();
-    mnuSave = item(mnuLog, "&Record...", &frmMain::mnuSave_Click);
-    mnuStopRecord = item(mnuLog, "&Stop recording", &frmMain::mnuStopRecord_Click);
-    mnuOpen = item(mnuLog, "&Open...", &frmMain::mnuOpen_Click);
-    mnu->addSeparator();
-    mnuExit = item(mnu, "&Exit", &frmMain::mnuExit_Click);
+    aboutAction = item(commandMenu, "&About", &MainWindow::ShowAbout);
+    helpAction = item(commandMenu, "&Help", &MainWindow::ShowHelp);
+    commandMenu->addSeparator();
+    connectAction = item(commandMenu, "&Connect", &MainWindow::Connect);
+    disconnectAction = item(commandMenu, "&Disconnect", &MainWindow::Disconnect);
+    rulesAction = item(commandMenu, "&See Rules", &MainWindow::ShowRulesWindow);
+    setupAction = item(commandMenu, "Set&up...", &MainWindow::ShowSetup);
+    commandMenu->addSeparator();
+    webAction = item(commandMenu, "&Web publishing", &MainWindow::ShowWebPublishing);
+    printAction = item(commandMenu, "&Print...", &MainWindow::Print);
+    logMenu = commandMenu->addMenu(QStringLiteral("&Log"));
+    logMenuAction = logMenu->menuAction();
+    recordAction = item(logMenu, "&Record...", &MainWindow::Record);
+    stopRecordingAction = item(logMenu, "&Stop recording", &MainWindow::StopRecording);
+    openLogAction = item(logMenu, "&Open...", &MainWindow::OpenLogFile);
+    commandMenu->addSeparator();
+    exitAction = item(commandMenu, "&Exit", &MainWindow::Exit);
 }
 
-bool frmMain::Form_Load() {
+bool MainWindow::Load() {
     // 1. The colour palette is a constant table (PlayerPalette). 2. The help file is looked for
     // beside the program when asked for.
     // 3. The settings.
@@ -285,26 +286,26 @@ bool frmMain::Form_Load() {
     return true;
 }
 
-void frmMain::ApplySettings(const SettingsValues& v, unsigned reach) {
-    morvek::ApplySettings(v, monitor_, *connection_, &publisher_->timHtml, reach);
+void MainWindow::ApplySettings(const SettingsValues& v, unsigned reach) {
+    morvek::ApplySettings(v, monitor_, *connection_, &publisher_->publishTimer, reach);
     UpdateTray();
 }
 
 // ---- tray and alerts ----
 
-TrayIcon* frmMain::Tray() const {
+TrayIcon* MainWindow::Tray() const {
     return tray_ && tray_->icon->isVisible() ? tray_.data() : nullptr;
 }
 
-QString frmMain::ServerText() const {
+QString MainWindow::ServerText() const {
     const QString name =
         FromCp1252(ShownText(monitor_.snapshot.name, monitor_.options.readable_names));
-    const QString where = FromCp1252(connection_->Winsock().RemoteHost()) + QLatin1Char(':') +
-                          QString::number(connection_->Winsock().RemotePort());
+    const QString where = FromCp1252(connection_->socket().RemoteHost()) + QLatin1Char(':') +
+                          QString::number(connection_->socket().RemotePort());
     return name.trimmed().isEmpty() ? where : QStringLiteral("%1 (%2)").arg(name, where);
 }
 
-void frmMain::UpdateTray() {
+void MainWindow::UpdateTray() {
     const Options& o = monitor_.options;
     const bool wanted =
         (o.alert_events != 0 || o.close_to_tray) && QSystemTrayIcon::isSystemTrayAvailable();
@@ -318,11 +319,11 @@ void frmMain::UpdateTray() {
     QApplication::setQuitOnLastWindowClosed(!Tray());
 }
 
-void frmMain::RecordPoint() {
+void MainWindow::RecordPoint() {
     TellAlerts(events_.Update(monitor_));
 }
 
-void frmMain::TellAlerts(const std::vector<Event>& events) {
+void MainWindow::TellAlerts(const std::vector<Event>& events) {
     if (events.empty() || monitor_.options.alert_events == 0) return;
     const QPointer<TrayIcon> tray = Tray();
     for (const Alert& alert : AlertsFor(events, monitor_.options, ServerText()))
@@ -331,20 +332,20 @@ void frmMain::TellAlerts(const std::vector<Event>& events) {
         });
 }
 
-SettingsValues frmMain::Settings() {
-    return morvek::CurrentSettings(monitor_, *connection_, &publisher_->timHtml);
+SettingsValues MainWindow::Settings() {
+    return morvek::CurrentSettings(monitor_, *connection_, &publisher_->publishTimer);
 }
 
-void frmMain::SetPublishing(bool periodic) {
-    morvek::SetPublishing(periodic, monitor_, *connection_, publisher_->timHtml);
+void MainWindow::SetPublishing(bool periodic) {
+    morvek::SetPublishing(periodic, monitor_, *connection_, publisher_->publishTimer);
 }
 
-void frmMain::SaveSettingsOnce() {
+void MainWindow::SaveSettingsOnce() {
     if (saved_) return;
     saved_ = true;
     if (!settings_) return;
     SettingsValues values = Settings();
-    std::string address = connection_->Winsock().RemoteHostIP();
+    std::string address = connection_->socket().RemoteHostIP();
     if (keep_stored_server_) {
         values.server_port = loaded_.server_port;
         values.server_type = loaded_.server_type;
@@ -355,7 +356,7 @@ void frmMain::SaveSettingsOnce() {
 
 // ---- layout ----
 
-QSize frmMain::FrameExtra() const {
+QSize MainWindow::FrameExtra() const {
     // The layout rule is written for the designed outer size, whose borders and caption take 120
     // x 405 twips. The real frame differs from one window manager to the next, is unknown until
     // the window has been mapped (and none at all without a window manager): the rule always
@@ -363,13 +364,13 @@ QSize frmMain::FrameExtra() const {
     return QSize(TwipsToPixels(kDesignFrameWidth), TwipsToPixels(kDesignFrameHeight));
 }
 
-void frmMain::UpdateMinimumSize() {
+void MainWindow::UpdateMinimumSize() {
     const QSize extra = FrameExtra();
-    setMinimumSize(std::max(1, TwipsToPixelsCeil(layout_.rouler_h_x2) - extra.width()),
-                   std::max(1, TwipsToPixelsCeil(layout_.rouler_v_y2) - extra.height()));
+    setMinimumSize(std::max(1, TwipsToPixelsCeil(layout_.min_width) - extra.width()),
+                   std::max(1, TwipsToPixelsCeil(layout_.min_height) - extra.height()));
 }
 
-void frmMain::Form_Resize() {
+void MainWindow::ApplyLayout() {
     if (isMinimized() || in_layout_) return;
     in_layout_ = true;
     UpdateMinimumSize();
@@ -392,111 +393,112 @@ void frmMain::Form_Resize() {
     in_layout_ = false;
 }
 
-void frmMain::PlaceControls() {
-    PlaceTwips(frServer, layout_.frServer);
-    PlaceTwips(frInsideServer, layout_.frInsideServer);
-    PlaceTwips(frPlayer, layout_.frPlayer);
-    PlaceTwips(frInsidePlayer, layout_.frInsidePlayer);
-    PlaceTwips(frGraph, layout_.frGraph);
-    PlaceTwips(chtGrafico, layout_.chtGrafico);
-    PlaceTwips(lblCopy, layout_.lblCopy);
-    PlaceTwips(cmdMenu, layout_.cmdMenu);
-    PlaceTwips(pctNet, layout_.pctNet);
-    PlaceTwips(frStatus, layout_.frStatus);
-    PlaceTwips(frPlay, layout_.frPlay);
-    PlaceFramed(frInsideStatus, layout_.frInsideStatus);
-    PlaceFramed(pctOpen, kOpenIndicator);
-    PlaceFramed(pctSave, kSaveIndicator);
-    PlaceFramed(pctWeb, kWebIndicator);
-    for (std::size_t i = 0; i < cmdPlayer.size(); ++i)
-        PlaceFramed(cmdPlayer[i], {kPlayerButtonLefts[i], 225, 255, 285});
-    PlaceFramed(lblPosizione, kPositionLabel);
+void MainWindow::PlaceControls() {
+    PlaceTwips(serverFrame, layout_.serverFrame);
+    PlaceTwips(serverFields, layout_.serverFields);
+    PlaceTwips(playerFrame, layout_.playerFrame);
+    PlaceTwips(playerPanel, layout_.playerPanel);
+    PlaceTwips(graphFrame, layout_.graphFrame);
+    PlaceTwips(fragChart, layout_.fragChart);
+    PlaceTwips(creditLabel, layout_.creditLabel);
+    PlaceTwips(menuButton, layout_.menuButton);
+    PlaceTwips(trafficLamp, layout_.trafficLamp);
+    PlaceTwips(statusFrame, layout_.statusFrame);
+    PlaceTwips(replayFrame, layout_.replayFrame);
+    PlaceFramed(statusLine, layout_.statusLine);
+    PlaceFramed(logOpenIcon, kOpenIndicator);
+    PlaceFramed(recordingIcon, kSaveIndicator);
+    PlaceFramed(publishingIcon, kWebIndicator);
+    for (std::size_t i = 0; i < replayButtons.size(); ++i)
+        PlaceFramed(replayButtons[i], {kPlayerButtonLefts[i], 225, 255, 285});
+    PlaceFramed(positionLabel, kPositionLabel);
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    ApplyLayout();
 }
 
-void frmMain::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The frame is known once the window is on screen: the minimum follows it.
-    Form_Resize();
+    ApplyLayout();
 }
 
-void frmMain::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // Restoring a minimized window runs the rule again.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized()) Form_Resize();
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) ApplyLayout();
 }
 
-void frmMain::SetGraphVisible(bool visible) {
+void MainWindow::SetGraphVisible(bool visible) {
     layout_.graph_visible = visible;
     monitor_.graph.visible = visible;
-    frGraph->setVisible(visible);
-    layout_.rouler_v_y2 = visible ? kMinHeightWithGraph : kMinHeightWithoutGraph;
+    graphFrame->setVisible(visible);
+    layout_.min_height = visible ? kMinHeightWithGraph : kMinHeightWithoutGraph;
     UpdateMinimumSize();
     if (!isMaximized()) {
         const QSize extra = FrameExtra();
         const double h = visible ? kHeightWithGraph : kHeightWithoutGraph;
         resize(width(), TwipsToPixelsCeil(h) - extra.height());
     }
-    Form_Resize();
+    ApplyLayout();
 }
 
 // ---- drawing from the picture ----
 
-void frmMain::ShowPlayers() {
-    frInsidePlayer->ShowPlayers(monitor_);
+void MainWindow::ShowPlayers() {
+    playerPanel->ShowPlayers(monitor_);
 }
 
-void frmMain::UpdateMenuState() {
+void MainWindow::UpdateMenuState() {
     const MenuState m = MenuFor(monitor_.state, monitor_.recording, monitor_.retrying);
-    mnuConnect->setEnabled(m.connect);
-    mnuDisconnect->setEnabled(m.disconnect);
-    mnuRule->setEnabled(m.rules);
-    mnuSetup->setEnabled(m.setup);
-    mnuOpen->setEnabled(m.open);
-    mnuSave->setEnabled(m.record);
-    mnuStopRecord->setEnabled(m.stop_record);
+    connectAction->setEnabled(m.connect);
+    disconnectAction->setEnabled(m.disconnect);
+    rulesAction->setEnabled(m.rules);
+    setupAction->setEnabled(m.setup);
+    openLogAction->setEnabled(m.open);
+    recordAction->setEnabled(m.record);
+    stopRecordingAction->setEnabled(m.stop_record);
     if (Tray()) tray_->Refresh(monitor_, ServerText());
 }
 
-void frmMain::RepaintNet() {
-    pctNet->SetColour(ToQColor(TrafficColour(monitor_.net)));
-    pctNet->repaint();
+void MainWindow::RepaintTraffic() {
+    trafficLamp->SetColour(ToQColor(TrafficColour(monitor_.traffic)));
+    trafficLamp->repaint();
 }
 
-void frmMain::RefreshPanel() {
+void MainWindow::RefreshPanel() {
     const ServerSnapshot& s = monitor_.snapshot;
-    SetToneField(txtSvrName, s.name, monitor_.options.readable_names);
-    SetField(txtSvrMap, s.map);
-    SetField(txtSvrVersion, s.version);
-    SetField(txtSvrIP, s.address);
-    SetField(txtSvrMaxPlayers, s.max_players);
-    SetField(txtPing, s.ping);
-    SetField(txtSvrPort, s.port);
-    SetField(txtSvrPlayers, s.players);
-    SetField(txtType, s.type_name);
-    frInsidePlayer->SetHeadings(monitor_.shown_type->address_heading,
-                                monitor_.shown_type->port_heading);
+    SetToneField(serverNameEdit, s.name, monitor_.options.readable_names);
+    SetField(mapEdit, s.map);
+    SetField(versionEdit, s.version);
+    SetField(addressEdit, s.address);
+    SetField(maxPlayersEdit, s.max_players);
+    SetField(pingEdit, s.ping);
+    SetField(portEdit, s.port);
+    SetField(playersEdit, s.players);
+    SetField(typeEdit, s.type_name);
+    playerPanel->SetHeadings(monitor_.shown_type->address_heading,
+                             monitor_.shown_type->port_heading);
 
-    pctStatus->SetColour(ToQColor(StatusColour(monitor_.state)));
-    lblStatus->setText(QString::fromStdString(monitor_.status_text));
-    pctNet->SetColour(ToQColor(TrafficColour(monitor_.net)));
-    pctSave->setVisible(monitor_.recording);
-    pctOpen->setVisible(monitor_.log_open);
-    pctWeb->setVisible(monitor_.web_active);
+    statusLamp->SetColour(ToQColor(StatusColour(monitor_.state)));
+    statusLabel->setText(QString::fromStdString(monitor_.status_text));
+    trafficLamp->SetColour(ToQColor(TrafficColour(monitor_.traffic)));
+    recordingIcon->setVisible(monitor_.recording);
+    logOpenIcon->setVisible(monitor_.log_open);
+    publishingIcon->setVisible(monitor_.web_active);
 
     const ReplayControls replay = ReplayControlsFor(monitor_);
-    frPlay->setEnabled(replay.enabled);
-    for (std::size_t i = 0; i < cmdPlayer.size(); ++i) cmdPlayer[i]->setEnabled(replay.buttons[i]);
-    lblPosizione->setEnabled(replay.enabled);
-    lblPosizione->setText(QString::fromStdString(replay.position));
+    replayFrame->setEnabled(replay.enabled);
+    for (std::size_t i = 0; i < replayButtons.size(); ++i)
+        replayButtons[i]->setEnabled(replay.buttons[i]);
+    positionLabel->setEnabled(replay.enabled);
+    positionLabel->setText(QString::fromStdString(replay.position));
 
     if (layout_.graph_visible) {
-        chtGrafico->SetPlayerNames(monitor_.table);
-        chtGrafico->Refresh(monitor_.graph);
+        fragChart->SetPlayerNames(monitor_.table);
+        fragChart->Refresh(monitor_.graph);
     }
     if (rules_window_) rules_window_->Refresh();
     if (Tray()) tray_->Refresh(monitor_, ServerText());
@@ -504,14 +506,14 @@ void frmMain::RefreshPanel() {
     TellAlerts(events_.UpdateOnSilence(monitor_));
 }
 
-void frmMain::RefreshAll() {
+void MainWindow::RefreshAll() {
     RefreshPanel();
     ShowPlayers();
     UpdateMenuState();
-    chtGrafico->Refresh(monitor_.graph, true);
+    fragChart->Refresh(monitor_.graph, true);
 }
 
-void frmMain::SetBusy(bool busy) {
+void MainWindow::SetBusy(bool busy) {
     if (busy) {
         if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
     } else if (busy_ > 0) {
@@ -519,23 +521,23 @@ void frmMain::SetBusy(bool busy) {
     }
 }
 
-void frmMain::WriteLogRecord() {
+void MainWindow::WriteLogRecord() {
     morvek::WriteLogRecord(monitor_);
 }
 
 // ---- commands ----
 
-void frmMain::cmdMenu_Click() {
-    const QPoint corner(cmdMenu->x() + cmdMenu->width(), cmdMenu->y());
-    mnu->popup(mapToGlobal(corner));
+void MainWindow::PopUpMenu() {
+    const QPoint corner(menuButton->x() + menuButton->width(), menuButton->y());
+    commandMenu->popup(mapToGlobal(corner));
 }
 
-void frmMain::mnuAbout_Click() {
-    frmAbout about(this);
+void MainWindow::ShowAbout() {
+    AboutBox about(this);
     about.exec();
 }
 
-void frmMain::mnuHelp_Click() {
+void MainWindow::ShowHelp() {
     const QString found = FindHelpFile(help_folder_);
     if (found.isEmpty()) {
         dialogs_->Message(MissingHelpText(QDir(help_folder_).filePath(kHelpFileName)), kAppTitle,
@@ -552,18 +554,18 @@ void frmMain::mnuHelp_Click() {
     help_window_->raise();
 }
 
-void frmMain::mnuConnect_Click() {
-    connection_->mnuConnect_Click();
+void MainWindow::Connect() {
+    connection_->Connect();
 }
 
-void frmMain::mnuDisconnect_Click() {
-    connection_->mnuDisconnect_Click();
+void MainWindow::Disconnect() {
+    connection_->Disconnect();
 }
 
-void frmMain::mnuRule_Click() {
+void MainWindow::ShowRulesWindow() {
     connection_->ShowRules();
     if (rules_window_) return;  // already on screen
-    auto* window = new frmRoule(
+    auto* window = new RulesWindow(
         monitor_.rules, [this] { connection_->CloseRules(); }, this,
         &monitor_.options.readable_names);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -572,18 +574,18 @@ void frmMain::mnuRule_Click() {
     window->exec();
 }
 
-void frmMain::mnuSetup_Click() {
-    frmSetup setup(*this, this);
+void MainWindow::ShowSetup() {
+    SetupDialog setup(*this, this);
     setup.exec();
 }
 
-void frmMain::mnuWeb_Click() {
-    frmWeb dialog(*this, this);
+void MainWindow::ShowWebPublishing() {
+    WebDialog dialog(*this, this);
     dialog.exec();
     RefreshPanel();
 }
 
-void frmMain::mnuPrint_Click() {
+void MainWindow::Print() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(print::ReportTitle(monitor_));
     printer.setCreator(QStringLiteral("Morvek"));
@@ -597,39 +599,39 @@ void frmMain::mnuPrint_Click() {
         [this](bool busy) { SetBusy(busy); });
 }
 
-void frmMain::mnuSave_Click() {
+void MainWindow::Record() {
     StartRecording(monitor_, *dialogs_, *this);
     RefreshPanel();
 }
 
-void frmMain::mnuStopRecord_Click() {
-    connection_->mnuStopRecord_Click();
+void MainWindow::StopRecording() {
+    connection_->StopRecording();
     RefreshPanel();
 }
 
-void frmMain::mnuOpen_Click() {
+void MainWindow::OpenLogFile() {
     OpenLog(monitor_, *dialogs_, *this);
     RefreshPanel();
 }
 
-void frmMain::mnuExit_Click() {
+void MainWindow::Exit() {
     exiting_ = true;
     close();
 }
 
-void frmMain::cmdPlayer_Click(int index) {
-    morvek::cmdPlayer_Click(monitor_, *this, index);
+void MainWindow::StepReplay(int index) {
+    morvek::StepReplay(monitor_, *this, index);
     RefreshPanel();
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Releasing a mouse button over a player button hands the focus back to the menu button,
     // after the button has had the release: taking its focus first would take its pressed state
     // away, and the click would never fire.
     if (event->type() == QEvent::MouseButtonRelease) {
-        for (QPushButton* button : cmdPlayer)
+        for (QPushButton* button : replayButtons)
             if (watched == button) {
-                const QPointer<QWidget> menu = cmdMenu;
+                const QPointer<QWidget> menu = menuButton;
                 static_cast<QObject*>(button)->event(event);
                 if (menu) menu->setFocus();
                 return true;
@@ -638,23 +640,23 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing to the tray only hides the window; "&Exit" (from either menu) closes it.
     if (!exiting_ && monitor_.options.close_to_tray && Tray()) {
         hide();
         event->ignore();
         return;
     }
-    // Form_Unload: the settings first, then the menu and the rules window. The timers and the
+    // Closing: the settings first, then the menu and the rules window. The timers and the
     // socket stop too, so nothing fires while the program winds down.
     SaveSettingsOnce();
-    mnu->close();
+    commandMenu->close();
     if (rules_window_) rules_window_->reject();
     if (help_window_) help_window_->close();
-    connection_->timCheck().SetEnabled(false);
-    connection_->timTimeout().SetEnabled(false);
-    publisher_->timHtml.SetEnabled(false);
-    connection_->Winsock().Close();
+    connection_->pollTimer().SetEnabled(false);
+    connection_->timeoutTimer().SetEnabled(false);
+    publisher_->publishTimer.SetEnabled(false);
+    connection_->socket().Close();
     if (tray_) tray_->icon->hide();
     event->accept();
     if (!QApplication::quitOnLastWindowClosed()) QCoreApplication::quit();

@@ -1,4 +1,4 @@
-// The main window frmMain: server panel, player panel, frag graph and the bottom strip (credit,
+// The main window: server panel, player panel, frag graph and the bottom strip (credit,
 // menu button, traffic lamp, status frame, log player). It owns the picture (Monitor), the
 // connection, the HTML publisher and the dialogs, draws everything from the picture when the
 // monitor's logic asks (MonitorHooks) and gives the dialogs what they need (MainWindowApi).
@@ -37,24 +37,24 @@ class HelpWindow;
 class PlayerPanel;
 class QtDialogs;
 class TrayIcon;
-class frmRoule;
+class RulesWindow;
 
 // The one-line credit of the bottom strip.
 inline constexpr const char* kCreditText = "(C) Morvek team";
 
-class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
+class MainWindow : public QWidget, public MonitorHooks, public MainWindowApi {
     Q_OBJECT
   public:
     // `dialogs`: where messages and file questions go (null: real message boxes and file
     // dialogs). `settings`: the store read at load and written at close (null: defaults, nothing
     // written).
-    explicit frmMain(platform::Dialogs* dialogs = nullptr, SettingsBackend* settings = nullptr,
-                     QWidget* parent = nullptr);
-    ~frmMain() override;
+    explicit MainWindow(platform::Dialogs* dialogs = nullptr, SettingsBackend* settings = nullptr,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The load step: palette, help file, settings, server panel, graph, players, menu. False when
     // the settings store cannot be opened (the program ends).
-    bool Form_Load();
+    bool Load();
 
     // The connection: socket, timers and the poll tick.
     Connection& connection() { return *connection_; }
@@ -68,13 +68,13 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     bool GraphVisible() const override { return layout_.graph_visible; }
     void SetGraphVisible(bool visible) override;
     bool IsMaximized() const override { return isMaximized(); }
-    void Form_Resize() override;
+    void ApplyLayout() override;
     void RefreshAll() override;
 
     // MonitorHooks.
     void ShowPlayers() override;
     void UpdateMenuState() override;
-    void RepaintNet() override;
+    void RepaintTraffic() override;
     void RefreshPanel() override;
     void SetBusy(bool busy) override;
     // The poll tick: what happened since the last one raises the alerts switched on.
@@ -84,20 +84,20 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void WriteLogRecord();
 
     // The commands of the pop-up menu.
-    void cmdMenu_Click();
-    void mnuAbout_Click();
-    void mnuHelp_Click();
-    void mnuConnect_Click();
-    void mnuDisconnect_Click();
-    void mnuRule_Click();
-    void mnuSetup_Click();
-    void mnuWeb_Click();
-    void mnuPrint_Click();
-    void mnuSave_Click();
-    void mnuStopRecord_Click();
-    void mnuOpen_Click();
-    void mnuExit_Click();
-    void cmdPlayer_Click(int index);
+    void PopUpMenu();
+    void ShowAbout();
+    void ShowHelp();
+    void Connect();
+    void Disconnect();
+    void ShowRulesWindow();
+    void ShowSetup();
+    void ShowWebPublishing();
+    void Print();
+    void Record();
+    void StopRecording();
+    void OpenLogFile();
+    void Exit();
+    void StepReplay(int index);
 
     // Writes the settings once (at close); later calls do nothing.
     void SaveSettingsOnce();
@@ -115,54 +115,54 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     void SetHelpFolder(const QString& folder) { help_folder_ = folder; }
 
     // Controls, public for the window's tests.
-    QGroupBox* frServer = nullptr;
-    QWidget* frInsideServer = nullptr;
-    std::array<QLabel*, 9> Label2{};
-    QLineEdit* txtSvrName = nullptr;
-    QLineEdit* txtSvrMap = nullptr;
-    QLineEdit* txtSvrVersion = nullptr;
-    QLineEdit* txtSvrIP = nullptr;
-    QLineEdit* txtSvrMaxPlayers = nullptr;
-    QLineEdit* txtPing = nullptr;
-    QLineEdit* txtSvrPort = nullptr;
-    QLineEdit* txtSvrPlayers = nullptr;
-    QLineEdit* txtType = nullptr;
-    QGroupBox* frPlayer = nullptr;
-    PlayerPanel* frInsidePlayer = nullptr;
-    QGroupBox* frGraph = nullptr;
-    GraphView* chtGrafico = nullptr;
-    QLabel* lblCopy = nullptr;
-    QPushButton* cmdMenu = nullptr;
-    ColourBox* pctNet = nullptr;
-    QGroupBox* frStatus = nullptr;
-    QLabel* pctOpen = nullptr;
-    QLabel* pctSave = nullptr;
-    QLabel* pctWeb = nullptr;
-    QWidget* frInsideStatus = nullptr;
-    ColourBox* pctStatus = nullptr;
-    QLabel* lblStatus = nullptr;
-    QGroupBox* frPlay = nullptr;
-    std::array<QPushButton*, 6> cmdPlayer{};
-    QLabel* lblPosizione = nullptr;
+    QGroupBox* serverFrame = nullptr;
+    QWidget* serverFields = nullptr;
+    std::array<QLabel*, 9> fieldCaptions{};
+    QLineEdit* serverNameEdit = nullptr;
+    QLineEdit* mapEdit = nullptr;
+    QLineEdit* versionEdit = nullptr;
+    QLineEdit* addressEdit = nullptr;
+    QLineEdit* maxPlayersEdit = nullptr;
+    QLineEdit* pingEdit = nullptr;
+    QLineEdit* portEdit = nullptr;
+    QLineEdit* playersEdit = nullptr;
+    QLineEdit* typeEdit = nullptr;
+    QGroupBox* playerFrame = nullptr;
+    PlayerPanel* playerPanel = nullptr;
+    QGroupBox* graphFrame = nullptr;
+    GraphView* fragChart = nullptr;
+    QLabel* creditLabel = nullptr;
+    QPushButton* menuButton = nullptr;
+    ColourBox* trafficLamp = nullptr;
+    QGroupBox* statusFrame = nullptr;
+    QLabel* logOpenIcon = nullptr;
+    QLabel* recordingIcon = nullptr;
+    QLabel* publishingIcon = nullptr;
+    QWidget* statusLine = nullptr;
+    ColourBox* statusLamp = nullptr;
+    QLabel* statusLabel = nullptr;
+    QGroupBox* replayFrame = nullptr;
+    std::array<QPushButton*, 6> replayButtons{};
+    QLabel* positionLabel = nullptr;
 
-    QMenu* mnu = nullptr;
-    QMenu* mnuLog = nullptr;
-    QAction* mnuAbout = nullptr;
-    QAction* mnuHelp = nullptr;
-    QAction* mnuConnect = nullptr;
-    QAction* mnuDisconnect = nullptr;
-    QAction* mnuRule = nullptr;
-    QAction* mnuSetup = nullptr;
-    QAction* mnuWeb = nullptr;
-    QAction* mnuPrint = nullptr;
-    QAction* mnuLogItem = nullptr;
-    QAction* mnuSave = nullptr;
-    QAction* mnuStopRecord = nullptr;
-    QAction* mnuOpen = nullptr;
-    QAction* mnuExit = nullptr;
+    QMenu* commandMenu = nullptr;
+    QMenu* logMenu = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* helpAction = nullptr;
+    QAction* connectAction = nullptr;
+    QAction* disconnectAction = nullptr;
+    QAction* rulesAction = nullptr;
+    QAction* setupAction = nullptr;
+    QAction* webAction = nullptr;
+    QAction* printAction = nullptr;
+    QAction* logMenuAction = nullptr;
+    QAction* recordAction = nullptr;
+    QAction* stopRecordingAction = nullptr;
+    QAction* openLogAction = nullptr;
+    QAction* exitAction = nullptr;
 
     // The rules window while it is loaded, and the help window once opened.
-    frmRoule* RulesWindow() const;
+    RulesWindow* ShownRulesWindow() const;
     HelpWindow* Help() const;
     // The tray icon while it is shown (a tray on the desktop, and an alert or closing to the tray
     // switched on), else null.
@@ -204,7 +204,7 @@ class frmMain : public QWidget, public MonitorHooks, public MainWindowApi {
     SettingsValues loaded_;
     int busy_ = 0;
     QString help_folder_;
-    QPointer<frmRoule> rules_window_;
+    QPointer<RulesWindow> rules_window_;
     QPointer<HelpWindow> help_window_;
     EventTracker events_;
     DesktopNotifier* notifier_ = nullptr;

@@ -23,13 +23,13 @@ class MainWindowApi {
     // Publishing every period, or not at all after one poll tick at once.
     virtual void SetPublishing(bool periodic) = 0;
 
-    // The graph frame: shown or hidden, with RoulerV at 6360 or 4280 twips and, unless the window
-    // is maximized, the window's outer height set to 6765 or 4280 twips.
+    // The graph frame: shown or hidden, with the minimum height at 6360 or 4280 twips and, unless
+    // the window is maximized, the window's outer height set to 6765 or 4280 twips.
     virtual bool GraphVisible() const = 0;
     virtual void SetGraphVisible(bool visible) = 0;
     virtual bool IsMaximized() const = 0;
     // Lays the window out (the resize rule) and redraws every panel from the model.
-    virtual void Form_Resize() = 0;
+    virtual void ApplyLayout() = 0;
     virtual void RefreshAll() = 0;
 };
 

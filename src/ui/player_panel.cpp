@@ -270,47 +270,47 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
         // Headings over the narrow boxes need more room than the boxes themselves.
         const double width = col.width < 400 ? 240 : col.width;
         PlaceTwips(heading, col.left, 0, width, 225);
-        Label3[std::size_t(col.heading)] = heading;
+        headingLabels[std::size_t(col.heading)] = heading;
     }
-    lnPlayer = new QFrame(this);
-    lnPlayer->setFrameShape(QFrame::HLine);
-    lnPlayer->setFrameShadow(QFrame::Plain);
-    lnPlayer->setLineWidth(2);
-    PlaceTwips(lnPlayer, 0, 225, 6000, 30);
+    separator = new QFrame(this);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Plain);
+    separator->setLineWidth(2);
+    PlaceTwips(separator, 0, 225, 6000, 30);
 
     for (int r = 0; r < kRows; ++r) {
         const auto i = std::size_t(r);
-        plStatus[i] = RowBox(this, kStatusCol, r);
-        plStatus[i]->SetColour(QColor(255, 0, 0));
-        plID[i] = RowLabel(this, kIdCol, r);
-        plNome[i] = RowLabel(this, kNameCol, r);
-        plShirt[i] = RowBox(this, kShirtCol, r);
-        plPants[i] = RowBox(this, kPantsCol, r);
-        plIPAddress[i] = RowLabel(this, kAddressCol, r);
-        plPort[i] = RowLabel(this, kPortCol, r);
-        plTime[i] = RowLabel(this, kTimeCol, r);
-        plFrags[i] = RowLabel(this, kFragsCol, r);
+        presenceBoxes[i] = RowBox(this, kStatusCol, r);
+        presenceBoxes[i]->SetColour(QColor(255, 0, 0));
+        idLabels[i] = RowLabel(this, kIdCol, r);
+        nameLabels[i] = RowLabel(this, kNameCol, r);
+        shirtBoxes[i] = RowBox(this, kShirtCol, r);
+        pantsBoxes[i] = RowBox(this, kPantsCol, r);
+        addressLabels[i] = RowLabel(this, kAddressCol, r);
+        portLabels[i] = RowLabel(this, kPortCol, r);
+        timeLabels[i] = RowLabel(this, kTimeCol, r);
+        fragsLabels[i] = RowLabel(this, kFragsCol, r);
     }
 
-    VScroll = new QScrollBar(Qt::Vertical, this);
-    VScroll->setRange(0, kPlayerSlots - kRows);
-    VScroll->setSingleStep(1);
-    VScroll->setPageStep(kRows);
-    PlaceTwips(VScroll, 5760, 255, 255, 1260);
-    connect(VScroll, &QScrollBar::valueChanged, this, &PlayerPanel::VScroll_Change);
+    scrollBar = new QScrollBar(Qt::Vertical, this);
+    scrollBar->setRange(0, kPlayerSlots - kRows);
+    scrollBar->setSingleStep(1);
+    scrollBar->setPageStep(kRows);
+    PlaceTwips(scrollBar, 5760, 255, 255, 1260);
+    connect(scrollBar, &QScrollBar::valueChanged, this, &PlayerPanel::OnScroll);
 
     copyNameAction = new QAction(QStringLiteral("Copy name"), this);
     copyNameAction->setObjectName(QStringLiteral("copyNameAction"));
 }
 
 void PlayerPanel::wheelEvent(QWheelEvent* event) {
-    QCoreApplication::sendEvent(VScroll, event);
+    QCoreApplication::sendEvent(scrollBar, event);
 }
 
 void PlayerPanel::contextMenuEvent(QContextMenuEvent* event) {
     int row = -1;
     for (int r = 0; r < kRows; ++r) {
-        const QRect line = plNome[std::size_t(r)]->geometry();
+        const QRect line = nameLabels[std::size_t(r)]->geometry();
         if (event->pos().y() >= line.top() - 2 && event->pos().y() <= line.bottom() + 2) row = r;
     }
     if (row < 0 || copy_names_[std::size_t(row)].isEmpty()) return;
@@ -321,40 +321,40 @@ void PlayerPanel::contextMenuEvent(QContextMenuEvent* event) {
         QGuiApplication::clipboard()->setText(name);
 }
 
-void PlayerPanel::VScroll_Change() {
+void PlayerPanel::OnScroll() {
     emit Scrolled();
 }
 
 void PlayerPanel::SetHeadings(const std::string& address, const std::string& port) {
-    Label3[4]->setText(QString::fromStdString(address));
-    Label3[5]->setText(QString::fromStdString(port));
+    headingLabels[4]->setText(QString::fromStdString(address));
+    headingLabels[5]->setText(QString::fromStdString(port));
 }
 
 void PlayerPanel::ShowPlayers(const Monitor& monitor) {
     for (int r = 0; r < kRows; ++r) {
         const auto i = std::size_t(r);
         // The scroll range ends at 59, so d stays within the 64 view rows.
-        const int d = std::clamp(r + VScroll->value(), 0, kPlayerSlots - 1);
+        const int d = std::clamp(r + scrollBar->value(), 0, kPlayerSlots - 1);
         const PlayerRecord& row = monitor.view.rows[std::size_t(d)];
-        SetLabel(plID[i], row[kId]);
-        if (auto colour = PresenceColour(row[kPresent])) plStatus[i]->SetColour(*colour);
-        SetName(plNome[i], row[kName], monitor.options);
+        SetLabel(idLabels[i], row[kId]);
+        if (auto colour = PresenceColour(row[kPresent])) presenceBoxes[i]->SetColour(*colour);
+        SetName(nameLabels[i], row[kName], monitor.options);
         Options readable = monitor.options;
         readable.readable_names = true;
         copy_names_[i] = FromCp1252(ShownName(readable, row[kName])).trimmed();
         // A spectator shown apart has no colours and no frags: "S".
         const bool spectator = IsSpectator(monitor.options, row);
         if (spectator) {
-            plShirt[i]->SetColour(QColor());
-            plPants[i]->SetColour(QColor());
+            shirtBoxes[i]->SetColour(QColor());
+            pantsBoxes[i]->SetColour(QColor());
         } else {
-            if (auto colour = ColourForNumber(row[kShirt])) plShirt[i]->SetColour(*colour);
-            if (auto colour = ColourForNumber(row[kPants])) plPants[i]->SetColour(*colour);
+            if (auto colour = ColourForNumber(row[kShirt])) shirtBoxes[i]->SetColour(*colour);
+            if (auto colour = ColourForNumber(row[kPants])) pantsBoxes[i]->SetColour(*colour);
         }
-        SetLabel(plIPAddress[i], row[kAddress]);
-        SetLabel(plPort[i], row[kPort]);
-        SetLabel(plTime[i], TimeText(row[kTime]));
-        SetLabel(plFrags[i], spectator ? std::string("S") : FragsText(row[kFrags]));
+        SetLabel(addressLabels[i], row[kAddress]);
+        SetLabel(portLabels[i], row[kPort]);
+        SetLabel(timeLabels[i], TimeText(row[kTime]));
+        SetLabel(fragsLabels[i], spectator ? std::string("S") : FragsText(row[kFrags]));
     }
 }
 

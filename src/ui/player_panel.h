@@ -74,7 +74,7 @@ class PlayerPanel : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kRows = 5;
-    // The panel is frInsidePlayer: 6015 x 1515 twips.
+    // The panel is playerPanel: 6015 x 1515 twips.
     explicit PlayerPanel(QWidget* parent = nullptr);
 
     // Redraws the five rows from the view, starting at the scroll value.
@@ -82,18 +82,18 @@ class PlayerPanel : public QWidget {
     // Headings 4 and 5.
     void SetHeadings(const std::string& address, const std::string& port);
 
-    QScrollBar* VScroll = nullptr;
-    std::array<QLabel*, 9> Label3{};
-    std::array<ColourBox*, kRows> plStatus{};
-    std::array<QLabel*, kRows> plID{};
-    std::array<QLabel*, kRows> plNome{};
-    std::array<ColourBox*, kRows> plShirt{};
-    std::array<ColourBox*, kRows> plPants{};
-    std::array<QLabel*, kRows> plIPAddress{};
-    std::array<QLabel*, kRows> plPort{};
-    std::array<QLabel*, kRows> plTime{};
-    std::array<QLabel*, kRows> plFrags{};
-    QFrame* lnPlayer = nullptr;
+    QScrollBar* scrollBar = nullptr;
+    std::array<QLabel*, 9> headingLabels{};
+    std::array<ColourBox*, kRows> presenceBoxes{};
+    std::array<QLabel*, kRows> idLabels{};
+    std::array<QLabel*, kRows> nameLabels{};
+    std::array<ColourBox*, kRows> shirtBoxes{};
+    std::array<ColourBox*, kRows> pantsBoxes{};
+    std::array<QLabel*, kRows> addressLabels{};
+    std::array<QLabel*, kRows> portLabels{};
+    std::array<QLabel*, kRows> timeLabels{};
+    std::array<QLabel*, kRows> fragsLabels{};
+    QFrame* separator = nullptr;
     // "Copy name" in a row's context menu: the name as players read it, to the clipboard.
     QAction* copyNameAction = nullptr;
 
@@ -107,7 +107,7 @@ class PlayerPanel : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    void VScroll_Change();
+    void OnScroll();
 
     // The readable names the rows show, for "Copy name".
     std::array<QString, kRows> copy_names_{};

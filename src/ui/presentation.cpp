@@ -28,13 +28,13 @@ Rgb StatusColour(ConnectionState state) {
     return {255, 0, 0};
 }
 
-Rgb TrafficColour(NetLamp traffic) {
+Rgb TrafficColour(Traffic traffic) {
     switch (traffic) {
-        case NetLamp::Sending:
+        case Traffic::Sending:
             return {255, 0, 0};
-        case NetLamp::Receiving:
+        case Traffic::Receiving:
             return {0, 255, 0};
-        case NetLamp::Idle:
+        case Traffic::Idle:
             break;
     }
     return {0, 128, 0};

@@ -33,7 +33,7 @@ MenuState MenuFor(ConnectionState state, bool recording, bool retrying);
 Rgb StatusColour(ConnectionState state);
 // The traffic lamp: dark green at rest, red while a tick sends, bright green while a datagram is
 // handled.
-Rgb TrafficColour(NetLamp traffic);
+Rgb TrafficColour(Traffic traffic);
 
 // The log player: its six buttons ("|<" "<<" "<" ">" ">>" ">|"), whether the frame and the
 // position label are enabled, and the position's caption.

@@ -10,36 +10,36 @@
 
 namespace morvek {
 
-frmRoule::frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent,
-                   const bool* readable_names)
+RulesWindow::RulesWindow(const RulesList& rules, std::function<void()> on_close, QWidget* parent,
+                         const bool* readable_names)
     : QDialog(parent),
       rules_(rules),
       readable_names_(readable_names),
       shown_readable_(Readable()),
       on_close_(std::move(on_close)) {
     setModal(true);
-    lstRoules = new QListWidget(this);
+    rulesList = new QListWidget(this);
     // The lines line their values up with blanks and a TAB: a fixed-pitch font keeps the columns.
-    lstRoules->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    cmdClose = new QPushButton(QStringLiteral("&Close"), this);
-    cmdClose->setDefault(true);
+    rulesList->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    closeButton = new QPushButton(QStringLiteral("&Close"), this);
+    closeButton->setDefault(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lstRoules);
-    layout->addWidget(cmdClose, 0, Qt::AlignHCenter);
+    layout->addWidget(rulesList);
+    layout->addWidget(closeButton, 0, Qt::AlignHCenter);
     resize(360, 320);
-    connect(cmdClose, &QPushButton::clicked, this, &frmRoule::cmdClose_Click);
+    connect(closeButton, &QPushButton::clicked, this, &RulesWindow::OnClose);
     Refresh(true);
 }
 
-bool frmRoule::Readable() const {
+bool RulesWindow::Readable() const {
     return readable_names_ && *readable_names_;
 }
 
-QString frmRoule::Line(std::size_t i) const {
+QString RulesWindow::Line(std::size_t i) const {
     return FromCp1252(ShownRuleLine(rules_.lines[i], Readable()));
 }
 
-void frmRoule::Refresh(bool force) {
+void RulesWindow::Refresh(bool force) {
     if (shown_readable_ != Readable()) {
         shown_readable_ = Readable();
         force = true;
@@ -48,29 +48,29 @@ void frmRoule::Refresh(bool force) {
     revision_ = rules_.revision;
     const QString caption = QString::fromStdString(rules_.caption);
     if (windowTitle() != caption) setWindowTitle(caption);
-    if (lstRoules->count() == int(rules_.lines.size())) {
+    if (rulesList->count() == int(rules_.lines.size())) {
         // Replace texts in place, so the scroll position stays while a listing grows.
-        for (int i = 0; i < lstRoules->count(); ++i) {
+        for (int i = 0; i < rulesList->count(); ++i) {
             const QString text = Line(std::size_t(i));
-            if (lstRoules->item(i)->text() != text) lstRoules->item(i)->setText(text);
+            if (rulesList->item(i)->text() != text) rulesList->item(i)->setText(text);
         }
         return;
     }
-    if (lstRoules->count() < int(rules_.lines.size()) && lstRoules->count() > 0 &&
-        lstRoules->item(0)->text() == Line(0)) {
-        for (std::size_t i = std::size_t(lstRoules->count()); i < rules_.lines.size(); ++i)
-            lstRoules->addItem(Line(i));
+    if (rulesList->count() < int(rules_.lines.size()) && rulesList->count() > 0 &&
+        rulesList->item(0)->text() == Line(0)) {
+        for (std::size_t i = std::size_t(rulesList->count()); i < rules_.lines.size(); ++i)
+            rulesList->addItem(Line(i));
         return;
     }
-    lstRoules->clear();
-    for (std::size_t i = 0; i < rules_.lines.size(); ++i) lstRoules->addItem(Line(i));
+    rulesList->clear();
+    for (std::size_t i = 0; i < rules_.lines.size(); ++i) rulesList->addItem(Line(i));
 }
 
-void frmRoule::cmdClose_Click() {
+void RulesWindow::OnClose() {
     accept();
 }
 
-void frmRoule::done(int result) {
+void RulesWindow::done(int result) {
     if (!closed_) {
         closed_ = true;
         if (on_close_) on_close_();

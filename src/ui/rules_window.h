@@ -1,4 +1,4 @@
-// The rules window frmRoule: the server's rules as lines, a "&Close" button and a caption that
+// The rules window: the server's rules as lines, a "&Close" button and a caption that
 // follows the listing. It draws the model's rules list; polling and the rule exchange go on while
 // it is shown modally.
 #pragma once
@@ -14,21 +14,21 @@ class QPushButton;
 
 namespace morvek {
 
-class frmRoule : public QDialog {
+class RulesWindow : public QDialog {
     Q_OBJECT
   public:
     // `on_close` runs once when the window closes (by "&Close", the close button or Escape).
     // `readable_names` points to the live switch: while it is on, names and values are shown as
     // players read them (none: as Windows-1252).
-    frmRoule(const RulesList& rules, std::function<void()> on_close, QWidget* parent = nullptr,
-             const bool* readable_names = nullptr);
+    RulesWindow(const RulesList& rules, std::function<void()> on_close, QWidget* parent = nullptr,
+                const bool* readable_names = nullptr);
 
     // Redraws the list and caption when the list changed.
     void Refresh(bool force = false);
-    void cmdClose_Click();
+    void OnClose();
 
-    QListWidget* lstRoules = nullptr;
-    QPushButton* cmdClose = nullptr;
+    QListWidget* rulesList = nullptr;
+    QPushButton* closeButton = nullptr;
 
   protected:
     void done(int result) override;

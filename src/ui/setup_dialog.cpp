@@ -77,201 +77,202 @@ std::optional<std::int32_t> IntervalFromText(const QString& text) {
     return IntervalMs(ToCp1252(text));
 }
 
-frmSetup::frmSetup(MainWindowApi& api, QWidget* parent) : QDialog(parent), api_(api) {
+SetupDialog::SetupDialog(MainWindowApi& api, QWidget* parent) : QDialog(parent), api_(api) {
     BuildControls();
-    Form_Load();
+    Load();
 }
 
-void frmSetup::BuildControls() {
+void SetupDialog::BuildControls() {
     setWindowTitle(QStringLiteral("Setup"));
     setModal(true);
 
     auto* outer = new QVBoxLayout(this);
-    TabStrip = new QTabWidget(this);
-    outer->addWidget(TabStrip);
+    pages = new QTabWidget(this);
+    outer->addWidget(pages);
     BuildConnectionPage();
     BuildApplicationPage();
     BuildGraphPage();
     BuildAlertsPage();
-    connect(TabStrip, &QTabWidget::currentChanged, this, [this] { TabStrip_Click(); });
+    connect(pages, &QTabWidget::currentChanged, this, [this] { OnPageChosen(); });
 
     // Buttons: "&Ok" is taken by Enter, "&Cancel" by Esc.
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdOk->setDefault(true);
-    cmdOk->setAutoDefault(true);
-    cmdCancel->setAutoDefault(false);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    okButton = new QPushButton(QStringLiteral("&Ok"), this);
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    okButton->setDefault(true);
+    okButton->setAutoDefault(true);
+    cancelButton->setAutoDefault(false);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     outer->addLayout(buttons);
-    connect(cmdOk, &QPushButton::clicked, this, &frmSetup::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
+    connect(okButton, &QPushButton::clicked, this, &SetupDialog::OnOk);
+    connect(cancelButton, &QPushButton::clicked, this, &SetupDialog::OnCancel);
 
-    for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtTimeOut, txtColumns})
+    for (QLineEdit* box : {serverNameEdit, serverPortEdit, refreshEdit, timeoutEdit, columnsEdit})
         box->installEventFilter(this);
 }
 
 // Page "Connection".
-void frmSetup::BuildConnectionPage() {
+void SetupDialog::BuildConnectionPage() {
     auto* connection_page = new QWidget;
     auto* connection_layout = new QVBoxLayout(connection_page);
-    frConnection = new QGroupBox(QStringLiteral("Connection:"), connection_page);
-    connection_layout->addWidget(frConnection);
-    auto* grid = new QGridLayout(frConnection);
-    lblConnection[0] = Caption("Server type:", frConnection);
-    grid->addWidget(lblConnection[0], 0, 0);
+    connectionGroup = new QGroupBox(QStringLiteral("Connection:"), connection_page);
+    connection_layout->addWidget(connectionGroup);
+    auto* grid = new QGridLayout(connectionGroup);
+    connectionCaptions[0] = Caption("Server type:", connectionGroup);
+    grid->addWidget(connectionCaptions[0], 0, 0);
     auto* types = new QHBoxLayout;
     type_group_ = new QButtonGroup(this);
-    for (int i = 0; i < int(optType.size()); ++i) {
-        optType[i] =
-            new QRadioButton(QString::fromLatin1(kServerTypes[i].setup_label), frConnection);
-        type_group_->addButton(optType[i], i);
-        types->addWidget(optType[i]);
-        connect(optType[i], &QRadioButton::clicked, this, [this, i] { optType_Click(i); });
+    for (int i = 0; i < int(typeOptions.size()); ++i) {
+        typeOptions[i] =
+            new QRadioButton(QString::fromLatin1(kServerTypes[i].setup_label), connectionGroup);
+        type_group_->addButton(typeOptions[i], i);
+        types->addWidget(typeOptions[i]);
+        connect(typeOptions[i], &QRadioButton::clicked, this, [this, i] { OnTypeChosen(i); });
     }
     grid->addLayout(types, 0, 1, 1, 2);
 
-    txtServerName = new QLineEdit(frConnection);
-    txtServerPort = new QLineEdit(frConnection);
-    txtRefresh = new QLineEdit(frConnection);
-    txtTimeOut = new QLineEdit(frConnection);
-    txtServerName->setObjectName(QStringLiteral("txtServerName"));
-    txtServerPort->setObjectName(QStringLiteral("txtServerPort"));
-    txtRefresh->setObjectName(QStringLiteral("txtRefresh"));
-    txtTimeOut->setObjectName(QStringLiteral("txtTimeOut"));
-    lblConnection[1] = Caption("Server name (or IP Address):", frConnection);
-    lblConnection[2] = Caption("Server port:", frConnection);
-    lblConnection[3] = Caption("Refresh frequency:", frConnection);
-    lblConnection[4] = Caption("Timeout interval:", frConnection);
-    lblConnection[5] = Caption("s", frConnection);
-    lblConnection[6] = Caption("s", frConnection);
-    grid->addWidget(lblConnection[1], 1, 0);
-    grid->addWidget(txtServerName, 1, 1, 1, 2);
-    grid->addWidget(lblConnection[2], 2, 0);
-    grid->addWidget(txtServerPort, 2, 1);
-    grid->addWidget(lblConnection[3], 3, 0);
-    grid->addWidget(txtRefresh, 3, 1);
-    grid->addWidget(lblConnection[5], 3, 2);
-    grid->addWidget(lblConnection[4], 4, 0);
-    grid->addWidget(txtTimeOut, 4, 1);
-    grid->addWidget(lblConnection[6], 4, 2);
-    chkKeepTrying = new QCheckBox(QStringLiteral("Keep trying after a timeout"), connection_page);
-    connection_layout->addWidget(chkKeepTrying);
-    TabStrip->addTab(connection_page, QStringLiteral("Connection"));
+    serverNameEdit = new QLineEdit(connectionGroup);
+    serverPortEdit = new QLineEdit(connectionGroup);
+    refreshEdit = new QLineEdit(connectionGroup);
+    timeoutEdit = new QLineEdit(connectionGroup);
+    serverNameEdit->setObjectName(QStringLiteral("serverNameEdit"));
+    serverPortEdit->setObjectName(QStringLiteral("serverPortEdit"));
+    refreshEdit->setObjectName(QStringLiteral("refreshEdit"));
+    timeoutEdit->setObjectName(QStringLiteral("timeoutEdit"));
+    connectionCaptions[1] = Caption("Server name (or IP Address):", connectionGroup);
+    connectionCaptions[2] = Caption("Server port:", connectionGroup);
+    connectionCaptions[3] = Caption("Refresh frequency:", connectionGroup);
+    connectionCaptions[4] = Caption("Timeout interval:", connectionGroup);
+    connectionCaptions[5] = Caption("s", connectionGroup);
+    connectionCaptions[6] = Caption("s", connectionGroup);
+    grid->addWidget(connectionCaptions[1], 1, 0);
+    grid->addWidget(serverNameEdit, 1, 1, 1, 2);
+    grid->addWidget(connectionCaptions[2], 2, 0);
+    grid->addWidget(serverPortEdit, 2, 1);
+    grid->addWidget(connectionCaptions[3], 3, 0);
+    grid->addWidget(refreshEdit, 3, 1);
+    grid->addWidget(connectionCaptions[5], 3, 2);
+    grid->addWidget(connectionCaptions[4], 4, 0);
+    grid->addWidget(timeoutEdit, 4, 1);
+    grid->addWidget(connectionCaptions[6], 4, 2);
+    keepTryingBox = new QCheckBox(QStringLiteral("Keep trying after a timeout"), connection_page);
+    connection_layout->addWidget(keepTryingBox);
+    pages->addTab(connection_page, QStringLiteral("Connection"));
 }
 
 // Page "Application".
-void frmSetup::BuildApplicationPage() {
+void SetupDialog::BuildApplicationPage() {
     auto* application_page = new QWidget;
     auto* application_layout = new QVBoxLayout(application_page);
-    frApplication = new QGroupBox(QStringLiteral("Application:"), application_page);
-    application_layout->addWidget(frApplication);
-    auto* grid = new QGridLayout(frApplication);
-    chkDisconnect = SwitchRow(grid, 0, "Disconnect on level change:");
-    chkMantein = SwitchRow(grid, 1, "Mantein disconnected player info:");
-    grid->addWidget(Caption("Player sorting:", frApplication), 2, 0);
+    applicationGroup = new QGroupBox(QStringLiteral("Application:"), application_page);
+    application_layout->addWidget(applicationGroup);
+    auto* grid = new QGridLayout(applicationGroup);
+    disconnectOnMapChangeBox = SwitchRow(grid, 0, "Disconnect on level change:");
+    keepDisconnectedBox = SwitchRow(grid, 1, "Mantein disconnected player info:");
+    grid->addWidget(Caption("Player sorting:", applicationGroup), 2, 0);
     static constexpr std::array<const char*, 3> kSortingNames = {"ID", "Name", "Frags"};
     auto* sortings = new QHBoxLayout;
     sorting_group_ = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
-        optSorting[i] = new QRadioButton(QString::fromLatin1(kSortingNames[i]), frApplication);
-        sorting_group_->addButton(optSorting[i], i);
-        sortings->addWidget(optSorting[i]);
-        connect(optSorting[i], &QRadioButton::clicked, this, [this, i] { optSorting_Click(i); });
+        sortingOptions[i] =
+            new QRadioButton(QString::fromLatin1(kSortingNames[i]), applicationGroup);
+        sorting_group_->addButton(sortingOptions[i], i);
+        sortings->addWidget(sortingOptions[i]);
+        connect(sortingOptions[i], &QRadioButton::clicked, this, [this, i] { OnSortingChosen(i); });
     }
-    optSorting[0]->setChecked(true);
+    sortingOptions[0]->setChecked(true);
     grid->addLayout(sortings, 2, 1);
-    chkReadable = SwitchRow(grid, 3, "Readable Quake names:");
-    chkSpectators = SwitchRow(grid, 4, "Show spectators:");
-    TabStrip->addTab(application_page, QStringLiteral("Application"));
+    readableNamesBox = SwitchRow(grid, 3, "Readable Quake names:");
+    spectatorsBox = SwitchRow(grid, 4, "Show spectators:");
+    pages->addTab(application_page, QStringLiteral("Application"));
 }
 
 // Page "Graph".
-void frmSetup::BuildGraphPage() {
+void SetupDialog::BuildGraphPage() {
     auto* graph_page = new QWidget;
     auto* graph_layout = new QVBoxLayout(graph_page);
-    frGraphOptions = new QGroupBox(QStringLiteral("Graph options:"), graph_page);
-    graph_layout->addWidget(frGraphOptions);
-    auto* grid = new QGridLayout(frGraphOptions);
-    chkShowGraph = SwitchRow(grid, 0, "Show graph:");
-    chkLegend = SwitchRow(grid, 1, "Show legend:");
-    grid->addWidget(Caption("Graph Series:", frGraphOptions), 2, 0);
-    serie_group_ = new QButtonGroup(this);
-    optSerie[0] = new QRadioButton(QStringLiteral("Server's max players"), frGraphOptions);
-    optSerie[1] = new QRadioButton(QStringLiteral("Fixed:"), frGraphOptions);
-    txtSerie = new QLineEdit(frGraphOptions);
-    txtSerie->setObjectName(QStringLiteral("txtSerie"));
+    graphGroup = new QGroupBox(QStringLiteral("Graph options:"), graph_page);
+    graph_layout->addWidget(graphGroup);
+    auto* grid = new QGridLayout(graphGroup);
+    showGraphBox = SwitchRow(grid, 0, "Show graph:");
+    legendBox = SwitchRow(grid, 1, "Show legend:");
+    grid->addWidget(Caption("Graph Series:", graphGroup), 2, 0);
+    series_group_ = new QButtonGroup(this);
+    seriesOptions[0] = new QRadioButton(QStringLiteral("Server's max players"), graphGroup);
+    seriesOptions[1] = new QRadioButton(QStringLiteral("Fixed:"), graphGroup);
+    seriesEdit = new QLineEdit(graphGroup);
+    seriesEdit->setObjectName(QStringLiteral("seriesEdit"));
     for (int i = 0; i < 2; ++i) {
-        serie_group_->addButton(optSerie[i], i);
-        connect(optSerie[i], &QRadioButton::clicked, this, [this, i] { optSerie_Click(i); });
+        series_group_->addButton(seriesOptions[i], i);
+        connect(seriesOptions[i], &QRadioButton::clicked, this, [this, i] { OnSeriesChosen(i); });
     }
-    optSerie[0]->setChecked(true);
+    seriesOptions[0]->setChecked(true);
     auto* fixed = new QHBoxLayout;
-    fixed->addWidget(optSerie[1]);
-    fixed->addWidget(txtSerie);
-    grid->addWidget(optSerie[0], 2, 1);
+    fixed->addWidget(seriesOptions[1]);
+    fixed->addWidget(seriesEdit);
+    grid->addWidget(seriesOptions[0], 2, 1);
     grid->addLayout(fixed, 3, 1);
-    txtColumns = new QLineEdit(frGraphOptions);
-    txtColumns->setObjectName(QStringLiteral("txtColumns"));
-    grid->addWidget(Caption("Max graph data per serie:", frGraphOptions), 4, 0);
-    grid->addWidget(txtColumns, 4, 1);
-    TabStrip->addTab(graph_page, QStringLiteral("Graph"));
+    columnsEdit = new QLineEdit(graphGroup);
+    columnsEdit->setObjectName(QStringLiteral("columnsEdit"));
+    grid->addWidget(Caption("Max graph data per serie:", graphGroup), 4, 0);
+    grid->addWidget(columnsEdit, 4, 1);
+    pages->addTab(graph_page, QStringLiteral("Graph"));
 }
 
 // Page "Alerts": the events that raise a desktop notification, in the order of EventKind.
-void frmSetup::BuildAlertsPage() {
+void SetupDialog::BuildAlertsPage() {
     auto* alerts_page = new QWidget;
     auto* alerts_layout = new QVBoxLayout(alerts_page);
-    frAlerts = new QGroupBox(QStringLiteral("Notify me when:"), alerts_page);
-    alerts_layout->addWidget(frAlerts);
-    auto* grid = new QGridLayout(frAlerts);
+    alertsGroup = new QGroupBox(QStringLiteral("Notify me when:"), alerts_page);
+    alerts_layout->addWidget(alertsGroup);
+    auto* grid = new QGridLayout(alertsGroup);
     static constexpr std::array<const char*, kEventKindCount> kAlertNames = {
         "A player joins",   "A player leaves",       "The map changes",    "The server goes silent",
         "It answers again", "The frag lead changes", "The server is full", "A slot comes free"};
     for (int i = 0; i < kEventKindCount; ++i) {
-        chkAlert[i] = new QCheckBox(QString::fromLatin1(kAlertNames[i]), frAlerts);
-        grid->addWidget(chkAlert[i], i / 2, i % 2);
+        alertBoxes[i] = new QCheckBox(QString::fromLatin1(kAlertNames[i]), alertsGroup);
+        grid->addWidget(alertBoxes[i], i / 2, i % 2);
     }
     auto* watch_label =
         Caption("Only when one of these players joins (names separated by commas; empty: anyone):",
-                frAlerts);
+                alertsGroup);
     watch_label->setWordWrap(true);
-    txtWatchList = new QLineEdit(frAlerts);
-    txtWatchList->setObjectName(QStringLiteral("txtWatchList"));
-    watch_label->setBuddy(txtWatchList);
+    watchListEdit = new QLineEdit(alertsGroup);
+    watchListEdit->setObjectName(QStringLiteral("watchListEdit"));
+    watch_label->setBuddy(watchListEdit);
     grid->addWidget(watch_label, kEventKindCount / 2, 0, 1, 2);
-    grid->addWidget(txtWatchList, kEventKindCount / 2 + 1, 0, 1, 2);
-    chkCloseToTray =
+    grid->addWidget(watchListEdit, kEventKindCount / 2 + 1, 0, 1, 2);
+    closeToTrayBox =
         new QCheckBox(QStringLiteral("Closing the window keeps Morvek in the tray"), alerts_page);
-    alerts_layout->addWidget(chkCloseToTray);
+    alerts_layout->addWidget(closeToTrayBox);
     alerts_layout->addStretch();
-    TabStrip->addTab(alerts_page, QStringLiteral("Alerts"));
+    pages->addTab(alerts_page, QStringLiteral("Alerts"));
 }
 
-bool frmSetup::eventFilter(QObject* watched, QEvent* event) {
+bool SetupDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         // Only the focus moving inside the dialog counts as leaving a box; the window losing
         // the activation (another program, a message box) does not.
         auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == txtServerName)
-                txtServerName_LostFocus();
-            else if (watched == txtServerPort)
-                txtServerPort_LostFocus();
-            else if (watched == txtRefresh)
-                txtRefresh_LostFocus();
-            else if (watched == txtTimeOut)
-                txtTimeOut_LostFocus();
-            else if (watched == txtColumns)
-                txtColumns_LostFocus();
+            if (watched == serverNameEdit)
+                CheckServerNameBox();
+            else if (watched == serverPortEdit)
+                CheckServerPortBox();
+            else if (watched == refreshEdit)
+                CheckRefreshBox();
+            else if (watched == timeoutEdit)
+                CheckTimeoutBox();
+            else if (watched == columnsEdit)
+                CheckColumnsBox();
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void frmSetup::Select(QButtonGroup* group, QRadioButton* option) {
+void SetupDialog::Select(QButtonGroup* group, QRadioButton* option) {
     if (option) {
         option->setChecked(true);
         return;
@@ -282,117 +283,118 @@ void frmSetup::Select(QButtonGroup* group, QRadioButton* option) {
     group->setExclusive(true);
 }
 
-void frmSetup::Form_Load() {
+void SetupDialog::Load() {
     const Monitor& monitor = api_.monitor();
     const SettingsValues live = api_.Settings();
 
     // 1. While Connected the server, port and intervals can be looked at but not changed.
     if (monitor.state == ConnectionState::Connected) {
-        frConnection->setEnabled(false);
-        for (QLineEdit* box : {txtServerName, txtServerPort, txtRefresh, txtTimeOut})
+        connectionGroup->setEnabled(false);
+        for (QLineEdit* box : {serverNameEdit, serverPortEdit, refreshEdit, timeoutEdit})
             box->setEnabled(false);
-        for (QLabel* caption : lblConnection) caption->setEnabled(false);
-        for (QRadioButton* option : optType) option->setEnabled(false);
+        for (QLabel* caption : connectionCaptions) caption->setEnabled(false);
+        for (QRadioButton* option : typeOptions) option->setEnabled(false);
     }
 
     // 2. The server type; a type without an option selects none and stays as it is.
     type_choice_ = live.server_type;
     if (FindServerType(live.server_type)) {
         const int type = TypeCode(live.server_type);
-        Select(type_group_, optType[type]);
-        optType_Click(type);
+        Select(type_group_, typeOptions[type]);
+        OnTypeChosen(type);
     } else {
         Select(type_group_, nullptr);
     }
 
     // 3-4. Server name (the last peer's address when no name is set) and port.
-    txtServerName->setText(FromCp1252(live.server_name));
-    txtServerPort->setText(QString::number(live.server_port));
+    serverNameEdit->setText(FromCp1252(live.server_name));
+    serverPortEdit->setText(QString::number(live.server_port));
 
     // 5. Intervals in seconds.
-    txtRefresh->setText(QString::fromStdString(SecondsText(live.check_interval_ms)));
-    txtTimeOut->setText(QString::fromStdString(SecondsText(live.timeout_interval_ms)));
+    refreshEdit->setText(QString::fromStdString(SecondsText(live.check_interval_ms)));
+    timeoutEdit->setText(QString::fromStdString(SecondsText(live.timeout_interval_ms)));
 
     // 6-7.
-    chkDisconnect->setChecked(live.disconnect_on_map_change != 0);
-    chkMantein->setChecked(live.keep_disconnected != 0);
-    chkKeepTrying->setChecked(live.keep_trying);
-    chkReadable->setChecked(live.readable_names);
-    chkSpectators->setChecked(live.show_spectators);
-    txtColumns->setText(QString::number(monitor.graph.RowCount()));
+    disconnectOnMapChangeBox->setChecked(live.disconnect_on_map_change != 0);
+    keepDisconnectedBox->setChecked(live.keep_disconnected != 0);
+    keepTryingBox->setChecked(live.keep_trying);
+    readableNamesBox->setChecked(live.readable_names);
+    spectatorsBox->setChecked(live.show_spectators);
+    columnsEdit->setText(QString::number(monitor.graph.RowCount()));
 
     // 8. Sorting.
     sorting_choice_ = live.player_sorting;
-    if (live.player_sorting < optSorting.size()) {
-        Select(sorting_group_, optSorting[live.player_sorting]);
-        optSorting_Click(live.player_sorting);
+    if (live.player_sorting < sortingOptions.size()) {
+        Select(sorting_group_, sortingOptions[live.player_sorting]);
+        OnSortingChosen(live.player_sorting);
     } else {
         Select(sorting_group_, nullptr);
     }
 
     // 9-12. Graph.
-    chkShowGraph->setChecked(api_.GraphVisible());
-    chkLegend->setChecked(live.show_legend);
-    txtSerie->setText(QString::number(live.serie_fixed));
-    if (live.serie_max_player == 0) {
-        Select(serie_group_, optSerie[1]);
-        optSerie_Click(1);
+    showGraphBox->setChecked(api_.GraphVisible());
+    legendBox->setChecked(live.show_legend);
+    seriesEdit->setText(QString::number(live.fixed_series));
+    if (live.series_follow_max_players == 0) {
+        Select(series_group_, seriesOptions[1]);
+        OnSeriesChosen(1);
     }
 
     // Alerts.
-    for (int i = 0; i < kEventKindCount; ++i) chkAlert[i]->setChecked(AlertOn(live, EventKind(i)));
-    txtWatchList->setText(FromCp1252(live.alert_watch_list));
-    chkCloseToTray->setChecked(live.close_to_tray);
+    for (int i = 0; i < kEventKindCount; ++i)
+        alertBoxes[i]->setChecked(AlertOn(live, EventKind(i)));
+    watchListEdit->setText(FromCp1252(live.alert_watch_list));
+    closeToTrayBox->setChecked(live.close_to_tray);
 
     // 13.
-    TabStrip->setCurrentIndex(0);
-    TabStrip_Click();
+    pages->setCurrentIndex(0);
+    OnPageChosen();
 }
 
-void frmSetup::optType_Click(int index) {
+void SetupDialog::OnTypeChosen(int index) {
     if (index < 0 || index > 255) return;
     type_choice_ = ServerType(index);
     if (const ServerTypeInfo* info = FindServerType(type_choice_))
-        txtServerPort->setText(QString::fromLatin1(info->default_port));
+        serverPortEdit->setText(QString::fromLatin1(info->default_port));
 }
 
-void frmSetup::optSorting_Click(int index) {
+void SetupDialog::OnSortingChosen(int index) {
     if (index >= 0 && index <= 255) sorting_choice_ = std::uint8_t(index);
 }
 
-void frmSetup::optSerie_Click(int index) {
+void SetupDialog::OnSeriesChosen(int index) {
     fixed_series_choice_ = index != 0;
 }
 
-void frmSetup::TabStrip_Click() {
-    QWidget* page = TabStrip->currentWidget();
+void SetupDialog::OnPageChosen() {
+    QWidget* page = pages->currentWidget();
     if (page) page->raise();
 }
 
-void frmSetup::Refuse(QLineEdit* box, const char* message, const char* default_text) {
+void SetupDialog::Refuse(QLineEdit* box, const char* message, const char* default_text) {
     QScopedValueRollback<bool> guard(validating_, true);
     api_.dialogs().Message(message, kAppTitle, platform::MessageIcon::Critical,
                            platform::MessageButtons::Ok);
     box->setText(QString::fromLatin1(default_text));
 }
 
-std::array<frmSetup::BoxRule, 6> frmSetup::BoxRules() const {
+std::array<SetupDialog::BoxRule, 6> SetupDialog::BoxRules() const {
     return {
-        {{txtServerName, [](const QLineEdit* b) { return !b->text().isEmpty(); },
+        {{serverNameEdit, [](const QLineEdit* b) { return !b->text().isEmpty(); },
           kInvalidServerName, "localhost", true},
-         {txtServerPort, [](const QLineEdit* b) { return PortFromText(b->text()).has_value(); },
+         {serverPortEdit, [](const QLineEdit* b) { return PortFromText(b->text()).has_value(); },
           kInvalidServerPort, "26000", true},
-         {txtRefresh, [](const QLineEdit* b) { return IntervalFromText(b->text()).has_value(); },
+         {refreshEdit, [](const QLineEdit* b) { return IntervalFromText(b->text()).has_value(); },
           kInvalidRefresh, "5", true},
-         {txtTimeOut, [](const QLineEdit* b) { return IntervalFromText(b->text()).has_value(); },
+         {timeoutEdit, [](const QLineEdit* b) { return IntervalFromText(b->text()).has_value(); },
           kInvalidTimeout, "30", true},
-         {txtColumns, [](const QLineEdit* b) { return RowsFromText(b).has_value(); },
+         {columnsEdit, [](const QLineEdit* b) { return RowsFromText(b).has_value(); },
           kInvalidGraphLength, "20", false},
-         {txtSerie, [](const QLineEdit* b) { return SeriesFromText(b).has_value(); },
+         {seriesEdit, [](const QLineEdit* b) { return SeriesFromText(b).has_value(); },
           kInvalidGraphSeries, "16", false}}};
 }
 
-bool frmSetup::CheckBox(QLineEdit* box) {
+bool SetupDialog::CheckBox(QLineEdit* box) {
     for (const BoxRule& rule : BoxRules()) {
         if (rule.box != box || rule.valid(box)) continue;
         Refuse(box, rule.message, rule.default_text);
@@ -401,37 +403,37 @@ bool frmSetup::CheckBox(QLineEdit* box) {
     return true;
 }
 
-void frmSetup::txtServerName_LostFocus() {
-    if (!validating_) CheckBox(txtServerName);
+void SetupDialog::CheckServerNameBox() {
+    if (!validating_) CheckBox(serverNameEdit);
 }
 
-void frmSetup::txtServerPort_LostFocus() {
-    if (!validating_) CheckBox(txtServerPort);
+void SetupDialog::CheckServerPortBox() {
+    if (!validating_) CheckBox(serverPortEdit);
 }
 
-void frmSetup::txtRefresh_LostFocus() {
-    if (!validating_) CheckBox(txtRefresh);
+void SetupDialog::CheckRefreshBox() {
+    if (!validating_) CheckBox(refreshEdit);
 }
 
-void frmSetup::txtTimeOut_LostFocus() {
-    if (!validating_) CheckBox(txtTimeOut);
+void SetupDialog::CheckTimeoutBox() {
+    if (!validating_) CheckBox(timeoutEdit);
 }
 
-void frmSetup::txtColumns_LostFocus() {
-    if (!validating_) CheckBox(txtColumns);
+void SetupDialog::CheckColumnsBox() {
+    if (!validating_) CheckBox(columnsEdit);
 }
 
-bool frmSetup::CheckBeforeApply() {
+bool SetupDialog::CheckBeforeApply() {
     // Enter takes "&Ok" without leaving the box being edited, so the boxes are checked again, the
     // connection boxes only when they could be edited.
     for (const BoxRule& rule : BoxRules()) {
-        if (rule.connection && !frConnection->isEnabled()) continue;
+        if (rule.connection && !connectionGroup->isEnabled()) continue;
         if (!CheckBox(rule.box)) return false;
     }
     return true;
 }
 
-void frmSetup::cmdOk_Click() {
+void SetupDialog::OnOk() {
     if (validating_) return;
     if (!CheckBeforeApply()) return;
 
@@ -439,38 +441,38 @@ void frmSetup::cmdOk_Click() {
     SettingsValues values = api_.Settings();
 
     // 1. Connection values, only when they could be edited (the dialog opened Disconnected).
-    const bool server = frConnection->isEnabled();
+    const bool server = connectionGroup->isEnabled();
     if (server) {
-        values.server_name = ToCp1252(txtServerName->text());
-        values.server_port = *PortFromText(txtServerPort->text());
-        values.check_interval_ms = *IntervalFromText(txtRefresh->text());
-        values.timeout_interval_ms = *IntervalFromText(txtTimeOut->text());
+        values.server_name = ToCp1252(serverNameEdit->text());
+        values.server_port = *PortFromText(serverPortEdit->text());
+        values.check_interval_ms = *IntervalFromText(refreshEdit->text());
+        values.timeout_interval_ms = *IntervalFromText(timeoutEdit->text());
     }
     // 2-4. Switches, row count (the same count keeps the samples drawn), sorting and type.
-    values.disconnect_on_map_change = chkDisconnect->isChecked() ? 1 : 0;
-    values.keep_disconnected = chkMantein->isChecked() ? 1 : 0;
-    values.keep_trying = chkKeepTrying->isChecked();
-    values.readable_names = chkReadable->isChecked();
-    values.show_spectators = chkSpectators->isChecked();
-    values.graph_rows = *RowsFromText(txtColumns);
+    values.disconnect_on_map_change = disconnectOnMapChangeBox->isChecked() ? 1 : 0;
+    values.keep_disconnected = keepDisconnectedBox->isChecked() ? 1 : 0;
+    values.keep_trying = keepTryingBox->isChecked();
+    values.readable_names = readableNamesBox->isChecked();
+    values.show_spectators = spectatorsBox->isChecked();
+    values.graph_rows = *RowsFromText(columnsEdit);
     values.player_sorting = sorting_choice_;
     values.server_type = type_choice_;
     // 6. Legend. 9-10. Series.
-    values.show_legend = chkLegend->isChecked();
-    const std::int16_t series = *SeriesFromText(txtSerie);
-    values.serie_max_player = fixed_series_choice_ ? 0 : 1;
-    values.serie_fixed = series;
+    values.show_legend = legendBox->isChecked();
+    const std::int16_t series = *SeriesFromText(seriesEdit);
+    values.series_follow_max_players = fixed_series_choice_ ? 0 : 1;
+    values.fixed_series = series;
     // Alerts; the watch list as "name, name".
     for (int i = 0; i < kEventKindCount; ++i)
-        SetAlert(values, EventKind(i), chkAlert[i]->isChecked());
+        SetAlert(values, EventKind(i), alertBoxes[i]->isChecked());
     QStringList watch;
-    for (const QString& name : WatchNames(ToCp1252(txtWatchList->text()))) watch << name;
+    for (const QString& name : WatchNames(ToCp1252(watchListEdit->text()))) watch << name;
     values.alert_watch_list = ToCp1252(watch.join(QStringLiteral(", ")));
-    values.close_to_tray = chkCloseToTray->isChecked();
+    values.close_to_tray = closeToTrayBox->isChecked();
     api_.ApplySettings(values, server ? kReachServer : kReachModel);
 
-    // 5. The graph frame, RoulerV and the window height.
-    if (chkShowGraph->isChecked()) {
+    // 5. The graph frame, the minimum height and the window height.
+    if (showGraphBox->isChecked()) {
         api_.SetGraphVisible(true);
         SetupGraph(monitor.graph);
     } else {
@@ -478,7 +480,7 @@ void frmSetup::cmdOk_Click() {
     }
 
     // 7. Layout.
-    api_.Form_Resize();
+    api_.ApplyLayout();
 
     // 8. The captions of the chosen type, unless a log is being replayed.
     if (!monitor.log_open) ResetServerPanel(monitor);
@@ -494,7 +496,7 @@ void frmSetup::cmdOk_Click() {
     accept();
 }
 
-void frmSetup::cmdCancel_Click() {
+void SetupDialog::OnCancel() {
     reject();
 }
 

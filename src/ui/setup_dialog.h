@@ -41,26 +41,26 @@ std::optional<std::int32_t> PortFromText(const QString& text);
 // nothing when that is not above 0 or does not fit 32 bits.
 std::optional<std::int32_t> IntervalFromText(const QString& text);
 
-class frmSetup : public QDialog {
+class SetupDialog : public QDialog {
     Q_OBJECT
   public:
-    // Builds the controls and runs Form_Load.
-    explicit frmSetup(MainWindowApi& api, QWidget* parent = nullptr);
+    // Builds the controls and runs Load.
+    explicit SetupDialog(MainWindowApi& api, QWidget* parent = nullptr);
 
-    void Form_Load();
-    void optType_Click(int index);
-    void optSorting_Click(int index);
-    void optSerie_Click(int index);
-    void TabStrip_Click();
+    void Load();
+    void OnTypeChosen(int index);
+    void OnSortingChosen(int index);
+    void OnSeriesChosen(int index);
+    void OnPageChosen();
 
-    void txtServerName_LostFocus();
-    void txtServerPort_LostFocus();
-    void txtRefresh_LostFocus();
-    void txtTimeOut_LostFocus();
-    void txtColumns_LostFocus();
+    void CheckServerNameBox();
+    void CheckServerPortBox();
+    void CheckRefreshBox();
+    void CheckTimeoutBox();
+    void CheckColumnsBox();
 
-    void cmdOk_Click();
-    void cmdCancel_Click();
+    void OnOk();
+    void OnCancel();
 
     // The choices of the option groups: the server type (kept as it was when no option matches
     // it), the sorting, and whether the series are fixed.
@@ -69,38 +69,38 @@ class frmSetup : public QDialog {
     bool FixedSeriesChoice() const { return fixed_series_choice_; }
 
     // The controls, public so the window's tests can drive them like a user.
-    QTabWidget* TabStrip = nullptr;
+    QTabWidget* pages = nullptr;
 
-    QGroupBox* frConnection = nullptr;
-    std::array<QRadioButton*, kServerTypes.size()> optType{};
-    QLineEdit* txtServerName = nullptr;
-    QLineEdit* txtServerPort = nullptr;
-    QLineEdit* txtRefresh = nullptr;
-    QLineEdit* txtTimeOut = nullptr;
-    std::array<QLabel*, 7> lblConnection{};  // five field labels, then the two "s" units
+    QGroupBox* connectionGroup = nullptr;
+    std::array<QRadioButton*, kServerTypes.size()> typeOptions{};
+    QLineEdit* serverNameEdit = nullptr;
+    QLineEdit* serverPortEdit = nullptr;
+    QLineEdit* refreshEdit = nullptr;
+    QLineEdit* timeoutEdit = nullptr;
+    std::array<QLabel*, 7> connectionCaptions{};  // five field labels, then the two "s" units
 
-    QGroupBox* frApplication = nullptr;
-    QCheckBox* chkKeepTrying = nullptr;  // below the connection group: usable while connected
-    QCheckBox* chkDisconnect = nullptr;
-    QCheckBox* chkMantein = nullptr;
-    QCheckBox* chkReadable = nullptr;
-    QCheckBox* chkSpectators = nullptr;
-    std::array<QRadioButton*, 3> optSorting{};
+    QGroupBox* applicationGroup = nullptr;
+    QCheckBox* keepTryingBox = nullptr;  // below the connection group: usable while connected
+    QCheckBox* disconnectOnMapChangeBox = nullptr;
+    QCheckBox* keepDisconnectedBox = nullptr;
+    QCheckBox* readableNamesBox = nullptr;
+    QCheckBox* spectatorsBox = nullptr;
+    std::array<QRadioButton*, 3> sortingOptions{};
 
-    QGroupBox* frGraphOptions = nullptr;
-    QCheckBox* chkShowGraph = nullptr;
-    QCheckBox* chkLegend = nullptr;
-    std::array<QRadioButton*, 2> optSerie{};
-    QLineEdit* txtSerie = nullptr;
-    QLineEdit* txtColumns = nullptr;
+    QGroupBox* graphGroup = nullptr;
+    QCheckBox* showGraphBox = nullptr;
+    QCheckBox* legendBox = nullptr;
+    std::array<QRadioButton*, 2> seriesOptions{};
+    QLineEdit* seriesEdit = nullptr;
+    QLineEdit* columnsEdit = nullptr;
 
-    QGroupBox* frAlerts = nullptr;
-    std::array<QCheckBox*, kEventKindCount> chkAlert{};  // one per event kind, in their order
-    QLineEdit* txtWatchList = nullptr;
-    QCheckBox* chkCloseToTray = nullptr;
+    QGroupBox* alertsGroup = nullptr;
+    std::array<QCheckBox*, kEventKindCount> alertBoxes{};  // one per event kind, in their order
+    QLineEdit* watchListEdit = nullptr;
+    QCheckBox* closeToTrayBox = nullptr;
 
-    QPushButton* cmdOk = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -133,7 +133,7 @@ class frmSetup : public QDialog {
     MainWindowApi& api_;
     QButtonGroup* type_group_ = nullptr;
     QButtonGroup* sorting_group_ = nullptr;
-    QButtonGroup* serie_group_ = nullptr;
+    QButtonGroup* series_group_ = nullptr;
     // A message box shown by a validator moves the focus and edits the box; no validator runs
     // inside another.
     bool validating_ = false;

@@ -23,23 +23,23 @@ QPixmap TrayLamp(ConnectionState state, int size) {
     return pixmap;
 }
 
-TrayIcon::TrayIcon(frmMain& window) : QObject(&window), window_(window) {
+TrayIcon::TrayIcon(MainWindow& window) : QObject(&window), window_(window) {
     menu = new QMenu;
-    mnuShow = menu->addAction(QString());
+    showAction = menu->addAction(QString());
     menu->addSeparator();
-    mnuConnect = menu->addAction(QStringLiteral("&Connect"));
-    mnuDisconnect = menu->addAction(QStringLiteral("&Disconnect"));
+    connectAction = menu->addAction(QStringLiteral("&Connect"));
+    disconnectAction = menu->addAction(QStringLiteral("&Disconnect"));
     menu->addSeparator();
-    mnuExit = menu->addAction(QStringLiteral("&Exit"));
-    connect(mnuShow, &QAction::triggered, this, &TrayIcon::ToggleWindow);
-    connect(mnuConnect, &QAction::triggered, &window_, &frmMain::mnuConnect_Click);
-    connect(mnuDisconnect, &QAction::triggered, &window_, &frmMain::mnuDisconnect_Click);
-    connect(mnuExit, &QAction::triggered, &window_, &frmMain::mnuExit_Click);
+    exitAction = menu->addAction(QStringLiteral("&Exit"));
+    connect(showAction, &QAction::triggered, this, &TrayIcon::ToggleWindow);
+    connect(connectAction, &QAction::triggered, &window_, &MainWindow::Connect);
+    connect(disconnectAction, &QAction::triggered, &window_, &MainWindow::Disconnect);
+    connect(exitAction, &QAction::triggered, &window_, &MainWindow::Exit);
     // The caption says what a click does now.
     connect(menu, &QMenu::aboutToShow, this, [this] {
         const bool shown = window_.isVisible() && !window_.isMinimized();
-        mnuShow->setText(shown ? QStringLiteral("&Hide the window")
-                               : QStringLiteral("&Show the window"));
+        showAction->setText(shown ? QStringLiteral("&Hide the window")
+                                  : QStringLiteral("&Show the window"));
     });
     icon = new QSystemTrayIcon(this);
     icon->setContextMenu(menu);
@@ -62,8 +62,8 @@ void TrayIcon::Refresh(const Monitor& monitor, const QString& server) {
     }
     icon->setToolTip(QStringLiteral("Morvek: %1\n%2")
                          .arg(QString::fromLatin1(StatusText(monitor.state)), server));
-    mnuConnect->setEnabled(window_.mnuConnect->isEnabled());
-    mnuDisconnect->setEnabled(window_.mnuDisconnect->isEnabled());
+    connectAction->setEnabled(window_.connectAction->isEnabled());
+    disconnectAction->setEnabled(window_.disconnectAction->isEnabled());
 }
 
 void TrayIcon::ShowMessage(const QString& summary, const QString& body) {

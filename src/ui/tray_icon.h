@@ -18,7 +18,7 @@ class QSystemTrayIcon;
 
 namespace morvek {
 
-class frmMain;
+class MainWindow;
 
 // The tray's picture of a connection state: a round lamp in StatusColour.
 QPixmap TrayLamp(ConnectionState state, int size);
@@ -26,7 +26,7 @@ QPixmap TrayLamp(ConnectionState state, int size);
 class TrayIcon : public QObject {
     Q_OBJECT
   public:
-    explicit TrayIcon(frmMain& window);
+    explicit TrayIcon(MainWindow& window);
     ~TrayIcon() override;
 
     // Colour, tooltip and the menu's enabled commands from the picture; `server` names the server.
@@ -37,13 +37,13 @@ class TrayIcon : public QObject {
 
     QSystemTrayIcon* icon = nullptr;
     QMenu* menu = nullptr;
-    QAction* mnuShow = nullptr;
-    QAction* mnuConnect = nullptr;
-    QAction* mnuDisconnect = nullptr;
-    QAction* mnuExit = nullptr;
+    QAction* showAction = nullptr;
+    QAction* connectAction = nullptr;
+    QAction* disconnectAction = nullptr;
+    QAction* exitAction = nullptr;
 
   private:
-    frmMain& window_;
+    MainWindow& window_;
     int shown_state_ = -1;  // the state whose lamp the icon shows
 };
 

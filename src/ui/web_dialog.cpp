@@ -37,90 +37,89 @@ std::int64_t HtmlPeriodFromText(const QString& text, bool* clamped) {
     return static_cast<std::int64_t>(RoundHalfEven(seconds * 1000.0));
 }
 
-frmWeb::frmWeb(MainWindowApi& api, QWidget* parent) : frmWeb(api, QString(), parent) {}
+WebDialog::WebDialog(MainWindowApi& api, QWidget* parent) : WebDialog(api, QString(), parent) {}
 
-frmWeb::frmWeb(MainWindowApi& api, const QString& template_folder, QWidget* parent)
+WebDialog::WebDialog(MainWindowApi& api, const QString& template_folder, QWidget* parent)
     : QDialog(parent), api_(api), template_folder_(template_folder) {
     BuildControls();
-    Form_Load();
+    Load();
 }
 
-void frmWeb::BuildControls() {
+void WebDialog::BuildControls() {
     setWindowTitle(QStringLiteral("Web publishing Tool"));
     setModal(true);
 
     auto* grid = new QGridLayout(this);
-    Label1[0] = new QLabel(QStringLiteral("Output file:"), this);
-    txtOutputFile = new QLineEdit(this);
-    txtOutputFile->setObjectName(QStringLiteral("txtOutputFile"));
-    cmdScegli = new QPushButton(QStringLiteral("..."), this);
-    cmdScegli->setAutoDefault(false);
-    cmdScegli->setMaximumWidth(cmdScegli->fontMetrics().horizontalAdvance(QStringLiteral("....")) +
-                               24);
-    grid->addWidget(Label1[0], 0, 0);
-    grid->addWidget(txtOutputFile, 0, 1, 1, 3);
-    grid->addWidget(cmdScegli, 0, 4);
+    captions[0] = new QLabel(QStringLiteral("Output file:"), this);
+    outputFileEdit = new QLineEdit(this);
+    outputFileEdit->setObjectName(QStringLiteral("outputFileEdit"));
+    chooseFileButton = new QPushButton(QStringLiteral("..."), this);
+    chooseFileButton->setAutoDefault(false);
+    chooseFileButton->setMaximumWidth(
+        chooseFileButton->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 24);
+    grid->addWidget(captions[0], 0, 0);
+    grid->addWidget(outputFileEdit, 0, 1, 1, 3);
+    grid->addWidget(chooseFileButton, 0, 4);
 
-    Label1[1] = new QLabel(QStringLiteral("Html template:"), this);
-    lstTemplate = new QListWidget(this);
-    lstTemplate->setObjectName(QStringLiteral("lstTemplate"));
-    lstTemplate->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->addWidget(Label1[1], 1, 0, Qt::AlignTop);
-    grid->addWidget(lstTemplate, 1, 1, 1, 4);
+    captions[1] = new QLabel(QStringLiteral("Html template:"), this);
+    templateList = new QListWidget(this);
+    templateList->setObjectName(QStringLiteral("templateList"));
+    templateList->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->addWidget(captions[1], 1, 0, Qt::AlignTop);
+    grid->addWidget(templateList, 1, 1, 1, 4);
 
-    Label1[3] = new QLabel(QStringLiteral("Html saving:"), this);
-    optOperation[1] = new QRadioButton(QStringLiteral("Save every"), this);
-    txtRefresh = new QLineEdit(this);
-    txtRefresh->setObjectName(QStringLiteral("txtRefresh"));
-    Label2 = new QLabel(QStringLiteral("s"), this);
-    optOperation[0] = new QRadioButton(QStringLiteral("Save once"), this);
+    captions[3] = new QLabel(QStringLiteral("Html saving:"), this);
+    saveOptions[1] = new QRadioButton(QStringLiteral("Save every"), this);
+    refreshEdit = new QLineEdit(this);
+    refreshEdit->setObjectName(QStringLiteral("refreshEdit"));
+    secondsLabel = new QLabel(QStringLiteral("s"), this);
+    saveOptions[0] = new QRadioButton(QStringLiteral("Save once"), this);
     auto* group = new QButtonGroup(this);
-    group->addButton(optOperation[0], 0);
-    group->addButton(optOperation[1], 1);
-    optOperation[1]->setChecked(true);
-    grid->addWidget(Label1[3], 2, 0);
-    grid->addWidget(optOperation[1], 2, 1);
-    grid->addWidget(txtRefresh, 2, 2);
-    grid->addWidget(Label2, 2, 3);
-    grid->addWidget(optOperation[0], 3, 1);
+    group->addButton(saveOptions[0], 0);
+    group->addButton(saveOptions[1], 1);
+    saveOptions[1]->setChecked(true);
+    grid->addWidget(captions[3], 2, 0);
+    grid->addWidget(saveOptions[1], 2, 1);
+    grid->addWidget(refreshEdit, 2, 2);
+    grid->addWidget(secondsLabel, 2, 3);
+    grid->addWidget(saveOptions[0], 3, 1);
 
-    lblPeriodNote = new QLabel(this);
-    lblPeriodNote->setObjectName(QStringLiteral("lblPeriodNote"));
-    QFont small = lblPeriodNote->font();
+    periodNote = new QLabel(this);
+    periodNote->setObjectName(QStringLiteral("periodNote"));
+    QFont small = periodNote->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
-    lblPeriodNote->setFont(small);
-    lblPeriodNote->setWordWrap(true);
-    grid->addWidget(lblPeriodNote, 4, 1, 1, 4);
-    connect(txtRefresh, &QLineEdit::textChanged, this, &frmWeb::UpdatePeriodNote);
+    periodNote->setFont(small);
+    periodNote->setWordWrap(true);
+    grid->addWidget(periodNote, 4, 1, 1, 4);
+    connect(refreshEdit, &QLineEdit::textChanged, this, &WebDialog::UpdatePeriodNote);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
-    Command1 = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdOk->setDefault(true);
-    Command1->setAutoDefault(false);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(Command1);
+    okButton = new QPushButton(QStringLiteral("&Ok"), this);
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    okButton->setDefault(true);
+    cancelButton->setAutoDefault(false);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     grid->addLayout(buttons, 5, 0, 1, 5);
 
-    connect(cmdScegli, &QPushButton::clicked, this, &frmWeb::cmdScegli_Click);
-    connect(cmdOk, &QPushButton::clicked, this, &frmWeb::cmdOk_Click);
-    connect(Command1, &QPushButton::clicked, this, &frmWeb::Command1_Click);
+    connect(chooseFileButton, &QPushButton::clicked, this, &WebDialog::ChooseOutputFile);
+    connect(okButton, &QPushButton::clicked, this, &WebDialog::OnOk);
+    connect(cancelButton, &QPushButton::clicked, this, &WebDialog::OnCancel);
 }
 
-void frmWeb::UpdatePeriodNote() {
+void WebDialog::UpdatePeriodNote() {
     bool clamped = false;
-    std::int64_t period = HtmlPeriodFromText(txtRefresh->text(), &clamped);
+    std::int64_t period = HtmlPeriodFromText(refreshEdit->text(), &clamped);
     if (clamped)
-        lblPeriodNote->setText(QStringLiteral("Out of range: %1 s will be used.")
-                                   .arg(QString::fromStdString(SecondsText(period))));
+        periodNote->setText(QStringLiteral("Out of range: %1 s will be used.")
+                                .arg(QString::fromStdString(SecondsText(period))));
     else
-        lblPeriodNote->setText(
-            QStringLiteral("From 0 to %1 s.")
-                .arg(QString::fromStdString(DecimalText(kMaxHtmlPeriodSeconds))));
+        periodNote->setText(QStringLiteral("From 0 to %1 s.")
+                                .arg(QString::fromStdString(DecimalText(kMaxHtmlPeriodSeconds))));
 }
 
-void frmWeb::Form_Load() {
+void WebDialog::Load() {
     const Monitor& monitor = api_.monitor();
 
     // 1-2. The template folder (made when missing; a failure leaves the list empty) and its
@@ -129,45 +128,45 @@ void frmWeb::Form_Load() {
         platform::MakeTemplateFolder();
     else
         QDir().mkpath(template_folder_);
-    lstTemplate->clear();
-    lstTemplate->addItems(platform::TemplateNames(
+    templateList->clear();
+    templateList->addItems(platform::TemplateNames(
         template_folder_.isEmpty() ? platform::TemplateFolders() : QStringList{template_folder_}));
 
     // 3.
-    txtOutputFile->setText(FromCp1252(monitor.options.html_output));
+    outputFileEdit->setText(FromCp1252(monitor.options.html_output));
 
     // 4. The template named by the setting, without regard to case (an exact match first).
     const QString wanted = FromCp1252(monitor.options.html_template);
     QListWidgetItem* match = nullptr;
-    for (int i = 0; i < lstTemplate->count() && !match; ++i)
-        if (lstTemplate->item(i)->text() == wanted) match = lstTemplate->item(i);
-    for (int i = 0; i < lstTemplate->count() && !match; ++i)
-        if (lstTemplate->item(i)->text().compare(wanted, Qt::CaseInsensitive) == 0)
-            match = lstTemplate->item(i);
-    lstTemplate->clearSelection();
-    lstTemplate->setCurrentItem(match);
+    for (int i = 0; i < templateList->count() && !match; ++i)
+        if (templateList->item(i)->text() == wanted) match = templateList->item(i);
+    for (int i = 0; i < templateList->count() && !match; ++i)
+        if (templateList->item(i)->text().compare(wanted, Qt::CaseInsensitive) == 0)
+            match = templateList->item(i);
+    templateList->clearSelection();
+    templateList->setCurrentItem(match);
     if (match) match->setSelected(true);
 
     // 5-6. The period in seconds; it alone decides "Save once" or "Save every".
     const std::int64_t interval = api_.Settings().html_refresh_ms;
-    txtRefresh->setText(QString::fromStdString(SecondsText(interval)));
-    optOperation[interval == 0 ? 0 : 1]->setChecked(true);
+    refreshEdit->setText(QString::fromStdString(SecondsText(interval)));
+    saveOptions[interval == 0 ? 0 : 1]->setChecked(true);
     UpdatePeriodNote();
 }
 
-void frmWeb::cmdScegli_Click() {
+void WebDialog::ChooseOutputFile() {
     platform::OpenFileRequest request;
     request.title = kOutputFileTitle;
     request.filter = kOutputFileFilter;
     request.default_extension = ".htm";
     request.must_exist = false;
-    if (auto file = api_.dialogs().OpenFile(request)) txtOutputFile->setText(*file);
+    if (auto file = api_.dialogs().OpenFile(request)) outputFileEdit->setText(*file);
 }
 
-void frmWeb::cmdOk_Click() {
+void WebDialog::OnOk() {
     // Only a regular file is ever replaced: any other output keeps the dialog open.
-    if (!txtOutputFile->text().isEmpty() && !platform::IsReplaceable(txtOutputFile->text())) {
-        api_.dialogs().Message(ToCp1252(platform::NotRegularFileText(txtOutputFile->text())),
+    if (!outputFileEdit->text().isEmpty() && !platform::IsReplaceable(outputFileEdit->text())) {
+        api_.dialogs().Message(ToCp1252(platform::NotRegularFileText(outputFileEdit->text())),
                                kAppTitle, platform::MessageIcon::Critical,
                                platform::MessageButtons::Ok);
         return;
@@ -175,7 +174,7 @@ void frmWeb::cmdOk_Click() {
 
     // 1. The template; without one the other choices are still applied.
     SettingsValues values = api_.Settings();
-    const QList<QListWidgetItem*> selected = lstTemplate->selectedItems();
+    const QList<QListWidgetItem*> selected = templateList->selectedItems();
     if (!selected.isEmpty())
         values.html_template = ToCp1252(selected.front()->text());
     else
@@ -183,20 +182,20 @@ void frmWeb::cmdOk_Click() {
                                platform::MessageButtons::Ok);
 
     // 2. The output file, as typed. 3. The period, kept within range.
-    values.html_output = ToCp1252(txtOutputFile->text());
-    values.html_refresh_ms = std::int32_t(HtmlPeriodFromText(txtRefresh->text()));
+    values.html_output = ToCp1252(outputFileEdit->text());
+    values.html_refresh_ms = std::int32_t(HtmlPeriodFromText(refreshEdit->text()));
     api_.ApplySettings(values, kReachPublishing);
 
     // 4. Periodic publishing, the first page one period from now; or 5. publishing off, and one
     // poll tick at once.
-    api_.SetPublishing(optOperation[1]->isChecked());
+    api_.SetPublishing(saveOptions[1]->isChecked());
 
     // 6.
     api_.RefreshAll();
     accept();
 }
 
-void frmWeb::Command1_Click() {
+void WebDialog::OnCancel() {
     reject();
 }
 

@@ -31,31 +31,31 @@ inline constexpr double kMaxHtmlPeriodSeconds = 86400;
 // times 1000 with halves to even. `clamped` tells whether the number had to be brought in range.
 std::int64_t HtmlPeriodFromText(const QString& text, bool* clamped = nullptr);
 
-class frmWeb : public QDialog {
+class WebDialog : public QDialog {
     Q_OBJECT
   public:
     // Lists the templates of the template folders (the user's made when there is none).
-    explicit frmWeb(MainWindowApi& api, QWidget* parent = nullptr);
+    explicit WebDialog(MainWindowApi& api, QWidget* parent = nullptr);
     // The same with a given template folder.
-    frmWeb(MainWindowApi& api, const QString& template_folder, QWidget* parent = nullptr);
+    WebDialog(MainWindowApi& api, const QString& template_folder, QWidget* parent = nullptr);
 
-    void Form_Load();
-    void cmdScegli_Click();
-    void cmdOk_Click();
-    void Command1_Click();
+    void Load();
+    void ChooseOutputFile();
+    void OnOk();
+    void OnCancel();
 
     // The controls, public so the window's tests can drive them like a user.
-    std::array<QLabel*, 4> Label1{};  // 0 "Output file:", 1 "Html template:", 3 "Html saving:"
-    QLineEdit* txtOutputFile = nullptr;
-    QPushButton* cmdScegli = nullptr;
-    QListWidget* lstTemplate = nullptr;
-    std::array<QRadioButton*, 2> optOperation{};  // 0 "Save once", 1 "Save every"
-    QLineEdit* txtRefresh = nullptr;
-    QLabel* Label2 = nullptr;
+    std::array<QLabel*, 4> captions{};  // 0 "Output file:", 1 "Html template:", 3 "Html saving:"
+    QLineEdit* outputFileEdit = nullptr;
+    QPushButton* chooseFileButton = nullptr;
+    QListWidget* templateList = nullptr;
+    std::array<QRadioButton*, 2> saveOptions{};  // 0 "Save once", 1 "Save every"
+    QLineEdit* refreshEdit = nullptr;
+    QLabel* secondsLabel = nullptr;
     // Says what period will be used when the box holds one out of range.
-    QLabel* lblPeriodNote = nullptr;
-    QPushButton* cmdOk = nullptr;
-    QPushButton* Command1 = nullptr;
+    QLabel* periodNote = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   private:
     void BuildControls();

@@ -56,8 +56,8 @@ bool PublishPage(const QString& template_path, const QString& output_path, const
 
 HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::int64_t interval_ms,
                              QObject* parent)
-    : QObject(parent), timHtml(interval_ms), monitor_(monitor), dialogs_(dialogs) {
-    connect(&timHtml, &platform::Timer::Tick, this, &HtmlPublisher::timHtml_Timer);
+    : QObject(parent), publishTimer(interval_ms), monitor_(monitor), dialogs_(dialogs) {
+    connect(&publishTimer, &platform::Timer::Tick, this, &HtmlPublisher::OnPublishTick);
 }
 
 QString HtmlPublisher::TemplatePath() const {
@@ -73,8 +73,8 @@ std::optional<std::string> HtmlPublisher::PageNow() const {
     return RenderTemplateFile(TemplatePath(), monitor_, now_());
 }
 
-void HtmlPublisher::timHtml_Timer() {
-    timHtml.SetEnabled(false);
+void HtmlPublisher::OnPublishTick() {
+    publishTimer.SetEnabled(false);
     last_tick_wrote_ = false;
 
     const QString template_path = TemplatePath();
@@ -83,13 +83,13 @@ void HtmlPublisher::timHtml_Timer() {
         dialogs_.Message(info.isFile() ? kTemplateTooLarge : kTemplateNotFound, kTitle,
                          platform::MessageIcon::Critical, platform::MessageButtons::Ok);
         monitor_.web_active = false;
-        timHtml.SetInterval(0);
+        publishTimer.SetInterval(0);
         return;
     }
 
     QString why;
     last_tick_wrote_ = WritePage(template_path, why);
-    timHtml.SetEnabled(true);
+    publishTimer.SetEnabled(true);
     if (!last_tick_wrote_) emit PageFailed(why);
 }
 

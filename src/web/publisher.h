@@ -1,5 +1,5 @@
-// Publishes the monitored match as an HTML page: on each tick of timHtml the template is rendered
-// and the output file replaced whole.
+// Publishes the monitored match as an HTML page: on each tick of publishTimer the template is
+// rendered and the output file replaced whole.
 #pragma once
 
 #include <QDateTime>
@@ -26,12 +26,12 @@ class HtmlPublisher : public QObject {
                   QObject* parent = nullptr);
 
     // The HTML timer: the dialog sets its period and starts or stops it.
-    platform::Timer timHtml;
+    platform::Timer publishTimer;
 
     // One page: stop the timer, render the template into the output file, start the timer again.
     // A missing template, or one larger than kMaxTemplateBytes, stops publishing after a message;
     // every other failure is silent.
-    void timHtml_Timer();
+    void OnPublishTick();
 
     // The template's full path: the template folder then the HTMLTemplate name (matched without
     // regard to letter case when the exact name is missing); a name holding a "/" is a path of its

@@ -486,7 +486,7 @@ class TestCore : public QObject {
     void max_players_rule_sets_series_only_in_that_mode() {
         Monitor m;
         for (const char* max : {"24", "", "0"}) SetMaxPlayers(m, max);
-        m.options.serie_max_player = 0;
+        m.options.series_follow_max_players = 0;
         SetMaxPlayers(m, "8");
         QCOMPARE(m.graph.ColumnCount(), 24);
     }

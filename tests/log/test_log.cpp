@@ -56,7 +56,7 @@ struct Player {
         dialogs.files.push_back(path);
         OpenLog(m, dialogs, hooks);
     }
-    void Click(int button) { cmdPlayer_Click(m, hooks, button); }
+    void Click(int button) { StepReplay(m, hooks, button); }
     // Position, the six buttons, the map without its padding, the graph's row count.
     std::string State() const {
         std::string map = m.snapshot.map;

@@ -47,7 +47,7 @@ class TestLive : public QObject {
         live.rig.monitor.options.html_output = dir.filePath("page.htm").toStdString();
         QVERIFY(live.listening && live.rig.Connect());
         live.server.SetPage([&] { return publisher.PageNow(); });
-        publisher.timHtml_Timer();
+        publisher.OnPublishTick();
         QFile file(dir.filePath("page.htm"));
         const HttpReply reply = HttpRequest(live.server.Port(), "GET", "/");
         QCOMPARE(reply.content_type + "|" + reply.body,

@@ -34,10 +34,10 @@ struct FakeServer : QObject {
         });
     }
     void Serve(Rig& rig, int poll_ms = 60000) {
-        rig.connection.Winsock().SetRemoteHost("127.0.0.1");
-        rig.connection.Winsock().SetRemotePort(socket.localPort());
-        rig.connection.timCheck().SetInterval(poll_ms);
-        rig.connection.timTimeout().SetInterval(testing::kTimeoutMs);
+        rig.connection.socket().SetRemoteHost("127.0.0.1");
+        rig.connection.socket().SetRemotePort(socket.localPort());
+        rig.connection.pollTimer().SetInterval(poll_ms);
+        rig.connection.timeoutTimer().SetInterval(testing::kTimeoutMs);
     }
     QUdpSocket socket;
     QList<QByteArray> requests;
@@ -51,7 +51,7 @@ class TestConnection : public QObject {
     // Each datagram stops the timeout timer: a server that answers every poll never times out.
     void connect_reaches_connected_and_follows_the_server() {
         Fixture f(0);
-        f.connection.mnuConnect_Click();
+        f.connection.Connect();
         QCOMPARE(f.monitor.status_text, std::string("Trying to connect"));
         QTRY_COMPARE_WITH_TIMEOUT(f.monitor.state, ConnectionState::Connected, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(f.monitor.table.slot[5][kName], std::string("Shambler"), 5000);
@@ -63,9 +63,9 @@ class TestConnection : public QObject {
         const auto polls = f.monitor.counters.polls + 3 * testing::kTimeoutMs / testing::kPollMs;
         QVERIFY(WaitFor([&] { return f.monitor.counters.polls >= polls; }, 10000));
         QVERIFY(f.monitor.state == ConnectionState::Connected && f.monitor.counters.timeouts == 0);
-        f.connection.mnuDisconnect_Click();
+        f.connection.Disconnect();
         QCOMPARE(f.monitor.state, ConnectionState::Disconnected);
-        QVERIFY(!f.connection.timCheck().Enabled() && !f.connection.timTimeout().Enabled());
+        QVERIFY(!f.connection.pollTimer().Enabled() && !f.connection.timeoutTimer().Enabled());
         QCOMPARE(f.dialogs.Texts(), std::vector<std::string>{});
     }
 
@@ -79,12 +79,12 @@ class TestConnection : public QObject {
         Fixture f(0);
         f.monitor.recording = true;
         f.server->SetAnswering(connected_first);
-        f.connection.mnuConnect_Click();
+        f.connection.Connect();
         // A stranger's datagram neither connects nor holds the timeout off.
         FakeServer stranger;
         const std::string fake = sim::ControlDatagram(0x83, std::string("x:1\0", 4));
         stranger.socket.writeDatagram(fake.data(), qint64(fake.size()), QHostAddress::LocalHost,
-                                      f.connection.Winsock().BoundPort());
+                                      f.connection.socket().BoundPort());
         if (connected_first)
             QVERIFY(WaitFor([&] { return f.monitor.state == ConnectionState::Connected; }));
         f.server->SetAnswering(false);
@@ -98,7 +98,7 @@ class TestConnection : public QObject {
                              "port or increase Timeout."));
         QCOMPARE(shown.icon, platform::MessageIcon::Critical);
         // Both timers stopped: no second timeout can come.
-        QVERIFY(!f.connection.timCheck().Enabled() && !f.connection.timTimeout().Enabled());
+        QVERIFY(!f.connection.pollTimer().Enabled() && !f.connection.timeoutTimer().Enabled());
         QVERIFY(f.monitor.state == ConnectionState::Disconnected && !f.monitor.recording);
         QCOMPARE(f.dialogs.messages.size(), std::size_t(1));
         QCOMPARE(f.connection.DatagramsReceived() == 0, !connected_first);
@@ -115,7 +115,7 @@ class TestConnection : public QObject {
         });
         odd.Serve(rig, testing::kPollMs);
         rig.dialogs.modal_ms = 1000;
-        rig.connection.mnuConnect_Click();
+        rig.connection.Connect();
         QVERIFY(WaitFor([&] { return rig.dialogs.messages.size() >= 2; }, 10000));
         QCOMPARE(rig.dialogs.Texts(),
                  std::vector<std::string>(rig.dialogs.messages.size(), std::string("153")));
@@ -138,7 +138,7 @@ class TestConnection : public QObject {
             return std::vector{wrong_length, flagless, sim::NetQuakeServerInfoReply(server)};
         });
         liar.Serve(rig);
-        rig.connection.mnuConnect_Click();
+        rig.connection.Connect();
         QVERIFY(WaitFor([&] { return rig.monitor.state == ConnectionState::Connected; }));
         QCOMPARE(rig.Slot(0), PlayerRecord{});
         QCOMPARE(rig.monitor.snapshot.map, server.map);
@@ -148,17 +148,17 @@ class TestConnection : public QObject {
     // The connect returns at once and the program goes on while the name is looked up.
     void host_name_is_looked_up_without_waiting() {
         Fixture f(1);
-        f.connection.Winsock().SetRemoteHost("quake.example.org");
+        f.connection.socket().SetRemoteHost("quake.example.org");
         QString asked;
         std::function<void(const QList<QHostAddress>&)> answer;
-        f.connection.Winsock().SetResolver([&](const QString& name, QObject*, auto done) {
+        f.connection.socket().SetResolver([&](const QString& name, QObject*, auto done) {
             asked = name;
             answer = done;
         });
-        f.connection.mnuConnect_Click();
+        f.connection.Connect();
         QCOMPARE(asked + "|" + QString::fromStdString(f.monitor.status_text),
                  QStringLiteral("quake.example.org|Trying to connect"));
-        QVERIFY(!f.connection.timCheck().Enabled() && answer);
+        QVERIFY(!f.connection.pollTimer().Enabled() && answer);
         answer({QHostAddress(QHostAddress::LocalHost)});
         QVERIFY(WaitFor([&] { return f.monitor.state == ConnectionState::Connected; }));
     }
@@ -173,7 +173,7 @@ class TestConnection : public QObject {
             FakeServer server;
             server.Serve(rig);
             rig.monitor.options.show_spectators = spectators;
-            rig.connection.mnuConnect_Click();
+            rig.connection.Connect();
             QVERIFY(WaitFor([&] { return !server.requests.empty(); }));
             QCOMPARE(server.requests[0], request);
         }
@@ -187,7 +187,7 @@ class TestConnection : public QObject {
         socket.SetRemotePort(server.socket.localPort());
         socket.Bind();
         int received = 0, received_before_next_turn = -1;
-        connect(&socket, &platform::UdpSocket::DataArrival, this, [&] {
+        connect(&socket, &platform::UdpSocket::Received, this, [&] {
             if (++received == 1)
                 QTimer::singleShot(0, [&] { received_before_next_turn = received; });
         });
@@ -232,8 +232,8 @@ class TestConnection : public QObject {
         server.State().players.resize(3);
         // Requests 400 ms apart: a loaded machine's timer delays stay well within the margin.
         rig.connection.SetPaceGap(400);
-        rig.connection.timCheck().SetInterval(1600);
-        rig.connection.timTimeout().SetInterval(3000);
+        rig.connection.pollTimer().SetInterval(1600);
+        rig.connection.timeoutTimer().SetInterval(3000);
         QVERIFY(rig.Connect());
         QVERIFY(WaitFor([&] { return !rig.Slot(2)[kName].empty(); }, 15000));
         QCOMPARE(rig.Slot(0)[kName] + "|" + rig.Slot(1)[kName] + "|" + rig.Slot(2)[kName],

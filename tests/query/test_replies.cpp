@@ -268,14 +268,14 @@ class TestReplies : public QObject, Make {
         m.options.disconnect_on_map_change = 1;
         ShowState(m, ConnectionState::Connected);
         m.recording = true;
-        rig.connection.timCheck().SetEnabled(true);
+        rig.connection.pollTimer().SetEnabled(true);
         for (const std::string& datagram : datagrams) {
             QVERIFY(m.state == ConnectionState::Connected && rig.dialogs.messages.empty());
             rig.Feed(datagram);
         }
         QTEST(QString::fromStdString(m.snapshot.map), "map");
         QVERIFY(m.state == ConnectionState::Disconnected && !m.recording);
-        QVERIFY(!rig.connection.timCheck().Enabled());
+        QVERIFY(!rig.connection.pollTimer().Enabled());
         QCOMPARE(rig.dialogs.Texts(), Lines{"Map changed: disconnecting."});
         QCOMPARE(rig.dialogs.messages[0].icon, platform::MessageIcon::Information);
     }

@@ -16,7 +16,7 @@ namespace morvek::testing {
 
 class RecordingHooks : public MonitorHooks {
   public:
-    // Names as called: "ShowPlayers", "UpdateMenuState", "RepaintNet", "RefreshPanel",
+    // Names as called: "ShowPlayers", "UpdateMenuState", "RepaintTraffic", "RefreshPanel",
     // "SetBusy(true)", "SetBusy(false)", "RecordPoint".
     std::vector<std::string> calls;
     int Count(std::string_view call) const {
@@ -25,7 +25,7 @@ class RecordingHooks : public MonitorHooks {
 
     void ShowPlayers() override { calls.emplace_back("ShowPlayers"); }
     void UpdateMenuState() override { calls.emplace_back("UpdateMenuState"); }
-    void RepaintNet() override { calls.emplace_back("RepaintNet"); }
+    void RepaintTraffic() override { calls.emplace_back("RepaintTraffic"); }
     void RefreshPanel() override { calls.emplace_back("RefreshPanel"); }
     void SetBusy(bool on) override { calls.emplace_back(on ? "SetBusy(true)" : "SetBusy(false)"); }
     void RecordPoint() override { calls.emplace_back("RecordPoint"); }

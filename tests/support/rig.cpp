@@ -15,23 +15,23 @@ Rig::Rig(int type) {
 }
 
 Rig::~Rig() {
-    connection.timCheck().SetEnabled(false);
-    connection.timTimeout().SetEnabled(false);
+    connection.pollTimer().SetEnabled(false);
+    connection.timeoutTimer().SetEnabled(false);
 }
 
 sim::SimServer& Rig::StartServer(sim::SimOptions options) {
     options.move = false;
     server = std::make_unique<sim::SimServer>(sim::DemoState(monitor.server_type), options);
     if (!server->Start()) qFatal("the simulator cannot bind 127.0.0.1");
-    connection.Winsock().SetRemoteHost("127.0.0.1");
-    connection.Winsock().SetRemotePort(server->Port());
-    connection.timCheck().SetInterval(kPollMs);
-    connection.timTimeout().SetInterval(kTimeoutMs);
+    connection.socket().SetRemoteHost("127.0.0.1");
+    connection.socket().SetRemotePort(server->Port());
+    connection.pollTimer().SetInterval(kPollMs);
+    connection.timeoutTimer().SetInterval(kTimeoutMs);
     return *server;
 }
 
 bool Rig::Connect() {
-    connection.mnuConnect_Click();
+    connection.Connect();
     return WaitFor([this] { return monitor.state == ConnectionState::Connected; });
 }
 

@@ -29,7 +29,7 @@ class Rig {
 
     // Starts the simulator, points the socket at it and sets the short intervals. The simulated
     // state moves only when the test changes it. The connection is not made: call
-    // connection.mnuConnect_Click().
+    // connection.Connect().
     sim::SimServer& StartServer(sim::SimOptions options = {});
     // Connects to the simulator and waits (bounded) for the Connected state.
     bool Connect();

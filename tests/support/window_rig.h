@@ -16,7 +16,7 @@ namespace morvek::testing {
 class WindowRig : public MainWindowApi {
   public:
     WindowRig() {
-        rig.connection.Winsock().SetRemoteHost("localhost");
+        rig.connection.socket().SetRemoteHost("localhost");
         SetupGraph(rig.monitor.graph);
     }
 
@@ -39,7 +39,7 @@ class WindowRig : public MainWindowApi {
         rig.monitor.graph.visible = visible;
     }
     bool IsMaximized() const override { return false; }
-    void Form_Resize() override { calls.push_back("Form_Resize"); }
+    void ApplyLayout() override { calls.push_back("ApplyLayout"); }
     void RefreshAll() override { calls.push_back("RefreshAll"); }
 
     Rig rig;

@@ -41,16 +41,17 @@ int Checked(const std::array<QRadioButton*, N>& options) {
 }
 
 // Everything the setup dialog shows, in one line.
-QString Shown(const frmSetup& d) {
+QString Shown(const SetupDialog& d) {
     return QString::asprintf(
-        "%d %d %s %s %s %s %d %d %d %d %d %s %d %d %d %d %d %d %s %d", Checked(d.optType),
-        int(TypeCode(d.TypeChoice())), qPrintable(d.txtServerName->text()),
-        qPrintable(d.txtServerPort->text()), qPrintable(d.txtRefresh->text()),
-        qPrintable(d.txtTimeOut->text()), d.chkDisconnect->isChecked(), d.chkMantein->isChecked(),
-        d.chkKeepTrying->isChecked(), d.chkReadable->isChecked(), d.chkSpectators->isChecked(),
-        qPrintable(d.txtColumns->text()), Checked(d.optSorting), int(d.SortingChoice()),
-        d.chkShowGraph->isChecked(), d.chkLegend->isChecked(), Checked(d.optSerie),
-        d.FixedSeriesChoice(), qPrintable(d.txtSerie->text()), d.frConnection->isEnabled());
+        "%d %d %s %s %s %s %d %d %d %d %d %s %d %d %d %d %d %d %s %d", Checked(d.typeOptions),
+        int(TypeCode(d.TypeChoice())), qPrintable(d.serverNameEdit->text()),
+        qPrintable(d.serverPortEdit->text()), qPrintable(d.refreshEdit->text()),
+        qPrintable(d.timeoutEdit->text()), d.disconnectOnMapChangeBox->isChecked(),
+        d.keepDisconnectedBox->isChecked(), d.keepTryingBox->isChecked(),
+        d.readableNamesBox->isChecked(), d.spectatorsBox->isChecked(),
+        qPrintable(d.columnsEdit->text()), Checked(d.sortingOptions), int(d.SortingChoice()),
+        d.showGraphBox->isChecked(), d.legendBox->isChecked(), Checked(d.seriesOptions),
+        d.FixedSeriesChoice(), qPrintable(d.seriesEdit->text()), d.connectionGroup->isEnabled());
 }
 
 // Everything "&Ok" can change, in one line.
@@ -59,12 +60,12 @@ QString Applied(WindowRig& w) {
     auto& c = w.rig.connection;
     return QString::asprintf(
         "%d %s %d %lld %lld %d %d %d %d %d %d %d %d %d %d %d %d", int(m.server_type),
-        c.Winsock().RemoteHost().c_str(), c.Winsock().RemotePort(),
-        (long long)c.timCheck().Interval(), (long long)c.timTimeout().Interval(),
+        c.socket().RemoteHost().c_str(), c.socket().RemotePort(),
+        (long long)c.pollTimer().Interval(), (long long)c.timeoutTimer().Interval(),
         m.options.disconnect_on_map_change, m.options.keep_disconnected, m.options.keep_trying,
         m.options.readable_names, m.options.show_spectators, m.graph.RowCount(),
-        m.options.player_sorting, w.graph_visible, m.graph.show_legend, m.options.serie_max_player,
-        m.options.serie_fixed, m.graph.ColumnCount());
+        m.options.player_sorting, w.graph_visible, m.graph.show_legend,
+        m.options.series_follow_max_players, m.options.fixed_series, m.graph.ColumnCount());
 }
 const QString kDefaults = "0 localhost 26000 5000 30000 0 1 0 1 0 20 0 1 1 1 16 0";
 
@@ -98,9 +99,10 @@ void Click(QAbstractButton* box) {
 // One screen row: presence, name, id, shirt, pants, time, frags.
 QString Shown(const PlayerPanel& panel, int r) {
     const auto box = [](const auto* b) { return b->IsButtonFace() ? "face" : b->Shown().name(); };
-    return QStringList({box(panel.plStatus[r]), panel.plNome[r]->text(), panel.plID[r]->text(),
-                        box(panel.plShirt[r]), box(panel.plPants[r]), panel.plTime[r]->text(),
-                        panel.plFrags[r]->text()})
+    return QStringList({box(panel.presenceBoxes[r]), panel.nameLabels[r]->text(),
+                        panel.idLabels[r]->text(), box(panel.shirtBoxes[r]),
+                        box(panel.pantsBoxes[r]), panel.timeLabels[r]->text(),
+                        panel.fragsLabels[r]->text()})
         .join(' ');
 }
 
@@ -157,7 +159,7 @@ class TestDialogsAndPanel : public QObject {
                           (window_->html.Running() ? " running" : " stopped") +
                           (m.web_active ? "|web|" : "|-|");
         for (const auto& call : window_->calls) out += call + "|";
-        out += window_->rig.connection.timTimeout().Enabled() ? "polled" : "-";
+        out += window_->rig.connection.timeoutTimer().Enabled() ? "polled" : "-";
         return QString::fromStdString(out) + "|" + Boxes(dialogs());
     }
 
@@ -175,21 +177,22 @@ class TestDialogsAndPanel : public QObject {
         m.snapshot.name = "Old server";
         const auto revision = m.graph.revision;
         for (bool ok : {false, true}) {
-            frmSetup d(*window_);
-            d.optType[3]->click();
-            QCOMPARE(d.txtServerPort->text(), QStringLiteral("27910"));  // the type's usual port
-            d.txtServerName->setText("q2.example.net");
-            d.txtServerPort->setText("27911");
-            d.txtRefresh->setText("2147483.647");  // the largest
-            d.txtTimeOut->setText("0.0025");       // half a millisecond to even
-            for (QCheckBox* box : {d.chkDisconnect, d.chkMantein, d.chkKeepTrying, d.chkReadable,
-                                   d.chkSpectators, d.chkShowGraph, d.chkLegend})
+            SetupDialog d(*window_);
+            d.typeOptions[3]->click();
+            QCOMPARE(d.serverPortEdit->text(), QStringLiteral("27910"));  // the type's usual port
+            d.serverNameEdit->setText("q2.example.net");
+            d.serverPortEdit->setText("27911");
+            d.refreshEdit->setText("2147483.647");  // the largest
+            d.timeoutEdit->setText("0.0025");       // half a millisecond to even
+            for (QCheckBox* box :
+                 {d.disconnectOnMapChangeBox, d.keepDisconnectedBox, d.keepTryingBox,
+                  d.readableNamesBox, d.spectatorsBox, d.showGraphBox, d.legendBox})
                 box->toggle();
-            d.txtColumns->setText("40");
-            d.optSorting[2]->click();
-            d.optSerie[1]->click();
-            d.txtSerie->setText("3");
-            (ok ? d.cmdOk : d.cmdCancel)->click();
+            d.columnsEdit->setText("40");
+            d.sortingOptions[2]->click();
+            d.seriesOptions[1]->click();
+            d.seriesEdit->setText("3");
+            (ok ? d.okButton : d.cancelButton)->click();
             QCOMPARE(d.result(), int(ok ? QDialog::Accepted : QDialog::Rejected));
             if (ok) break;
             QCOMPARE(Applied(*window_), kDefaults);
@@ -197,22 +200,23 @@ class TestDialogsAndPanel : public QObject {
         }
         QCOMPARE(Applied(*window_) + Boxes(dialogs()),
                  "3 q2.example.net 27911 2147483647 2 1 0 1 0 1 40 2 0 0 0 3 3");
-        QCOMPARE(Shown(frmSetup(*window_)),
+        QCOMPARE(Shown(SetupDialog(*window_)),
                  "3 3 q2.example.net 27911 2147483.647 0.002 1 0 1 0 1 40 2 2 0 0 1 1 3 1");
         // The server panel was reset with Quake II's captions, then the window redrawn.
         QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name + "|" +
                      m.shown_type->address_heading + "|" + m.shown_type->port_heading,
                  std::string("|Quake II|Skin|Ping"));
         QCOMPARE(window_->calls,
-                 (std::vector<std::string>{"SetGraphVisible(false)", "Form_Resize", "RefreshAll"}));
+                 (std::vector<std::string>{"SetGraphVisible(false)", "ApplyLayout", "RefreshAll"}));
         // A type without an option: none is chosen, the type stays; a log replayed keeps the panel.
         m.server_type = ServerType(7);
         m.log_open = true;
         m.snapshot.name = "Replayed";
-        frmSetup again(*window_);
-        again.cmdOk->click();
-        QCOMPARE(std::to_string(Checked(again.optType)) + "|" + std::to_string(int(m.server_type)) +
-                     "|" + m.snapshot.name + "|" + m.snapshot.type_name,
+        SetupDialog again(*window_);
+        again.okButton->click();
+        QCOMPARE(std::to_string(Checked(again.typeOptions)) + "|" +
+                     std::to_string(int(m.server_type)) + "|" + m.snapshot.name + "|" +
+                     m.snapshot.type_name,
                  std::string("-1|7|Replayed|Quake II"));
     }
 
@@ -220,14 +224,14 @@ class TestDialogsAndPanel : public QObject {
     void while_connected_only_the_switches_apply() {
         const int port = window_->rig.StartServer().Port();
         QVERIFY(window_->rig.Connect());
-        window_->rig.connection.Winsock().SetRemoteHost("");
-        frmSetup d(*window_);
+        window_->rig.connection.socket().SetRemoteHost("");
+        SetupDialog d(*window_);
         QVERIFY(ShowActive(d));
-        QCOMPARE(d.txtServerName->text() + " " + QString::number(d.frConnection->isEnabled()),
+        QCOMPARE(d.serverNameEdit->text() + " " + QString::number(d.connectionGroup->isEnabled()),
                  "127.0.0.1 0");
-        d.txtServerPort->setText("abc");
-        Click(d.chkKeepTrying);
-        QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+        d.serverPortEdit->setText("abc");
+        Click(d.keepTryingBox);
+        QTest::mouseClick(d.okButton, Qt::LeftButton);
         QCOMPARE(Applied(*window_) + Boxes(dialogs()),
                  QString::asprintf("0  %d 40 400 0 1 1 1 0 20 0 1 1 1 16 16", port));
     }
@@ -245,73 +249,73 @@ class TestDialogsAndPanel : public QObject {
             const QString shown = *message ? QString("Morvek (x): ") + message : "";
             for (const char* text : texts)
                 QTest::addRow("%s '%s'", box, text)
-                    << box << text << (strcmp(box, "txtSerie") ? shown : "") << shown
+                    << box << text << (strcmp(box, "seriesEdit") ? shown : "") << shown
                     << (*message ? after : text);
         };
-        rows("txtServerName", {""}, "Invalid server name", "localhost");
-        rows("txtServerPort", {"65536"}, "Invalid server port", "26000");
-        rows("txtServerPort", {"65535", " 1 "});
-        rows("txtRefresh", {"0.0004"}, "Invalid refresh interval", "5");
-        rows("txtRefresh", {"7 s"});
-        rows("txtTimeOut", {"2147484"}, "Invalid timeout interval", "30");
-        rows("txtColumns", {"40000"}, "Invalid graph length", "20");
-        rows("txtColumns", {"32767"});
-        rows("txtSerie", {"-1", "40000"}, "Invalid number of graph series", "16");
-        rows("txtSerie", {"0"});
+        rows("serverNameEdit", {""}, "Invalid server name", "localhost");
+        rows("serverPortEdit", {"65536"}, "Invalid server port", "26000");
+        rows("serverPortEdit", {"65535", " 1 "});
+        rows("refreshEdit", {"0.0004"}, "Invalid refresh interval", "5");
+        rows("refreshEdit", {"7 s"});
+        rows("timeoutEdit", {"2147484"}, "Invalid timeout interval", "30");
+        rows("columnsEdit", {"40000"}, "Invalid graph length", "20");
+        rows("columnsEdit", {"32767"});
+        rows("seriesEdit", {"-1", "40000"}, "Invalid number of graph series", "16");
+        rows("seriesEdit", {"0"});
     }
     void a_bad_box_is_refused() {
         QFETCH(QString, text);
         QFETCH(QString, left);
         QFETCH(QString, ok);
         QFETCH(QString, after);
-        frmSetup d(*window_);
+        SetupDialog d(*window_);
         QVERIFY(ShowActive(d));
         QFETCH(QString, box);
         auto* edit = d.findChild<QLineEdit*>(box);
-        Leave(edit, text, edit == d.txtServerName ? d.txtServerPort : d.txtServerName);
+        Leave(edit, text, edit == d.serverNameEdit ? d.serverPortEdit : d.serverNameEdit);
         QCOMPARE(Boxes(dialogs()) + "|" + edit->text(),
                  left + "|" + (left.isEmpty() ? text : after));
-        d.chkDisconnect->setChecked(true);
+        d.disconnectOnMapChangeBox->setChecked(true);
         const QSignalBlocker quiet(edit);  // no check as the text changes: "&Ok" checks it
         edit->setText(text);
         dialogs().messages.clear();
-        d.cmdOk->click();
+        d.okButton->click();
         QCOMPARE(Boxes(dialogs()) + "|" + edit->text(), ok + "|" + after);
         if (!ok.isEmpty()) {
             QCOMPARE(Applied(*window_) + QString::number(d.result()), kDefaults + "0");
-            d.cmdOk->click();  // with the default put back, "&Ok" applies
+            d.okButton->click();  // with the default put back, "&Ok" applies
         }
         QCOMPARE(d.result() * 10 + window_->rig.monitor.options.disconnect_on_map_change, 11);
     }
 
     // The timeout box is retyped freely and checked as it is left, like the other boxes.
     void the_timeout_is_checked_when_left() {
-        frmSetup d(*window_);
+        SetupDialog d(*window_);
         QVERIFY(ShowActive(d));
         QStringList seen;
-        d.txtTimeOut->setFocus(Qt::TabFocusReason);
+        d.timeoutEdit->setFocus(Qt::TabFocusReason);
         const auto type = [&](std::initializer_list<Qt::Key> keys) {
-            for (Qt::Key key : keys) QTest::keyClick(d.txtTimeOut, key);
-            seen << d.txtTimeOut->text() + "|" + Boxes(dialogs());
+            for (Qt::Key key : keys) QTest::keyClick(d.timeoutEdit, key);
+            seen << d.timeoutEdit->text() + "|" + Boxes(dialogs());
         };
         type({Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace});
         type({Qt::Key_6, Qt::Key_0, Qt::Key_Tab});
-        d.txtTimeOut->setFocus(Qt::TabFocusReason);
+        d.timeoutEdit->setFocus(Qt::TabFocusReason);
         type({Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_0, Qt::Key_Tab});
         QCOMPARE(seen, QStringList({"|", "60|", "30|Morvek (x): Invalid timeout interval"}));
     }
 
     void a_message_inside_a_validator_does_not_cascade() {
-        frmSetup d(*window_);
+        SetupDialog d(*window_);
         QVERIFY(ShowActive(d));
         // The focus moves on while the message is up, leaving an empty name box behind.
-        d.txtServerName->setText(QString());
+        d.serverNameEdit->setText(QString());
         dialogs().on_message = [&](const auto&) {
             dialogs().on_message = nullptr;
-            d.txtRefresh->setFocus(Qt::TabFocusReason);
+            d.refreshEdit->setFocus(Qt::TabFocusReason);
         };
-        Leave(d.txtServerPort, "bad", d.txtServerName);
-        QCOMPARE(Boxes(dialogs()) + "|" + d.txtServerPort->text(),
+        Leave(d.serverPortEdit, "bad", d.serverNameEdit);
+        QCOMPARE(Boxes(dialogs()) + "|" + d.serverPortEdit->text(),
                  "Morvek (x): Invalid server port|26000");
     }
 
@@ -323,11 +327,11 @@ class TestDialogsAndPanel : public QObject {
         m.graph.SetCell(20, 2, 7);
         QStringList seen;
         for (auto [serie, count, rows] : {std::tuple(1, "10", "20"), std::tuple(0, "6", "25")}) {
-            frmSetup d(*window_);
-            QTest::mouseClick(d.optSerie[serie], Qt::LeftButton);
-            d.txtSerie->setText(count);
-            d.txtColumns->setText(rows);
-            d.cmdOk->click();
+            SetupDialog d(*window_);
+            QTest::mouseClick(d.seriesOptions[serie], Qt::LeftButton);
+            d.seriesEdit->setText(count);
+            d.columnsEdit->setText(rows);
+            d.okButton->click();
             seen << Applied(*window_) + QString(" / %1 %2")
                                             .arg(m.graph.Cell(20, 2))
                                             .arg(m.graph.LegendTexts().size());
@@ -340,13 +344,13 @@ class TestDialogsAndPanel : public QObject {
     void enter_takes_ok_and_escape_cancels() {
         QStringList seen;
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-            frmSetup d(*window_);
+            SetupDialog d(*window_);
             QVERIFY(ShowActive(d));
-            d.txtServerName->setFocus();
-            d.txtServerName->setText(key == Qt::Key_Return ? "enter.example" : "escape.example");
-            QTest::keyClick(d.txtServerName, key);
+            d.serverNameEdit->setFocus();
+            d.serverNameEdit->setText(key == Qt::Key_Return ? "enter.example" : "escape.example");
+            QTest::keyClick(d.serverNameEdit, key);
             seen << QString::number(d.result()) + (d.isVisible() ? " open " : " closed ") +
-                        QString::fromStdString(window_->rig.connection.Winsock().RemoteHost());
+                        QString::fromStdString(window_->rig.connection.socket().RemoteHost());
         }
         QCOMPARE(seen, QStringList({"1 closed enter.example", "0 closed enter.example"}));
     }
@@ -354,21 +358,21 @@ class TestDialogsAndPanel : public QObject {
     // Kinds and the tray switch clicked, the watch list typed: the dialog opened again shows them.
     void alerts_page_clicks_apply_and_show_again() {
         {
-            frmSetup d(*window_);
+            SetupDialog d(*window_);
             d.show();
-            d.TabStrip->setCurrentWidget(d.frAlerts->parentWidget());
+            d.pages->setCurrentWidget(d.alertsGroup->parentWidget());
             QVERIFY(QTest::qWaitForWindowExposed(&d));
-            for (EventKind kind : {EventKind::Join, EventKind::Map}) Click(d.chkAlert[int(kind)]);
-            Click(d.chkCloseToTray);
-            QTest::mouseClick(d.txtWatchList, Qt::LeftButton);
-            QTest::keyClicks(d.txtWatchList, " Ranger ,, bob,");
-            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            for (EventKind kind : {EventKind::Join, EventKind::Map}) Click(d.alertBoxes[int(kind)]);
+            Click(d.closeToTrayBox);
+            QTest::mouseClick(d.watchListEdit, Qt::LeftButton);
+            QTest::keyClicks(d.watchListEdit, " Ranger ,, bob,");
+            QTest::mouseClick(d.okButton, Qt::LeftButton);
         }
-        frmSetup d(*window_);
+        SetupDialog d(*window_);
         QStringList page;
         for (int i = 0; i < kEventKindCount; ++i)
-            if (d.chkAlert[i]->isChecked()) page << EventName(EventKind(i));
-        QCOMPARE(page << d.txtWatchList->text() << QString::number(d.chkCloseToTray->isChecked()),
+            if (d.alertBoxes[i]->isChecked()) page << EventName(EventKind(i));
+        QCOMPARE(page << d.watchListEdit->text() << QString::number(d.closeToTrayBox->isChecked()),
                  QStringList({"join", "map", "Ranger, bob", "1"}));
     }
 
@@ -411,41 +415,41 @@ class TestDialogsAndPanel : public QObject {
         window_->rig.monitor.web_active = true;
         QUdpSocket server;  // on 127.0.0.1, only listening: a poll's request arrives there
         QVERIFY(server.bind(QHostAddress::LocalHost, 0));
-        window_->rig.connection.Winsock().SetRemoteHost("127.0.0.1");
-        window_->rig.connection.Winsock().SetRemotePort(server.localPort());
-        frmWeb dialog(*window_, folder_);
+        window_->rig.connection.socket().SetRemoteHost("127.0.0.1");
+        window_->rig.connection.socket().SetRemotePort(server.localPort());
+        WebDialog dialog(*window_, folder_);
         QStringList listed;
-        for (int i = 0; i < dialog.lstTemplate->count(); ++i)
-            listed << dialog.lstTemplate->item(i)->text();
+        for (int i = 0; i < dialog.templateList->count(); ++i)
+            listed << dialog.templateList->item(i)->text();
         QCOMPARE(listed, QStringList({"other.htm", "Other.HTM", "standard.htm"}));
-        QTEST(dialog.txtRefresh->text() + (dialog.optOperation[1]->isChecked() ? " every" : "") +
-                  (dialog.optOperation[0]->isChecked() ? " once" : ""),
+        QTEST(dialog.refreshEdit->text() + (dialog.saveOptions[1]->isChecked() ? " every" : "") +
+                  (dialog.saveOptions[0]->isChecked() ? " once" : ""),
               "shown");
-        dialog.txtRefresh->setText(text);
-        QTEST(dialog.lblPeriodNote->text(), "note");
-        dialog.cmdOk->click();
+        dialog.refreshEdit->setText(text);
+        QTEST(dialog.periodNote->text(), "note");
+        dialog.okButton->click();
         QTEST(Picture(), "picture");
         QTRY_COMPARE_WITH_TIMEOUT(server.hasPendingDatagrams(), Picture().contains("polled"), 5000);
-        window_->rig.connection.Winsock().Close();
+        window_->rig.connection.socket().Close();
     }
 
     // The output file comes from a save dialog; "&Cancel" leaves it and all else as it was.
     void output_file_chosen_then_cancel_changes_nothing() {
         window_->rig.monitor.options = {.html_output = "kept.htm", .html_template = "standard.htm"};
         const QString before = Picture();
-        frmWeb dialog(*window_, folder_);
+        WebDialog dialog(*window_, folder_);
         QVERIFY(QFileInfo(folder_).isDir());  // a missing template folder is made
         dialogs().files = {"site/index.htm", std::nullopt};
-        dialog.cmdScegli->click();
-        dialog.cmdScegli->click();  // cancelled: the box keeps the first choice
+        dialog.chooseFileButton->click();
+        dialog.chooseFileButton->click();  // cancelled: the box keeps the first choice
         const auto& r = dialogs().file_requests[0];
         QCOMPARE(r.title + "|" + r.filter + "|" + r.default_extension + (r.must_exist ? "|!" : "|"),
                  "Select an Html file to save|Html files (*.htm; *.html)|*.htm;*.html|"
                  "All files (*.*)|*.*|.htm|");
-        QCOMPARE(dialog.txtOutputFile->text(), QStringLiteral("site/index.htm"));
-        dialog.txtRefresh->setText(QStringLiteral("9"));
-        dialog.optOperation[0]->click();
-        dialog.Command1->click();
+        QCOMPARE(dialog.outputFileEdit->text(), QStringLiteral("site/index.htm"));
+        dialog.refreshEdit->setText(QStringLiteral("9"));
+        dialog.saveOptions[0]->click();
+        dialog.cancelButton->click();
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(Picture(), before);
     }
@@ -483,22 +487,22 @@ class TestDialogsAndPanel : public QObject {
         for (int i = 0; i < kPlayerSlots; ++i) m.view.rows[i][kName] = "p" + std::to_string(i);
         PlayerPanel panel;
         connect(&panel, &PlayerPanel::Scrolled, [&] { panel.ShowPlayers(m); });
-        QScrollBar* bar = panel.VScroll;
+        QScrollBar* bar = panel.scrollBar;
         bar->setValue(100);  // cannot pass the range
-        QCOMPARE(panel.plNome[0]->text() + panel.plNome[4]->text(), "p59p63");
+        QCOMPARE(panel.nameLabels[0]->text() + panel.nameLabels[4]->text(), "p59p63");
         bar->triggerAction(QScrollBar::SliderPageStepSub);
-        QCOMPARE(panel.plNome[0]->text(), QStringLiteral("p54"));
+        QCOMPARE(panel.nameLabels[0]->text(), QStringLiteral("p54"));
         // The wheel over a row moves the rows as over the bar: 3 rows a notch, a page at most.
         QStringList seen;
-        for (auto [over, delta] : {std::pair<QWidget*, int>(panel.plNome[2], 120),
+        for (auto [over, delta] : {std::pair<QWidget*, int>(panel.nameLabels[2], 120),
                                    {bar, 120},
-                                   {panel.plFrags[4], -240}}) {
+                                   {panel.fragsLabels[4], -240}}) {
             const QPointF at(2, 2);
             QWheelEvent wheel(at, over->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
                               Qt::NoScrollPhase, false);
             QSpontaneKeyEvent::setSpontaneous(&wheel);  // as the window system delivers it
             qApp->notify(over, &wheel);
-            seen << panel.plNome[0]->text();
+            seen << panel.nameLabels[0]->text();
         }
         QCOMPARE(seen, QStringList({"p51", "p48", "p53"}));  // a page at most per move
     }
@@ -515,9 +519,10 @@ class TestDialogsAndPanel : public QObject {
                 const QRect item = menu->actionGeometry(panel.copyNameAction);
                 QTest::mouseClick(menu, Qt::LeftButton, {}, item.center());
             });
-            const QPoint at = panel.plID[r]->rect().center();
-            QContextMenuEvent event(QContextMenuEvent::Mouse, at, panel.plID[r]->mapToGlobal(at));
-            QApplication::sendEvent(panel.plID[r], &event);
+            const QPoint at = panel.idLabels[r]->rect().center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at,
+                                    panel.idLabels[r]->mapToGlobal(at));
+            QApplication::sendEvent(panel.idLabels[r], &event);
             copied << QApplication::clipboard()->text();
         }
         QCOMPARE(copied, QStringList({"[VX]Vore", "Ranger"}));
@@ -551,26 +556,27 @@ class TestDialogsAndPanel : public QObject {
         if (!window.isEmpty()) panel.setPalette(QPalette(QColor(window)));
         const Monitor m = Names(readable);
         const auto name = [&](int r) {
-            const QLabel* label = panel.plNome[r];
+            const QLabel* label = panel.nameLabels[r];
             return label->text() + (label->textFormat() == Qt::RichText ? " (rich)" : "");
         };
         panel.ShowPlayers(m);
         QStringList got{name(0), name(1), name(2), name(3)};
-        panel.VScroll->setValue(3);  // a rich name scrolled away leaves a plain one behind
+        panel.scrollBar->setValue(3);  // a rich name scrolled away leaves a plain one behind
         panel.ShowPlayers(m);
         QCOMPARE(got << name(0) << name(1), (names + QStringList{names[3], ""}));
     }
 
     void server_panel_shows_readable_text_in_gold() {
         testing::Dialogs dialogs;
-        frmMain window(&dialogs, nullptr);
-        QVERIFY(window.Form_Load());
+        MainWindow window(&dialogs, nullptr);
+        QVERIFY(window.Load());
         window.monitor().snapshot.name = kClanVore;
         QStringList got;
         for (bool readable : {true, false}) {  // switched off: the bytes as Windows-1252
             window.monitor().options.readable_names = readable;
             window.RefreshAll();
-            got << window.txtSvrName->text() << QString::number(GoldPixels(window.txtSvrName) > 0);
+            got << window.serverNameEdit->text()
+                << QString::number(GoldPixels(window.serverNameEdit) > 0);
         }
         QCOMPARE(got, QStringList({"[VX]Vore", "1", QString::fromUtf8("\u0090VX\u2018Vore"), "0"}));
     }

@@ -25,11 +25,12 @@ using testing::WaitFor;
 
 namespace {
 
-QList<QRect> Placed(const frmMain& w) {
+QList<QRect> Placed(const MainWindow& w) {
     QList<QRect> rects;
-    for (QWidget* c : std::initializer_list<QWidget*>{
-             w.frServer, w.frInsideServer, w.frPlayer, w.frInsidePlayer, w.frGraph, w.chtGrafico,
-             w.lblCopy, w.cmdMenu, w.pctNet, w.frStatus, w.frInsideStatus, w.frPlay})
+    for (QWidget* c : std::initializer_list<QWidget*>{w.serverFrame, w.serverFields, w.playerFrame,
+                                                      w.playerPanel, w.graphFrame, w.fragChart,
+                                                      w.creditLabel, w.menuButton, w.trafficLamp,
+                                                      w.statusFrame, w.statusLine, w.replayFrame})
         rects << c->geometry();
     return rects;
 }
@@ -85,12 +86,12 @@ void AnswerFileDialog(const QString& file, QStringList& seen) {
 }
 
 // Opens the command menu with its button and clicks `item`, both by mouse.
-void ChooseFromMenu(frmMain& w, QAction* item) {
-    QTest::mouseClick(w.cmdMenu, Qt::LeftButton);
-    QVERIFY(QTest::qWaitForWindowExposed(w.mnu));
-    const QPoint at = w.mnu->actionGeometry(item).center();
-    QTest::mouseMove(w.mnu, at);
-    QTest::mouseClick(w.mnu, Qt::LeftButton, {}, at);
+void ChooseFromMenu(MainWindow& w, QAction* item) {
+    QTest::mouseClick(w.menuButton, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowExposed(w.commandMenu));
+    const QPoint at = w.commandMenu->actionGeometry(item).center();
+    QTest::mouseMove(w.commandMenu, at);
+    QTest::mouseClick(w.commandMenu, Qt::LeftButton, {}, at);
 }
 
 }  // namespace
@@ -100,10 +101,10 @@ class TestMainWindow : public QObject {
 
     testing::Dialogs dialogs_;
     QTemporaryDir dir_;
-    std::unique_ptr<frmMain> Loaded() {
+    std::unique_ptr<MainWindow> Loaded() {
         dialogs_ = {};
-        auto w = std::make_unique<frmMain>(&dialogs_, nullptr);
-        w->Form_Load();
+        auto w = std::make_unique<MainWindow>(&dialogs_, nullptr);
+        w->Load();
         w->show();
         return w;
     }
@@ -113,15 +114,16 @@ class TestMainWindow : public QObject {
     // minimum size, every region in place; the graph switched off and on sets the height.
     void opened_window_and_its_layout() {
         auto w = Loaded();
-        QCOMPARE(w->windowTitle() + "|" + w->cmdMenu->text() + "|" + w->lblStatus->text(),
+        QCOMPARE(w->windowTitle() + "|" + w->menuButton->text() + "|" + w->statusLabel->text(),
                  "Morvek|        Graph|Disconnected");
-        QCOMPARE(QList<QColor>({w->pctStatus->Shown(), w->pctNet->Shown()}),
+        QCOMPARE(QList<QColor>({w->statusLamp->Shown(), w->trafficLamp->Shown()}),
                  QList<QColor>({QColor(255, 0, 0), QColor(0, 128, 0)}));
-        QVERIFY(w->pctOpen->isHidden() && w->pctSave->isHidden() && w->pctWeb->isHidden());
-        QVERIFY(!w->connection().timCheck().Enabled());
-        w->Form_Resize();
+        QVERIFY(w->logOpenIcon->isHidden() && w->recordingIcon->isHidden() &&
+                w->publishingIcon->isHidden());
+        QVERIFY(!w->connection().pollTimer().Enabled());
+        w->ApplyLayout();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        for (QGroupBox* frame : {w->frStatus, w->frPlay})
+        for (QGroupBox* frame : {w->statusFrame, w->replayFrame})
             for (QWidget* inside : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 QVERIFY2(frame->contentsRect().contains(inside->geometry()),
                          qPrintable(frame->title() + inside->objectName()));
@@ -131,15 +133,15 @@ class TestMainWindow : public QObject {
         QList<QRect> pixels;
         for (const TwipsRect& r : kAtMinimum) pixels << PixelRect(r);
         // The status frame's contents sit under its caption, cut to fit when it is taller.
-        pixels[10].translate(0, std::max(0, w->frStatus->contentsRect().top() - 15));
+        pixels[10].translate(0, std::max(0, w->statusFrame->contentsRect().top() - 15));
         QCOMPARE(Placed(*w), pixels);
         QStringList heights;  // height, the status frame's top, the graph shown
         for (bool graph : {false, true}) {
             w->SetGraphVisible(graph);
             heights << QStringLiteral("%1 %2 %3")
                            .arg(w->OuterHeightTwips())
-                           .arg(w->Layout().frStatus.top)
-                           .arg(!w->frGraph->isHidden() && w->monitor().graph.visible);
+                           .arg(w->Layout().statusFrame.top)
+                           .arg(!w->graphFrame->isHidden() && w->monitor().graph.visible);
         }
         QCOMPARE(heights, QStringList({"4290 3225 0", "6765 5740 1"}));
         // A text its field cuts is offered whole as a tooltip; one that fits, none.
@@ -151,9 +153,9 @@ class TestMainWindow : public QObject {
         BuildPlayerView(m.table, m.view, 0, 1);
         w->ShowPlayers();
         w->RefreshPanel();
-        QCOMPARE(QStringList({w->txtSvrName->toolTip(), w->txtPing->toolTip(),
-                              w->frInsidePlayer->plNome[0]->toolTip(),
-                              w->frInsidePlayer->plFrags[0]->toolTip()}),
+        QCOMPARE(QStringList({w->serverNameEdit->toolTip(), w->pingEdit->toolTip(),
+                              w->playerPanel->nameLabels[0]->toolTip(),
+                              w->playerPanel->fragsLabels[0]->toolTip()}),
                  QStringList({QString(name.c_str()), "", QString(player.c_str()), ""}));
     }
 
@@ -176,17 +178,19 @@ class TestMainWindow : public QObject {
         ShowState(w->monitor(), ConnectionState(state));
         w->monitor().recording = recording;
         w->connection().UpdateMenuState();
-        QTEST(Disabled(w->mnu).join('|'), "disabled");
+        QTEST(Disabled(w->commandMenu).join('|'), "disabled");
     }
 
     void menu_button_opens_the_menu_at_its_corner_and_exit_stops_polling() {
         auto w = Loaded();
-        QTest::mouseClick(w->cmdMenu, Qt::LeftButton);
+        QTest::mouseClick(w->menuButton, Qt::LeftButton);
         // The platform may push a menu back onto the screen; offscreen it stays where asked.
-        QCOMPARE(w->mnu->pos(), w->mapToGlobal(w->cmdMenu->geometry().topRight() + QPoint(1, 0)));
-        w->connection().timCheck().SetEnabled(true);
-        w->mnuExit->trigger();
-        QVERIFY(!w->isVisible() && !w->mnu->isVisible() && !w->connection().timCheck().Enabled());
+        QCOMPARE(w->commandMenu->pos(),
+                 w->mapToGlobal(w->menuButton->geometry().topRight() + QPoint(1, 0)));
+        w->connection().pollTimer().SetEnabled(true);
+        w->exitAction->trigger();
+        QVERIFY(!w->isVisible() && !w->commandMenu->isVisible() &&
+                !w->connection().pollTimer().Enabled());
     }
 
     // Every rule, then "Rules - Done"; closing leaves the dark green lamp and no list.
@@ -195,34 +199,34 @@ class TestMainWindow : public QObject {
         QVERIFY(server.Start());
         auto window = Loaded();
         Connection& c = window->connection();
-        c.Winsock().SetRemoteHost("127.0.0.1");
-        c.Winsock().SetRemotePort(server.Port());
-        c.mnuConnect_Click();
+        c.socket().SetRemoteHost("127.0.0.1");
+        c.socket().SetRemotePort(server.Port());
+        c.Connect();
         QVERIFY(WaitFor([&] { return window->monitor().state == ConnectionState::Connected; }));
         QStringList seen;
         QTimer::singleShot(0, this, [&] {
-            frmRoule* rules = window->RulesWindow();
+            RulesWindow* rules = window->ShownRulesWindow();
             QVERIFY(rules && rules->isModal());
             seen << rules->windowTitle();
             QVERIFY(WaitFor([&] { return rules->windowTitle() == "Rules - Done"; }));
-            for (int i = 0; i < rules->lstRoules->count(); ++i)
-                seen << rules->lstRoules->item(i)->text();
+            for (int i = 0; i < rules->rulesList->count(); ++i)
+                seen << rules->rulesList->item(i)->text();
             // A list rebuilt shorter replaces every line shown.
             window->monitor().rules.Clear();
             AddRuleLine(window->monitor().rules, "noexit", "1", kStatusRuleWidth);
             rules->Refresh();
-            seen << QString::number(rules->lstRoules->count()) + rules->lstRoules->item(0)->text();
-            rules->cmdClose->click();
+            seen << QString::number(rules->rulesList->count()) + rules->rulesList->item(0)->text();
+            rules->closeButton->click();
         });
-        window->mnuRule->trigger();  // modal until closed
+        window->rulesAction->trigger();  // modal until closed
         QCOMPARE(seen, QStringList({"Rules - Working...", "deathmatch         \t1",
                                     "fraglimit          \t30", "timelimit          \t20",
                                     "teamplay           \t0", "samelevel          \t0",
                                     "maxspectators      \t2", "1noexit              \t1"}));
-        QCOMPARE(window->pctNet->Shown(), QColor(0, 128, 0));
-        QVERIFY(!window->RulesWindow() && !window->monitor().rules.shown &&
+        QCOMPARE(window->trafficLamp->Shown(), QColor(0, 128, 0));
+        QVERIFY(!window->ShownRulesWindow() && !window->monitor().rules.shown &&
                 window->monitor().rules.lines.empty());
-        c.mnuDisconnect_Click();
+        c.Disconnect();
     }
 
     void startup_command_line_data() {
@@ -249,14 +253,14 @@ class TestMainWindow : public QObject {
         auto window = Loaded();
         Monitor& m = window->monitor();
         m.server_type = ServerType::QuakeWorld;
-        m.options.serie_max_player = 0;
-        m.options.serie_fixed = 5;
+        m.options.series_follow_max_players = 0;
+        m.options.fixed_series = 5;
         ApplyStartup(*window, line.arg(target.localPort()).toStdString(), false);
         window->RefreshAll();
         QString shown = QString::asprintf("%d|%s|%d|%d|%d|%d|", int(m.server_type),
-                                          window->connection().Winsock().RemoteHost().c_str(),
-                                          int(m.state), window->mnuConnect->isEnabled(),
-                                          window->connection().timCheck().Enabled(),
+                                          window->connection().socket().RemoteHost().c_str(),
+                                          int(m.state), window->connectAction->isEnabled(),
+                                          window->connection().pollTimer().Enabled(),
                                           int(m.graph.LegendTexts().size()));
         for (const auto& box : dialogs_.messages) {
             QVERIFY(box.icon == platform::MessageIcon::Critical &&
@@ -265,20 +269,20 @@ class TestMainWindow : public QObject {
         }
         QTEST(shown, "shown");
         if (m.state != ConnectionState::Disconnected)
-            QCOMPARE(window->txtType->text(), QStringLiteral("QuakeWd"));
-        window->connection().mnuDisconnect_Click();
+            QCOMPARE(window->typeEdit->text(), QStringLiteral("QuakeWd"));
+        window->connection().Disconnect();
     }
 
     void shipped_help_shown_and_a_missing_one_named() {
         QTemporaryDir dir;
         auto window = Loaded();
         window->SetHelpFolder(dir.path());
-        window->mnuHelp->trigger();
+        window->helpAction->trigger();
         QCOMPARE(dialogs_.messages.size(), std::size_t(1));
         QVERIFY(dialogs_.messages[0].text.find("Morvek.html") != std::string::npos);
         QVERIFY(
             QFile::copy(MORVEK_SOURCE_DIR "/resources/Morvek.html", dir.filePath("morvek.HTML")));
-        window->mnuHelp->trigger();
+        window->helpAction->trigger();
         QVERIFY(dialogs_.messages.size() == 1 && window->Help() && window->Help()->isVisible());
         const QString text = window->Help()->browser->toPlainText();
         QVERIFY(text.contains("Web publishing") && text.contains("Log Player"));
@@ -379,7 +383,7 @@ class TestMainWindow : public QObject {
             dialog->findChild<QLineEdit*>("filename")->setText(pdf);
             dialog->accept();
         });
-        w->mnuPrint->trigger();
+        w->printAction->trigger();
         QProcess info;
         info.start("pdfinfo", {pdf});
         QVERIFY(info.waitForFinished(30000));
@@ -393,44 +397,44 @@ class TestMainWindow : public QObject {
     }
 
     void log_dialogs_with_accented_names_and_the_player_buttons() {
-        frmMain window;  // the real dialogs
-        QVERIFY(window.Form_Load());
+        MainWindow window;  // the real dialogs
+        QVERIFY(window.Load());
         window.show();
         QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("Téléchargements")));
         const QString record = dir_.filePath(QStringLiteral("Téléchargements/match.mv"));
         QStringList seen, seen_open;
         AnswerFileDialog(record, seen);
-        window.mnuSave_Click();
-        QVERIFY(window.monitor().recording && window.pctSave->isVisibleTo(&window));
+        window.Record();
+        QVERIFY(window.monitor().recording && window.recordingIcon->isVisibleTo(&window));
         emit window.connection().RecordDue();  // what a poll tick does while recording
         QCOMPARE(QFileInfo(record).size(), qint64(46 + 1683));
-        window.mnuStopRecord->trigger();
+        window.stopRecordingAction->trigger();
         QVERIFY(!window.monitor().recording && window.monitor().log_path.isEmpty());
-        QVERIFY(window.mnuSave->isEnabled() && window.pctSave->isHidden());
+        QVERIFY(window.recordAction->isEnabled() && window.recordingIcon->isHidden());
         // Frags as the server sent them, a negative count in a log's unsigned form included.
         const QString replay = dir_.filePath(QStringLiteral("replay-é.mv"));
         QVERIFY(MakeLog(replay, {"7", "-3", "4244897001", ""}));
         AnswerFileDialog(replay, seen_open);
-        window.mnuOpen_Click();
+        window.OpenLogFile();
         const QString filters = "|Morvek files (*.mv)|All files (*)";
         QCOMPARE(seen.join('|') + "|" + seen_open.join('|'),
                  QString::number(QFileDialog::AcceptSave) + filters + "|" +
                      QString::number(QFileDialog::AcceptOpen) + filters);
-        QCOMPARE(window.txtSvrName->text() + "|" + window.lblPosizione->text(),
+        QCOMPARE(window.serverNameEdit->text() + "|" + window.positionLabel->text(),
                  "Test Server    |1");
         // ">" ">|" "<" "|<" ">>" "<<": the graph's 20 rows were cut to the log's 4.
         QStringList shown;
         for (int button : {3, 5, 2, 0, 4, 1}) {
-            window.frPlay->setFocus();
-            QTest::mouseClick(window.cmdPlayer[std::size_t(button)], Qt::LeftButton);
-            shown << window.lblPosizione->text() + " " +
+            window.replayFrame->setFocus();
+            QTest::mouseClick(window.replayButtons[std::size_t(button)], Qt::LeftButton);
+            shown << window.positionLabel->text() + " " +
                          QString::fromStdString(window.monitor().table.slot[0][kFrags]);
-            QCOMPARE(window.focusWidget(), window.cmdMenu);
+            QCOMPARE(window.focusWidget(), window.menuButton);
         }
         QCOMPARE(shown, QStringList({"2 -3", "4 0", "3 4244897001", "1 7", "4 0", "1 7"}));
-        QCOMPARE(window.chtGrafico->Series(0)->points(),
+        QCOMPARE(window.fragChart->Series(0)->points(),
                  QList<QPointF>({{1, 7}, {2, -3}, {3, -280}, {4, 0}}));
-        QCOMPARE(window.chtGrafico->MarkerLine()->points(), QList<QPointF>({{1, -300}, {1, 100}}));
+        QCOMPARE(window.fragChart->MarkerLine()->points(), QList<QPointF>({{1, -300}, {1, 100}}));
     }
 
     // Closed as "&Exit" closes it, a demo run writes the settings but keeps the stored server.
@@ -450,30 +454,30 @@ class TestMainWindow : public QObject {
         dialogs_.modal_ms = 300;  // each box stays open while polls go on
         w->monitor().options.keep_trying = keep_trying;
         Connection& c = w->connection();
-        c.Winsock().SetRemoteHost("127.0.0.1");
-        c.Winsock().SetRemotePort(port);
-        c.timCheck().SetInterval(testing::kPollMs);
-        c.timTimeout().SetInterval(testing::kTimeoutMs);
+        c.socket().SetRemoteHost("127.0.0.1");
+        c.socket().SetRemotePort(port);
+        c.pollTimer().SetInterval(testing::kPollMs);
+        c.timeoutTimer().SetInterval(testing::kTimeoutMs);
         const auto state_is = [&](ConnectionState state) {
             return WaitFor([&] { return w->monitor().state == state; });
         };
-        ChooseFromMenu(*w, w->mnuConnect);
+        ChooseFromMenu(*w, w->connectAction);
         QVERIFY(state_is(ConnectionState::Connected));
         server.reset();
         if (keep_trying) {
             QVERIFY(WaitFor([&] { return w->monitor().counters.refusals >= 2; }));
-            QCOMPARE(w->lblStatus->text() + "|" + Disabled(w->mnu).join('|'),
+            QCOMPARE(w->statusLabel->text() + "|" + Disabled(w->commandMenu).join('|'),
                      "Trying to connect|&Connect|&See Rules|Set&up...|&Stop recording|&Open...");
         } else {
             QVERIFY(state_is(ConnectionState::Disconnected));
-            QVERIFY(!c.timCheck().Enabled() && w->mnuConnect->isEnabled());
+            QVERIFY(!c.pollTimer().Enabled() && w->connectAction->isEnabled());
         }
         server = std::make_unique<sim::SimServer>(sim::DemoState(ServerType::QuakeI),
                                                   sim::SimOptions{.port = port});
         QVERIFY(server->Start());
-        if (!keep_trying) ChooseFromMenu(*w, w->mnuConnect);
+        if (!keep_trying) ChooseFromMenu(*w, w->connectAction);
         QVERIFY(state_is(ConnectionState::Connected));
-        ChooseFromMenu(*w, w->mnuDisconnect);
+        ChooseFromMenu(*w, w->disconnectAction);
         QVERIFY(state_is(ConnectionState::Disconnected));
         QCOMPARE(dialogs_.Texts(),
                  keep_trying ? std::vector<std::string>{}

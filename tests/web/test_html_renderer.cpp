@@ -168,8 +168,8 @@ class TestHtmlRenderer : public QObject {
         testing::Dialogs dialogs;
         web::HtmlPublisher publisher(m, dialogs, 5000);
         publisher.SetTemplateFolder(dir.path());
-        publisher.timHtml.SetEnabled(true);
-        publisher.timHtml_Timer();
+        publisher.publishTimer.SetEnabled(true);
+        publisher.OnPublishTick();
         QString picture =
             QString::number(publisher.LastTickWrote()) + "|" + ReadAll(dir.filePath(output)) + "|";
         for (const auto& box : dialogs.messages)
@@ -177,8 +177,8 @@ class TestHtmlRenderer : public QObject {
                        (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") +
                        QString::fromStdString(box.text);
         picture += QString("|%1 %2|%3|")
-                       .arg(publisher.timHtml.Running() ? "on" : "off")
-                       .arg(publisher.timHtml.Interval())
+                       .arg(publisher.publishTimer.Running() ? "on" : "off")
+                       .arg(publisher.publishTimer.Interval())
                        .arg(m.web_active ? "web" : "-") +
                    QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ');
         QTEST(picture, "picture");
