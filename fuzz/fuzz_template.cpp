@@ -1,7 +1,7 @@
 // The HTML renderer on arbitrary template bytes, server texts and player rows. The input is cut
 // at NUL bytes: the template first, then the server panel's nine texts, then name, time and frags
-// of successive view rows. A page whose server texts hold no carriage return re-reads, line by
-// line, as exactly the page.
+// of successive view rows. A page whose server texts hold no line break (CR or LF, each of which
+// ends a template line) re-reads, line by line, as exactly the page.
 #include <QDateTime>
 #include <algorithm>
 #include <cstddef>
@@ -50,8 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Every line written ends with CR LF.
         if (!page->empty() && !page->ends_with("\r\n")) __builtin_trap();
         // Render, then re-read the page's lines: each line comes back whole.
-        if (std::none_of(parts.begin() + 1, parts.end(),
-                         [](std::string_view part) { return part.find('\r') != part.npos; })) {
+        if (std::none_of(parts.begin() + 1, parts.end(), [](std::string_view part) {
+                return part.find_first_of("\r\n") != part.npos;
+            })) {
             std::string again;
             for (std::string_view line : web::TemplateLines(*page)) {
                 again += line;
