@@ -20,6 +20,7 @@
 #include "platform/settings_backend.h"
 #include "print/painter.h"
 #include "query/connection.h"
+#include "support/files.h"
 #include "support/http.h"
 #include "support/process.h"
 #include "support/rig.h"
@@ -79,20 +80,10 @@ class NoOverride {
     bool dropped_ = false;
 };
 
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 bool AllJson(const QByteArray& out) {
     for (const QByteArray& line : out.split('\n'))
         if (!line.isEmpty() && !QJsonDocument::fromJson(line).isObject()) return false;
     return true;
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
 }  // namespace
@@ -262,7 +253,7 @@ class TestHeadless : public QObject {
         const QString store = dir.filePath("ro/Morvek.conf");
         const QByteArray stored = "[Software\\Varnoth\\Morvek]\r\nCheckInterval=0.1\r\n\xff\x01\r";
         QVERIFY(QDir().mkpath(dir.filePath("ro")));
-        Write(store, stored);
+        QVERIFY(testing::WriteFile(store, stored));
         for (const auto& [path, mode] :
              {std::pair(store, 0444), {dir.filePath("ro"), 0555}, {dir.path(), 0755}})
             QCOMPARE(chmod(QFile::encodeName(path), mode), 0);
@@ -274,7 +265,7 @@ class TestHeadless : public QObject {
         const auto run = geteuid() == 0 ? RunProgram("runuser", args)
                                         : RunProgram(args[6], args.mid(7), dir.filePath("home"));
         QCOMPARE(QString("%1 %2").arg(run.status).arg(run.err), "0 ");
-        QCOMPARE(Read(store), stored);
+        QCOMPARE(testing::ReadFile(store), stored);
         const QDir::Filters all = QDir::NoDotAndDotDot | QDir::AllEntries;
         QCOMPARE(QDir(dir.path()).entryList(all) + QDir(dir.filePath("ro")).entryList(all),
                  QStringList({"ro", "Morvek.conf"}));
@@ -285,7 +276,7 @@ class TestHeadless : public QObject {
     void hooks_as_the_readme_gives_them() {
         QStringList hooks{"sh -c 'sleep 100 & echo $! >pid; echo not json; wait'"};
         auto found = QRegularExpression("--on-event \"([^\"]+)\"")
-                         .globalMatch(Read(MORVEK_SOURCE_DIR "/README.md"));
+                         .globalMatch(testing::ReadFile(MORVEK_SOURCE_DIR "/README.md"));
         while (found.hasNext()) hooks << found.next().captured(1);
         hooks.removeDuplicates();
         QCOMPARE(hooks.size(), 3);
@@ -318,7 +309,7 @@ class TestHeadless : public QObject {
                                         : QFile::exists(dir.filePath(effect));
             };
             QVERIFY2(WaitFor(done, 10000), qPrintable(hook));
-            const QByteArray pid = Read(dir.filePath("pid")).trimmed(),
+            const QByteArray pid = testing::ReadFile(dir.filePath("pid")).trimmed(),
                              child = "/proc/" + pid + "/stat";
             morvek.terminate();
             QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
@@ -330,9 +321,9 @@ class TestHeadless : public QObject {
             QVERIFY2(
                 !effect.isEmpty() || request.contains("\r\nContent-Type: application/json\r\n"),
                 request);
-            QCOMPARE(Events(Read(dir.filePath("events.jsonl"))),
+            QCOMPARE(Events(testing::ReadFile(dir.filePath("events.jsonl"))),
                      effect == "events.jsonl" ? QStringList{"silent"} : QStringList{});
-            QVERIFY(WaitFor([&] { return !Read(child).contains(") S "); }));
+            QVERIFY(WaitFor([&] { return !testing::ReadFile(child).contains(") S "); }));
         }
     }
 
@@ -381,9 +372,9 @@ class TestHeadless : public QObject {
         const QString log = dir.filePath("match.mv"), page = dir.filePath("page.htm"),
                       pdf = dir.filePath("report.pdf"), tpl = "mine.htm";  // as installed
         QVERIFY(QDir().mkpath(home_.filePath("system/morvek/template")));
-        Write(home_.filePath("system/morvek/template/Mine.htm"),
-              "<h1>\n{ServerName}\n</h1>\r\n{PlayerList}\r\n");
-        Write(log, "an older log");
+        QVERIFY(testing::WriteFile(home_.filePath("system/morvek/template/Mine.htm"),
+                                   "<h1>\n{ServerName}\n</h1>\r\n{PlayerList}\r\n"));
+        QVERIFY(testing::WriteFile(log, "an older log"));
         const auto run = RunProgram(MORVEK_EXE,
                                     {"--headless", "--demo", "--polls", "4", "--check", "0.3",
                                      "--record", log, "--html-template", tpl, "--html-output", page,
@@ -395,10 +386,10 @@ class TestHeadless : public QObject {
         const auto dump = RunProgram(MORVEK_EXE, {"--dump-log", log}, home_.path());
         QCOMPARE(QFileInfo(log).size(), kHeader + records * kRecord);
         QVERIFY(records >= 2 && dump.status == 0 && dump.out.count('\n') == 1 + records);
-        const QByteArray html = Read(page);
+        const QByteArray html = testing::ReadFile(page);
         QVERIFY(html.startsWith("<h1>\r\nMorvek demo server\r\n</h1>\r\n<Table border=1>\r\n"));
         QVERIFY(html.contains("Ranger"));
-        QVERIFY(Read(pdf).startsWith("%PDF-"));
+        QVERIFY(testing::ReadFile(pdf).startsWith("%PDF-"));
     }
 
     // Outputs that cannot be written are told once each, and the status says so; an old log stays
@@ -428,8 +419,9 @@ class TestHeadless : public QObject {
     void outputs_that_fail() {
         QFETCH(QStringList, args);
         QTemporaryDir dir;
-        Write(dir.filePath("big.htm"), QByteArray("{PlayerList}\n").repeated(8000));
-        Write(dir.filePath("old.mv"), "an older log");
+        QVERIFY(testing::WriteFile(dir.filePath("big.htm"),
+                                   QByteArray("{PlayerList}\n").repeated(8000)));
+        QVERIFY(testing::WriteFile(dir.filePath("old.mv"), "an older log"));
         args.replaceInStrings("%2", QString::number(silent_.localPort()))
             .replaceInStrings("%3", QString::number(flood_.localPort()));
         const auto run = RunProgram(MORVEK_HEADLESS_EXE, args.replaceInStrings("%1", dir.path()));
@@ -443,7 +435,7 @@ class TestHeadless : public QObject {
         lines.removeDuplicates();
         QFETCH(QString, err);
         QCOMPARE(lines.join(QChar(10)), err.replace("%1", dir.path()));
-        QCOMPARE(Read(dir.filePath("old.mv")), "an older log");
+        QCOMPARE(testing::ReadFile(dir.filePath("old.mv")), "an older log");
     }
 
     // Names read as Windows-1252 (not as Quake glyphs): control characters show as '?'.
@@ -454,7 +446,8 @@ class TestHeadless : public QObject {
         sim::SimServer server(state, sim::SimOptions{});
         QVERIFY(server.Start());
         const QString settings = home_.filePath("raw.conf");
-        Write(settings, "[Software\\Varnoth\\Morvek]\nReadableQuakeNames=False\n");
+        QVERIFY(testing::WriteFile(settings,
+                                   "[Software\\Varnoth\\Morvek]\nReadableQuakeNames=False\n"));
         const auto run = RunProgram(MORVEK_HEADLESS_EXE,
                                     {"--settings", settings, "--polls", "3", "--check", "0.1", "0",
                                      "127.0.0.1", QString::number(server.Port())});
@@ -492,10 +485,7 @@ class TestHeadless : public QObject {
                 },
                 10000);
         };
-        QTcpServer free_port;
-        QVERIFY(free_port.listen(QHostAddress::LocalHost));
-        const quint16 metrics = free_port.serverPort();
-        free_port.close();
+        const quint16 metrics = testing::FreeTcpPort();
         QStringList args{
             "--json", "--check",   "0.1", "--timeout", "0.5", "--metrics", QString::number(metrics),
             "1",      "127.0.0.1", port};
@@ -554,8 +544,9 @@ class TestHeadless : public QObject {
         QTemporaryDir dir;
         const QString target = dir.filePath("target"), page_template = dir.filePath("t.htm");
         const QByteArray old = "[Software\\Varnoth\\Morvek]\nServerName=old\n";
-        Write(target, old);
-        Write(page_template, "<html>{ServerName}</html>\r\n" + QByteArray(200, 'x'));
+        QVERIFY(testing::WriteFile(target, old));
+        QVERIFY(testing::WriteFile(page_template,
+                                   "<html>{ServerName}</html>\r\n" + QByteArray(200, 'x')));
         Monitor monitor;
         monitor.snapshot.name = "a server name longer than the room left on the disk";
         platform::IniSettingsBackend settings(target);
@@ -570,7 +561,7 @@ class TestHeadless : public QObject {
                 written = print::PrintReportToPdf(monitor, target);
         }
         QVERIFY(!written);
-        QCOMPARE(Read(target), old);
+        QCOMPARE(testing::ReadFile(target), old);
     }
 
     // A web folder where the page may be rewritten but no new file made: written in place.
@@ -578,8 +569,8 @@ class TestHeadless : public QObject {
         QTemporaryDir dir;
         const QString page = dir.filePath("web/index.htm"), tpl = dir.filePath("t.htm");
         QVERIFY(QDir().mkpath(dir.filePath("web")));
-        Write(page, "old\r\n");
-        Write(tpl, "{ServerName}\r\n");
+        QVERIFY(testing::WriteFile(page, "old\r\n"));
+        QVERIFY(testing::WriteFile(tpl, "{ServerName}\r\n"));
         Monitor monitor;
         monitor.snapshot.name = "Arena";
         QVERIFY(QFile::setPermissions(dir.filePath("web"), QFile::ReadOwner | QFile::ExeOwner));
@@ -591,7 +582,7 @@ class TestHeadless : public QObject {
         QFile::setPermissions(dir.filePath("web"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(written);
-        QCOMPARE(Read(page), QByteArray("Arena\r\n"));
+        QCOMPARE(testing::ReadFile(page), QByteArray("Arena\r\n"));
         QCOMPARE(QDir(dir.filePath("web")).entryList(QDir::Files), QStringList({"index.htm"}));
     }
 
@@ -607,7 +598,7 @@ class TestHeadless : public QObject {
         QVERIFY(!AppendLogRecord(fifo, {}, {}));  // would wait for a reader
         // A link is not followed, nor replaced, whatever it points to.
         const QString link = dir.filePath("link"), target = dir.filePath("target");
-        Write(target, "kept");
+        QVERIFY(testing::WriteFile(target, "kept"));
         QVERIFY(QFile::link(target, link));
         for (const QString& node : {fifo, link})
             for (const char* option : {"--record", "--html-output", "--print-pdf"}) {
@@ -617,7 +608,7 @@ class TestHeadless : public QObject {
                 QCOMPARE(run.err, "morvek: " + node.toLocal8Bit() + " is not a regular file\n");
             }
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
-        QCOMPARE(QFileInfo(link).symLinkTarget() + Read(target), target + "kept");
+        QCOMPARE(QFileInfo(link).symLinkTarget() + testing::ReadFile(target), target + "kept");
     }
 };
 

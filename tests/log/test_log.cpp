@@ -14,6 +14,7 @@
 #include "log/log_format.h"
 #include "log/player.h"
 #include "log/recorder.h"
+#include "support/files.h"
 #include "support/recording_hooks.h"
 
 using namespace morvek;
@@ -214,9 +215,7 @@ class TestLog : public QObject {
             WriteLogRecord(m);
             m.snapshot.name = "Renamed";
             m.server_type = ServerType::QuakeII;
-            QFile f(m.log_path);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray all = f.readAll();
+            const QByteArray all = testing::ReadFile(m.log_path);
             seen << QString::fromLatin1(all.left(15) + char('0' + all[45]) + " ") +
                         QString::number(all.size());
         }

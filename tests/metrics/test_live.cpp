@@ -9,6 +9,7 @@
 #include "core/events.h"
 #include "core/text.h"
 #include "metrics/metrics_server.h"
+#include "support/files.h"
 #include "support/http.h"
 #include "support/rig.h"
 #include "web/publisher.h"
@@ -48,11 +49,9 @@ class TestLive : public QObject {
         QVERIFY(live.listening && live.rig.Connect());
         live.server.SetPage([&] { return publisher.PageNow(); });
         publisher.OnPublishTick();
-        QFile file(dir.filePath("page.htm"));
         const HttpReply reply = HttpRequest(live.server.Port(), "GET", "/");
         QCOMPARE(reply.content_type + "|" + reply.body,
-                 "text/html; charset=windows-1252|" +
-                     (file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable"));
+                 "text/html; charset=windows-1252|" + testing::ReadFile(dir.filePath("page.htm")));
     }
 
     // 16 streams see the map change; the 17th is refused, one not reading is dropped; polls go on.

@@ -6,25 +6,16 @@
 #include "platform/paths.h"
 #include "platform/settings_backend.h"
 #include "platform/timer.h"
+#include "support/files.h"
 
 using namespace morvek;
 using namespace morvek::platform;
+using morvek::testing::ReadFile;
+using morvek::testing::WriteFile;
 
 namespace {
 
 const QByteArray kSection = "[Software\\Varnoth\\Morvek]\n";
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>";
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
@@ -56,7 +47,7 @@ class TestPlatform : public QObject {
         QCOMPARE(folders,
                  QStringList({data + "/user/morvek/template", data + "/local/morvek/template",
                               data + "/system/morvek/template"}));
-        WriteFile(folders[2] + "/Standard.htm", "system");
+        QVERIFY(WriteFile(folders[2] + "/Standard.htm", "system"));
         QVERIFY(MakeTemplateFolder());
         QCOMPARE(Entries(data), QStringList{"system"});
         QVERIFY(QDir(folders[2]).removeRecursively() && MakeTemplateFolder());
@@ -64,8 +55,8 @@ class TestPlatform : public QObject {
         QCOMPARE(ReadFile(folders[0] + "/standard.htm"),
                  ReadFile(MORVEK_SOURCE_DIR "/resources/template/standard.htm"));
         for (const char* name : {"/b.htm", "/Standard.htm", "/notes.txt"})
-            WriteFile(folders[2] + name, "system");
-        WriteFile(folders[1] + "/A.htm", "local");
+            QVERIFY(WriteFile(folders[2] + name, "system"));
+        QVERIFY(WriteFile(folders[1] + "/A.htm", "local"));
         QCOMPARE(TemplateNames(folders), QStringList({"A.htm", "b.htm", "standard.htm"}));
         QCOMPARE(QStringList({FindInFolders(folders, "STANDARD.HTM"),
                               FindInFolders(folders, "B.htm"), FindInFolders(folders, "gone.htm")}),
@@ -73,7 +64,7 @@ class TestPlatform : public QObject {
                               folders[0] + "/gone.htm"}));
         // The help file: beside the program (none here), else in a data folder's "morvek".
         QCOMPARE(HelpFolder("Morvek.html"), ProgramFolder());
-        WriteFile(data + "/system/morvek/MORVEK.HTML", "help");
+        QVERIFY(WriteFile(data + "/system/morvek/MORVEK.HTML", "help"));
         QCOMPARE(HelpFolder("Morvek.html"), data + "/system/morvek");
     }
 
@@ -123,7 +114,8 @@ class TestPlatform : public QObject {
             "AlertLeave=True\nAlertMap=True\nAlertSilent=True\nAlertBack=True\n"
             "AlertLead=True\nAlertFull=True\nAlertSlotFree=True\n"
             "AlertWatchList=Ranger, Vore\nCloseToTray=True\n";
-        WriteFile(StorePath("hand"), QByteArray(file).replace("192.0.2.7", "quake.example.net"));
+        QVERIFY(WriteFile(StorePath("hand"),
+                          QByteArray(file).replace("192.0.2.7", "quake.example.net")));
         IniSettingsBackend hand(StorePath("hand")), saved(StorePath("saved"));
         const auto values = LoadSettings(hand, Failure());
         QVERIFY(LoadSettings(saved, Failure()) == SettingsValues{});
@@ -151,7 +143,7 @@ class TestPlatform : public QObject {
         QFETCH(QByteArray, stored);
         const QString path = StorePath("convert");
         // Another value ahead of and behind the one under test still reads.
-        WriteFile(path, kSection + "SerieFixed=9\n" + stored + "\nHTMLRefresh=3\n");
+        QVERIFY(WriteFile(path, kSection + "SerieFixed=9\n" + stored + "\nHTMLRefresh=3\n"));
         IniSettingsBackend backend(path);
         const auto loaded = LoadSettings(backend, Failure());
         QVERIFY(loaded && SaveSettings(backend, *loaded, "", Failure()));
@@ -164,7 +156,7 @@ class TestPlatform : public QObject {
     // Stores that stop root too: a folder that is a regular file reads as empty but cannot be
     // written; a folder where the file should be cannot even be read. Each message names it.
     void store_that_cannot_be_opened() {
-        WriteFile(dir_.filePath("blocker"), "not a folder");
+        QVERIFY(WriteFile(dir_.filePath("blocker"), "not a folder"));
         QVERIFY(QDir().mkpath(dir_.filePath("folder")));
         for (const QString& store : {QString("blocker/Morvek.conf"), QString("folder")}) {
             IniSettingsBackend backend(dir_.filePath(store));
@@ -185,11 +177,11 @@ class TestPlatform : public QObject {
         const QString path = StorePath("hand");
         const QByteArray other =
             "no equals sign\n=no name\n[\nServerType=2\n[Other]\nServerPort=1\n";
-        WriteFile(path, other +
-                            "[ software\\varnoth\\MORVEK ]\r\n; ServerPort=2\r\n# ServerPort=3\n"
-                            "  serverPORT \t=  27500  \r\nServerPort=4\nGraphRows\nServerName=\n"
-                            "TIMEOUTINTERVAL=12\r\r\nHTMLOutput=C:\\web\\x\\xfiles\\out.htm\n"
-                            "[Software\\Varnoth\\Morvek]\nServerType=1");
+        QVERIFY(WriteFile(
+            path, other + "[ software\\varnoth\\MORVEK ]\r\n; ServerPort=2\r\n# ServerPort=3\n"
+                          "  serverPORT \t=  27500  \r\nServerPort=4\nGraphRows\nServerName=\n"
+                          "TIMEOUTINTERVAL=12\r\r\nHTMLOutput=C:\\web\\x\\xfiles\\out.htm\n"
+                          "[Software\\Varnoth\\Morvek]\nServerType=1"));
         IniSettingsBackend backend(path);
         auto loaded = LoadSettings(backend, Failure());
         SettingsValues expected;

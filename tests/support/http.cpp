@@ -1,10 +1,16 @@
 #include "support/http.h"
 
 #include <QDeadlineTimer>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
 namespace morvek::testing {
+
+quint16 FreeTcpPort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
 
 HttpReply HttpRequest(quint16 port, const QByteArray& method, const QByteArray& target, int ms) {
     QTcpSocket socket;

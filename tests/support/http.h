@@ -12,6 +12,9 @@ struct HttpReply {
     QByteArray body;
 };
 
+// A TCP port on 127.0.0.1 that was free when asked.
+quint16 FreeTcpPort();
+
 HttpReply HttpRequest(quint16 port, const QByteArray& method, const QByteArray& target,
                       int ms = 5000);
 

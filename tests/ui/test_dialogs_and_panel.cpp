@@ -20,6 +20,7 @@
 
 #include "core/alerts.h"
 #include "print/report.h"
+#include "support/files.h"
 #include "support/to_string.h"
 #include "support/window_rig.h"
 #include "ui/main_window.h"
@@ -146,11 +147,6 @@ class TestDialogsAndPanel : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     QString folder_;  // the web dialog's template folder, missing until a file is put there
     testing::Dialogs& dialogs() { return window_->rig.dialogs; }
-    void Touch(const char* name) {
-        QDir().mkpath(folder_);
-        QFile file(QDir(folder_).filePath(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
     // What the web dialog leaves: options, timer, publishing, calls, a pending poll, messages.
     QString Picture() {
         const Monitor& m = window_->rig.monitor;
@@ -408,7 +404,7 @@ class TestDialogsAndPanel : public QObject {
         QFETCH(QString, text);
         QVERIFY(QDir().mkpath(folder_ + "/folder.htm"));
         for (const char* name : {"standard.htm", "Other.HTM", "other.htm", "page.html", "htm"})
-            Touch(name);
+            QVERIFY(testing::WriteFile(QDir(folder_).filePath(name), {}));
         window_->rig.monitor.options.html_template = setting;
         window_->html.SetInterval(interval);
         window_->html.SetEnabled(true);  // publishing, whatever the period

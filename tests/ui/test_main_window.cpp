@@ -9,6 +9,7 @@
 #include "log/player.h"
 #include "log/recorder.h"
 #include "sim/sim_server.h"
+#include "support/files.h"
 #include "support/http.h"
 #include "support/rig.h"
 #include "ui/about_box.h"
@@ -486,21 +487,16 @@ class TestMainWindow : public QObject {
     }
 
     void demo_run_keeps_the_stored_server() {
-        QFile ini(dir_.filePath("demo.conf"));
+        const QString ini = dir_.filePath("demo.conf");
         const QByteArray stored = "ServerName=10.1.2.3\nServerPort=27500\nServerType=1\n";
-        QVERIFY(ini.open(QIODevice::WriteOnly) &&
-                ini.write("[Software\\Varnoth\\Morvek]\n" + stored));
-        ini.close();
-        QTcpServer probe;  // a free port for the metrics, which say when it is connected
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
+        QVERIFY(testing::WriteFile(ini, "[Software\\Varnoth\\Morvek]\n" + stored));
+        const quint16 port = testing::FreeTcpPort();  // the metrics say when it is connected
         QProcess morvek;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", dir_.filePath("data"));  // its template folder goes there
         morvek.setProcessEnvironment(env);
-        morvek.start(QStringLiteral(MORVEK_EXE), {"--demo", "3", "--settings", ini.fileName(),
-                                                  "--metrics", QString::number(port)});
+        morvek.start(QStringLiteral(MORVEK_EXE),
+                     {"--demo", "3", "--settings", ini, "--metrics", QString::number(port)});
         QVERIFY(morvek.waitForStarted());
         QVERIFY(testing::WaitFor(
             [&] {
@@ -510,8 +506,7 @@ class TestMainWindow : public QObject {
             15000));
         morvek.terminate();
         QVERIFY(morvek.waitForFinished(10000) && morvek.exitCode() == 0);
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        const QByteArray saved = ini.readAll();
+        const QByteArray saved = testing::ReadFile(ini);
         QVERIFY2(saved.contains(stored) && saved.contains("\nCheckInterval=5\n"), saved);
     }
 };

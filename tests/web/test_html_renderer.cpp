@@ -8,12 +8,15 @@
 
 #include "core/monitor.h"
 #include "support/dialogs.h"
+#include "support/files.h"
 #include "web/html_renderer.h"
 #include "web/publisher.h"
 
 using namespace morvek;
 using morvek::web::RenderPage;
 using namespace std::literals;
+using morvek::testing::ReadFile;
+using morvek::testing::WriteFile;
 
 namespace {
 
@@ -35,17 +38,6 @@ std::string Row(std::initializer_list<std::string> cells) {
 const std::string kHeading = "<Table border=1>\r\n" + Row({"ID", "Name", "Time", "Frags"});
 const std::string kTail =
     "</Table>\r\n<Font size=1>\r\n" + std::string(web::kCreditLine) + "\r\n<Font size=3><BR>\r\n";
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QFileInfo(path).isDir() ? "<folder>" : "<missing>";
-    return f.readAll();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 }  // namespace
 
@@ -151,7 +143,7 @@ class TestHtmlRenderer : public QObject {
         QFETCH(QString, setting);
         QFETCH(QString, output);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("folder.htm") && QDir(dir.path()).mkpath("sub"));
+        QVERIFY(QDir(dir.path()).mkpath("folder.htm"));
         QVERIFY(WriteFile(dir.filePath("page.htm"), "<h1>\r\n{ServerName}\r\n</h1>\r\n"));
         QVERIFY(WriteFile(dir.filePath("sub/mine.htm"), "{ServerPort}"));
         QVERIFY(WriteFile(dir.filePath("bad.htm"), "{PlayerList}"));
@@ -171,7 +163,7 @@ class TestHtmlRenderer : public QObject {
         publisher.publishTimer.SetEnabled(true);
         publisher.OnPublishTick();
         QString picture =
-            QString::number(publisher.LastTickWrote()) + "|" + ReadAll(dir.filePath(output)) + "|";
+            QString::number(publisher.LastTickWrote()) + "|" + ReadFile(dir.filePath(output)) + "|";
         for (const auto& box : dialogs.messages)
             picture += QString::fromStdString(box.title) +
                        (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") +
