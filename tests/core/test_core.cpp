@@ -349,9 +349,9 @@ class TestCore : public QObject {
         QVERIFY(PictureText(nq, 1).find("      1:01     0\n") != std::string::npos);
     }
 
-    // Players "name/key/connected at/order" committed in turn ("~s" makes slot s absent): the slot
-    // each one takes.
-    void slot_for_a_player_of_a_shared_name_data() {
+    // Players "name/key/connected at/order" committed in turn ("~s" blanks slot s's presence,
+    // "N*" commits p0 to pN-1 first): the slot each named one takes, holding it as present.
+    void slot_for_a_player_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QByteArray>("commits");
         QTest::addColumn<QString>("slots");
@@ -370,58 +370,39 @@ class TestCore : public QObject {
             << "0 1 0 1 2";
         QTest::newRow("returning_player_takes_the_old_slot_not_a_present_one")
             << 1 << QByteArray("p/3 q/4 ~0 p/5 p/6") << "0 1 0 2";
+        QTest::newRow("returning_player_keeps_its_slot") << 0 << QByteArray("2* p0") << "0";
+        QTest::newRow("never_used_slot_before_an_absent_one") << 0 << QByteArray("2* ~0 n") << "2";
+        QTest::newRow("seventeenth_takes_the_first_absent") << 0 << QByteArray("16* ~5 n") << "5";
+        QTest::newRow("all_16_present_overwrites_slot_0") << 2 << QByteArray("16* n") << "0";
+        QTest::newRow("quakeworld_uses_64_slots") << 1 << QByteArray("40* n") << "40";
+        QTest::newRow("red_p0_is_another_player") << 1 << QByteArray("1* \xf0\x30") << "1";
     }
-    void slot_for_a_player_of_a_shared_name() {
+    void slot_for_a_player() {
         QFETCH(int, type);
         QFETCH(QByteArray, commits);
         PlayerTable t;
         QStringList taken;
-        for (const QByteArray& commit : commits.split(' ')) {
-            if (commit.startsWith('~')) {
-                t.slot[commit.mid(1).toUInt()][kPresent].clear();
-                continue;
-            }
-            const QList<QByteArray> f = commit.split('/');
+        auto commit = [&](const QList<QByteArray>& f) {
             StartIncoming(t);
             t.incoming[kName] = f[0].toStdString();
             t.incoming_identity = {f.value(1).toStdString(), f.value(2).toLongLong(),
                                    f.value(3).toInt()};
-            taken << QString::number(CommitIncoming(t, ServerType(type)));
+            return CommitIncoming(t, ServerType(type));
+        };
+        for (const QByteArray& token : commits.split(' ')) {
+            if (token.startsWith('~')) {
+                t.slot[token.mid(1).toUInt()][kPresent] = " ";  // a blank counts as empty
+            } else if (token.endsWith('*')) {
+                for (int i = 0; i < token.chopped(1).toInt(); ++i)
+                    commit({"p" + QByteArray::number(i)});
+            } else {
+                const int slot = commit(token.split('/'));
+                QCOMPARE(t.slot[std::size_t(slot)][kName] + t.slot[std::size_t(slot)][kPresent],
+                         token.split('/')[0].toStdString() + "1");
+                taken << QString::number(slot);
+            }
         }
         QTEST(taken.join(' '), "slots");
-    }
-
-    // Players p0.. committed in turn, one slot made absent, then the newcomer: its slot.
-    void slot_for_a_player_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("players");
-        QTest::addColumn<int>("absent");
-        QTest::addColumn<QString>("newcomer");
-        QTest::addColumn<int>("slot");
-        QTest::newRow("returning_player_keeps_its_slot") << 0 << 2 << -1 << "p0" << 0;
-        QTest::newRow("never_used_slot_before_an_absent_one") << 0 << 2 << 0 << "new" << 2;
-        QTest::newRow("seventeenth_takes_the_first_absent") << 0 << 16 << 5 << "new" << 5;
-        QTest::newRow("all_16_present_overwrites_slot_0") << 2 << 16 << -1 << "new" << 0;
-        QTest::newRow("quakeworld_uses_64_slots") << 1 << 40 << -1 << "new" << 40;
-        QTest::newRow("red_p0_is_another_player")
-            << 1 << 1 << -1 << QString::fromLatin1("\xf0\x30") << 1;
-    }
-    void slot_for_a_player() {
-        QFETCH(int, type);
-        QFETCH(int, players);
-        QFETCH(int, absent);
-        QFETCH(QString, newcomer);
-        const std::string name = newcomer.toLatin1().toStdString();
-        PlayerTable t;
-        for (int i = 0; i < players; ++i) Commit(t, type, "p" + std::to_string(i));
-        if (absent >= 0) t.slot[std::size_t(absent)][kPresent] = " ";  // a blank counts as empty
-        Commit(t, type, name);
-        std::vector<int> holding;
-        for (int s = 0; s < kPlayerSlots; ++s)
-            if (t.slot[std::size_t(s)][kName] == name) holding.push_back(s);
-        QFETCH(int, slot);
-        QCOMPARE(holding, std::vector<int>{slot});
-        QCOMPARE(t.slot[std::size_t(slot)][kPresent], std::string("1"));
     }
 
     // "name:frags|..." committed (Quake I), slot 1 made absent when asked; "id:name" of each row.
