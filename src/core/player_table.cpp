@@ -1,6 +1,7 @@
 #include "core/player_table.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "core/numbers.h"
 #include "core/quake_text.h"
@@ -16,6 +17,7 @@ void ClearPlayerTable(PlayerTable& table, PlayerView& view) {
     for (auto& slot : table.slot)
         for (auto& field : slot) field.clear();
     table.identity.fill({});
+    table.roll_call = false;
     for (auto& row : view.rows)
         for (auto& field : row) field.clear();
     view.slot_of.fill(-1);
@@ -60,6 +62,10 @@ int FindSlot(const PlayerTable& table, ServerType type, std::string_view name,
             heard_before = s;
     }
     if (heard_before >= 0) return heard_before;
+    for (int s = 0; s <= last && table.roll_call; ++s)
+        if (table.slot[s][kName] == name && !IsEmptyMark(table.slot[s][kPresent]) &&
+            !table.heard[s])
+            return s;
     for (int s = 0; s <= last; ++s)
         if (table.slot[s][kName] == name && IsEmptyMark(table.slot[s][kPresent])) return s;
     for (int s = 0; s <= last; ++s)
@@ -86,7 +92,22 @@ int CommitIncoming(PlayerTable& table, ServerType type) {
     table.slot[slot] = table.incoming;
     table.countdown[slot] = table.incoming_countdown;
     table.identity[slot] = table.incoming_identity;
+    if (table.roll_call) table.heard[slot] = true;
     return slot;
+}
+
+void StartRollCall(PlayerTable& table) {
+    table.roll_call = true;
+    table.heard.fill(false);
+}
+
+void EndRollCall(PlayerTable& table) {
+    if (!std::exchange(table.roll_call, false)) return;
+    for (int s = 0; s < kPlayerSlots; ++s) {
+        if (table.heard[s]) continue;
+        table.slot[s][kPresent].clear();
+        table.countdown[s] = 3;
+    }
 }
 
 int CountPresent(const PlayerTable& table, bool skip_spectators) {

@@ -59,6 +59,10 @@ struct PlayerTable {
     // NetQuake: the current round of replies and the last player number heard.
     int round = 0;
     int last_order = -1;
+    // Open from the first reply after a silence until the server's list is whole again: the slots
+    // heard since.
+    bool roll_call = false;
+    std::array<bool, kPlayerSlots> heard{};
 };
 
 // 64 rows; fields 0 to 7 copy a slot, field 8 is the Id shown in the ID column. `slot_of` says
@@ -87,8 +91,8 @@ inline bool IsEmptyMark(std::string_view text) {
 // Last slot in use for a server type: 15 for NetQuake (0 and 2), 63 otherwise.
 int LastSlot(ServerType type);
 
-// Empties every field and identity of slots 0 to 63 and of the 64 view rows. Countdowns and the
-// incoming record are left as they are.
+// Empties every field and identity of slots 0 to 63 and of the 64 view rows, and ends a roll
+// call. Countdowns and the incoming record are left as they are.
 void ClearPlayerTable(PlayerTable& table, PlayerView& view);
 
 // Once per poll tick: every slot counts down; a slot falling below 0 loses its presence mark and
@@ -106,8 +110,10 @@ inline constexpr std::int64_t kSinceSlackMs = 2500;
 //     comes or goes; their order stays, so the one heard again in this round keeps its slot, and
 //     any other takes the lowest-numbered slot not heard in this round: the k-th of them by
 //     number keeps the k-th slot, and one more than there are slots is a newcomer;
-//  2. an absent slot of the same name (a player who comes back gets their old slot);
-//  3. the first never-used slot; 4. the first absent slot; 5. slot 0.
+//  2. during a roll call, a present slot of the same name not heard since it began (a server
+//     that restarted gives its players new ids, addresses and connection moments);
+//  3. an absent slot of the same name (a player who comes back gets their old slot);
+//  4. the first never-used slot; 5. the first absent slot; 6. slot 0.
 int FindSlot(const PlayerTable& table, ServerType type, std::string_view name,
              const PlayerIdentity& identity = {});
 
@@ -115,8 +121,16 @@ int FindSlot(const PlayerTable& table, ServerType type, std::string_view name,
 void StartIncoming(PlayerTable& table);
 
 // Copies the incoming record, its countdown and its identity into the slot FindSlot gives;
-// returns that slot.
+// returns that slot (heard, during a roll call).
 int CommitIncoming(PlayerTable& table, ServerType type);
+
+// The server answers again after a silence: it may have restarted with other players. Until its
+// list is whole again, the players it gives keep their slots (FindSlot) and are marked heard.
+void StartRollCall(PlayerTable& table);
+
+// The server's list is whole again: every slot not heard since the roll call began loses its
+// presence mark at once (the player left while the server was away), and the roll call ends.
+void EndRollCall(PlayerTable& table);
 
 // Player ordering modes.
 enum PlayerSorting : std::uint8_t { kSortById = 0, kSortByName = 1, kSortByFrags = 2 };

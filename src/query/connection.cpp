@@ -306,7 +306,12 @@ void Connection::OnDatagram(int /*bytes_total*/) {
     if (IsNetQuake(monitor_.server_type) && !netquake::ControlBody(datagram)) return;
     ++datagrams_;
     ++monitor_.counters.replies;
-    monitor_.counters.silent = false;
+    if (std::exchange(monitor_.counters.silent, false)) {
+        // Back after a silence, perhaps restarted with other players: they are counted afresh.
+        StartRollCall(monitor_.table);
+        roll_count_ = -1;
+        roll_orders_.reset();
+    }
     monitor_.retrying = false;
     refused_ = false;
     timeout_.SetEnabled(false);
@@ -356,6 +361,9 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
         AnnounceMap(info->map);
         snap.players = info->players;
         pacing_.ServerInfoReply(int(LeadingNumber(info->players)));
+        const double count = LeadingNumber(info->players);
+        roll_count_ = count > 0 ? int(std::min(count, double(roll_orders_.size()))) : 0;
+        EndRollCallWhenWhole();
         SetMaxPlayers(monitor_, info->max_players);
         snap.version = monitor_.server_type == ServerType::QuakeI ? info->version : std::string();
     } else if (const auto* player = std::get_if<netquake::PlayerInfo>(&reply)) {
@@ -374,6 +382,9 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
                                    std::int64_t(platform::TickCount()) - player->seconds * 1000LL,
                                    player->number};
         CommitIncoming(table, monitor_.server_type);
+        if (player->number >= 0 && player->number < int(roll_orders_.size()))
+            roll_orders_.set(std::size_t(player->number));
+        EndRollCallWhenWhole();
         pacing_.PlayerReply();
         hooks_.ShowPlayers();
     } else if (const auto* rule = std::get_if<netquake::RuleInfo>(&reply)) {
@@ -395,6 +406,15 @@ bool Connection::ApplyNetQuake(const netquake::Reply& reply) {
             {Notice::Kind::UnknownReply, IntegerText(unknown->code), kAppTitle, MessageIcon::None});
     }
     return true;
+}
+
+void Connection::EndRollCallWhenWhole() {
+    // NetQuake players are numbered 0 to the server's count less one in every round of replies.
+    if (!monitor_.table.roll_call || roll_count_ < 0) return;
+    for (int n = 0; n < roll_count_; ++n)
+        if (!roll_orders_[std::size_t(n)]) return;
+    EndRollCall(monitor_.table);
+    hooks_.ShowPlayers();
 }
 
 void Connection::EndRuleListing() {
@@ -455,6 +475,8 @@ void Connection::ApplyStatus(const status::StatusReply& reply) {
             table.incoming_identity.key = player.user_id;
         CommitIncoming(table, monitor_.server_type);
     }
+    // Each reply lists every player.
+    EndRollCall(table);
     hooks_.ShowPlayers();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <bitset>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,6 +104,9 @@ class Connection : public QObject {
     // Returns false when a NetQuake rule reply was ignored (the lamp stays bright green).
     bool ApplyNetQuake(const netquake::Reply& reply);
     void EndRuleListing();
+    // NetQuake: ends a roll call once the server's count is known and every player number below
+    // it was heard since the roll call began.
+    void EndRollCallWhenWhole();
     void ApplyStatus(const status::StatusReply& reply);
     void AnnounceMap(const std::string& map);
     void SetTraffic(Traffic lamp, bool repaint);
@@ -134,6 +138,9 @@ class Connection : public QObject {
     // The last request was refused: the timeout that follows counts no timeout.
     bool refused_ = false;
     bool connecting_ = false;  // a connect waits for its host name to be looked up
+    // NetQuake, during a roll call: the server's count (-1: not told yet), the numbers heard.
+    int roll_count_ = -1;
+    std::bitset<16> roll_orders_;
 
     NetQuakePacing pacing_;
     platform::Timer pace_{NetQuakePacing::kGapMs};

@@ -94,6 +94,18 @@ class TestHeadless : public QObject {
     QUdpSocket silent_;  // bound, so no "port unreachable": a plain timeout
     QUdpSocket flood_;   // answers every request with 20 replies of an unknown code
 
+    // The run's end: stopped unless it ended by itself, exit status 0, and the event and message
+    // lines the row gives.
+    void EndRun(QProcess& morvek, QByteArray& out, bool stop) {
+        if (stop) morvek.terminate();
+        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(morvek.exitCode(), 0);
+        out += morvek.readAllStandardOutput();
+        QStringList messages;
+        QTEST(Events(out, &messages), "events");
+        QTEST(messages, "messages");
+    }
+
   private slots:
     void initTestCase() {
         QVERIFY(silent_.bind(QHostAddress::LocalHost, 0) &&
@@ -230,14 +242,8 @@ class TestHeadless : public QObject {
             QVERIFY(server.RequestsReceived() - asked <= 3);
             server.SetAnswering(true);
             QVERIFY(WaitFor([&] { return out.contains("\"back\""); }));
-            morvek.terminate();
         }
-        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
-        QCOMPARE(morvek.exitCode(), 0);
-        out += morvek.readAllStandardOutput();
-        QStringList messages;
-        QTEST(Events(out, &messages), "events");
-        QTEST(messages, "messages");
+        EndRun(morvek, out, keep_trying);
     }
 
     // Settings are only read, whoever runs it: a daemon account without a home (root runs the
@@ -457,23 +463,38 @@ class TestHeadless : public QObject {
         QVERIFY(run.out.contains(" ?[2Jwipe "));
     }
 
-    // The server's process dies (its port refuses) and starts again on the same port.
+    // The server's process dies (its port refuses) and starts again on the same port, with fewer
+    // players, some of them under new ids or addresses. Nobody leaves while it is away; those still
+    // there are not joined again; the others leave once, as its first whole list comes back.
     void server_process_restarts_data() {
+        QTest::addColumn<QString>("type");
         QTest::addColumn<bool>("keep_trying");
+        QTest::addColumn<QString>("restart");  // the simulator's players when it comes back
         QTest::addColumn<QStringList>("events");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("keep trying") << true << QStringList{"silent", "back"} << QStringList{};
-        QTest::newRow("default") << false << QStringList{"silent"}
+        QTest::newRow("QuakeWorld, keep trying")
+            << "1" << true << "--players 4 --name Grunt --name Ranger --name Shambler"
+            << QStringList{"silent", "back", "leave Lady Death", "leave Zombie", "lead Shambler"}
+            << QStringList{};
+        QTest::newRow("Quake I, keep trying")
+            << "0" << true << "--players 3 --name Grunt --name Ranger --name Newbie"
+            << QStringList{"silent",       "back",           "leave Lady Death", "leave [VX]Vore",
+                           "leave Zombie", "leave Shambler", "join Newbie",      "lead Newbie"}
+            << QStringList{};
+        QTest::newRow("default") << "1" << false << "" << QStringList{"silent"}
                                  << QStringList{"Morvek|Error 10061 (Connection refused)"};
     }
     void server_process_restarts() {
+        QFETCH(QString, type);
         QFETCH(bool, keep_trying);
+        QFETCH(QString, restart);
         QProcess sim, morvek;
-        const auto start_sim = [&](const QString& port) {
-            sim.start(MORVEK_SIM_EXE, {"-t", "1", "--still", "-p", port});
+        const auto start_sim = [&](const QString& port, const QString& players) {
+            sim.start(MORVEK_SIM_EXE, QStringList{"-t", type, "--still", "-p", port} +
+                                          players.split(' ', Qt::SkipEmptyParts));
             QVERIFY(sim.waitForReadyRead(10000));
         };
-        start_sim("0");
+        start_sim("0", "");
         const QString port = QString(sim.readAllStandardOutput()).section(' ', 1).trimmed();
         QByteArray out;
         // Waits for a line with `state` at or after the first `event`.
@@ -486,9 +507,10 @@ class TestHeadless : public QObject {
                 10000);
         };
         const quint16 metrics = testing::FreeTcpPort();
+        // Presence lasts three polls: longer than the restart.
         QStringList args{
-            "--json", "--check",   "0.1", "--timeout", "0.5", "--metrics", QString::number(metrics),
-            "1",      "127.0.0.1", port};
+            "--json", "--check",   "0.5", "--timeout", "0.2", "--metrics", QString::number(metrics),
+            type,     "127.0.0.1", port};
         if (keep_trying) args.prepend("--keep-trying");
         morvek.start(MORVEK_HEADLESS_EXE, args);
         QVERIFY(after("\"tick\"", "\"Connected\""));
@@ -500,16 +522,23 @@ class TestHeadless : public QObject {
             QVERIFY2(scraped.contains("\nmorvek_up 0\n") && !scraped.contains("\nmorvek_player") &&
                          !scraped.contains("\nmorvek_max_players "),
                      scraped);
-            start_sim(port);
+            start_sim(port, restart);
             QVERIFY(after("\"back\"", "\"state\":\"Connected\""));
-            morvek.terminate();
+            // A few polls more, for a late or second leave.
+            const qsizetype back = out.indexOf("\"back\"");
+            QVERIFY(WaitFor([&] {
+                out += morvek.readAllStandardOutput();
+                return out.mid(back).count("\"tick\"") > 6;
+            }));
+            // Leaves and joins come with the first reply back.
+            QRegularExpression told("\"event\":\"(back|leave|join|lead)\".*\"tick\":(\\d+)");
+            QSet<QString> ticks;
+            for (auto m = told.globalMatch(out); m.hasNext();) ticks << m.next().captured(2);
+            QCOMPARE(ticks.size(), 1);
         }
-        QVERIFY(WaitFor([&] { return morvek.state() == QProcess::NotRunning; }, 10000));
-        QCOMPARE(morvek.exitCode(), 0);
-        out += morvek.readAllStandardOutput();
-        QStringList messages;
-        QTEST(Events(out, &messages), "events");
-        QTEST(messages, "messages");
+        EndRun(morvek, out, keep_trying);
+        sim.kill();
+        sim.waitForFinished();
     }
 
     // Nobody reads the output any more: the run ends at once, long before its next poll.
