@@ -1,5 +1,7 @@
 // The template folders, the timer seam (interval 0 never fires) and the settings store's file.
+#include <sys/resource.h>
 #include <QtTest>
+#include <csignal>
 
 #include "core/settings.h"
 #include "platform/dialogs.h"
@@ -217,6 +219,16 @@ class TestPlatform : public QObject {
         const QByteArray text = ReadFile(path);
         for (char c : text) QVERIFY(c == '\n' || (c >= 0x20 && c < 0x7f));
         QCOMPARE(text.count('\n'), 3);
+        // A full disk: the write fails and the file keeps what it held.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit full{16, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &full);
+        const bool written = backend.Write(kSettingsKeyPath, "Value", "on a full disk");
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!written);
+        QCOMPARE(ReadFile(path), text);
         QCOMPARE(Entries(QFileInfo(path).path()), QStringList{"Morvek.conf"});
         for (const char* name : {"A=B", "A\nB", "", "[A]"})
             QVERIFY(!backend.Write(kSettingsKeyPath, name, "1"));

@@ -104,6 +104,24 @@ class TestConnection : public QObject {
         QCOMPARE(f.connection.DatagramsReceived() == 0, !connected_first);
     }
 
+    // A silent server tried again: the polls go on, a request goes once per timeout, and no box.
+    void keep_trying_asks_once_per_timeout() {
+        Fixture f(1);
+        f.monitor.options.keep_trying = true;
+        f.connection.Connect();
+        QVERIFY(WaitFor([&] { return f.monitor.state == ConnectionState::Connected; }));
+        f.server->SetAnswering(false);
+        QVERIFY(WaitFor([&] { return f.monitor.counters.silent; }));
+        const int asked = f.server->RequestsReceived();
+        const auto polls = f.monitor.counters.polls;
+        QVERIFY(WaitFor([&] { return f.monitor.counters.polls >= polls + 30; }));
+        QVERIFY2(f.server->RequestsReceived() - asked <= 5,
+                 qPrintable(QString::number(f.server->RequestsReceived() - asked)));
+        f.server->SetAnswering(true);
+        QVERIFY(WaitFor([&] { return f.monitor.state == ConnectionState::Connected; }));
+        QCOMPARE(f.dialogs.Texts(), std::vector<std::string>{});
+    }
+
     // Every poll brings a reply of code 153 and its box stays open a second: no timeout, no stack.
     void replies_are_read_while_a_box_is_open() {
         Rig rig(0);
