@@ -25,7 +25,7 @@
 #include "core/text.h"
 #include "log/dump.h"
 #include "log/recorder.h"
-#include "metrics/metrics_server.h"
+#include "metrics/live_feed.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/quit_signals.h"
@@ -208,30 +208,26 @@ class Teller {
 class HeadlessHooks : public MonitorHooks {
   public:
     HeadlessHooks(Monitor& monitor, const HeadlessOptions& options, platform::StandardOutput& out)
-        : monitor_(monitor), options_(options), out_(out) {}
+        : live(monitor), monitor_(monitor), options_(options), out_(out) {}
 
     void RecordPoint() override {
-        ++tick_;
-        out_.Write(options_.json ? PictureJson(monitor_, tick_) + "\n"
-                                 : PictureText(monitor_, tick_) + "\n");
-        TellEvents(events_.Update(monitor_));
-        if (on_tick) on_tick();
-        if (options_.polls > 0 && tick_ >= std::uint64_t(options_.polls) && on_last_tick)
+        const metrics::ToldEvents told = live.Tick();
+        out_.Write(options_.json ? PictureJson(monitor_, Tick()) + "\n"
+                                 : PictureText(monitor_, Tick()) + "\n");
+        TellEvents(told);
+        if (options_.polls > 0 && Tick() >= std::uint64_t(options_.polls) && on_last_tick)
             on_last_tick();
     }
     void RefreshPanel() override {
-        TellEvents(events_.UpdateOnSilence(monitor_));
+        TellEvents(live.Redrawn());
         if (on_refresh) on_refresh();
     }
     // What happened since the last look: JSON lines with --json, the --on-event command.
-    void TellEvents(const std::vector<Event>& events) {
-        for (const Event& event : events) {
-            const std::string json = JsonLine(
-                EventObject(event, tick_, QDateTime::currentDateTimeUtc(), monitor_.options));
+    void TellEvents(const metrics::ToldEvents& told) {
+        for (const std::string& json : told.lines) {
             const std::string line = json + "\n";
             if (options_.json) out_.Write(line);
             if (on_event) on_event(line);
-            if (on_stream_event) on_stream_event(json);
         }
     }
     // A connection that ends stops recording (the window's rule); the headless run goes on, and a
@@ -244,18 +240,16 @@ class HeadlessHooks : public MonitorHooks {
     }
 
     std::function<void()> on_last_tick;
-    std::function<void()> on_tick;
-    std::function<void(const std::string&)> on_stream_event;
     std::function<void()> on_refresh;
     std::function<void(const std::string&)> on_event;
-    const std::uint64_t& Tick() const { return tick_; }
+    const std::uint64_t& Tick() const { return live.Ticks(); }
+    // The events, and the listener that serves them with the page.
+    metrics::LiveFeed live;
 
   private:
     Monitor& monitor_;
     const HeadlessOptions& options_;
     platform::StandardOutput& out_;
-    std::uint64_t tick_ = 0;
-    EventTracker events_;
 };
 
 // Only regular files are ever replaced or deleted: false, with the reason on stderr, when a path
@@ -424,16 +418,10 @@ int RunHeadless(int argc, char** argv) {
     QObject::connect(&publisher, &web::HtmlPublisher::PageFailed, [&](const QString& why) {
         teller.OutputFailed("page", FromCp1252(monitor.options.html_output), why);
     });
-    metrics::MetricsServer metrics_server(monitor);
-    metrics_server.SetPage([&] { return publisher.PageNow(); });
-    hooks.on_tick = [&] { metrics_server.PollTick(); };
-    hooks.on_stream_event = [&](const std::string& json) { metrics_server.TellEvent(json); };
-    if (options.metrics) {
-        std::string why;
-        if (!metrics_server.Listen(*options.metrics, why)) {
-            std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
-            return 2;
-        }
+    hooks.live.SetPage([&] { return publisher.PageNow(); });
+    if (std::string why; !hooks.live.Serve(options.metrics, why)) {
+        std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
+        return 2;
     }
 
     if (!LoadStoredSettings(options, monitor, connection, dialogs)) return 1;
