@@ -58,6 +58,10 @@ struct Options {
     std::uint8_t alert_events = 0;
     std::string alert_watch_list = {};
     bool close_to_tray = false;
+    // The window's live listener (metrics/live_feed.h): whether it serves, on this port of
+    // 127.0.0.1.
+    bool serve_live = false;
+    std::int32_t serve_port = 9100;
 
     bool operator==(const Options&) const = default;
 };

@@ -111,6 +111,11 @@ std::optional<ServerType> ToServerType(double value) {
     return code ? std::optional<ServerType>(ServerType(*code)) : std::nullopt;
 }
 
+std::optional<std::int32_t> ToPort(double value) {
+    auto port = ToInt32(value);
+    return port && *port >= 1 && *port <= 65535 ? port : std::nullopt;
+}
+
 // A whole number: the leading number, halves to even, when it fits the field.
 template <auto Field, auto Convert>
 constexpr SettingField Integer(const char* name, const char* default_text) {
@@ -198,6 +203,8 @@ constexpr SettingField kTable[] = {
     Boolean<&V::keep_trying>("KeepTrying", "False"),
     Boolean<&V::readable_names>("ReadableQuakeNames", "True"),
     Boolean<&V::show_spectators>("ShowSpectators", "False"),
+    Boolean<&V::serve_live>("ServeLive", "False"),
+    Integer<&V::serve_port, ToPort>("ServeLivePort", "9100"),
     AlertSwitch<EventKind::Join>("AlertJoin"),
     AlertSwitch<EventKind::Leave>("AlertLeave"),
     AlertSwitch<EventKind::Map>("AlertMap"),

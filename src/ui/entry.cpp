@@ -6,7 +6,7 @@
 
 #include "core/command_line.h"
 #include "core/text.h"
-#include "metrics/metrics_server.h"
+#include "metrics/exposition.h"
 #include "platform/paths.h"
 #include "platform/quit_signals.h"
 #include "platform/settings_backend.h"
@@ -67,8 +67,15 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
         settings = store.get();
     }
 
-    // 4. The main window and its load step.
+    // 4. The main window and its load step. The listener of the command line comes first: it wins
+    // over the settings for the whole run. A failure is told and the window goes on.
     MainWindow window(nullptr, settings);
+    if (options.metrics) {
+        std::string why = "invalid metrics address: " + *options.metrics;
+        if (auto where = metrics::ParseListenAddress(*options.metrics))
+            if (window.ServeFromCommandLine(*where, why)) why.clear();
+        if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
+    }
     if (!window.Load()) return 1;
     if (options.demo) window.KeepStoredServer();
     // 5. to 9.
@@ -78,15 +85,6 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     QCoreApplication::processEvents();
     splash->close();
     splash.reset();
-
-    // The metrics endpoint serves the window's picture; a failure is told and the window goes on.
-    metrics::MetricsServer metrics_server(window.monitor());
-    if (options.metrics) {
-        std::string why = "invalid metrics address: " + *options.metrics;
-        if (auto where = metrics::ParseListenAddress(*options.metrics))
-            if (metrics_server.Listen(*where, why)) why.clear();
-        if (!why.empty()) std::fprintf(stderr, "morvek: %s\n", TerminalText(why).c_str());
-    }
 
     // SIGTERM and SIGINT close the window as "&Exit" does.
     platform::OnQuitSignal([&window] { window.Exit(); });

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,6 +23,8 @@
 #include "core/text.h"
 #include "log/player.h"
 #include "log/recorder.h"
+#include "metrics/live_feed.h"
+#include "metrics/metrics_server.h"
 #include "platform/paths.h"
 #include "platform/settings_backend.h"
 #include "print/painter.h"
@@ -115,6 +118,8 @@ MainWindow::MainWindow(platform::Dialogs* dialogs, SettingsBackend* settings, QW
     connect(connection_.get(), &Connection::told, this,
             [this](const Notice& notice) { news_->Show(notice.text, notice.title, notice.icon); });
     publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
+    live_ = std::make_unique<metrics::LiveFeed>(monitor_);
+    live_->SetPage([this] { return publisher_->PageNow(); });
     notifier_ = new DesktopNotifier(this);
     // Ending the desktop session ends the program, even when closing only hides the window.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] { exiting_ = true; });
@@ -289,6 +294,33 @@ bool MainWindow::Load() {
 void MainWindow::ApplySettings(const SettingsValues& v, unsigned reach) {
     morvek::ApplySettings(v, monitor_, *connection_, &publisher_->publishTimer, reach);
     UpdateTray();
+    ServeAsSet();
+}
+
+// ---- the live listener ----
+
+bool MainWindow::ServeFromCommandLine(const metrics::ListenAddress& where, std::string& error) {
+    live_from_command_line_ = true;
+    return live_->Serve(where, error);
+}
+
+metrics::MetricsServer* MainWindow::LiveServer() const {
+    return live_->Server();
+}
+
+void MainWindow::ServeAsSet() {
+    if (live_from_command_line_) return;
+    const Options& o = monitor_.options;
+    std::optional<metrics::ListenAddress> where;
+    if (o.serve_live)
+        where =
+            metrics::ListenAddress{QHostAddress(QHostAddress::LocalHost), quint16(o.serve_port)};
+    std::string why;
+    if (!live_->Serve(where, why)) {
+        if (!why.empty()) why[0] = char(std::toupper(static_cast<unsigned char>(why[0])));
+        dialogs_->Message(why, kAppTitle, platform::MessageIcon::Exclamation,
+                          platform::MessageButtons::Ok);
+    }
 }
 
 // ---- tray and alerts ----
@@ -320,7 +352,7 @@ void MainWindow::UpdateTray() {
 }
 
 void MainWindow::RecordPoint() {
-    TellAlerts(events_.Update(monitor_));
+    TellAlerts(live_->Tick().events);
 }
 
 void MainWindow::TellAlerts(const std::vector<Event>& events) {
@@ -503,7 +535,7 @@ void MainWindow::RefreshPanel() {
     if (rules_window_) rules_window_->Refresh();
     if (Tray()) tray_->Refresh(monitor_, ServerText());
     // A silence is told at once, as the headless monitor does.
-    TellAlerts(events_.UpdateOnSilence(monitor_));
+    TellAlerts(live_->Redrawn().events);
 }
 
 void MainWindow::RefreshAll() {

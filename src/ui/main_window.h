@@ -29,6 +29,11 @@ namespace morvek {
 namespace web {
 class HtmlPublisher;
 }
+namespace metrics {
+class LiveFeed;
+class MetricsServer;
+struct ListenAddress;
+}  // namespace metrics
 class ColourBox;
 class Connection;
 class DesktopNotifier;
@@ -111,6 +116,12 @@ class MainWindow : public QWidget, public MonitorHooks, public MainWindowApi {
     double OuterWidthTwips() const { return outer_w_; }
     double OuterHeightTwips() const { return outer_h_; }
 
+    // The live listener at `where` for the whole run, whatever the settings say (--metrics); false,
+    // with the reason, when it cannot be bound. Before Load, so the settings never start one.
+    bool ServeFromCommandLine(const metrics::ListenAddress& where, std::string& error);
+    // The live listener while it runs, else null.
+    metrics::MetricsServer* LiveServer() const;
+
     // The folder the Help command looks for its file in.
     void SetHelpFolder(const QString& folder) { help_folder_ = folder; }
 
@@ -188,6 +199,8 @@ class MainWindow : public QWidget, public MonitorHooks, public MainWindowApi {
     // Makes, shows or hides the tray icon as the options and the desktop ask, and redraws it.
     void UpdateTray();
     void TellAlerts(const std::vector<Event>& events);
+    // Starts, moves or stops the live listener as the settings say; a failure is told once.
+    void ServeAsSet();
 
     Monitor monitor_;
     std::unique_ptr<QtDialogs> own_dialogs_;
@@ -206,7 +219,8 @@ class MainWindow : public QWidget, public MonitorHooks, public MainWindowApi {
     QString help_folder_;
     QPointer<RulesWindow> rules_window_;
     QPointer<HelpWindow> help_window_;
-    EventTracker events_;
+    std::unique_ptr<metrics::LiveFeed> live_;  // the events, served with the page when asked
+    bool live_from_command_line_ = false;
     DesktopNotifier* notifier_ = nullptr;
     QPointer<TrayIcon> tray_;
     bool exiting_ = false;  // "&Exit" closes the window even when closing hides it in the tray

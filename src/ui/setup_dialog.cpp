@@ -109,7 +109,8 @@ void SetupDialog::BuildControls() {
     connect(okButton, &QPushButton::clicked, this, &SetupDialog::OnOk);
     connect(cancelButton, &QPushButton::clicked, this, &SetupDialog::OnCancel);
 
-    for (QLineEdit* box : {serverNameEdit, serverPortEdit, refreshEdit, timeoutEdit, columnsEdit})
+    for (QLineEdit* box :
+         {serverNameEdit, serverPortEdit, refreshEdit, timeoutEdit, columnsEdit, livePortEdit})
         box->installEventFilter(this);
 }
 
@@ -186,6 +187,14 @@ void SetupDialog::BuildApplicationPage() {
     grid->addLayout(sortings, 2, 1);
     readableNamesBox = SwitchRow(grid, 3, "Readable Quake names:");
     spectatorsBox = SwitchRow(grid, 4, "Show spectators:");
+    auto* live = new QHBoxLayout;
+    serveLiveBox = new QCheckBox(
+        QStringLiteral("Serve the page, the events and the metrics on port"), application_page);
+    livePortEdit = new QLineEdit(application_page);
+    livePortEdit->setObjectName(QStringLiteral("livePortEdit"));
+    live->addWidget(serveLiveBox);
+    live->addWidget(livePortEdit);
+    application_layout->addLayout(live);
     pages->addTab(application_page, QStringLiteral("Application"));
 }
 
@@ -267,6 +276,8 @@ bool SetupDialog::eventFilter(QObject* watched, QEvent* event) {
                 CheckTimeoutBox();
             else if (watched == columnsEdit)
                 CheckColumnsBox();
+            else if (watched == livePortEdit && !validating_)
+                CheckBox(livePortEdit);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -320,6 +331,8 @@ void SetupDialog::Load() {
     keepTryingBox->setChecked(live.keep_trying);
     readableNamesBox->setChecked(live.readable_names);
     spectatorsBox->setChecked(live.show_spectators);
+    serveLiveBox->setChecked(live.serve_live);
+    livePortEdit->setText(QString::number(live.serve_port));
     columnsEdit->setText(QString::number(monitor.graph.RowCount()));
 
     // 8. Sorting.
@@ -378,7 +391,7 @@ void SetupDialog::Refuse(QLineEdit* box, const char* message, const char* defaul
     box->setText(QString::fromLatin1(default_text));
 }
 
-std::array<SetupDialog::BoxRule, 6> SetupDialog::BoxRules() const {
+std::array<SetupDialog::BoxRule, 7> SetupDialog::BoxRules() const {
     return {
         {{serverNameEdit, [](const QLineEdit* b) { return !b->text().isEmpty(); },
           kInvalidServerName, "localhost", true},
@@ -391,7 +404,9 @@ std::array<SetupDialog::BoxRule, 6> SetupDialog::BoxRules() const {
          {columnsEdit, [](const QLineEdit* b) { return RowsFromText(b).has_value(); },
           kInvalidGraphLength, "20", false},
          {seriesEdit, [](const QLineEdit* b) { return SeriesFromText(b).has_value(); },
-          kInvalidGraphSeries, "16", false}}};
+          kInvalidGraphSeries, "16", false},
+         {livePortEdit, [](const QLineEdit* b) { return PortFromText(b->text()).has_value(); },
+          kInvalidLivePort, "9100", false}}};
 }
 
 bool SetupDialog::CheckBox(QLineEdit* box) {
@@ -454,6 +469,8 @@ void SetupDialog::OnOk() {
     values.keep_trying = keepTryingBox->isChecked();
     values.readable_names = readableNamesBox->isChecked();
     values.show_spectators = spectatorsBox->isChecked();
+    values.serve_live = serveLiveBox->isChecked();
+    values.serve_port = *PortFromText(livePortEdit->text());
     values.graph_rows = *RowsFromText(columnsEdit);
     values.player_sorting = sorting_choice_;
     values.server_type = type_choice_;

@@ -33,6 +33,7 @@ inline constexpr const char* kInvalidRefresh = "Invalid refresh interval";
 inline constexpr const char* kInvalidTimeout = "Invalid timeout interval";
 inline constexpr const char* kInvalidGraphLength = "Invalid graph length";
 inline constexpr const char* kInvalidGraphSeries = "Invalid number of graph series";
+inline constexpr const char* kInvalidLivePort = "Invalid port";
 
 // A port text holding a whole number from 1 to 65535 (blanks around it allowed); nothing
 // otherwise.
@@ -86,6 +87,8 @@ class SetupDialog : public QDialog {
     QCheckBox* readableNamesBox = nullptr;
     QCheckBox* spectatorsBox = nullptr;
     std::array<QRadioButton*, 3> sortingOptions{};
+    QCheckBox* serveLiveBox = nullptr;  // the live listener, on the port of livePortEdit
+    QLineEdit* livePortEdit = nullptr;
 
     QGroupBox* graphGroup = nullptr;
     QCheckBox* showGraphBox = nullptr;
@@ -122,7 +125,7 @@ class SetupDialog : public QDialog {
         const char* default_text;
         bool connection;
     };
-    std::array<BoxRule, 6> BoxRules() const;
+    std::array<BoxRule, 7> BoxRules() const;
     // Checks one box by its rule (leaving it, or "&Ok"); false after a refusal.
     bool CheckBox(QLineEdit* box);
     // The checks of the boxes, run again by "&Ok" before anything is applied; false after a

@@ -112,10 +112,10 @@ class TestPlatform : public QObject {
             "ServerName=192.0.2.7\nServerPort=27500\nServerType=3\nSerieMaxPlayer=0\n"
             "SerieFixed=8\nShowLegend=False\nHTMLOutput=/srv/www/status.htm\n"
             "HTMLTemplate=dark.htm\nHTMLRefresh=0.25\nKeepTrying=True\n"
-            "ReadableQuakeNames=False\nShowSpectators=True\nAlertJoin=True\n"
-            "AlertLeave=True\nAlertMap=True\nAlertSilent=True\nAlertBack=True\n"
-            "AlertLead=True\nAlertFull=True\nAlertSlotFree=True\n"
-            "AlertWatchList=Ranger, Vore\nCloseToTray=True\n";
+            "ReadableQuakeNames=False\nShowSpectators=True\nServeLive=True\n"
+            "ServeLivePort=23100\nAlertJoin=True\nAlertLeave=True\nAlertMap=True\n"
+            "AlertSilent=True\nAlertBack=True\nAlertLead=True\nAlertFull=True\n"
+            "AlertSlotFree=True\nAlertWatchList=Ranger, Vore\nCloseToTray=True\n";
         QVERIFY(WriteFile(StorePath("hand"),
                           QByteArray(file).replace("192.0.2.7", "quake.example.net")));
         IniSettingsBackend hand(StorePath("hand")), saved(StorePath("saved"));
@@ -138,7 +138,7 @@ class TestPlatform : public QObject {
               "CheckInterval=2147484|CheckInterval=5", "ShowLegend=tRUE|ShowLegend=True",
               "ShowLegend=0.0|ShowLegend=False", "ShowLegend=0abc|ShowLegend=True",
               "ShowLegend=|ShowLegend=True", "CheckInterval=abc|CheckInterval=5",
-              "TimeoutInterval=-5|TimeoutInterval=30"})
+              "TimeoutInterval=-5|TimeoutInterval=30", "ServeLivePort=65536|ServeLivePort=9100"})
             QTest::newRow(row) << QByteArray(row).split('|')[0] << QByteArray(row).split('|')[1];
     }
     void stored_texts_are_converted() {

@@ -19,6 +19,7 @@
 #include "ui/player_panel.h"
 #include "ui/qt_dialogs.h"
 #include "ui/rules_window.h"
+#include "ui/setup_dialog.h"
 #include "ui/twips.h"
 
 using namespace morvek;
@@ -484,6 +485,52 @@ class TestMainWindow : public QObject {
                  keep_trying ? std::vector<std::string>{}
                              : std::vector<std::string>{"Error 10061 (Connection refused)"});
         QCOMPARE(dialogs_.deepest, int(!keep_trying));
+    }
+
+    // The listener switched on in Setup by mouse: a busy port is told once and the window goes
+    // on; a free one serves the picture and the simulator's map change; switched off, it stops.
+    void live_listener_set_up_by_mouse() {
+        QTcpServer busy;
+        const quint16 port = testing::FreeTcpPort();
+        sim::SimServer server(sim::DemoState(ServerType::QuakeWorld),
+                              {.map_change_after = 4, .next_map = "e1m2", .move = false});
+        QVERIFY(busy.listen(QHostAddress::LocalHost) && server.Start());
+        auto w = Loaded();
+        const auto set_up = [&](bool on, quint16 on_port) {
+            QTimer::singleShot(0, this, [on, on_port] {
+                auto* d = qobject_cast<SetupDialog*>(QApplication::activeModalWidget());
+                QTabBar* tabs = d->pages->tabBar();
+                QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+                if (d->serveLiveBox->isChecked() != on)
+                    QTest::mouseClick(d->serveLiveBox, Qt::LeftButton);
+                d->livePortEdit->clear();
+                QTest::keyClicks(d->livePortEdit, QString::number(on_port));
+                QTest::mouseClick(d->okButton, Qt::LeftButton);
+            });
+            w->setupAction->trigger();  // modal until "&Ok"
+        };
+        for (quint16 at : {busy.serverPort(), busy.serverPort(), port}) set_up(true, at);
+        QCOMPARE(dialogs_.Texts(),
+                 std::vector<std::string>{
+                     "Cannot serve metrics on 127.0.0.1:" + std::to_string(busy.serverPort()) +
+                     ": The bound address is already in use"});
+        QVERIFY(testing::HttpRequest(port, "GET", "/status.json")
+                    .body.contains("\"state\":\"Disconnected\""));
+        QTcpSocket stream;
+        stream.connectToHost(QHostAddress::LocalHost, port);
+        stream.write("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        w->connection().pollTimer().SetInterval(testing::kPollMs);
+        ApplyStartup(*w, "1 127.0.0.1 " + std::to_string(server.Port()), false);
+        QByteArray seen;
+        QVERIFY(WaitFor([&] { return (seen += stream.readAll()).contains("\"event\":\"map\""); }));
+        const qsizetype at = seen.indexOf("\n\nid: ") + 2;
+        QVERIFY(seen.startsWith("HTTP/1.1 200 OK\r\n") &&
+                seen.contains("Type: text/event-stream\r\n"));
+        QCOMPARE(seen.mid(at, seen.indexOf(",\"tick\"", at) - at),
+                 "id: 1\ndata: {\"event\":\"map\",\"name\":\"e1m2\",\"previous\":\"dm6\"");
+        w->Disconnect();
+        set_up(false, port);
+        QVERIFY(!w->LiveServer() && testing::HttpRequest(port, "GET", "/status.json").status == 0);
     }
 
     void demo_run_keeps_the_stored_server() {
