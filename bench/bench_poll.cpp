@@ -1,9 +1,17 @@
 // The monitor's CPU per poll of a full QuakeWorld server (32 players), as the headless monitor
 // spends it: the tick (ageing, view), the reply (decode, commit), the JSON line of the picture
-// and of the events, and one metrics scrape.
+// and of the events, and one metrics scrape. With the listener on, its event streams get the
+// events and the scoreboard's picture: the difference between 16 streams and none is what the
+// streams cost a poll. The streams are read by a thread of their own, so only the monitor's side
+// is counted.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QTcpSocket>
+#include <QThread>
+#include <atomic>
+#include <memory>
+#include <vector>
 
 #include "core/events.h"
 #include "core/hooks.h"
@@ -11,6 +19,8 @@
 #include "core/picture.h"
 #include "core/text.h"
 #include "metrics/exposition.h"
+#include "metrics/live_feed.h"
+#include "metrics/metrics_server.h"
 #include "query/connection.h"
 #include "sim/sim_state.h"
 #include "sim/status_replies.h"
@@ -36,26 +46,62 @@ sim::SimState FullServer() {
     return state;
 }
 
-// What the headless monitor does at a poll tick with --json.
+// What the headless monitor does at a poll tick with --json, its listener fed as it feeds it.
 class JsonHooks : public MonitorHooks {
   public:
-    explicit JsonHooks(Monitor& monitor) : monitor_(monitor) {}
+    explicit JsonHooks(Monitor& monitor) : live(monitor), monitor_(monitor) {}
     void RecordPoint() override {
-        ++tick_;
-        out_ = PictureJson(monitor_, tick_);
-        for (const Event& event : events_.Update(monitor_))
-            out_ += JsonLine(EventObject(event, tick_, QDateTime::currentDateTimeUtc()));
+        const metrics::ToldEvents events = live.Tick();
+        out_ = PictureJson(monitor_, live.Ticks());
+        for (const std::string& line : events.lines) out_ += line;
+        told += events.lines.size();
         benchmark::DoNotOptimize(out_.data());
     }
+    metrics::LiveFeed live;
+    std::uint64_t told = 0;  // events told so far
 
   private:
     Monitor& monitor_;
-    std::uint64_t tick_ = 0;
     std::string out_;
-    EventTracker events_;
 };
 
-void Poll(benchmark::State& bench) {
+// Event streams on 127.0.0.1, read in a thread of their own, which counts the messages (each ends
+// with an empty line) that came.
+class Streams {
+  public:
+    Streams() { thread_.start(); }
+    ~Streams() {
+        for (QTcpSocket* socket : sockets_)
+            QMetaObject::invokeMethod(socket, &QObject::deleteLater);
+        thread_.quit();
+        thread_.wait();
+    }
+    // One more stream; the listener takes it in the caller's event loop.
+    void Open(quint16 port) {
+        auto* socket = new QTcpSocket;
+        socket->moveToThread(&thread_);
+        QMetaObject::invokeMethod(socket, [this, socket, port] {
+            QObject::connect(
+                socket, &QTcpSocket::readyRead, socket, [this, socket, last = '\0']() mutable {
+                    const QByteArray data = socket->readAll();
+                    if (data.isEmpty()) return;
+                    messages += data.count("\n\n") + (last == '\n' && data.front() == '\n');
+                    last = data.back();
+                });
+            socket->connectToHost(QHostAddress::LocalHost, port);
+            socket->write("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        });
+        sockets_.push_back(socket);
+    }
+
+    std::atomic<qint64> messages = 0;
+
+  private:
+    QThread thread_;
+    std::vector<QTcpSocket*> sockets_;
+};
+
+void Poll(benchmark::State& bench, int streams = -1) {
     const sim::SimState state = FullServer();
     // Two replies in turn, so frags move and the lead changes hands.
     std::string replies[2] = {sim::BuildQuakeWorldStatus(state), {}};
@@ -70,21 +116,59 @@ void Poll(benchmark::State& bench) {
     JsonHooks hooks(monitor);
     Connection connection(monitor, hooks);
     connection.HandleDatagram(replies[0]);
+    std::unique_ptr<Streams> readers;
+    metrics::MetricsServer* live = nullptr;
+    if (streams >= 0) {
+        std::string error;
+        if (!hooks.live.Serve(metrics::ListenAddress{QHostAddress(QHostAddress::LocalHost), 0},
+                              error)) {
+            bench.SkipWithError(error.c_str());
+            return;
+        }
+        live = hooks.live.Server();
+        readers = std::make_unique<Streams>();
+        // One at a time: connections not yet streams count against the open connections.
+        for (int i = 0; i < streams; ++i) {
+            readers->Open(live->Port());
+            for (int wait = 0; wait < 500 && live->Subscribers() <= i; ++wait)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+    }
+    // Each stream got the picture as it stood.
+    qint64 sent = live ? live->Subscribers() : 0;
     std::size_t turn = 0;
     for (auto _ : bench) {
+        const std::uint64_t told = hooks.told;
         connection.OnPollTick();
         connection.HandleDatagram(replies[++turn % 2]);
         std::string scrape = metrics::Exposition(monitor);
         benchmark::DoNotOptimize(scrape.data());
+        if (!readers) continue;
+        // The listener's writes go out; then, uncounted, the readers catch up, as they do
+        // between two polls.
+        QCoreApplication::processEvents();
+        bench.PauseTiming();
+        sent += qint64(hooks.told - told + 1) * live->Subscribers();
+        for (int wait = 0; wait < 10000 && readers->messages < sent; ++wait) {
+            QCoreApplication::processEvents();
+            QThread::yieldCurrentThread();
+        }
+        bench.ResumeTiming();
     }
+    bench.counters["streams"] = live ? live->Subscribers() : 0;
     connection.timeoutTimer().SetEnabled(false);
 }
 
 void BM_QuakeWorld32_JsonAndScrape(benchmark::State& bench) {
     Poll(bench);
 }
+// The same with the listener on and bench.range(0) event streams reading.
+void BM_QuakeWorld32_Live(benchmark::State& bench) {
+    Poll(bench, int(bench.range(0)));
+}
 
 BENCHMARK(BM_QuakeWorld32_JsonAndScrape)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QuakeWorld32_Live)->Arg(0)->Arg(16)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
