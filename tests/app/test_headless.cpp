@@ -98,17 +98,16 @@ class TestHeadless : public QObject {
         row("dump without a file", window, {"--dump-log"}, 2, "", "Usage: morvek-headless ");
         row("server type 12", window, {"--headless", "12", "host", "26000"}, 2, "",
             "Error in interpreting command line.  Sintax: Morvek <n> <address> <port>");
-        row("check soon", headless, {"--check", "soon"}, 2, "",
-            "morvek: invalid refresh interval: soon\n");
-        row("metrics address", headless, {"--metrics", "localhost:9100"}, 2, "",
-            "morvek: invalid metrics address: localhost:9100\n");
-        row("timeout 0", headless, {"--timeout", "0"}, 2, "",
-            "morvek: invalid timeout interval: 0\n");
-        for (const char* polls : {"abc", "-5", "1e999", "0"})
-            row(polls, headless, {"--polls", polls}, 2, "",
-                "morvek: invalid poll count: " + QByteArray(polls) + "\n");
-        row("page refresh nan", headless, {"--html-refresh", "nan"}, 2, "",
-            "morvek: invalid page refresh interval: nan\n");
+        // "option value what": a refused value is named with what it was for.
+        for (const char* refused :
+             {"--check soon refresh interval", "--metrics localhost:9100 metrics address",
+              "--timeout 0 timeout interval", "--polls abc poll count", "--polls -5 poll count",
+              "--polls 1e999 poll count", "--polls 0 poll count",
+              "--html-refresh nan page refresh interval"}) {
+            const QStringList w = QString(refused).split(' ');
+            row(refused, headless, w.mid(0, 2), 2, "",
+                "morvek: invalid " + w.mid(2).join(' ').toUtf8() + ": " + w[1].toUtf8() + "\n");
+        }
         row("demo 9", headless, {"--demo", "9"}, 2, "",
             "morvek: --demo takes one server type, 0 to 3\n");
         row("hook not found", headless, {"--on-event", "no-such-hook 'a b'"}, 2, "",
