@@ -53,6 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LoadLogPosition(monitor, hooks, p);
 
     std::ostringstream out, err;
-    DumpLog(path, out, err);
+    DumpLog(QString::fromStdString(path), out, err);
     return 0;
 }

@@ -47,12 +47,13 @@ struct HeadlessOptions {
     std::int32_t polls = -1;  // -1: until stopped
     std::optional<std::int32_t> check_ms, timeout_ms;
     std::optional<int> demo_type;
-    std::optional<std::string> settings_file;
-    std::optional<std::string> record_file;
-    std::optional<std::string> html_template, html_output;
+    // Files, as the user typed them.
+    std::optional<QString> settings_file;
+    std::optional<QString> record_file;
+    std::optional<QString> html_template, html_output;
     std::optional<std::int32_t> html_refresh_ms;
-    std::optional<std::string> pdf_file;
-    std::optional<std::string> dump_log;
+    std::optional<QString> pdf_file;
+    std::optional<QString> dump_log;
     std::optional<metrics::ListenAddress> metrics;
     std::optional<QString> on_event;
     std::string command_line;
@@ -93,6 +94,10 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
         if (!parser.isSet(name)) return std::nullopt;
         return parser.value(name).toLocal8Bit().toStdString();
     };
+    const auto path = [&](const char* name) -> std::optional<QString> {
+        if (!parser.isSet(name)) return std::nullopt;
+        return parser.value(name);
+    };
     o.json = parser.isSet("json");
     o.keep_trying = parser.isSet("keep-trying");
     if (auto polls = text("polls")) {
@@ -110,13 +115,13 @@ HeadlessOptions ReadOptions(const QCommandLineParser& parser, std::string& error
     };
     o.check_ms = interval("check", "refresh");
     o.timeout_ms = interval("timeout", "timeout");
-    o.settings_file = text("settings");
-    o.record_file = text("record");
-    o.html_template = text("html-template");
-    o.html_output = text("html-output");
+    o.settings_file = path("settings");
+    o.record_file = path("record");
+    o.html_template = path("html-template");
+    o.html_output = path("html-output");
     o.html_refresh_ms = interval("html-refresh", "page refresh");
-    o.pdf_file = text("print-pdf");
-    o.dump_log = text("dump-log");
+    o.pdf_file = path("print-pdf");
+    o.dump_log = path("dump-log");
     if (parser.isSet("on-event")) o.on_event = parser.value("on-event");
     if (auto where = text("metrics")) {
         o.metrics = metrics::ParseListenAddress(*where);
@@ -146,8 +151,8 @@ class Teller {
     Teller(bool json, const std::uint64_t& tick, platform::StandardOutput& out)
         : json_(json), tick_(tick), out_(out) {}
 
-    void Tell(const std::string& title, const std::string& text) {
-        auto key = std::pair(title, text);
+    void Tell(const std::string& title, const QString& text) {
+        auto key = std::pair(title, text.toStdString());
         if (!kinds_.count(key) && kinds_.size() >= kKinds) key = {title, "(other messages)"};
         Kind& kind = kinds_[key];
         if (kind.shown < kShownPerKind && kind.last_tick != tick_) {
@@ -162,9 +167,8 @@ class Teller {
     }
     void OutputFailed(const char* what, const QString& path, const QString& why) {
         failed_ = true;
-        const std::string text = std::string("cannot write the ") + what + " " +
-                                 path.toLocal8Bit().toStdString() +
-                                 (why.isEmpty() ? "" : ": " + why.toLocal8Bit().toStdString());
+        const QString text = QStringLiteral("cannot write the %1 %2").arg(what, path) +
+                             (why.isEmpty() ? QString() : ": " + why);
         if (told_.insert(text).second) Tell(kAppTitle, text);
     }
     void OutputFailed() { failed_ = true; }
@@ -172,7 +176,7 @@ class Teller {
     // The counts not told yet.
     void Finish() {
         for (auto& [key, kind] : kinds_)
-            if (kind.untold > 0) Print(key.first, key.second, kind.untold);
+            if (kind.untold > 0) Print(key.first, QString::fromStdString(key.second), kind.untold);
     }
 
   private:
@@ -181,11 +185,14 @@ class Teller {
         int shown = 0;
         std::uint64_t untold = 0, next_count = 10;
     };
-    void Print(const std::string& title, const std::string& text, std::uint64_t repeated) {
+    void Print(const std::string& title, const QString& text, std::uint64_t repeated) {
+        QString line = text;
+        line.replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
         const std::string more =
             repeated ? " (" + std::to_string(repeated) + " more times)" : std::string();
-        std::fprintf(stderr, "%s: %s%s\n", TerminalText(title).c_str(),
-                     TerminalText(OneLine(text)).c_str(), more.c_str());
+        std::fprintf(stderr, "%s: %s%s\n", TerminalText(title).c_str(), TerminalText(line).c_str(),
+                     more.c_str());
         if (json_) {
             QJsonObject line = MessageObject(title, text);
             if (repeated) {
@@ -201,7 +208,7 @@ class Teller {
     const std::uint64_t& tick_;
     platform::StandardOutput& out_;
     std::map<std::pair<std::string, std::string>, Kind> kinds_;
-    std::set<std::string> told_;
+    std::set<QString> told_;
     bool failed_ = false;
 };
 
@@ -234,7 +241,7 @@ class HeadlessHooks : public MonitorHooks {
     // new connection of the same run appends to the same log.
     void UpdateMenuState() override {
         if (options_.record_file && !monitor_.recording) {
-            monitor_.log_path = QString::fromLocal8Bit(*options_.record_file);
+            monitor_.log_path = *options_.record_file;
             monitor_.recording = true;
         }
     }
@@ -256,11 +263,9 @@ class HeadlessHooks : public MonitorHooks {
 // names anything else.
 bool PathsReplaceable(const HeadlessOptions& options) {
     for (const auto* path : {&options.record_file, &options.html_output, &options.pdf_file}) {
-        if (*path && !platform::IsReplaceable(QString::fromLocal8Bit(**path))) {
+        if (*path && !platform::IsReplaceable(**path)) {
             std::fprintf(stderr, "morvek: %s\n",
-                         platform::NotRegularFileText(QString::fromLocal8Bit(**path))
-                             .toLocal8Bit()
-                             .constData());
+                         TerminalText(platform::NotRegularFileText(**path)).c_str());
             return false;
         }
     }
@@ -271,9 +276,8 @@ bool PathsReplaceable(const HeadlessOptions& options) {
 // the store cannot be read.
 bool LoadStoredSettings(const HeadlessOptions& options, Monitor& monitor, Connection& connection,
                         platform::Dialogs& dialogs) {
-    platform::IniSettingsBackend store(options.settings_file
-                                           ? QString::fromStdString(*options.settings_file)
-                                           : platform::IniSettingsBackend::DefaultFile());
+    platform::IniSettingsBackend store(
+        options.settings_file.value_or(platform::IniSettingsBackend::DefaultFile()));
     auto values = LoadSettings(store, platform::SettingsFailureDialog(dialogs));
     if (!values) return false;
     ApplySettings(*values, monitor, connection, nullptr);
@@ -310,13 +314,11 @@ std::optional<int> ApplyRunOptions(const HeadlessOptions& options, Monitor& moni
 
     if (options.record_file) {
         // As "&Record..." answered Yes, but an existing log is replaced by the first record.
-        monitor.log_path = QString::fromLocal8Bit(*options.record_file);
+        monitor.log_path = *options.record_file;
         monitor.recording = true;
     }
-    if (options.html_template)
-        monitor.options.html_template = ToCp1252(QString::fromStdString(*options.html_template));
-    if (options.html_output)
-        monitor.options.html_output = ToCp1252(QString::fromStdString(*options.html_output));
+    if (options.html_template) monitor.options.html_template = *options.html_template;
+    if (options.html_output) monitor.options.html_output = *options.html_output;
     if (options.html_output || options.html_template || options.html_refresh_ms) {
         publisher.publishTimer.SetInterval(options.html_refresh_ms.value_or(5000));
         publisher.publishTimer.SetEnabled(true);
@@ -392,7 +394,9 @@ int RunHeadless(int argc, char** argv) {
             std::fprintf(stderr, "morvek: --on-event: %s\n", TerminalText(*why).c_str());
             return 2;
         }
-        event_runner.tell = [&](const std::string& text) { teller.Tell("morvek", text); };
+        event_runner.tell = [&](const std::string& text) {
+            teller.Tell("morvek", QString::fromStdString(text));
+        };
         hooks.on_event = [&](const std::string& line) {
             event_runner.Run(QByteArray::fromStdString(line));
         };
@@ -416,7 +420,7 @@ int RunHeadless(int argc, char** argv) {
     });
     web::HtmlPublisher publisher(monitor, dialogs);
     QObject::connect(&publisher, &web::HtmlPublisher::PageFailed, [&](const QString& why) {
-        teller.OutputFailed("page", FromCp1252(monitor.options.html_output), why);
+        teller.OutputFailed("page", monitor.options.html_output, why);
     });
     hooks.live.SetPage([&] { return publisher.PageNow(); });
     if (std::string why; !hooks.live.Serve(options.metrics, why)) {
@@ -437,8 +441,8 @@ int RunHeadless(int argc, char** argv) {
     if (out.Failed()) return status;
     event_runner.Finish();
     if (options.pdf_file) {
-        const QString pdf = QString::fromLocal8Bit(*options.pdf_file);
-        if (!print::PrintReportToPdf(monitor, pdf)) teller.OutputFailed("report", pdf, {});
+        if (!print::PrintReportToPdf(monitor, *options.pdf_file))
+            teller.OutputFailed("report", *options.pdf_file, {});
     }
     // A missing template stopped publishing (its message has been told).
     if ((options.html_output || options.html_template || options.html_refresh_ms) &&

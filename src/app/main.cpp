@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     morvek::WindowOptions options;
-    if (parser.isSet("settings")) options.settings_path = parser.value("settings").toStdString();
+    if (parser.isSet("settings")) options.settings_path = parser.value("settings");
     options.command_line = morvek::app::PositionalText(parser);
     if (parser.isSet("metrics")) options.metrics = parser.value("metrics").toStdString();
     // The demo: a simulated server in this process, named on the command line.

@@ -45,8 +45,9 @@ struct Options {
     std::int16_t series_follow_max_players = 1;
     std::int16_t fixed_series = 16;
     bool keep_trying = false;  // KeepTrying: after a timeout, go on polling instead of stopping
-    std::string html_output;
-    std::string html_template = "standard.htm";
+    // The page's file and its template's name (or path), as the user typed them.
+    QString html_output;
+    QString html_template = QStringLiteral("standard.htm");
     // Names and the server name shown as players read them (core/quake_text.h); off shows the
     // bytes as Windows-1252.
     bool readable_names = true;

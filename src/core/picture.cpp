@@ -158,9 +158,8 @@ std::string PictureJson(const Monitor& monitor, std::uint64_t tick) {
     return out;
 }
 
-QJsonObject MessageObject(const std::string& title, const std::string& text) {
-    return QJsonObject{
-        {"message", QJsonObject{{"title", FromCp1252(title)}, {"text", FromCp1252(text)}}}};
+QJsonObject MessageObject(const std::string& title, const QString& text) {
+    return QJsonObject{{"message", QJsonObject{{"title", FromCp1252(title)}, {"text", text}}}};
 }
 
 }  // namespace morvek

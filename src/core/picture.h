@@ -19,6 +19,6 @@ std::string PictureText(const Monitor& monitor, std::uint64_t tick);
 // (UTF-8), the keys in QJsonObject's order.
 std::string PictureJson(const Monitor& monitor, std::uint64_t tick);
 // {"message": {"title", "text"}}
-QJsonObject MessageObject(const std::string& title, const std::string& text);
+QJsonObject MessageObject(const std::string& title, const QString& text);
 
 }  // namespace morvek

@@ -148,6 +148,15 @@ constexpr SettingField Text(const char* name, const char* default_text) {
             [](const SettingsValues& values) { return values.*Field; }};
 }
 
+// A file name, stored as the bytes the file system knows it by.
+template <auto Field>
+constexpr SettingField Path(const char* name, const char* default_text) {
+    return {
+        name, name, default_text,
+        [](std::string_view text, SettingsValues& values) { values.*Field = PathFromBytes(text); },
+        [](const SettingsValues& values) { return PathBytes(values.*Field); }};
+}
+
 // True or False (or a number).
 template <auto Field>
 constexpr SettingField Boolean(const char* name, const char* default_text) {
@@ -197,8 +206,8 @@ constexpr SettingField kTable[] = {
     Integer<&V::series_follow_max_players, ToInt16>("SerieMaxPlayer", "1"),
     Integer<&V::fixed_series, ToInt16>("SerieFixed", "16"),
     Boolean<&V::show_legend>("ShowLegend", "-1"),
-    Text<&V::html_output>("HTMLOutput", ""),
-    Text<&V::html_template>("HTMLTemplate", "standard.htm"),
+    Path<&V::html_output>("HTMLOutput", ""),
+    Path<&V::html_template>("HTMLTemplate", "standard.htm"),
     Seconds<&V::html_refresh_ms, true>("HTMLRefresh", "HTMLRefresh", "0"),
     Boolean<&V::keep_trying>("KeepTrying", "False"),
     Boolean<&V::readable_names>("ReadableQuakeNames", "True"),

@@ -1,5 +1,6 @@
 #include "core/text.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -143,8 +144,22 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
     out += '"';
 }
 
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathFromBytes(std::string_view bytes) {
+    const QByteArray stored(bytes.data(), qsizetype(bytes.size()));
+    const QString path = QFile::decodeName(stored);
+    return QFile::encodeName(path) == stored ? path : FromCp1252(bytes);
+}
+
 std::string TerminalText(std::string_view bytes) {
-    QString text = FromCp1252(bytes);
+    return TerminalText(FromCp1252(bytes));
+}
+
+std::string TerminalText(const QString& shown) {
+    QString text = shown;
     for (QChar& c : text) {
         if (c == QLatin1Char('\t'))
             c = QLatin1Char(' ');

@@ -23,6 +23,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 QString FromCp1252(std::string_view bytes);
 std::string ToCp1252(const QString& text);
 
+// A file name as stored among the settings: the bytes the file system is given for it (the
+// local 8-bit encoding, QFile::encodeName), and back. Stored bytes that are not valid in that
+// encoding were written by an earlier version as Windows-1252, and are read so.
+std::string PathBytes(const QString& path);
+QString PathFromBytes(std::string_view bytes);
+
 // Windows-1252 bytes to UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
@@ -30,6 +36,8 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // character (line ends, escape, the C1 codes) a "?", so a text can neither move the cursor,
 // retitle the window nor start a line of its own.
 std::string TerminalText(std::string_view bytes);
+// The same of a text the program holds as a QString (a file name, a message).
+std::string TerminalText(const QString& text);
 
 // Windows-1252 bytes as a quoted JSON string in UTF-8, escaped as QJsonDocument writes it,
 // appended to `out`.

@@ -49,11 +49,10 @@ QJsonObject RecordJson(const LogRecord& r, std::int64_t index) {
 
 }  // namespace
 
-int DumpLog(const std::string& path, std::ostream& out, std::ostream& err) {
-    QString name = QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
-    QFile file(name);
-    if (!QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly)) {
-        err << "morvek: cannot read the log file " << path << "\n";
+int DumpLog(const QString& path, std::ostream& out, std::ostream& err) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        err << "morvek: cannot read the log file " << TerminalText(path) << "\n";
         return 1;
     }
     const std::int64_t length = file.size();
@@ -69,7 +68,7 @@ int DumpLog(const std::string& path, std::ostream& out, std::ostream& err) {
         QByteArray bytes;
         if (file.seek(RecordOffset(n))) bytes = file.read(kRecordSize);
         if (file.error() != QFileDevice::NoError) {
-            err << "morvek: cannot read the log file " << path << "\n";
+            err << "morvek: cannot read the log file " << TerminalText(path) << "\n";
             return 1;
         }
         out << JsonLine(RecordJson(

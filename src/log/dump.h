@@ -3,6 +3,7 @@
 // the player: map, counts, hour, minute and the 64 entries with their numbers unpacked.
 #pragma once
 
+#include <QString>
 #include <ostream>
 #include <string>
 
@@ -10,6 +11,6 @@ namespace morvek {
 
 // Prints the log at `path` to `out`. Returns 0, or 1 with a message on `err` when the file cannot
 // be opened or read.
-int DumpLog(const std::string& path, std::ostream& out, std::ostream& err);
+int DumpLog(const QString& path, std::ostream& out, std::ostream& err);
 
 }  // namespace morvek

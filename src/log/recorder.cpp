@@ -43,8 +43,8 @@ void StartRecording(Monitor& monitor, platform::Dialogs& dialogs, MonitorHooks& 
 
     const QString name = *chosen;
     if (!platform::IsReplaceable(name)) {
-        dialogs.Message(ToCp1252(platform::NotRegularFileText(name)), "Morvek",
-                        platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        dialogs.ShowMessage(platform::NotRegularFileText(name), "Morvek",
+                            platform::MessageIcon::Critical, platform::MessageButtons::Ok);
         return;
     }
     if (QFileInfo::exists(name)) {

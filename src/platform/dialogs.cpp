@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "core/text.h"
+
 namespace morvek::platform {
+
+MessageResult Dialogs::Message(const std::string& text, const std::string& title, MessageIcon icon,
+                               MessageButtons buttons) {
+    return ShowMessage(FromCp1252(text), title, icon, buttons);
+}
 
 void NewsBoxes::Show(const std::string& text, const std::string& title, MessageIcon icon) {
     if (std::find(open_.begin(), open_.end(), text) != open_.end()) return;
@@ -11,8 +18,8 @@ void NewsBoxes::Show(const std::string& text, const std::string& title, MessageI
     open_.erase(std::find(open_.begin(), open_.end(), text));
 }
 
-MessageResult ScriptedDialogs::Message(const std::string& text, const std::string& title,
-                                       MessageIcon icon, MessageButtons buttons) {
+MessageResult ScriptedDialogs::ShowMessage(const QString& text, const std::string& title,
+                                           MessageIcon icon, MessageButtons buttons) {
     // A server can make the program say something at every datagram: keep the latest only.
     if (messages.size() >= kKeptMessages) messages.erase(messages.begin());
     messages.push_back({text, title, icon, buttons});

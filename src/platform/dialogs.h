@@ -27,9 +27,13 @@ struct OpenFileRequest {
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
-    // `text` holds lines joined by a carriage return (character 13).
-    virtual MessageResult Message(const std::string& text, const std::string& title,
-                                  MessageIcon icon, MessageButtons buttons) = 0;
+    // A message box. `text` holds lines joined by a carriage return (character 13); it is the
+    // user's own text where it names a file.
+    virtual MessageResult ShowMessage(const QString& text, const std::string& title,
+                                      MessageIcon icon, MessageButtons buttons) = 0;
+    // The same of a text in Windows-1252 (the program's own texts and the server's).
+    MessageResult Message(const std::string& text, const std::string& title, MessageIcon icon,
+                          MessageButtons buttons);
     // The chosen file (its full name, as the file system spells it) or nothing when the user
     // cancels. A file name stays a QString up to the file calls: it is no text of the server's.
     virtual std::optional<QString> OpenFile(const OpenFileRequest& request) = 0;
@@ -52,12 +56,13 @@ class NewsBoxes {
 class ScriptedDialogs : public Dialogs {
   public:
     struct Shown {
-        std::string text, title;
+        QString text;
+        std::string title;
         MessageIcon icon;
         MessageButtons buttons;
     };
-    MessageResult Message(const std::string& text, const std::string& title, MessageIcon icon,
-                          MessageButtons buttons) override;
+    MessageResult ShowMessage(const QString& text, const std::string& title, MessageIcon icon,
+                              MessageButtons buttons) override;
     std::optional<QString> OpenFile(const OpenFileRequest& request) override;
 
     // The latest kKeptMessages messages, oldest first.

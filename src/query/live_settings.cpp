@@ -30,13 +30,6 @@ SettingsValues CurrentSettings(const Monitor& monitor, Connection& connection,
     return v;
 }
 
-void SetPublishing(bool periodic, Monitor& monitor, Connection& connection,
-                   platform::Timer& html_timer) {
-    html_timer.SetEnabled(periodic);
-    monitor.web_active = periodic;
-    if (!periodic) connection.OnPollTick();
-}
-
 bool ApplyCommandLine(std::string_view text, Monitor& monitor, Connection& connection) {
     CommandLine parsed = ParseCommandLine(text);
     if (parsed.type) monitor.server_type = *parsed.type;

@@ -34,11 +34,6 @@ void ApplySettings(const SettingsValues& values, Monitor& monitor, Connection& c
 SettingsValues CurrentSettings(const Monitor& monitor, Connection& connection,
                                const platform::Timer* html_timer);
 
-// Starts publishing every period (the first page one period from now), or stops it and runs one
-// poll tick at once.
-void SetPublishing(bool periodic, Monitor& monitor, Connection& connection,
-                   platform::Timer& html_timer);
-
 // Applies the command line "<n> <address> <port>" to the server type and the socket: the type
 // and the host stay applied even when a later field fails; the port only when the line is valid.
 // Returns whether it is.

@@ -61,9 +61,9 @@ int RunWindow(int argc, char** argv, const WindowOptions& options) {
     std::unique_ptr<platform::IniSettingsBackend> store;
     SettingsBackend* settings = options.settings;
     if (!settings) {
-        store = options.settings_path.empty() ? std::make_unique<platform::IniSettingsBackend>()
-                                              : std::make_unique<platform::IniSettingsBackend>(
-                                                    QString::fromStdString(options.settings_path));
+        store = options.settings_path.isEmpty()
+                    ? std::make_unique<platform::IniSettingsBackend>()
+                    : std::make_unique<platform::IniSettingsBackend>(options.settings_path);
         settings = store.get();
     }
 

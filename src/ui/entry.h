@@ -2,6 +2,7 @@
 // count, the command line and the template folder; then the event loop until the window closes.
 #pragma once
 
+#include <QString>
 #include <optional>
 #include <string>
 
@@ -11,7 +12,7 @@ class SettingsBackend;
 
 struct WindowOptions {
     // An INI file for the settings; empty: the platform's store.
-    std::string settings_path;
+    QString settings_path;
     // The argument text "<n> <address> <port>"; when absent, the program's arguments joined by
     // single blanks.
     std::optional<std::string> command_line;

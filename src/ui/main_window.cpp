@@ -120,6 +120,11 @@ MainWindow::MainWindow(platform::Dialogs* dialogs, SettingsBackend* settings, QW
     publisher_ = std::make_unique<web::HtmlPublisher>(monitor_, *dialogs_);
     live_ = std::make_unique<metrics::LiveFeed>(monitor_);
     live_->SetPage([this] { return publisher_->PageNow(); });
+    connect(publisher_.get(), &web::HtmlPublisher::PageFailed, this, [this](const QString& why) {
+        // Told once: the publisher tells a failure again only once a page has been written.
+        dialogs_->ShowMessage(web::PageFailureText(monitor_.options.html_output, why), kAppTitle,
+                              platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+    });
     notifier_ = new DesktopNotifier(this);
     // Ending the desktop session ends the program, even when closing only hides the window.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this] { exiting_ = true; });
@@ -369,7 +374,8 @@ SettingsValues MainWindow::Settings() {
 }
 
 void MainWindow::SetPublishing(bool periodic) {
-    morvek::SetPublishing(periodic, monitor_, *connection_, publisher_->publishTimer);
+    publisher_->SetPeriodic(periodic);
+    if (!periodic) connection_->OnPollTick();
 }
 
 void MainWindow::SaveSettingsOnce() {

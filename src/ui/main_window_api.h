@@ -20,7 +20,7 @@ class MainWindowApi {
     // the monitor model always, the socket, timers and HTML period as `reach` says.
     virtual SettingsValues Settings() = 0;
     virtual void ApplySettings(const SettingsValues& values, unsigned reach) = 0;
-    // Publishing every period, or not at all after one poll tick at once.
+    // Publishing every period; or one page now, then none, and one poll tick at once.
     virtual void SetPublishing(bool periodic) = 0;
 
     // The graph frame: shown or hidden, with the minimum height at 6360 or 4280 twips and, unless

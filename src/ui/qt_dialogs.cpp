@@ -29,15 +29,15 @@ QStringList FileDialogFilters(const std::string& filter) {
     return filters;
 }
 
-QString MessageBoxText(const std::string& text) {
-    QString result = FromCp1252(text);
+QString MessageBoxText(const QString& text) {
+    QString result = text;
     result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return result;
 }
 
-MessageResult QtDialogs::Message(const std::string& text, const std::string& title,
-                                 MessageIcon icon, MessageButtons buttons) {
+MessageResult QtDialogs::ShowMessage(const QString& text, const std::string& title,
+                                     MessageIcon icon, MessageButtons buttons) {
     QMessageBox box(parent_);
     box.setWindowTitle(FromCp1252(title));
     box.setText(MessageBoxText(text));

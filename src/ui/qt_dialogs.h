@@ -15,15 +15,15 @@ namespace morvek {
 QStringList FileDialogFilters(const std::string& filter);
 
 // Lines joined by carriage returns, as a message box shows them.
-QString MessageBoxText(const std::string& text);
+QString MessageBoxText(const QString& text);
 
 class QtDialogs : public platform::Dialogs {
   public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
 
-    platform::MessageResult Message(const std::string& text, const std::string& title,
-                                    platform::MessageIcon icon,
-                                    platform::MessageButtons buttons) override;
+    platform::MessageResult ShowMessage(const QString& text, const std::string& title,
+                                        platform::MessageIcon icon,
+                                        platform::MessageButtons buttons) override;
     std::optional<QString> OpenFile(const platform::OpenFileRequest& request) override;
 
   private:

@@ -133,10 +133,10 @@ void WebDialog::Load() {
         template_folder_.isEmpty() ? platform::TemplateFolders() : QStringList{template_folder_}));
 
     // 3.
-    outputFileEdit->setText(FromCp1252(monitor.options.html_output));
+    outputFileEdit->setText(monitor.options.html_output);
 
     // 4. The template named by the setting, without regard to case (an exact match first).
-    const QString wanted = FromCp1252(monitor.options.html_template);
+    const QString& wanted = monitor.options.html_template;
     QListWidgetItem* match = nullptr;
     for (int i = 0; i < templateList->count() && !match; ++i)
         if (templateList->item(i)->text() == wanted) match = templateList->item(i);
@@ -166,9 +166,8 @@ void WebDialog::ChooseOutputFile() {
 void WebDialog::OnOk() {
     // Only a regular file is ever replaced: any other output keeps the dialog open.
     if (!outputFileEdit->text().isEmpty() && !platform::IsReplaceable(outputFileEdit->text())) {
-        api_.dialogs().Message(ToCp1252(platform::NotRegularFileText(outputFileEdit->text())),
-                               kAppTitle, platform::MessageIcon::Critical,
-                               platform::MessageButtons::Ok);
+        api_.dialogs().ShowMessage(platform::NotRegularFileText(outputFileEdit->text()), kAppTitle,
+                                   platform::MessageIcon::Critical, platform::MessageButtons::Ok);
         return;
     }
 
@@ -176,18 +175,18 @@ void WebDialog::OnOk() {
     SettingsValues values = api_.Settings();
     const QList<QListWidgetItem*> selected = templateList->selectedItems();
     if (!selected.isEmpty())
-        values.html_template = ToCp1252(selected.front()->text());
+        values.html_template = selected.front()->text();
     else
         api_.dialogs().Message(kInvalidTemplate, kAppTitle, platform::MessageIcon::Critical,
                                platform::MessageButtons::Ok);
 
     // 2. The output file, as typed. 3. The period, kept within range.
-    values.html_output = ToCp1252(outputFileEdit->text());
+    values.html_output = outputFileEdit->text();
     values.html_refresh_ms = std::int32_t(HtmlPeriodFromText(refreshEdit->text()));
     api_.ApplySettings(values, kReachPublishing);
 
-    // 4. Periodic publishing, the first page one period from now; or 5. publishing off, and one
-    // poll tick at once.
+    // 4. Periodic publishing, the first page one period from now; or 5. publishing off, one page
+    // written now (a failure says why), and one poll tick at once.
     api_.SetPublishing(saveOptions[1]->isChecked());
 
     // 6.

@@ -60,8 +60,13 @@ HtmlPublisher::HtmlPublisher(Monitor& monitor, platform::Dialogs& dialogs, std::
     connect(&publishTimer, &platform::Timer::Tick, this, &HtmlPublisher::OnPublishTick);
 }
 
+QString PageFailureText(const QString& output_path, const QString& why) {
+    if (output_path.isEmpty()) return QStringLiteral("Cannot write the page: %1").arg(why);
+    return QStringLiteral("Cannot write the page %1: %2").arg(output_path, why);
+}
+
 QString HtmlPublisher::TemplatePath() const {
-    const QString name = FromCp1252(monitor_.options.html_template);
+    const QString& name = monitor_.options.html_template;
     if (name.contains(QLatin1Char('/'))) return name;
     // Template names were chosen on file systems that ignore letter case.
     return platform::FindInFolders(
@@ -73,15 +78,21 @@ std::optional<std::string> HtmlPublisher::PageNow() const {
     return RenderTemplateFile(TemplatePath(), monitor_, now_());
 }
 
+std::optional<const char*> HtmlPublisher::TemplateProblem(const QString& template_path) const {
+    const QFileInfo info(template_path);
+    if (!info.isFile()) return kTemplateNotFound;
+    if (info.size() > kMaxTemplateBytes) return kTemplateTooLarge;
+    return std::nullopt;
+}
+
 void HtmlPublisher::OnPublishTick() {
     publishTimer.SetEnabled(false);
     last_tick_wrote_ = false;
 
     const QString template_path = TemplatePath();
-    const QFileInfo info(template_path);
-    if (!info.isFile() || info.size() > kMaxTemplateBytes) {
-        dialogs_.Message(info.isFile() ? kTemplateTooLarge : kTemplateNotFound, kTitle,
-                         platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+    if (auto problem = TemplateProblem(template_path)) {
+        dialogs_.Message(*problem, kTitle, platform::MessageIcon::Critical,
+                         platform::MessageButtons::Ok);
         monitor_.web_active = false;
         publishTimer.SetInterval(0);
         return;
@@ -90,13 +101,34 @@ void HtmlPublisher::OnPublishTick() {
     QString why;
     last_tick_wrote_ = WritePage(template_path, why);
     publishTimer.SetEnabled(true);
-    if (!last_tick_wrote_) emit PageFailed(why);
+    if (last_tick_wrote_) {
+        told_.clear();
+    } else if (why != told_) {
+        told_ = why;
+        emit PageFailed(why);
+    }
+}
+
+void HtmlPublisher::SetPeriodic(bool periodic) {
+    told_.clear();
+    publishTimer.SetEnabled(periodic);
+    monitor_.web_active = periodic;
+    if (periodic) return;
+
+    const QString template_path = TemplatePath();
+    QString why, text;
+    if (auto problem = TemplateProblem(template_path))
+        text = QString::fromLatin1(*problem);
+    else if (!(last_tick_wrote_ = WritePage(template_path, why)))
+        text = PageFailureText(monitor_.options.html_output, why);
+    if (!text.isEmpty())
+        dialogs_.ShowMessage(text, kTitle, platform::MessageIcon::Critical,
+                             platform::MessageButtons::Ok);
 }
 
 bool HtmlPublisher::WritePage(const QString& template_path, QString& why) {
     try {
-        return PublishPage(template_path, FromCp1252(monitor_.options.html_output), monitor_,
-                           now_(), &why);
+        return PublishPage(template_path, monitor_.options.html_output, monitor_, now_(), &why);
     } catch (...) {
         // Nothing from a template or a page may end the program; the next tick tries again.
         why = QStringLiteral("out of memory");

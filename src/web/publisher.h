@@ -30,8 +30,13 @@ class HtmlPublisher : public QObject {
 
     // One page: stop the timer, render the template into the output file, start the timer again.
     // A missing template, or one larger than kMaxTemplateBytes, stops publishing after a message;
-    // every other failure is silent.
+    // any other failure emits PageFailed once, and the next ticks try again.
     void OnPublishTick();
+
+    // Publishing every period from now on (the first page one period from now); or the dialog's
+    // "Save once": periodic publishing off, and one page written now, a failure told in a box with
+    // its cause. Either way a failure will be told again.
+    void SetPeriodic(bool periodic);
 
     // The template's full path: the template folder then the HTMLTemplate name (matched without
     // regard to letter case when the exact name is missing); a name holding a "/" is a path of its
@@ -51,10 +56,13 @@ class HtmlPublisher : public QObject {
     bool LastTickWrote() const { return last_tick_wrote_; }
 
   signals:
-    // A tick found the template but wrote no page, for this reason (the window stays silent).
+    // A tick found the template but wrote no page, for this reason: told once, until a page is
+    // written or the cause changes.
     void PageFailed(const QString& why);
 
   private:
+    // The message of a template that cannot be used, or nothing.
+    std::optional<const char*> TemplateProblem(const QString& template_path) const;
     bool WritePage(const QString& template_path, QString& why);
 
     Monitor& monitor_;
@@ -62,7 +70,12 @@ class HtmlPublisher : public QObject {
     QString template_folder_;
     std::function<QDateTime()> now_ = [] { return QDateTime::currentDateTime(); };
     bool last_tick_wrote_ = false;
+    QString told_;  // the failure told last, until a page is written
 };
+
+// The box telling why the page was not written: "Cannot write the page <path>: <why>" (without
+// the path when there is none).
+QString PageFailureText(const QString& output_path, const QString& why);
 
 // Reads a template (at most kMaxTemplateBytes) and renders it; nothing when either fails, with
 // the reason in `why`.

@@ -336,6 +336,11 @@ class TestHeadless : public QObject {
         QTest::newRow("reader closed the pipe")
             << slow << "% | head -n 1 >/dev/null; exit ${PIPESTATUS[0]}" << 141
             << "morvek: cannot write to standard output: Broken pipe";
+        const QStringList page{"--html-template", "%1/папка/шаблон.htm", "--html-output"};
+        QTest::newRow("Cyrillic names")
+            << demo + page + QStringList{"%1/статус.html"} << "%" << 0 << "";
+        QTest::newRow("not UTF-8")
+            << demo + page + QStringList{"%1/" + QFile::decodeName("p\xfd.html")} << "%" << 0 << "";
         QTest::newRow("server silent")
             << QString("--json --record %1/old.mv --timeout 0.3 0 127.0.0.1 %2").split(' ') << "%"
             << 1 << "Brelan+: " + QString(kTimeoutText);
@@ -352,6 +357,7 @@ class TestHeadless : public QObject {
             QVERIFY(testing::WriteFile(dir.filePath(old), "an older log"));
         QVERIFY(QFile::setPermissions(dir.filePath("web"), QFile::ReadOwner | QFile::ExeOwner));
         const bool web = args.contains("%1/web/index.htm");
+        QVERIFY(testing::WriteFile(dir.filePath("папка/шаблон.htm"), "<p>"));
         args.replaceInStrings("%2", QString::number(silent_.localPort()))
             .replaceInStrings("%3", QString::number(flood_.localPort()));
         // Root may write anywhere: its run here may not.
@@ -377,6 +383,8 @@ class TestHeadless : public QObject {
         QCOMPARE(QDir(dir.filePath("web")).entryList(QDir::Files), QStringList({"index.htm"}));
         QFile::setPermissions(dir.filePath("web"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (args.contains(dir.filePath("папка/шаблон.htm")))  // the page, under the name given
+            QCOMPARE(testing::ReadFile(args.last()), "<p>\r\n");
     }
 
     // The server's process freezes, or dies (its port refuses) and starts again on the same port

@@ -172,8 +172,8 @@ class TestLog : public QObject {
         m = ConnectedMonitor();
         StartRecording(m, dialogs, hooks);
         QCOMPARE(dialogs.messages.at(0).text,
-                 "Warning: the log file already exists (cannot append informations to existings "
-                 "log files). Do you want delete the old log?");
+                 QString("Warning: the log file already exists (cannot append informations to "
+                         "existings log files). Do you want delete the old log?"));
         QVERIFY(dialogs.messages[0].icon == platform::MessageIcon::Exclamation &&
                 dialogs.messages[0].buttons == platform::MessageButtons::YesNo);
         QVERIFY(QFileInfo::exists(name) && !m.recording && m.log_path.isEmpty());
@@ -285,16 +285,14 @@ class TestLog : public QObject {
                      {"1", "ABCDEFGHIJKLMNO", "255", "0", "", "90", "-3", "", ""},
                      {" ", std::string(15, ' '), "0", "0", "", "0", "0", "", ""}}));
         std::ostringstream out, err;
-        QCOMPARE(DumpLog(name.toStdString(), out, err), 0);
+        QCOMPARE(DumpLog(name, out, err), 0);
         const QByteArray record = QByteArray::fromStdString(out.str()).split('\n').at(1);
         const QJsonArray players = QJsonDocument::fromJson(record).object()["players"].toArray();
         QCOMPARE(QJsonDocument(players[1].toObject()).toJson(QJsonDocument::Compact) + " " +
                      QByteArray::number(players.size()),
                  R"({"frags":-3,"name":"ABCDEFGHIJKLMNO","pants":0,"present":"1","shirt":255,)"
                  R"("slot":1,"time":90} 64)");
-        QCOMPARE(DumpLog(dir.filePath("none").toStdString(), out, err) +
-                     DumpLog(dir.path().toStdString(), out, err),
-                 2);
+        QCOMPARE(DumpLog(dir.filePath("none"), out, err) + DumpLog(dir.path(), out, err), 2);
         m.snapshot.map = "dm4";
         OpenLog(m, p.dialogs, p.hooks);  // cancelled: only the path is cleared
         QVERIFY(m.log_path.isEmpty() && m.snapshot.map == "dm4");

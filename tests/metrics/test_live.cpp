@@ -37,7 +37,7 @@ class TestLive : public QObject {
         web::HtmlPublisher publisher(live.rig.monitor, live.rig.dialogs);
         publisher.SetTemplateFolder(MORVEK_SOURCE_DIR "/resources/template");
         publisher.SetClock([] { return QDateTime(QDate(2026, 12, 7), QTime(20, 15)); });
-        live.rig.monitor.options.html_output = dir.filePath("page.htm").toStdString();
+        live.rig.monitor.options.html_output = dir.filePath("page.htm");
         QVERIFY(live.listening && live.rig.Connect());
         live.server.SetPage([&] { return publisher.PageNow(); });
         publisher.OnPublishTick();

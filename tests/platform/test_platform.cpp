@@ -70,37 +70,24 @@ class TestPlatform : public QObject {
         QCOMPARE(HelpFolder("Morvek.html"), data + "/system/morvek");
     }
 
-    void interval_0_never_fires_even_when_enabled() {
-        Timer timer(0);
-        int ticks = 0;
-        connect(&timer, &Timer::Tick, [&] { ++ticks; });
-        timer.SetEnabled(true);
-        QTest::qWait(30);
-        QCOMPARE(ticks, 0);
-        QVERIFY(timer.Enabled() && !timer.Running());
-        // A running timer whose interval drops to 0 stops; raising it again starts it.
-        timer.SetInterval(5);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks > 0, 2000);
-        timer.SetInterval(0);
-        ticks = 0;
-        QTest::qWait(30);
-        QCOMPARE(ticks, 0);
-    }
-
-    // "interval enabled|kept running": above 65535 ms kept, below 0 is 0, past int the largest.
+    // "interval enabled [later intervals]|interval enabled running": 0 never runs, enabled or not;
+    // above 65535 ms kept, below 0 is 0, past int the largest; a later 0 stops, a later 5 starts.
     void enabled_and_interval_decide_running_data() {
         QTest::addColumn<QString>("set");
         QTest::addColumn<QString>("got");
-        for (const char* row :
-             {"5000 0|5000 0", "70000 1|70000 1", "-5 1|0 0", "8589934592 1|2147483647 1"})
+        for (const char* row : {"5000 0|5000 0 0", "70000 1|70000 1 1", "-5 1|0 1 0", "0 1|0 1 0",
+                                "8589934592 1|2147483647 1 1", "5 1 0|0 1 0", "5 1 0 5|5 1 1"})
             QTest::newRow(row) << QString(row).section('|', 0, 0) << QString(row).section('|', 1);
     }
     void enabled_and_interval_decide_running() {
         QFETCH(QString, set);
+        const QStringList steps = set.split(' ');
         Timer timer;
-        timer.SetInterval(set.section(' ', 0, 0).toLongLong());
-        timer.SetEnabled(set.endsWith('1'));
-        QTEST(QString("%1 %2").arg(timer.Interval()).arg(int(timer.Running())), "got");
+        timer.SetInterval(steps[0].toLongLong());
+        timer.SetEnabled(steps[1] == "1");
+        for (const QString& later : steps.mid(2)) timer.SetInterval(later.toLongLong());
+        QTEST(QString("%1 %2 %3").arg(timer.Interval()).arg(timer.Enabled()).arg(timer.Running()),
+              "got");
     }
 
     // Every value changed, read and saved anew: store order, seconds, the address heard from.
@@ -138,7 +125,8 @@ class TestPlatform : public QObject {
               "CheckInterval=2147484|CheckInterval=5", "ShowLegend=tRUE|ShowLegend=True",
               "ShowLegend=0.0|ShowLegend=False", "ShowLegend=0abc|ShowLegend=True",
               "ShowLegend=|ShowLegend=True", "CheckInterval=abc|CheckInterval=5",
-              "TimeoutInterval=-5|TimeoutInterval=30", "ServeLivePort=65536|ServeLivePort=9100"})
+              "TimeoutInterval=-5|TimeoutInterval=30", "ServeLivePort=65536|ServeLivePort=9100",
+              "HTMLOutput=/w/caf\\xE9.htm|HTMLOutput=/w/caf\\xC3\\xA9.htm"})
             QTest::newRow(row) << QByteArray(row).split('|')[0] << QByteArray(row).split('|')[1];
     }
     void stored_texts_are_converted() {
@@ -166,7 +154,7 @@ class TestPlatform : public QObject {
             QVERIFY(!SaveSettings(backend, SettingsValues{}, "192.0.2.9", Failure()));
             const auto& shown = dialogs_.messages.back();
             QCOMPARE(
-                QString::fromStdString(shown.title + "|" + shown.text) + (loads ? "" : " no load"),
+                QString::fromStdString(shown.title) + "|" + shown.text + (loads ? "" : " no load"),
                 "Morvek|Cannot Read Reg!\rMorvek\r" + dir_.filePath(store) + ": " +
                     (loads ? "its folder cannot be created" : "not a regular file no load"));
             QVERIFY(shown.icon == MessageIcon::None && shown.buttons == MessageButtons::Ok);

@@ -93,7 +93,7 @@ class TestConnection : public QObject {
         QVERIFY(WaitFor([&] { return !f.dialogs.messages.empty(); }));
         QVERIFY(since.elapsed() >= testing::kTimeoutMs - 60);
         const auto& shown = f.dialogs.messages[0];
-        QCOMPARE(shown.title + "|" + shown.text,
+        QCOMPARE(shown.title + "|" + shown.text.toStdString(),
                  std::string("Brelan+|Timeout time elapsed. Please reconfigure Server Address and "
                              "port or increase Timeout."));
         QCOMPARE(shown.icon, platform::MessageIcon::Critical);

@@ -284,7 +284,7 @@ class TestReplies : public QObject, Make {
         testing::Rig rig;
         for (int i = 0; i < 1000; ++i) rig.Feed(Control(0x90 + i % 16, ""));
         QCOMPARE(rig.dialogs.messages.size(), platform::ScriptedDialogs::kKeptMessages);
-        QCOMPARE(rig.dialogs.messages.back().text, std::string("151"));  // the latest: 0x97
+        QCOMPARE(rig.dialogs.messages.back().text, QStringLiteral("151"));  // the latest: 0x97
     }
 
     // Spectators are listed after the players and kept out of the count and the graph.

@@ -4,12 +4,14 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "core/text.h"
+
 namespace morvek::testing {
 
-platform::MessageResult Dialogs::Message(const std::string& text, const std::string& title,
-                                         platform::MessageIcon icon,
-                                         platform::MessageButtons buttons) {
-    const auto answer = ScriptedDialogs::Message(text, title, icon, buttons);
+platform::MessageResult Dialogs::ShowMessage(const QString& text, const std::string& title,
+                                             platform::MessageIcon icon,
+                                             platform::MessageButtons buttons) {
+    const auto answer = ScriptedDialogs::ShowMessage(text, title, icon, buttons);
     Spin();
     return answer;
 }
@@ -22,7 +24,7 @@ std::optional<QString> Dialogs::OpenFile(const platform::OpenFileRequest& reques
 
 std::vector<std::string> Dialogs::Texts() const {
     std::vector<std::string> texts;
-    for (const auto& shown : messages) texts.push_back(shown.text);
+    for (const auto& shown : messages) texts.push_back(ToCp1252(shown.text));
     return texts;
 }
 

@@ -16,12 +16,12 @@ class Dialogs : public platform::ScriptedDialogs {
     // The most boxes open at once so far (a box raised from inside another one's loop counts 2).
     int deepest = 0;
 
-    platform::MessageResult Message(const std::string& text, const std::string& title,
-                                    platform::MessageIcon icon,
-                                    platform::MessageButtons buttons) override;
+    platform::MessageResult ShowMessage(const QString& text, const std::string& title,
+                                        platform::MessageIcon icon,
+                                        platform::MessageButtons buttons) override;
     std::optional<QString> OpenFile(const platform::OpenFileRequest& request) override;
 
-    // The texts of the messages shown, in order.
+    // The texts of the messages shown, in order, in Windows-1252.
     std::vector<std::string> Texts() const;
 
   private:

@@ -1,6 +1,6 @@
 // The main window as the dialogs see it (MainWindowApi) on top of the rig: the picture the
-// settings' defaults leave (server localhost, 20 graph rows, the graph shown), the HTML timer, and
-// a record of what the dialogs asked of the window.
+// settings' defaults leave (server localhost, 20 graph rows, the graph shown), the publisher with
+// its HTML timer, and a record of what the dialogs asked of the window.
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "query/live_settings.h"
 #include "support/rig.h"
 #include "ui/main_window_api.h"
+#include "web/publisher.h"
 
 namespace morvek::testing {
 
@@ -29,7 +30,8 @@ class WindowRig : public MainWindowApi {
         morvek::ApplySettings(values, rig.monitor, rig.connection, &html, reach);
     }
     void SetPublishing(bool periodic) override {
-        morvek::SetPublishing(periodic, rig.monitor, rig.connection, html);
+        publisher.SetPeriodic(periodic);
+        if (!periodic) rig.connection.OnPollTick();
     }
 
     bool GraphVisible() const override { return graph_visible; }
@@ -43,7 +45,8 @@ class WindowRig : public MainWindowApi {
     void RefreshAll() override { calls.push_back("RefreshAll"); }
 
     Rig rig;
-    platform::Timer html;
+    web::HtmlPublisher publisher{rig.monitor, rig.dialogs};
+    platform::Timer& html = publisher.publishTimer;
     bool graph_visible = true;
     std::vector<std::string> calls;
 };

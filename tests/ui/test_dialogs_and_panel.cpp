@@ -74,8 +74,8 @@ const QString kDefaults = "0 localhost 26000 5000 30000 0 1 0 1 0 20 0 1 1 1 16 
 QString Boxes(const testing::Dialogs& dialogs) {
     QStringList boxes;
     for (const auto& box : dialogs.messages)
-        boxes << QString::fromStdString(
-            box.title + (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") + box.text);
+        boxes << QString::fromStdString(box.title) +
+                     (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") + box.text;
     return boxes.join('|');
 }
 
@@ -147,16 +147,17 @@ class TestDialogsAndPanel : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     QString folder_;  // the web dialog's template folder, missing until a file is put there
     testing::Dialogs& dialogs() { return window_->rig.dialogs; }
-    // What the web dialog leaves: options, timer, publishing, calls, a pending poll, messages.
+    // What the web dialog leaves: options (%1: the test's folder), timer, publishing, calls, polls.
     QString Picture() {
         const Monitor& m = window_->rig.monitor;
-        std::string out = m.options.html_template + "|" + m.options.html_output + "|" +
-                          std::to_string(window_->html.Interval()) +
+        std::string out = std::to_string(window_->html.Interval()) +
                           (window_->html.Running() ? " running" : " stopped") +
                           (m.web_active ? "|web|" : "|-|");
         for (const auto& call : window_->calls) out += call + "|";
         out += window_->rig.connection.timeoutTimer().Enabled() ? "polled" : "-";
-        return QString::fromStdString(out) + "|" + Boxes(dialogs());
+        return QString(m.options.html_template + "|" + m.options.html_output + "|" +
+                       QString::fromStdString(out) + "|" + Boxes(dialogs()))
+            .replace(dir_->path(), "%1");
     }
 
   private slots:
@@ -373,39 +374,55 @@ class TestDialogsAndPanel : public QObject {
     }
 
     // The setting's template selected (exact, then case-blind); the period shown decides the option
-    // (not the timer), a typed one gets a note and is kept in range; "Save once" polls at once.
+    // (not the timer), a typed one gets a note and is kept in range; "Save once" writes the page
+    // now (a failure says why) and polls at once; opened again, the dialog shows the path typed.
     void ok_applies_template_and_period_data() {
         QTest::addColumn<std::string>("setting");
         QTest::addColumn<int>("interval");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("note");
-        QTest::addColumn<QString>("picture");  // "Save every" unless "Save once" is shown
+        QTest::addColumn<QString>("picture");  // and the page written, after a typed path
+        QTest::addColumn<QString>("output");   // typed (%1: the test's folder), "Save once" clicked
         auto row = [](const char* name, const char* setting, int interval, const char* shown,
-                      const char* text, const char* note, const char* picture) {
+                      const char* text, const char* note, const char* picture,
+                      const QString& output = {}) {
             QTest::newRow(name) << std::string(setting) << interval << shown << text
-                                << (*note ? note : "From 0 to 86400 s.") << picture;
+                                << (*note ? note : "From 0 to 86400 s.") << picture << output;
         };
         row("case blind, Ok keeps the listed case; a fraction", "STANDARD.HTM", 2500, "2.5 every",
             "2.5", "", "standard.htm||2500 running|web|RefreshAll|-|");
         row("exact match over a case-blind one listed first; half ms to even", "Other.HTM", 0,
-            "0 once", "0.0025", "", "Other.HTM||2 stopped|-|RefreshAll|polled|");
+            "0 once", "0.0025", "",
+            "Other.HTM||2 stopped|-|RefreshAll|polled|"
+            "Morvek (x): Cannot write the page: no output file");
         row("no template: Ok applies the rest and says so; a day", "gone.htm", 5000, "5 every",
             "86400", "",
             "gone.htm||86400000 running|web|RefreshAll|-|Morvek (x): Invalid template");
         row("negative", "htm", 0, "0 once", "-5", "Out of range: 0 s will be used.",
-            "htm||0 stopped|-|RefreshAll|polled|Morvek (x): Invalid template");
+            "htm||0 stopped|-|RefreshAll|polled|Morvek (x): Invalid template|"
+            "Morvek (x): Cannot write the page: no output file");
         row("above a day", "other.htm", 1, "0.001 every", "86401",
             "Out of range: 86400 s will be used.", "other.htm||86400000 running|web|RefreshAll|-|");
+        row("Save once writes the page now, in Cyrillic", "standard.htm", 5000, "5 every", "5", "",
+            "standard.htm|%1/Москва/статус.html|5000 stopped|-|RefreshAll|polled||page\r\n",
+            "%1/Москва/статус.html");
+        row("Save once, no folder: why", "standard.htm", 5000, "5 every", "5", "",
+            "standard.htm|%1/нет/p.htm|5000 stopped|-|RefreshAll|polled|Morvek (x): Cannot write "
+            "the page %1/нет/p.htm: No such file or directory|<missing>",
+            "%1/нет/p.htm");
     }
     void ok_applies_template_and_period() {
         QFETCH(std::string, setting);
         QFETCH(int, interval);
         QFETCH(QString, text);
-        QVERIFY(QDir().mkpath(folder_ + "/folder.htm"));
+        QFETCH(QString, output);
+        QVERIFY(QDir().mkpath(folder_ + "/folder.htm") && QDir().mkpath(dir_->filePath("Москва")));
         for (const char* name : {"standard.htm", "Other.HTM", "other.htm", "page.html", "htm"})
-            QVERIFY(testing::WriteFile(QDir(folder_).filePath(name), {}));
-        window_->rig.monitor.options.html_template = setting;
+            QVERIFY(testing::WriteFile(QDir(folder_).filePath(name),
+                                       name == std::string("standard.htm") ? "page\r" : ""));
+        window_->rig.monitor.options.html_template = QString::fromStdString(setting);
+        window_->publisher.SetTemplateFolder(folder_);
         window_->html.SetInterval(interval);
         window_->html.SetEnabled(true);  // publishing, whatever the period
         window_->rig.monitor.web_active = true;
@@ -414,6 +431,7 @@ class TestDialogsAndPanel : public QObject {
         window_->rig.connection.socket().SetRemoteHost("127.0.0.1");
         window_->rig.connection.socket().SetRemotePort(server.localPort());
         WebDialog dialog(*window_, folder_);
+        QVERIFY(ShowActive(dialog));
         QStringList listed;
         for (int i = 0; i < dialog.templateList->count(); ++i)
             listed << dialog.templateList->item(i)->text();
@@ -423,10 +441,15 @@ class TestDialogsAndPanel : public QObject {
               "shown");
         dialog.refreshEdit->setText(text);
         QTEST(dialog.periodNote->text(), "note");
-        dialog.okButton->click();
-        QTEST(Picture(), "picture");
+        output.replace("%1", dir_->path());
+        for (QChar c : output)  // typed key by key (QTest::keyClicks knows Latin-1 only)
+            QTest::sendKeyEvent(QTest::Click, dialog.outputFileEdit, Qt::Key_unknown, c, {});
+        if (!output.isEmpty()) Click(dialog.saveOptions[0]);
+        Click(dialog.okButton);
+        QTEST(Picture() + (output.isEmpty() ? "" : "|" + testing::ReadFile(output)), "picture");
         QTRY_COMPARE_WITH_TIMEOUT(server.hasPendingDatagrams(), Picture().contains("polled"), 5000);
         window_->rig.connection.socket().Close();
+        QCOMPARE(WebDialog(*window_, folder_).outputFileEdit->text(), output);
     }
 
     // The output file comes from a save dialog; "&Cancel" leaves it and all else as it was.

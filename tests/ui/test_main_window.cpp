@@ -267,7 +267,7 @@ class TestMainWindow : public QObject {
         for (const auto& box : dialogs_.messages) {
             QVERIFY(box.icon == platform::MessageIcon::Critical &&
                     box.buttons == platform::MessageButtons::Ok);
-            shown += QString::fromStdString(box.title + "|" + box.text);
+            shown += QString::fromStdString(box.title) + "|" + box.text;
         }
         QTEST(shown, "shown");
         if (m.state != ConnectionState::Disconnected)
@@ -281,7 +281,7 @@ class TestMainWindow : public QObject {
         window->SetHelpFolder(dir.path());
         window->helpAction->trigger();
         QCOMPARE(dialogs_.messages.size(), std::size_t(1));
-        QVERIFY(dialogs_.messages[0].text.find("Morvek.html") != std::string::npos);
+        QVERIFY(dialogs_.messages[0].text.contains("Morvek.html"));
         QVERIFY(
             QFile::copy(MORVEK_SOURCE_DIR "/resources/Morvek.html", dir.filePath("morvek.HTML")));
         window->helpAction->trigger();

@@ -116,13 +116,14 @@ class TestHtmlRenderer : public QObject {
         QVERIFY2(shape.match(QString::fromStdString(page)).hasMatch(), page.c_str());
     }
 
-    // A missing or oversized template stops publishing after a message; other failures are silent.
+    // A missing or oversized template stops publishing after a message; other failures told once.
     void publisher_tick_data() {
         QTest::addColumn<QString>("setting");  // the template; %1: the folder
         QTest::addColumn<QString>("output");   // in the folder; empty: none
-        QTest::addColumn<QString>("picture");  // wrote|output|messages|timer|publishing|files
+        QTest::addColumn<QString>("picture");  // wrote|output|messages|timer|publishing|told|files
         const QString files = "bad.htm big.htm folder.htm out.htm page.htm sub";
-        const QString kept = "|on 5000|web|" + files, stopped = "|off 0|-|" + files;
+        const QString kept = "|on 5000|web|0|" + files, stopped = "|off 0|-|0|" + files,
+                      failed = "|on 5000|web|1|" + files;
         auto row = [](const char* name, const char* setting, const char* output,
                       const QString& picture) {
             QTest::newRow(name) << setting << output << picture;
@@ -135,9 +136,9 @@ class TestHtmlRenderer : public QObject {
                 "0|older|Morvek (x): Template file not found" + stopped);
         row("larger than 4 MB", "big.htm", "out.htm",
             "0|older|Morvek (x): Template file larger than 4 MB" + stopped);
-        row("a page that cannot be made", "bad.htm", "out.htm", "0|older|" + kept);
-        row("output is a folder", "page.htm", "folder.htm", "0|<folder>|" + kept);
-        row("no output", "page.htm", "", "0|<folder>|" + kept);
+        row("a page that cannot be made", "bad.htm", "out.htm", "0|older|" + failed);
+        row("output is a folder", "page.htm", "folder.htm", "0|<folder>|" + failed);
+        row("no output", "page.htm", "", "0|<folder>|" + failed);
     }
     void publisher_tick() {
         QFETCH(QString, setting);
@@ -155,23 +156,25 @@ class TestHtmlRenderer : public QObject {
         m.snapshot.name = "A&B";
         m.snapshot.port = "26000";
         SetRow(m, 0, "p", "soon", "1");  // a time that cannot be shown
-        m.options.html_template = setting.arg(dir.path()).toStdString();
-        m.options.html_output = output.isEmpty() ? "" : dir.filePath(output).toStdString();
+        m.options.html_template = setting.arg(dir.path());
+        m.options.html_output = output.isEmpty() ? "" : dir.filePath(output);
         testing::Dialogs dialogs;
         web::HtmlPublisher publisher(m, dialogs, 5000);
         publisher.SetTemplateFolder(dir.path());
         publisher.publishTimer.SetEnabled(true);
+        QSignalSpy failed(&publisher, &web::HtmlPublisher::PageFailed);
         publisher.OnPublishTick();
+        if (publisher.publishTimer.Running()) publisher.OnPublishTick();
         QString picture =
             QString::number(publisher.LastTickWrote()) + "|" + ReadFile(dir.filePath(output)) + "|";
         for (const auto& box : dialogs.messages)
             picture += QString::fromStdString(box.title) +
-                       (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") +
-                       QString::fromStdString(box.text);
-        picture += QString("|%1 %2|%3|")
+                       (box.icon == platform::MessageIcon::Critical ? " (x): " : ": ") + box.text;
+        picture += QString("|%1 %2|%3|%4|")
                        .arg(publisher.publishTimer.Running() ? "on" : "off")
                        .arg(publisher.publishTimer.Interval())
-                       .arg(m.web_active ? "web" : "-") +
+                       .arg(m.web_active ? "web" : "-")
+                       .arg(failed.count()) +
                    QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ');
         QTEST(picture, "picture");
     }
