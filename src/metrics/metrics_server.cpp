@@ -6,6 +6,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
 
 #include "core/picture.h"
 #include "metrics/live_page.h"
@@ -129,6 +135,27 @@ void MetricsServer::Subscribe(QHttpServerResponder& responder) {
     heartbeat_.start();
 }
 
+// A message goes straight to the socket while nothing waits before it: a buffered write would wake
+// the event loop twice per subscriber (its write notifier on, then off), which cost more than the
+// send itself. What the socket does not take at once waits in its buffer, in order. False when
+// the socket failed (it is closed).
+bool MetricsServer::Write(QTcpSocket& socket, const QByteArray& message) {
+    qint64 sent = 0;
+#ifdef Q_OS_UNIX
+    if (socket.bytesToWrite() == 0) {
+        sent = ::send(int(socket.socketDescriptor()), message.constData(), size_t(message.size()),
+                      MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            socket.abort();
+            return false;
+        }
+        sent = std::max<qint64>(sent, 0);
+    }
+#endif
+    if (sent < message.size()) socket.write(message.constData() + sent, message.size() - sent);
+    return true;
+}
+
 void MetricsServer::Send(const QByteArray& message) {
     std::erase_if(subscribers_, [&](const QPointer<QTcpSocket>& socket) {
         if (!socket || socket->state() != QAbstractSocket::ConnectedState) return true;
@@ -137,8 +164,7 @@ void MetricsServer::Send(const QByteArray& message) {
             socket->abort();
             return true;
         }
-        socket->write(message);
-        return false;
+        return !Write(*socket, message);
     });
     if (subscribers_.empty()) heartbeat_.stop();
 }
@@ -151,7 +177,12 @@ void MetricsServer::TellEvent(const std::string& json_line) {
 }
 
 void MetricsServer::PollTick() {
-    if (!subscribers_.empty()) Send(QByteArray::fromStdString(LiveMessage(monitor_)));
+    if (subscribers_.empty()) return;
+    // A picture like the last one sent tells nothing new.
+    QByteArray picture = QByteArray::fromStdString(LiveMessage(monitor_));
+    if (picture == last_picture_) return;
+    Send(picture);
+    last_picture_ = std::move(picture);
 }
 
 }  // namespace morvek::metrics

@@ -54,18 +54,20 @@ class MetricsServer : public QObject {
     void SetPage(std::function<std::optional<std::string>()> page) { page_ = std::move(page); }
     // One event, as the JSON line --json writes for it (without the line end), to every stream.
     void TellEvent(const std::string& json_line);
-    // A poll tick: the scoreboard's picture to every stream.
+    // A poll tick: the scoreboard's picture to every stream, unless it is the one sent last.
     void PollTick();
 
   private:
     void Subscribe(QHttpServerResponder& responder);
     void Send(const QByteArray& message);
+    static bool Write(QTcpSocket& socket, const QByteArray& message);
 
     const Monitor& monitor_;
     std::function<std::optional<std::string>()> page_;
     std::vector<QPointer<QTcpSocket>> subscribers_;
     QTimer heartbeat_;
     quint64 event_id_ = 0;
+    QByteArray last_picture_;
     std::unique_ptr<QHttpServer> http_;
     class GuardedTcpServer* tcp_ = nullptr;
 };

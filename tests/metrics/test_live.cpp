@@ -63,7 +63,7 @@ class TestLive : public QObject {
         // A stream that reads nothing fills its buffers and is let go; the others stay.
         streams.front()->setReadBufferSize(1);
         for (int tick = 0; tick < 100000 && live.server.Subscribers() == 16; ++tick) {
-            live.server.PollTick();
+            live.server.TellEvent(std::string(4096, 'x'));
             QCoreApplication::processEvents();
             for (std::size_t i = 1; i < streams.size(); ++i) streams[i]->readAll();
         }
