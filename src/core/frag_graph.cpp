@@ -16,7 +16,7 @@ FragGraph::FragGraph() = default;
 void FragGraph::SetRowCount(int rows) {
     rows_ = std::clamp(rows, 0, kMaxGraphRows);
     head_ = 0;
-    cells_.assign(std::size_t(rows_) * std::size_t(columns_), 0.0);
+    cells_.assign(std::size_t(rows_) * std::size_t(columns_), GridCell{});
     labels_.assign(std::size_t(rows_), std::string());
     sampled_.assign(std::size_t(rows_), 0);
     current_row_ = std::min(current_row_, rows_);
@@ -27,7 +27,7 @@ void FragGraph::SetColumnCount(int columns) {
     // One series per player slot at most, whatever maximum the server announces.
     columns = std::clamp(columns, 0, kPlayerSlots);
     if (columns == columns_) return;
-    std::vector<double> cells(std::size_t(rows_) * std::size_t(columns), 0.0);
+    std::vector<GridCell> cells(std::size_t(rows_) * std::size_t(columns), GridCell{});
     int keep = std::min(columns, columns_);
     for (int r = 1; r <= rows_; ++r)
         for (int c = 0; c < keep; ++c)
@@ -54,12 +54,20 @@ void FragGraph::SetCurrentRow(int row) {
 
 double FragGraph::Cell(int row, int column) const {
     if (row < 1 || row > rows_ || column < 1 || column > columns_) return 0;
-    return cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)];
+    return cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)]
+        .value;
 }
 
-void FragGraph::SetCell(int row, int column, double value) {
+bool FragGraph::Held(int row, int column) const {
+    if (row < 1 || row > rows_ || column < 1 || column > columns_) return false;
+    return cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)]
+        .held;
+}
+
+void FragGraph::SetCell(int row, int column, double value, bool held) {
     if (row < 1 || row > rows_ || column < 1 || column > columns_) return;
-    cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)] = value;
+    cells_[std::size_t(Physical(row)) * std::size_t(columns_) + std::size_t(column - 1)] = {value,
+                                                                                            held};
     ++revision;
 }
 
@@ -91,8 +99,8 @@ void FragGraph::ScrollUp() {
     if (rows_ < 2 || columns_ == 0) return;
     // Row r takes row r + 1 for r = 1 .. rows - 1; the last row keeps its cells. Rotating the
     // ring moves the old first row to the end: give it the last row's cells and label.
-    const double* last = RowData(rows_);
-    std::vector<double> keep(last, last + columns_);
+    const GridCell* last = RowData(rows_);
+    std::vector<GridCell> keep(last, last + columns_);
     std::string last_label = labels_[std::size_t(Physical(rows_))];
     const char last_sampled = sampled_[std::size_t(Physical(rows_))];
     head_ = (head_ + 1) % rows_;
@@ -114,19 +122,22 @@ void SetupGraph(FragGraph& graph) {
 
 void AddGraphSample(FragGraph& graph, int row, const PlayerTable& table, bool skip_spectators) {
     std::array<double, kPlayerSlots> frags{};
+    std::array<bool, kPlayerSlots> held{};
     bool sampled = false;
     const int fed = std::min(graph.ColumnCount(), kPlayerSlots);
     for (int s = 0; s < fed; ++s) {
         frags[std::size_t(s)] = FragsValue(table.slot[std::size_t(s)][kFrags]);
+        held[std::size_t(s)] = !IsEmptyMark(table.slot[std::size_t(s)][kPresent]);
         // A table that holds no frags at all (the first poll after a connect, before any reply)
         // gives zeros that are no sample of the match: the row is not drawn.
         sampled = sampled || !table.slot[std::size_t(s)][kFrags].empty();
     }
-    AddGraphSample(graph, row, frags, sampled, table, skip_spectators);
+    AddGraphSample(graph, row, frags, held, sampled, table, skip_spectators);
 }
 
 void AddGraphSample(FragGraph& graph, int row, const std::array<double, kPlayerSlots>& frags,
-                    bool sampled, const PlayerTable& table, bool skip_spectators) {
+                    const std::array<bool, kPlayerSlots>& held, bool sampled,
+                    const PlayerTable& table, bool skip_spectators) {
     if (row != 0) graph.SetCurrentRow(row);
     if (row == 0) {
         if (graph.CurrentRow() >= graph.RowCount()) {
@@ -141,8 +152,10 @@ void AddGraphSample(FragGraph& graph, int row, const std::array<double, kPlayerS
     for (int s = 0; s < fed; ++s) {
         double sample = RoundHalfEven(frags[std::size_t(s)]);
         if (!std::isfinite(sample)) sample = 0;
-        if (skip_spectators && IsSpectatorName(table.slot[std::size_t(s)][kName])) sample = 0;
-        graph.SetCell(graph.CurrentRow(), s + 1, sample);
+        bool holds = held[std::size_t(s)];
+        if (skip_spectators && IsSpectatorName(table.slot[std::size_t(s)][kName]))
+            sample = 0, holds = false;
+        graph.SetCell(graph.CurrentRow(), s + 1, sample, holds);
     }
     if (fed > 0) graph.SetRowLabel(graph.CurrentRow(), "");
     if (fed > 0 && sampled) graph.MarkSampled(graph.CurrentRow());
@@ -155,7 +168,7 @@ void ClearGraph(FragGraph& graph) {
     SetupGraph(graph);
 }
 
-void PlotGraph(const FragGraph& graph, int series, GraphLines& out) {
+void PlotGraph(const FragGraph& graph, int series, GraphLines& out, int intervals) {
     const int count = std::clamp(series, 0, graph.ColumnCount());
     const int rows = graph.RowCount();
     const int group =
@@ -167,8 +180,12 @@ void PlotGraph(const FragGraph& graph, int series, GraphLines& out) {
     // sample of the group it is in.
     struct Extremes {
         GraphPoint lo, hi;
+        bool any = false;
     };
     std::vector<Extremes> extremes(static_cast<std::size_t>(count));
+    // A column that had no cell to draw in a sampled group since its last point.
+    std::vector<char> gap(static_cast<std::size_t>(count), 0);
+    const bool held_only = graph.player_lines;
     out.marker_row = 0;
     out.marker_label.clear();
     for (int r = 1; r <= rows; ++r)
@@ -177,57 +194,65 @@ void PlotGraph(const FragGraph& graph, int series, GraphLines& out) {
             out.marker_label = graph.RowLabel(r);
             break;
         }
-    for (int group_first = 1; group_first <= rows; group_first += group) {
-        const int last = std::min(rows, group_first + group - 1);
+    for (int first = 1; first <= rows; first += group) {
+        const int last = std::min(rows, first + group - 1);
+        for (Extremes& e : extremes) e.any = false;
         // Rows that hold no sample are left out of the lines: no line is drawn there.
-        int first = group_first;
-        while (first <= last && !graph.Sampled(first)) ++first;
-        if (first > last) continue;
-        for (int c = 0; c < count; ++c) {
-            const GraphPoint p{double(first), graph.Cell(first, c + 1)};
-            extremes[std::size_t(c)] = {p, p};
-        }
-        for (int r = first + 1; r <= last; ++r) {
+        bool sampled = false;
+        for (int r = first; r <= last; ++r) {
             if (!graph.Sampled(r)) continue;
+            sampled = true;
             for (int c = 0; c < count; ++c) {
-                const double v = graph.Cell(r, c + 1);
+                if (held_only && !graph.Held(r, c + 1)) continue;
+                const GraphPoint p{double(r), graph.Cell(r, c + 1)};
                 Extremes& e = extremes[std::size_t(c)];
-                if (v < e.lo.value) e.lo = {double(r), v};
-                if (v > e.hi.value) e.hi = {double(r), v};
+                if (!e.any) {
+                    e = {p, p, true};
+                    continue;
+                }
+                if (p.value < e.lo.value) e.lo = p;
+                if (p.value > e.hi.value) e.hi = p;
             }
         }
+        if (!sampled) continue;
         for (int c = 0; c < count; ++c) {
-            const Extremes& e = extremes[std::size_t(c)];
+            Extremes& e = extremes[std::size_t(c)];
             std::vector<GraphPoint>& line = out.lines[std::size_t(c)];
-            if (e.lo.row == e.hi.row) {
-                line.push_back(e.lo);
-            } else if (e.lo.row < e.hi.row) {
-                line.push_back(e.lo);
-                line.push_back(e.hi);
-            } else {
-                line.push_back(e.hi);
-                line.push_back(e.lo);
+            if (!e.any) {
+                gap[std::size_t(c)] = !line.empty();
+                continue;
             }
+            GraphPoint& before = e.lo.row <= e.hi.row ? e.lo : e.hi;
+            GraphPoint& after = e.lo.row <= e.hi.row ? e.hi : e.lo;
+            before.gap_before = gap[std::size_t(c)] != 0;
+            gap[std::size_t(c)] = 0;
+            line.push_back(before);
+            if (after.row != before.row) line.push_back(after);
             low = std::min(low, e.lo.value);
             high = std::max(high, e.hi.value);
         }
     }
     out.row_min = rows <= 1 ? 0.5 : 1;
     out.row_max = rows <= 1 ? 1.5 : rows;
+    out.low = low;
+    out.high = high;
+    out.values = ScaleValues(low, high, intervals);
+}
+
+ValueScale ScaleValues(double low, double high, int intervals) {
+    low = std::min(low, 0.0);
     if (high <= low) high = low + 1;
     const double pad = std::max(1.0, std::ceil((high - low) * 0.05));
-    // Ticks fall on whole frag counts: a step of 1, 2 or 5 times a power of ten giving at most
-    // six intervals, and both ends on a step.
-    const double span = high + pad - (low < 0 ? low - pad : 0);
-    double step = 1;
-    for (double base = 1; step * 6 < span && base < 1e300; base *= 10)
+    const double top = high + pad, bottom = low < 0 ? low - pad : 0;
+    intervals = std::max(intervals, 1);
+    for (double base = 1; base < 1e300; base *= 10)
         for (double m : {1.0, 2.0, 5.0}) {
-            step = m * base;
-            if (step * 6 >= span) break;
+            const double step = m * base;
+            const ValueScale scale{std::floor(bottom / step) * step, std::ceil(top / step) * step,
+                                   step};
+            if ((scale.max - scale.min) / step <= intervals + 1e-9) return scale;
         }
-    out.value_step = step;
-    out.value_min = low < 0 ? std::floor((low - pad) / step) * step : 0;
-    out.value_max = std::ceil((high + pad) / step) * step;
+    return {bottom, top, top - bottom};
 }
 
 }  // namespace morvek

@@ -224,6 +224,7 @@ constexpr SettingField kTable[] = {
     AlertSwitch<EventKind::SlotFree>("AlertSlotFree"),
     WatchList("AlertWatchList"),
     Boolean<&V::close_to_tray>("CloseToTray", "False"),
+    Boolean<&V::graph_player_names>("GraphPlayerNames", "False"),
 };
 
 }  // namespace
@@ -293,8 +294,10 @@ void ApplySettings(const SettingsValues& values, Monitor& monitor) {
     monitor.options = values;
     monitor.server_type = values.server_type;
     if (values.graph_rows != monitor.graph.RowCount()) monitor.graph.SetRowCount(values.graph_rows);
-    if (values.show_legend != monitor.graph.show_legend) {
+    if (values.show_legend != monitor.graph.show_legend ||
+        values.graph_player_names != monitor.graph.player_lines) {
         monitor.graph.show_legend = values.show_legend;
+        monitor.graph.player_lines = values.graph_player_names;
         ++monitor.graph.revision;
     }
 }
@@ -306,6 +309,7 @@ void GatherSettings(const Monitor& monitor, SettingsValues& values) {
         std::clamp<int>(monitor.graph.RowCount(), std::numeric_limits<std::int16_t>::min(),
                         std::numeric_limits<std::int16_t>::max()));
     values.show_legend = monitor.graph.show_legend;
+    values.graph_player_names = monitor.graph.player_lines;
 }
 
 }  // namespace morvek

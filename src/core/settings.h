@@ -64,6 +64,7 @@ struct SettingsValues : Options {
     std::int32_t server_port = 26000;             // ServerPort
     ServerType server_type = ServerType::QuakeI;  // ServerType
     bool show_legend = true;                      // ShowLegend ("-1")
+    bool graph_player_names = false;              // GraphPlayerNames (FragGraph::player_lines)
     std::int32_t html_refresh_ms = 0;             // HTMLRefresh (stored in seconds)
 
     bool operator==(const SettingsValues&) const = default;
@@ -118,9 +119,10 @@ bool SaveSettings(SettingsBackend& backend, const SettingsValues& values,
                   const std::string& remote_host_address, const SettingsFailure& on_failure);
 
 // The settings the monitor model holds itself: the shared options, the server type, the graph's
-// row count and its legend switch. (The intervals live in the connection's timers and the HTML
-// timer, the server name and port in the socket: query/live_settings applies and gathers those.)
-// The same row count keeps the samples drawn; a new legend switch asks for a redraw.
+// row count, its legend switch and its players' lines switch. (The intervals live in the
+// connection's timers and the HTML timer, the server name and port in the socket:
+// query/live_settings applies and gathers those.) The same row count keeps the samples drawn; a new
+// switch asks for a redraw.
 void ApplySettings(const SettingsValues& values, Monitor& monitor);
 void GatherSettings(const Monitor& monitor, SettingsValues& values);
 

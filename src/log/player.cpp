@@ -52,18 +52,23 @@ void RefillGraph(Monitor& monitor, QFile& file, std::int64_t count, std::int64_t
     rows = graph.RowCount();
     std::string block = ReadAt(file, RecordOffset(f), rows * kRecordSize);
     std::array<double, kPlayerSlots> values{};
+    std::array<bool, kPlayerSlots> held{};
     for (int r = 1; r <= rows; ++r) {
         std::string_view record;
         std::size_t start = std::size_t(r - 1) * std::size_t(kRecordSize);
         if (start < block.size()) record = std::string_view(block).substr(start, kRecordSize);
         for (int s = 0; s < kPlayerSlots; ++s) {
-            std::size_t at = std::size_t(kSampleSize + kEntrySize * s + 22);
+            const std::size_t entry = std::size_t(kSampleSize + kEntrySize * s);
+            const std::size_t at = entry + 22;
             logfile::PackedNumber frags{};
             for (std::size_t i = 0; i < 4; ++i)
                 frags[i] = at + i < record.size() ? static_cast<std::uint8_t>(record[at + i]) : 0;
             values[std::size_t(s)] = FragsValue(double(logfile::UnpackNumber(frags)));
+            // The entry's Present byte: "1", or a blank for a slot that held no player.
+            held[std::size_t(s)] = entry < record.size() && !IsEmptyMark(record.substr(entry, 1));
         }
-        AddGraphSample(graph, r, values, true, monitor.table, monitor.options.show_spectators);
+        AddGraphSample(graph, r, values, held, true, monitor.table,
+                       monitor.options.show_spectators);
         graph.SetRowLabel(r, r == m ? "A" : "");
     }
 }

@@ -18,11 +18,8 @@
 namespace morvek {
 
 namespace {
-// Distinct hues for up to 64 lines (golden-angle steps round the colour wheel).
 QColor SeriesColour(int index) {
-    const int hue = int(std::fmod(index * 137.508, 360.0));
-    const int value = (index / 8) % 2 ? 170 : 220;
-    return QColor::fromHsv(hue, 230, value);
+    return QColor(kSeriesColours[std::size_t(index) % kSeriesColours.size()]);
 }
 
 QIcon ColourIcon(const QColor& colour) {
@@ -32,6 +29,10 @@ QIcon ColourIcon(const QColor& colour) {
 }
 
 constexpr int kLegendColumnWidth = 34;
+// A column of players' names is as wide as the longest name, within these bounds.
+constexpr int kLegendNamesWidth = 110;
+// Room between two labels of the value axis, beyond a line of text.
+constexpr int kLabelGap = 6;
 }  // namespace
 
 GraphView::GraphView(QWidget* parent) : QChartView(parent) {
@@ -61,6 +62,8 @@ GraphView::GraphView(QWidget* parent) : QChartView(parent) {
     axis_x_->setGridLineVisible(false);
     axis_y_->setLabelFormat("%d");
     axis_y_->setLabelsFont(small);
+    // Qt cuts a label that it finds short of room to "..."; the tick count keeps them apart.
+    axis_y_->setTruncateLabels(false);
     chart_->addAxis(axis_x_, Qt::AlignBottom);
     chart_->addAxis(axis_y_, Qt::AlignLeft);
     axis_y_->setTickType(QValueAxis::TicksDynamic);
@@ -78,32 +81,30 @@ GraphView::GraphView(QWidget* parent) : QChartView(parent) {
         s->attachAxis(axis_y_);
     }
     setChart(chart_);
+    legend_column_width_ = kLegendColumnWidth;
+    // The plot's height decides how many labels the value axis has room for.
+    connect(chart_, &QChart::plotAreaChanged, this, [this] { ScaleValueAxis(); });
     ApplyPalette();
     setRenderHint(QPainter::Antialiasing, false);
 }
 
 void GraphView::SetSeriesCount(int count, const FragGraph& graph) {
     while (int(series_.size()) > count) {
+        for (QLineSeries* s : pieces_.back()) {
+            chart_->removeSeries(s);
+            delete s;
+        }
+        pieces_.pop_back();
         QLineSeries* s = series_.back();
         chart_->removeSeries(s);
         delete s;
         series_.pop_back();
     }
     while (int(series_.size()) < count) {
-        auto* s = new QLineSeries(chart_);
         const int index = int(series_.size());
-        QPen pen(SeriesColour(index));
-        pen.setWidth(1);
-        s->setPen(pen);
-        chart_->addSeries(s);
-        s->attachAxis(axis_x_);
-        s->attachAxis(axis_y_);
-        connect(s, &QLineSeries::hovered, this, [this, index](const QPointF&, bool over) {
-            if (over) QToolTip::showText(QCursor::pos(), SeriesTip(index), this);
-        });
-        series_.push_back(s);
-        auto* item = new QListWidgetItem(ColourIcon(SeriesColour(index)), QString(), legend_);
-        item->setSizeHint(QSize(kLegendColumnWidth, 11));
+        series_.push_back(AddLine(index));
+        pieces_.emplace_back();
+        new QListWidgetItem(ColourIcon(SeriesColour(index)), QString(), legend_);
     }
     while (legend_->count() > count) delete legend_->takeItem(legend_->count() - 1);
     points_.resize(series_.size());
@@ -112,10 +113,42 @@ void GraphView::SetSeriesCount(int count, const FragGraph& graph) {
         const QString name =
             i < legend.size() ? QString::fromStdString(legend[i]) : QString::number(i + 1);
         if (series_[i]->name() != name) series_[i]->setName(name);
-        QListWidgetItem* item = legend_->item(int(i));
-        if (item->text() != name) item->setText(name);
-        item->setToolTip(SeriesTip(int(i)));
     }
+}
+
+QLineSeries* GraphView::AddLine(int index) {
+    auto* s = new QLineSeries(chart_);
+    QPen pen(SeriesColour(index));
+    pen.setWidth(1);
+    s->setPen(pen);
+    chart_->addSeries(s);
+    s->attachAxis(axis_x_);
+    s->attachAxis(axis_y_);
+    connect(s, &QLineSeries::hovered, this, [this, index](const QPointF&, bool over) {
+        if (over) QToolTip::showText(QCursor::pos(), SeriesTip(index), this);
+    });
+    return s;
+}
+
+void GraphView::DrawSeries(int index) {
+    const std::vector<GraphPoint>& line = lines_.lines[std::size_t(index)];
+    std::vector<QLineSeries*>& pieces = pieces_[std::size_t(index)];
+    QList<QPointF>& points = points_[std::size_t(index)];
+    // Piece 0 is the series' own line; piece k > 0 is pieces[k - 1].
+    std::size_t piece = 0;
+    for (std::size_t at = 0; at < line.size() || piece == 0; ++piece) {
+        points.clear();
+        for (; at < line.size() && (points.isEmpty() || !line[at].gap_before); ++at)
+            points.append({line[at].row, line[at].value});
+        if (piece == 0) {
+            series_[std::size_t(index)]->replace(points);
+            continue;
+        }
+        if (pieces.size() < piece) pieces.push_back(AddLine(index));
+        pieces[piece - 1]->replace(points);
+    }
+    for (std::size_t p = piece - 1; p < pieces.size(); ++p)
+        if (pieces[p]->count() > 0) pieces[p]->clear();
 }
 
 QString GraphView::SeriesTip(int index) const {
@@ -125,13 +158,38 @@ QString GraphView::SeriesTip(int index) const {
     return series_[std::size_t(index)]->name() + QStringLiteral(": ") + name;
 }
 
-void GraphView::SetPlayerNames(const PlayerTable& table) {
+void GraphView::SetPlayerNames(const PlayerTable& table, const Options& options) {
     names_.resize(table.slot.size());
     for (std::size_t i = 0; i < table.slot.size(); ++i)
-        names_[i] = FromCp1252(table.slot[i][kName]).trimmed();
+        names_[i] = FromCp1252(ShownName(options, table.slot[i][kName])).trimmed();
+    UpdateLegend();
+}
+
+void GraphView::UpdateLegend() {
+    int widest = 0;
     for (int i = 0; i < legend_->count(); ++i) {
+        const auto at = std::size_t(i);
+        QListWidgetItem* item = legend_->item(i);
+        QString text = series_[at]->name();
+        bool shown = true;
+        if (player_lines_) {
+            // A slot without a line has no entry; a line whose slot lost its name keeps the number.
+            shown = at < lines_.lines.size() && !lines_.lines[at].empty();
+            if (at < names_.size() && !names_[at].isEmpty()) text = names_[at];
+        }
+        if (item->text() != text) item->setText(text);
+        if (item->isHidden() == shown) item->setHidden(!shown);
         const QString tip = SeriesTip(i);
-        if (legend_->item(i)->toolTip() != tip) legend_->item(i)->setToolTip(tip);
+        if (item->toolTip() != tip) item->setToolTip(tip);
+        if (shown) widest = std::max(widest, legend_->fontMetrics().horizontalAdvance(text));
+    }
+    const int width = player_lines_ ? std::clamp(widest + 16, kLegendColumnWidth, kLegendNamesWidth)
+                                    : kLegendColumnWidth;
+    if (width != legend_column_width_ ||
+        (legend_->count() > 0 && legend_->item(0)->sizeHint().width() != width)) {
+        legend_column_width_ = width;
+        for (int i = 0; i < legend_->count(); ++i) legend_->item(i)->setSizeHint(QSize(width, 11));
+        PlaceLegend();
     }
 }
 
@@ -141,10 +199,12 @@ void GraphView::PlaceLegend() {
         return;
     }
     // As many columns as the entries need, up to a third of the width; beyond that it scrolls.
+    int entries = 0;
+    for (int i = 0; i < legend_->count(); ++i) entries += legend_->item(i)->isHidden() ? 0 : 1;
+    const int column = legend_column_width_;
     const int per_column = std::max(1, (height() - 4) / 11);
-    const int columns = (legend_->count() + per_column - 1) / per_column;
-    const int w = std::clamp(columns * kLegendColumnWidth + 4, kLegendColumnWidth + 4,
-                             std::max(kLegendColumnWidth + 4, width() / 3));
+    const int columns = (entries + per_column - 1) / per_column;
+    const int w = std::clamp(columns * column + 4, column + 4, std::max(column + 4, width() / 3));
     legend_->setGeometry(width() - w, 0, w, height());
     chart_->setMargins(QMargins(2, 2, w + 2, 2));
 }
@@ -177,6 +237,23 @@ void GraphView::ApplyPalette() {
     setBackgroundBrush(p.color(QPalette::Base));
 }
 
+void GraphView::ScaleValueAxis() {
+    // A label's line of text and a gap fit between two ticks.
+    const int label = QFontMetrics(axis_y_->labelsFont()).height() + kLabelGap;
+    const int room = int(chart_->plotArea().height()) / label;
+    lines_.values = ScaleValues(lines_.low, lines_.high, std::clamp(room, 1, kMaxValueIntervals));
+    SetValueAxis(lines_.values.min, lines_.values.max, lines_.values.step);
+    if (lines_.marker_row > 0) {
+        const double row = lines_.marker_row;
+        marker_line_->replace(QList<QPointF>{{row, lines_.values.min}, {row, lines_.values.max}});
+        marker_label_->replace(QList<QPointF>{{row, lines_.values.max}});
+        marker_label_->setPointLabelsFormat(QString::fromStdString(lines_.marker_label));
+    } else {
+        marker_line_->clear();
+        marker_label_->clear();
+    }
+}
+
 void GraphView::SetValueAxis(double min, double max, double step) {
     const double old_min = axis_y_->min(), old_max = axis_y_->max();
     const double old_step = axis_y_->tickInterval();
@@ -204,29 +281,17 @@ void GraphView::Refresh(const FragGraph& graph, bool force) {
     // Series beyond the 64 player slots have no data to plot.
     const int count = std::clamp(graph.ColumnCount(), 0, kPlayerSlots);
     SetSeriesCount(count, graph);  // also follows changed legend texts
+    player_lines_ = graph.player_lines;
     if (legend_->isVisibleTo(this) != graph.show_legend) {
         legend_->setVisible(graph.show_legend);
     }
-    PlaceLegend();
 
     PlotGraph(graph, count, lines_);
-    for (int c = 0; c < count; ++c) {
-        QList<QPointF>& points = points_[std::size_t(c)];
-        points.clear();
-        for (const GraphPoint& p : lines_.lines[std::size_t(c)]) points.append({p.row, p.value});
-        series_[std::size_t(c)]->replace(points);
-    }
+    for (int c = 0; c < count; ++c) DrawSeries(c);
+    UpdateLegend();
+    PlaceLegend();
     axis_x_->setRange(lines_.row_min, lines_.row_max);
-    SetValueAxis(lines_.value_min, lines_.value_max, lines_.value_step);
-    if (lines_.marker_row > 0) {
-        const double row = lines_.marker_row;
-        marker_line_->replace(QList<QPointF>{{row, lines_.value_min}, {row, lines_.value_max}});
-        marker_label_->replace(QList<QPointF>{{row, lines_.value_max}});
-        marker_label_->setPointLabelsFormat(QString::fromStdString(lines_.marker_label));
-    } else {
-        marker_line_->clear();
-        marker_label_->clear();
-    }
+    ScaleValueAxis();
 }
 
 }  // namespace morvek

@@ -535,7 +535,7 @@ void MainWindow::RefreshPanel() {
     positionLabel->setText(QString::fromStdString(replay.position));
 
     if (layout_.graph_visible) {
-        fragChart->SetPlayerNames(monitor_.table);
+        fragChart->SetPlayerNames(monitor_.table, monitor_.options);
         fragChart->Refresh(monitor_.graph);
     }
     if (rules_window_) rules_window_->Refresh();

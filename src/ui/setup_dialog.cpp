@@ -227,6 +227,9 @@ void SetupDialog::BuildGraphPage() {
     columnsEdit->setObjectName(QStringLiteral("columnsEdit"));
     grid->addWidget(Caption("Max graph data per serie:", graphGroup), 4, 0);
     grid->addWidget(columnsEdit, 4, 1);
+    playerNamesBox = new QCheckBox(
+        QStringLiteral("Players' names in the legend, no line for an empty slot"), graphGroup);
+    grid->addWidget(playerNamesBox, 5, 0, 1, 2);
     pages->addTab(graph_page, QStringLiteral("Graph"));
 }
 
@@ -347,6 +350,7 @@ void SetupDialog::Load() {
     // 9-12. Graph.
     showGraphBox->setChecked(api_.GraphVisible());
     legendBox->setChecked(live.show_legend);
+    playerNamesBox->setChecked(live.graph_player_names);
     seriesEdit->setText(QString::number(live.fixed_series));
     if (live.series_follow_max_players == 0) {
         Select(series_group_, seriesOptions[1]);
@@ -476,6 +480,7 @@ void SetupDialog::OnOk() {
     values.server_type = type_choice_;
     // 6. Legend. 9-10. Series.
     values.show_legend = legendBox->isChecked();
+    values.graph_player_names = playerNamesBox->isChecked();
     const std::int16_t series = *SeriesFromText(seriesEdit);
     values.series_follow_max_players = fixed_series_choice_ ? 0 : 1;
     values.fixed_series = series;

@@ -93,6 +93,7 @@ class SetupDialog : public QDialog {
     QGroupBox* graphGroup = nullptr;
     QCheckBox* showGraphBox = nullptr;
     QCheckBox* legendBox = nullptr;
+    QCheckBox* playerNamesBox = nullptr;
     std::array<QRadioButton*, 2> seriesOptions{};
     QLineEdit* seriesEdit = nullptr;
     QLineEdit* columnsEdit = nullptr;

@@ -112,8 +112,6 @@ class TestCore : public QObject {
                  (std::array<std::optional<std::int32_t>, 3>{61, {}, {}}));
         QCOMPARE(UpperCase1252("\xE9t\xE9 alice \xF7\x9A\xFF"),
                  std::string("\xC9T\xC9 ALICE \xF7\x8A\x9F"));
-        QCOMPARE(JsonLine(QJsonObject{{"k", FromCp1252("a\"b\\\x01\x80")}}),
-                 std::string("{\"k\":\"a\\\"b\\\\\\u0001\xE2\x82\xAC\"}"));
     }
 
     // Every byte as Qt's own windows-1252 codec reads it, and back; a character the code page
@@ -449,38 +447,39 @@ class TestCore : public QObject {
         QTEST(rows.join(' '), "rows");
     }
 
-    // Series past the 64 slots are never fed.
-    void series_past_64_are_not_fed() {
-        FragGraph g;
-        g.SetRowCount(1);
-        g.SetColumnCount(100);
-        SetupGraph(g);
-        PlayerTable t;
-        for (int s = 0; s < kPlayerSlots; ++s)
-            t.slot[std::size_t(s)][kFrags] = std::to_string(s + 1);
-        AddGraphSample(g, 0, t);
-        QCOMPARE((std::vector{g.Cell(1, 1), g.Cell(1, 64), g.Cell(1, 65), g.Cell(1, 100)}),
-                 (std::vector<double>{1, 64, 0, 0}));
-    }
-
-    // The server's maximum sets the series unless it is missing or 0, or the series are fixed.
-    void max_players_rule_sets_series_only_in_that_mode() {
+    // The server's maximum sets the series unless it is missing or 0, or the series are fixed;
+    // one series per slot at most is kept and fed.
+    void series_follow_max_players_up_to_the_64_slots() {
         Monitor m;
         for (const char* max : {"24", "", "0"}) SetMaxPlayers(m, max);
         m.options.series_follow_max_players = 0;
         SetMaxPlayers(m, "8");
         QCOMPARE(m.graph.ColumnCount(), 24);
+        m.options.series_follow_max_players = 1;
+        SetMaxPlayers(m, "100");
+        m.graph.SetRowCount(1);
+        for (int s = 0; s < kPlayerSlots; ++s)
+            m.table.slot[std::size_t(s)][kFrags] = std::to_string(s + 1);
+        AddGraphSample(m.graph, 0, m.table);
+        QCOMPARE(
+            (std::vector{double(m.graph.ColumnCount()), m.graph.Cell(1, 1), m.graph.Cell(1, 64)}),
+            (std::vector<double>{64, 1, 64}));
     }
 
-    // Samples cycled over series 1: its points (first four, last two), then both axes' ranges.
+    // Samples cycled over series 1 (NaN: the slot holds no player, and the players' lines are
+    // on): its points (first four, last two; "~" after a gap), then both axes' ranges.
     void plotted_points_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<QList<double>>("samples");
         QTest::addColumn<QString>("picture");
-        QTest::newRow("one_row") << 1 << QList<double>{3} << "1:3 | rows 0.5-1.5 | values 0-4";
+        const double none = std::nan("");
+        QTest::newRow("one_row") << 1 << QList<double>{3} << "1:3 | rows 0.5-1.5 | values 0-4/1";
         QTest::newRow("groups_keep_low_and_high_in_row_order")
             << 250 << QList<double>{7, 1, 4}
-            << "1:7 2:1 4:7 5:1 ... 248:1 250:7 | rows 1-250 | values 0-8";
+            << "1:7 2:1 4:7 5:1 ... 248:1 250:7 | rows 1-250 | values 0-8/2";
+        QTest::newRow("players_lines_leave_a_gap_for_an_empty_slot")
+            << 7 << QList<double>{none, -5, 9, none, none, 9, 4}
+            << "2:-5 3:9 ~6:9 7:4 | rows 1-7 | values -10-10/5";
     }
     void plotted_points() {
         QFETCH(int, rows);
@@ -489,21 +488,24 @@ class TestCore : public QObject {
         graph.SetRowCount(rows);
         graph.SetColumnCount(2);
         for (int r = 1; r <= rows; ++r) {
-            graph.SetCell(r, 1, samples[(r - 1) % samples.size()]);
+            const double sample = samples[(r - 1) % samples.size()];
+            graph.player_lines = graph.player_lines || std::isnan(sample);
+            graph.SetCell(r, 1, std::isnan(sample) ? 0 : sample, !std::isnan(sample));
             graph.MarkSampled(r);
         }
         GraphLines plot;
         plot.lines.resize(5, {GraphPoint{9, 9}});  // earlier lines are replaced
         PlotGraph(graph, 2, plot);
         QCOMPARE(plot.lines.size(), std::size_t(2));
-        QCOMPARE(plot.lines[1].front(), (GraphPoint{1, 0}));
+        QCOMPARE(plot.lines[1].empty() ? GraphPoint{} : plot.lines[1].front(),
+                 (GraphPoint{graph.player_lines ? 0.0 : 1.0, 0}));
         QStringList points;
         for (const GraphPoint& p : plot.lines[0])
-            points << QString("%1:%2").arg(p.row).arg(p.value);
+            points << QString("%1%2:%3").arg(p.gap_before ? "~" : "").arg(p.row).arg(p.value);
         if (points.size() > 8)
             points = points.mid(0, 4) + QStringList{"..."} + points.mid(points.size() - 2);
-        points << QString::asprintf("| rows %g-%g | values %g-%g", plot.row_min, plot.row_max,
-                                    plot.value_min, plot.value_max);
+        points << QString::asprintf("| rows %g-%g | values %g-%g/%g", plot.row_min, plot.row_max,
+                                    plot.values.min, plot.values.max, plot.values.step);
         QTEST(points.join(' '), "picture");
     }
 };

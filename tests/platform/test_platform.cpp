@@ -102,7 +102,8 @@ class TestPlatform : public QObject {
             "ReadableQuakeNames=False\nShowSpectators=True\nServeLive=True\n"
             "ServeLivePort=23100\nAlertJoin=True\nAlertLeave=True\nAlertMap=True\n"
             "AlertSilent=True\nAlertBack=True\nAlertLead=True\nAlertFull=True\n"
-            "AlertSlotFree=True\nAlertWatchList=Ranger, Vore\nCloseToTray=True\n";
+            "AlertSlotFree=True\nAlertWatchList=Ranger, Vore\nCloseToTray=True\n"
+            "GraphPlayerNames=True\n";
         QVERIFY(WriteFile(StorePath("hand"),
                           QByteArray(file).replace("192.0.2.7", "quake.example.net")));
         IniSettingsBackend hand(StorePath("hand")), saved(StorePath("saved"));

@@ -44,7 +44,7 @@ int Checked(const std::array<QRadioButton*, N>& options) {
 // Everything the setup dialog shows, in one line.
 QString Shown(const SetupDialog& d) {
     return QString::asprintf(
-        "%d %d %s %s %s %s %d %d %d %d %d %s %d %d %d %d %d %d %s %d", Checked(d.typeOptions),
+        "%d %d %s %s %s %s %d %d %d %d %d %s %d %d %d %d %d %d %s %d %d", Checked(d.typeOptions),
         int(TypeCode(d.TypeChoice())), qPrintable(d.serverNameEdit->text()),
         qPrintable(d.serverPortEdit->text()), qPrintable(d.refreshEdit->text()),
         qPrintable(d.timeoutEdit->text()), d.disconnectOnMapChangeBox->isChecked(),
@@ -52,7 +52,8 @@ QString Shown(const SetupDialog& d) {
         d.readableNamesBox->isChecked(), d.spectatorsBox->isChecked(),
         qPrintable(d.columnsEdit->text()), Checked(d.sortingOptions), int(d.SortingChoice()),
         d.showGraphBox->isChecked(), d.legendBox->isChecked(), Checked(d.seriesOptions),
-        d.FixedSeriesChoice(), qPrintable(d.seriesEdit->text()), d.connectionGroup->isEnabled());
+        d.FixedSeriesChoice(), qPrintable(d.seriesEdit->text()), d.connectionGroup->isEnabled(),
+        d.playerNamesBox->isChecked());
 }
 
 // Everything "&Ok" can change, in one line.
@@ -185,6 +186,7 @@ class TestDialogsAndPanel : public QObject {
                  {d.disconnectOnMapChangeBox, d.keepDisconnectedBox, d.keepTryingBox,
                   d.readableNamesBox, d.spectatorsBox, d.showGraphBox, d.legendBox})
                 box->toggle();
+            QTest::mouseClick(d.playerNamesBox, Qt::LeftButton);  // as a person ticks it
             d.columnsEdit->setText("40");
             d.sortingOptions[2]->click();
             d.seriesOptions[1]->click();
@@ -195,10 +197,10 @@ class TestDialogsAndPanel : public QObject {
             QCOMPARE(Applied(*window_), kDefaults);
             QVERIFY(window_->calls.empty() && m.graph.revision == revision);
         }
-        QCOMPARE(Applied(*window_) + Boxes(dialogs()),
-                 "3 q2.example.net 27911 2147483647 2 1 0 1 0 1 40 2 0 0 0 3 3");
+        QCOMPARE(Applied(*window_) + Boxes(dialogs()) + QString::number(m.graph.player_lines),
+                 "3 q2.example.net 27911 2147483647 2 1 0 1 0 1 40 2 0 0 0 3 31");
         QCOMPARE(Shown(SetupDialog(*window_)),
-                 "3 3 q2.example.net 27911 2147483.647 0.002 1 0 1 0 1 40 2 2 0 0 1 1 3 1");
+                 "3 3 q2.example.net 27911 2147483.647 0.002 1 0 1 0 1 40 2 2 0 0 1 1 3 1 1");
         // The server panel was reset with Quake II's captions, then the window redrawn.
         QCOMPARE(m.snapshot.name + "|" + m.snapshot.type_name + "|" +
                      m.shown_type->address_heading + "|" + m.shown_type->port_heading,

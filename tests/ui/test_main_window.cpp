@@ -41,6 +41,38 @@ const QList<TwipsRect> kAtMinimum{
     {0, 3180, 6180, 2125}, {75, 240, 6060, 1825},   {60, 5305, 1485, 195}, {285, 5560, 1275, 330},
     {75, 5560, 195, 300},  {1680, 5335, 2445, 570}, {615, 240, 1815, 195}, {4185, 5335, 1995, 570}};
 
+// The value axis's labels that are no whole number (cut short), reach past the chart's edge or
+// into the plot, or overlap another.
+QString LabelFaults(const GraphView* view) {
+    QStringList bad;
+    QList<QRectF> placed;
+    for (QGraphicsItem* item : view->scene()->items()) {
+        auto* label = qgraphicsitem_cast<QGraphicsTextItem*>(item);
+        if (!label || !label->isVisible() || label->toPlainText().isEmpty()) continue;
+        const QRectF at = label->sceneBoundingRect();
+        if (!QRegularExpression("^-?\\d+$").match(label->toPlainText()).hasMatch() ||
+            at.left() < 0 || at.right() > view->chart()->plotArea().left() ||
+            std::any_of(placed.begin(), placed.end(), [&](auto& r) { return r.intersects(at); }))
+            bad << label->toPlainText();
+        placed << at;
+    }
+    return bad.join(' ');
+}
+
+// How far apart two colours look: their distance in CIE L*a*b*.
+double ColourDistance(const QColor& one, const QColor& other) {
+    const auto lab = [](const QColor& c) {
+        const double r = std::pow(c.redF(), 2.2), g = std::pow(c.greenF(), 2.2),
+                     b = std::pow(c.blueF(), 2.2);
+        const double x = std::cbrt((0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047),
+                     y = std::cbrt(0.2126 * r + 0.7152 * g + 0.0722 * b),
+                     z = std::cbrt((0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883);
+        return std::array<double, 3>{116 * y - 16, 500 * (x - y), 200 * (y - z)};
+    };
+    const auto p = lab(one), q = lab(other);
+    return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
+}
+
 // The disabled items of a menu and its submenus.
 QStringList Disabled(const QMenu* menu) {
     QStringList out;
@@ -129,6 +161,22 @@ class TestMainWindow : public QObject {
             for (QWidget* inside : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 QVERIFY2(frame->contentsRect().contains(inside->geometry()),
                          qPrintable(frame->title() + inside->objectName()));
+        // At the window's size and at the smallest it allows, the value axis's labels stay whole
+        // whatever range the frags span, growing and shrinking (8 ticks once cut them to "...").
+        Monitor& m = w->monitor();
+        m.graph.SetColumnCount(2);
+        const auto labels_readable = [&] {  // each a whole number, left of the plot, apart
+            for (QPoint range :
+                 {QPoint(0, 2), QPoint(-12, 60), QPoint(0, 500), QPoint(0, 2), QPoint(-400, 0),
+                  QPoint(0, 4000), QPoint(0, 3000), QPoint(-1000, 0), QPoint(-100, 600)}) {
+                m.graph.SetCell(20, 1, range.x());
+                m.graph.SetCell(20, 2, range.y());
+                m.graph.MarkSampled(20);
+                w->RefreshAll();
+                QTRY_COMPARE(LabelFaults(w->fragChart), QString());
+            }
+        };
+        labels_readable();
         w->resize(TwipsToPixels(1500) - 8, TwipsToPixels(1500) - 27);  // frame: 120 x 405 twips
         QCoreApplication::processEvents();
         QCOMPARE(QSizeF(w->OuterWidthTwips(), w->OuterHeightTwips()), QSizeF(6300, 6360));
@@ -137,6 +185,7 @@ class TestMainWindow : public QObject {
         // The status frame's contents sit under its caption, cut to fit when it is taller.
         pixels[10].translate(0, std::max(0, w->statusFrame->contentsRect().top() - 15));
         QCOMPARE(Placed(*w), pixels);
+        labels_readable();
         QStringList heights;  // height, the status frame's top, the graph shown
         for (bool graph : {false, true}) {
             w->SetGraphVisible(graph);
@@ -147,7 +196,6 @@ class TestMainWindow : public QObject {
         }
         QCOMPARE(heights, QStringList({"4290 3225 0", "6765 5740 1"}));
         // A text its field cuts is offered whole as a tooltip; one that fits, none.
-        Monitor& m = w->monitor();
         const std::string name(60, 'N'), player(40, 'P');
         m.snapshot.name = name;
         m.snapshot.ping = "12";
@@ -287,7 +335,9 @@ class TestMainWindow : public QObject {
         window->helpAction->trigger();
         QVERIFY(dialogs_.messages.size() == 1 && window->Help() && window->Help()->isVisible());
         const QString text = window->Help()->browser->toPlainText();
-        QVERIFY(text.contains("Web publishing") && text.contains("Log Player"));
+        for (const char* topic : {"Web publishing", "Log Player", "Readable names", "Keep trying",
+                                  "Alerts and the tray", "/live", "/metrics", "--on-event"})
+            QVERIFY2(text.contains(topic), topic);
     }
 
     void texts_handed_to_qt_boxes() {
@@ -296,7 +346,8 @@ class TestMainWindow : public QObject {
                  QStringList({"Html files (*.htm *.html)"}));
     }
 
-    // Lines only where sampled, the marked row, players named, the palette, scrolling, redraws.
+    // Lines only where sampled, the marked row, players named, the palette, scrolling, redraws;
+    // then the players' lines and the series' colours.
     void graph_shows_what_was_sampled_and_whose_it_is() {
         GraphView view;
         view.resize(400, 150);
@@ -316,10 +367,9 @@ class TestMainWindow : public QObject {
         };
         polls(10, 12);               // three polls after a connect
         graph.SetRowLabel(19, "A");  // the log player's current record
-        view.SetPlayerNames(table);
+        view.SetPlayerNames(table, Options{});
         view.Refresh(graph);
         QCOMPARE(view.Series(0)->points(), QList<QPointF>({{18, 10}, {19, 11}, {20, 12}}));
-        QCOMPARE(view.MarkerLine()->points(), QList<QPointF>({{19, 0}, {19, 15}}));
         emit view.Series(4)->hovered(QPointF(20, 0), true);
         QCOMPARE(QStringList({view.MarkerLabel()->pointLabelsFormat(),
                               QString::number(view.Legend()->count()),
@@ -345,33 +395,34 @@ class TestMainWindow : public QObject {
         const auto redraws = view.Redraws();
         view.Refresh(graph);
         QCOMPARE(view.Redraws(), redraws);
-        // The max players rule asks for 200 series: one per slot, named by its number.
-        graph.SetColumnCount(200);
-        SetupGraph(graph);
-        view.Refresh(graph);
-        QCOMPARE(QStringLiteral("%1 %2 ").arg(graph.ColumnCount()).arg(view.SeriesCount()) +
-                     view.Series(63)->name(),
-                 "64 64 64");
-    }
-
-    void value_axis_after_ranges_that_grow_and_shrink() {
-        FragGraph graph;
-        graph.SetRowCount(1);
-        graph.SetColumnCount(1);
-        SetupGraph(graph);
-        GraphView view;
-        view.resize(400, 200);
-        view.show();
-        QStringList axes;
-        for (double frags : {2.0, 500.0, 2.0, -400.0, 2.0, 4000.0, 3000.0}) {
-            graph.SetCell(1, 1, frags);
-            graph.MarkSampled(1);
+        // The players' lines, 3 players on 16 slots, then one joins: named as they read, no line
+        // for an empty slot, the joiner's from the join on. Colours: neighbours far apart.
+        graph.SetColumnCount(16);
+        graph.player_lines = graph.show_legend = true;
+        table.slot[0] = {"1", "Ranger", "", "", "", "", "12", "", ""};
+        table.slot[1] = {"1", "\xc7\xf2\xf5\xee\xf4", "", "", "", "", "7", "", ""};  // red
+        table.slot[2] = {"1", "Lady Death", "", "", "", "", "15", "", ""};
+        const auto drawn = [&] {  // two polls, then each line's first value ("-": none), the legend
+            for (int poll = 0; poll < 2; ++poll) AddGraphSample(graph, 0, table);
+            view.SetPlayerNames(table, Options{});
             view.Refresh(graph);
-            const QValueAxis* y = view.ValueAxis();
-            axes << QStringLiteral("%1..%2/%3").arg(y->min()).arg(y->max()).arg(y->tickInterval());
-        }
-        QCOMPARE(axes, QStringList({"0..3/1", "0..600/100", "0..3/1", "-500..100/100", "0..3/1",
-                                    "0..5000/1000", "0..4000/1000"}));
+            QStringList lines, legend;
+            for (int i = 0; i < view.SeriesCount(); ++i) {
+                const QLineSeries* line = view.Series(i);
+                lines << (line->count() ? QString::number(line->at(0).y()) : "-");
+                if (!view.Legend()->item(i)->isHidden()) legend << view.Legend()->item(i)->text();
+            }
+            return lines.join(' ') + " | " + legend.join(", ");
+        };
+        QCOMPARE(drawn(), "12 7 15 - - - - - - - - - - - - - | Ranger, Grunt, Lady Death");
+        table.slot[3] = {"1", "[VX]Vore", "", "", "", "", "3", "", ""};
+        QCOMPARE(drawn(),
+                 "12 7 15 3 - - - - - - - - - - - - | Ranger, Grunt, Lady Death, [VX]Vore");
+        for (int i = 0; i < 16; ++i)
+            for (int j = i + 1; j < 16; ++j)
+                QVERIFY2(ColourDistance(view.Series(i)->pen().color(),
+                                        view.Series(j)->pen().color()) >= (j == i + 1 ? 45 : 25),
+                         qPrintable(QString::number(j)));
     }
 
     // Saved and opened through the real dialogs; the player's buttons walk the log by mouse.
