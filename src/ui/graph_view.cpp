@@ -183,7 +183,8 @@ void GraphView::UpdateLegend() {
         if (item->toolTip() != tip) item->setToolTip(tip);
         if (shown) widest = std::max(widest, legend_->fontMetrics().horizontalAdvance(text));
     }
-    const int width = player_lines_ ? std::clamp(widest + 16, kLegendColumnWidth, kLegendNamesWidth)
+    const int width = player_lines_ ? std::clamp(widest + legend_->iconSize().width() + 16,
+                                                 kLegendColumnWidth, kLegendNamesWidth)
                                     : kLegendColumnWidth;
     if (width != legend_column_width_ ||
         (legend_->count() > 0 && legend_->item(0)->sizeHint().width() != width)) {
