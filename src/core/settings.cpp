@@ -13,8 +13,8 @@ namespace morvek {
 namespace {
 
 void Report(const SettingsBackend& backend, const SettingsFailure& on_failure) {
-    std::string text = kSettingsFailureText;
-    if (const std::string detail = backend.FailureDetail(); !detail.empty()) text += "\r" + detail;
+    QString text = QString::fromLatin1(kSettingsFailureText);
+    if (const QString detail = backend.FailureDetail(); !detail.isEmpty()) text += "\r" + detail;
     if (on_failure) on_failure(text, kSettingsFailureTitle);
 }
 

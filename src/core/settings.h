@@ -6,6 +6,7 @@
 // platform/settings_backend.h; an in-memory one in the tests).
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -32,7 +33,7 @@ class SettingsBackend {
     enum class Access { kRead, kWrite };
     virtual bool OpenKey(const std::string& key_path, Access access) = 0;
     // Where the store is and why the last OpenKey or EndBatch failed ("<file>: <cause>").
-    virtual std::string FailureDetail() const { return {}; }
+    virtual QString FailureDetail() const { return {}; }
     // The value stored under `name`, or nothing when there is no such value.
     virtual std::optional<std::string> Read(const std::string& key_path,
                                             const std::string& name) = 0;
@@ -47,7 +48,7 @@ class SettingsBackend {
 
 // Shows a message box: the text (lines joined by a carriage return) and its title, no icon, one
 // OK button. The store calls it once when the key cannot be opened or the settings not written.
-using SettingsFailure = std::function<void(const std::string& text, const std::string& title)>;
+using SettingsFailure = std::function<void(const QString& text, const std::string& title)>;
 
 // The message of a store that cannot be opened or written, and its title; the message's last line
 // names the store and the cause.

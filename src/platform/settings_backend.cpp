@@ -262,8 +262,8 @@ bool IniSettingsBackend::EndBatch() {
     return ok;
 }
 
-std::string IniSettingsBackend::FailureDetail() const {
-    return failure_.toLocal8Bit().toStdString();
+QString IniSettingsBackend::FailureDetail() const {
+    return failure_;
 }
 
 bool IniSettingsBackend::Fail(const QString& cause) {
@@ -372,8 +372,8 @@ bool IniSettingsBackend::Write(const std::string& key_path, const std::string& n
 }
 
 SettingsFailure SettingsFailureDialog(Dialogs& dialogs) {
-    return [&dialogs](const std::string& text, const std::string& title) {
-        dialogs.Message(text, title, MessageIcon::None, MessageButtons::Ok);
+    return [&dialogs](const QString& text, const std::string& title) {
+        dialogs.ShowMessage(text, title, MessageIcon::None, MessageButtons::Ok);
     };
 }
 

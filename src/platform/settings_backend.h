@@ -45,7 +45,7 @@ class IniSettingsBackend : public SettingsBackend {
     static QString DefaultFile();
 
     bool OpenKey(const std::string& key_path, Access access) override;
-    std::string FailureDetail() const override;
+    QString FailureDetail() const override;
     std::optional<std::string> Read(const std::string& key_path, const std::string& name) override;
     bool Write(const std::string& key_path, const std::string& name,
                const std::string& value) override;

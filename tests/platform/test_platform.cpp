@@ -148,8 +148,8 @@ class TestPlatform : public QObject {
     // written; a folder where the file should be cannot even be read. Each message names it.
     void store_that_cannot_be_opened() {
         QVERIFY(WriteFile(dir_.filePath("blocker"), "not a folder"));
-        QVERIFY(QDir().mkpath(dir_.filePath("folder")));
-        for (const QString& store : {QString("blocker/Morvek.conf"), QString("folder")}) {
+        QVERIFY(QDir().mkpath(dir_.filePath("папка")));
+        for (const QString& store : {QString("blocker/Morvek.conf"), QString("папка")}) {
             IniSettingsBackend backend(dir_.filePath(store));
             const bool loads = LoadSettings(backend, Failure()) == SettingsValues{};
             QVERIFY(!SaveSettings(backend, SettingsValues{}, "192.0.2.9", Failure()));
