@@ -472,13 +472,12 @@ class TestCore : public QObject {
         QTest::addColumn<int>("rows");
         QTest::addColumn<QList<double>>("samples");
         QTest::addColumn<QString>("picture");
-        const double none = std::nan("");
         QTest::newRow("one_row") << 1 << QList<double>{3} << "1:3 | rows 0.5-1.5 | values 0-4/1";
         QTest::newRow("groups_keep_low_and_high_in_row_order")
             << 250 << QList<double>{7, 1, 4}
             << "1:7 2:1 4:7 5:1 ... 248:1 250:7 | rows 1-250 | values 0-8/2";
         QTest::newRow("players_lines_leave_a_gap_for_an_empty_slot")
-            << 7 << QList<double>{none, -5, 9, none, none, 9, 4}
+            << 7 << QList<double>{qQNaN(), -5, 9, qQNaN(), qQNaN(), 9, 4}
             << "2:-5 3:9 ~6:9 7:4 | rows 1-7 | values -10-10/5";
     }
     void plotted_points() {

@@ -41,8 +41,7 @@ const QList<TwipsRect> kAtMinimum{
     {0, 3180, 6180, 2125}, {75, 240, 6060, 1825},   {60, 5305, 1485, 195}, {285, 5560, 1275, 330},
     {75, 5560, 195, 300},  {1680, 5335, 2445, 570}, {615, 240, 1815, 195}, {4185, 5335, 1995, 570}};
 
-// The value axis's labels that are no whole number (cut short), reach past the chart's edge or
-// into the plot, or overlap another.
+// Value-axis labels cut short (no whole number), past the chart's edge or the plot, or overlapping.
 QString LabelFaults(const GraphView* view) {
     QStringList bad;
     QList<QRectF> placed;
@@ -346,8 +345,8 @@ class TestMainWindow : public QObject {
                  QStringList({"Html files (*.htm *.html)"}));
     }
 
-    // Lines only where sampled, the marked row, players named, the palette, scrolling, redraws;
-    // then the players' lines and the series' colours.
+    // Sampled rows only, the marked row, names, palette, scrolling, redraws, players' lines,
+    // colours.
     void graph_shows_what_was_sampled_and_whose_it_is() {
         GraphView view;
         view.resize(400, 150);
