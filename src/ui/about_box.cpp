@@ -157,8 +157,8 @@ QString FindHelpFile(const QString& folder) {
     return platform::FindNoCase(folder, QString::fromLatin1(kHelpFileName), false);
 }
 
-std::string MissingHelpText(const QString& path) {
-    return "Cannot find the help file " + QDir::toNativeSeparators(path).toStdString() + ".";
+QString MissingHelpText(const QString& path) {
+    return "Cannot find the help file " + QDir::toNativeSeparators(path) + ".";
 }
 
 }  // namespace morvek

@@ -82,6 +82,6 @@ inline constexpr const char* kHelpFileName = "Morvek.html";
 QString FindHelpFile(const QString& folder);
 
 // The message naming a missing help file.
-std::string MissingHelpText(const QString& path);
+QString MissingHelpText(const QString& path);
 
 }  // namespace morvek

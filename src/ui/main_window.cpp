@@ -578,14 +578,15 @@ void MainWindow::ShowAbout() {
 void MainWindow::ShowHelp() {
     const QString found = FindHelpFile(help_folder_);
     if (found.isEmpty()) {
-        dialogs_->Message(MissingHelpText(QDir(help_folder_).filePath(kHelpFileName)), kAppTitle,
-                          platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+        dialogs_->ShowMessage(MissingHelpText(QDir(help_folder_).filePath(kHelpFileName)),
+                              kAppTitle, platform::MessageIcon::Exclamation,
+                              platform::MessageButtons::Ok);
         return;
     }
     if (!help_window_) help_window_ = new HelpWindow(this);
     if (!help_window_->Load(found)) {
-        dialogs_->Message(MissingHelpText(found), kAppTitle, platform::MessageIcon::Exclamation,
-                          platform::MessageButtons::Ok);
+        dialogs_->ShowMessage(MissingHelpText(found), kAppTitle, platform::MessageIcon::Exclamation,
+                              platform::MessageButtons::Ok);
         return;
     }
     help_window_->show();
