@@ -31,22 +31,23 @@ bool LiveFeed::Serve(const std::optional<ListenAddress>& where, std::string& err
 
 ToldEvents LiveFeed::Tick() {
     ++tick_;
-    ToldEvents told = Tell(events_.Update(monitor_));
-    if (server_) server_->PollTick();
+    ToldEvents told = Lines(events_.Update(monitor_));
+    if (server_) server_->PollTick(told.lines);
     return told;
 }
 
 ToldEvents LiveFeed::Redrawn() {
-    return Tell(events_.UpdateOnSilence(monitor_));
+    ToldEvents told = Lines(events_.UpdateOnSilence(monitor_));
+    if (server_)
+        for (const std::string& line : told.lines) server_->TellEvent(line);
+    return told;
 }
 
-ToldEvents LiveFeed::Tell(std::vector<Event> events) {
+ToldEvents LiveFeed::Lines(std::vector<Event> events) const {
     ToldEvents told{std::move(events), {}};
-    for (const Event& event : told.events) {
+    for (const Event& event : told.events)
         told.lines.push_back(
             JsonLine(EventObject(event, tick_, QDateTime::currentDateTimeUtc(), monitor_.options)));
-        if (server_) server_->TellEvent(told.lines.back());
-    }
     return told;
 }
 

@@ -50,7 +50,7 @@ class LiveFeed {
     const std::uint64_t& Ticks() const { return tick_; }
 
   private:
-    ToldEvents Tell(std::vector<Event> events);
+    ToldEvents Lines(std::vector<Event> events) const;
 
     const Monitor& monitor_;
     Page page_;

@@ -169,20 +169,28 @@ void MetricsServer::Send(const QByteArray& message) {
     if (subscribers_.empty()) heartbeat_.stop();
 }
 
-void MetricsServer::TellEvent(const std::string& json_line) {
-    ++event_id_;
-    if (subscribers_.empty()) return;
-    Send(QByteArray::fromStdString("id: " + std::to_string(event_id_) + "\ndata: " + json_line +
-                                   "\n\n"));
+QByteArray MetricsServer::EventMessage(const std::string& json_line) {
+    return QByteArray::fromStdString("id: " + std::to_string(++event_id_) + "\ndata: " + json_line +
+                                     "\n\n");
 }
 
-void MetricsServer::PollTick() {
+void MetricsServer::TellEvent(const std::string& json_line) {
+    const QByteArray message = EventMessage(json_line);
+    if (!subscribers_.empty()) Send(message);
+}
+
+void MetricsServer::PollTick(const std::vector<std::string>& events) {
+    // The tick's messages go out as one write per stream.
+    QByteArray messages;
+    for (const std::string& line : events) messages += EventMessage(line);
     if (subscribers_.empty()) return;
     // A picture like the last one sent tells nothing new.
     QByteArray picture = QByteArray::fromStdString(LiveMessage(monitor_));
-    if (picture == last_picture_) return;
-    Send(picture);
-    last_picture_ = std::move(picture);
+    if (picture != last_picture_) {
+        messages += picture;
+        last_picture_ = std::move(picture);
+    }
+    if (!messages.isEmpty()) Send(messages);
 }
 
 }  // namespace morvek::metrics

@@ -54,12 +54,15 @@ class MetricsServer : public QObject {
     void SetPage(std::function<std::optional<std::string>()> page) { page_ = std::move(page); }
     // One event, as the JSON line --json writes for it (without the line end), to every stream.
     void TellEvent(const std::string& json_line);
-    // A poll tick: the scoreboard's picture to every stream, unless it is the one sent last.
-    void PollTick();
+    // A poll tick: its events (as TellEvent), then the scoreboard's picture unless it is the one
+    // sent last, to every stream.
+    void PollTick(const std::vector<std::string>& events = {});
 
   private:
     void Subscribe(QHttpServerResponder& responder);
     void Send(const QByteArray& message);
+    // The next event's message: its id and its line.
+    QByteArray EventMessage(const std::string& json_line);
     static bool Write(QTcpSocket& socket, const QByteArray& message);
 
     const Monitor& monitor_;
