@@ -2,7 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "core/text.h"
 
@@ -27,6 +29,19 @@ QStringList FileDialogFilters(const std::string& filter) {
         filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
     }
     return filters;
+}
+
+QHBoxLayout* OkCancelRow(QWidget* dialog, QPushButton*& ok, QPushButton*& cancel) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    ok = new QPushButton(QStringLiteral("&Ok"), dialog);
+    cancel = new QPushButton(QStringLiteral("&Cancel"), dialog);
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    cancel->setAutoDefault(false);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }
 
 QString MessageBoxText(const QString& text) {

@@ -6,6 +6,8 @@
 
 #include "platform/dialogs.h"
 
+class QHBoxLayout;
+class QPushButton;
 class QWidget;
 
 namespace morvek {
@@ -13,6 +15,9 @@ namespace morvek {
 // "Desc|*.mv|All files|*.*" as the name filters of a file dialog: "Desc (*.mv)", "All files (*)".
 // A description that already ends with its patterns in brackets shows them once.
 QStringList FileDialogFilters(const std::string& filter);
+
+// "&Ok" and "&Cancel" at the right end of a new row of `dialog`; Enter takes "&Ok".
+QHBoxLayout* OkCancelRow(QWidget* dialog, QPushButton*& ok, QPushButton*& cancel);
 
 // Lines joined by carriage returns, as a message box shows them.
 QString MessageBoxText(const QString& text);

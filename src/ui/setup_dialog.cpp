@@ -22,6 +22,7 @@
 #include "query/connection.h"  // kAppTitle
 #include "query/live_settings.h"
 #include "ui/main_window_api.h"
+#include "ui/qt_dialogs.h"
 
 namespace morvek {
 
@@ -96,16 +97,7 @@ void SetupDialog::BuildControls() {
     connect(pages, &QTabWidget::currentChanged, this, [this] { OnPageChosen(); });
 
     // Buttons: "&Ok" is taken by Enter, "&Cancel" by Esc.
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    okButton = new QPushButton(QStringLiteral("&Ok"), this);
-    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-    okButton->setDefault(true);
-    okButton->setAutoDefault(true);
-    cancelButton->setAutoDefault(false);
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
-    outer->addLayout(buttons);
+    outer->addLayout(OkCancelRow(this, okButton, cancelButton));
     connect(okButton, &QPushButton::clicked, this, &SetupDialog::OnOk);
     connect(cancelButton, &QPushButton::clicked, this, &SetupDialog::OnCancel);
 

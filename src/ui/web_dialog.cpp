@@ -20,6 +20,7 @@
 #include "query/connection.h"  // kAppTitle
 #include "query/live_settings.h"
 #include "ui/main_window_api.h"
+#include "ui/qt_dialogs.h"
 
 namespace morvek {
 
@@ -93,15 +94,7 @@ void WebDialog::BuildControls() {
     grid->addWidget(periodNote, 4, 1, 1, 4);
     connect(refreshEdit, &QLineEdit::textChanged, this, &WebDialog::UpdatePeriodNote);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    okButton = new QPushButton(QStringLiteral("&Ok"), this);
-    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-    okButton->setDefault(true);
-    cancelButton->setAutoDefault(false);
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
-    grid->addLayout(buttons, 5, 0, 1, 5);
+    grid->addLayout(OkCancelRow(this, okButton, cancelButton), 5, 0, 1, 5);
 
     connect(chooseFileButton, &QPushButton::clicked, this, &WebDialog::ChooseOutputFile);
     connect(okButton, &QPushButton::clicked, this, &WebDialog::OnOk);
